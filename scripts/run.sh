@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds Kyrvana and starts it on a simulated stimulator.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh" build -DKYRVANA_BUILD_TESTS=OFF -DKYRVANA_BUILD_BENCH=OFF
+if [ -x "$root/build/src/gui/kyrvana" ]; then
+    exec "$root/build/src/gui/kyrvana" --simulate "$@"
+fi
+exec "$root/build/src/sim/kyrvana-sim" "$@"

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Builds and runs every test: a plain build, the whole suite again under
+# AddressSanitizer + UndefinedBehaviorSanitizer, the threaded tests under
+# ThreadSanitizer, and the protocol-file fuzzer for a bounded time.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+"$root/scripts/install-deps.sh"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+jobs="$(nproc)"
+passed=0
+failed=0
+
+run_ctest() {
+    local folder="$1"
+    shift
+    local log="$root/$folder/ctest.log"
+    local status=0
+    (cd "$root/$folder" && ctest --output-on-failure --parallel "$jobs" "$@") 2>&1 | tee "$log" || status=$?
+    local line
+    line="$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)"
+    if [ -n "$line" ]; then
+        local total bad
+        total="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")"
+        bad="$(sed -E 's/.*tests passed, ([0-9]+) tests failed.*/\1/' <<<"$line")"
+        passed=$((passed + total - bad))
+        failed=$((failed + bad))
+    else
+        failed=$((failed + 1))
+    fi
+    [ "$status" -eq 0 ] || failed=$((failed + 1))
+}
+
+echo "== plain build"
+"$root/scripts/build.sh" build
+run_ctest build
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
+"$root/scripts/build.sh" build-asan -DKYRVANA_SANITIZE="address;undefined" -DKYRVANA_BUILD_BENCH=OFF
+run_ctest build-asan
+
+echo "== ThreadSanitizer (threaded tests)"
+"$root/scripts/build.sh" build-tsan -DKYRVANA_SANITIZE=thread -DKYRVANA_BUILD_GUI=OFF -DKYRVANA_BUILD_BENCH=OFF
+run_ctest build-tsan -L threaded
+
+if [ -n "$(ls "$root"/fuzz/*.cpp 2>/dev/null)" ]; then
+    echo "== fuzzing"
+    CXX=clang++ "$root/scripts/build.sh" build-fuzz -DKYRVANA_FUZZ=ON -DKYRVANA_BUILD_GUI=OFF \
+        -DKYRVANA_BUILD_TESTS=OFF -DKYRVANA_BUILD_BENCH=OFF -DKYRVANA_SANITIZE="address;undefined"
+    for source in "$root"/fuzz/*.cpp; do
+        name="$(basename "$source" .cpp)"
+        corpus="$(mktemp -d)"
+        cp -r "$root/fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
+        if "$root/build-fuzz/fuzz/$name" -max_total_time="${KYRVANA_FUZZ_SECONDS:-60}" -timeout=10 \
+            -rss_limit_mb=2048 -print_final_stats=1 "$corpus" >"$root/build-fuzz/$name.log" 2>&1; then
+            echo "fuzz $name: clean ($(grep -c . "$root/build-fuzz/$name.log") log lines)"
+            passed=$((passed + 1))
+        else
+            echo "fuzz $name: FAILED"
+            tail -n 60 "$root/build-fuzz/$name.log"
+            failed=$((failed + 1))
+        fi
+        rm -rf "$corpus"
+    done
+fi
+
+echo
+echo "Total: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,1 @@
+// The simulated stimulator grows here.

@@ -1,0 +1,86 @@
+#include "core/common/c_locale_text.h"
+
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <cmath>
+#include <limits>
+
+#include "core/common/saturating_cast.h"
+
+namespace kyrvana {
+namespace {
+
+struct AtoiCase {
+    const char* text;
+    int expected;
+};
+
+class AtoiTest : public testing::TestWithParam<AtoiCase> {};
+
+TEST_P(AtoiTest, TakesTheLeadingNumberLikeAtoi) {
+    EXPECT_EQ(cAtoi(GetParam().text), GetParam().expected) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, AtoiTest,
+                         testing::Values(AtoiCase{"12abc", 12}, AtoiCase{"abc", 0}, AtoiCase{"-7", -7},
+                                         AtoiCase{"  \t42\r", 42}, AtoiCase{"+5", 5},
+                                         AtoiCase{"- 5", 0}, AtoiCase{"", 0},
+                                         AtoiCase{"99999999999999", std::numeric_limits<int>::max()},
+                                         AtoiCase{"-99999999999999", std::numeric_limits<int>::lowest()},
+                                         AtoiCase{"-2147483648", std::numeric_limits<int>::lowest()}));
+
+// Qt sets the process locale from the environment; a comma locale must not
+// change how device and file numbers read or print.
+class CommaLocaleTest : public testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {
+            if (setlocale(LC_ALL, name) != nullptr) {
+                commaLocale_ = true;
+                break;
+            }
+        }
+    }
+    void TearDown() override { setlocale(LC_ALL, "C"); }
+    bool commaLocale_ = false;
+};
+
+TEST_F(CommaLocaleTest, NumbersConvertAsInTheCLocale) {
+    EXPECT_DOUBLE_EQ(cAtof("4.60"), 4.6);
+    EXPECT_DOUBLE_EQ(cAtof("REV"), 0.0);
+    EXPECT_DOUBLE_EQ(cAtof(" -1.5e3xyz"), -1500.0);
+    EXPECT_EQ(cFormat("%.2f|%g|%.1f", 4.59, 0.5, 100.0), "4.59|0.5|100.0");
+    EXPECT_EQ(cDefaultFloatText(1000000.0), "1e+06");
+    EXPECT_EQ(cDefaultFloatText(100000.0), "100000");
+    if (!commaLocale_) {
+        GTEST_LOG_(INFO) << "no comma locale installed; checked in the C locale only";
+    }
+}
+
+TEST(CStrtodTest, ReportsHowMuchItUsed) {
+    std::size_t used = 99;
+    EXPECT_DOUBLE_EQ(cStrtod("12.5kg", &used), 12.5);
+    EXPECT_EQ(used, 4u);
+    EXPECT_DOUBLE_EQ(cStrtod("kg", &used), 0.0);
+    EXPECT_EQ(used, 0u);
+}
+
+TEST(CToUpperTest, ChangesOnlyAsciiLetters) {
+    EXPECT_EQ(cToUpper("Rev 4.60 \xe9z"), "REV 4.60 \xe9Z");
+}
+
+TEST(SaturatingCastTest, NeverOverflows) {
+    EXPECT_EQ(saturatingCast<int>(1e30), std::numeric_limits<int>::max());
+    EXPECT_EQ(saturatingCast<int>(-1e30), std::numeric_limits<int>::lowest());
+    EXPECT_EQ(saturatingCast<int>(std::nan("")), 0);
+    EXPECT_EQ(saturatingCast<int>(-2.9), -2);
+    EXPECT_EQ(saturatingCast<unsigned>(-5.0), 0u);
+    EXPECT_EQ(saturatingCast<long long>(9.3e18), std::numeric_limits<long long>::max());
+    EXPECT_EQ(saturatingCast<unsigned long long>(1.9e19), std::numeric_limits<unsigned long long>::max());
+    EXPECT_EQ(saturatingFloor<int>(-200.5), -201);
+    EXPECT_EQ(saturatingFloor<int>(1500.9), 1500);
+}
+
+}  // namespace
+}  // namespace kyrvana
