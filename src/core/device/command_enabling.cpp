@@ -1,0 +1,28 @@
+#include "core/device/command_enabling.h"
+
+#include "core/device/command_ids.h"
+
+namespace kyrvana {
+
+bool isCommandEnabled(int commandId, bool connected) {
+    switch (commandId) {
+        case kCmdCalibrationMode:
+            return false;
+        case kCmdReadDevice:
+        case kCmdProgramDevice:
+        case kCmdMoveToPosition:
+        case kCmdAccessTestData:
+        case kCmdFileOpen:
+        case kCmdFileSave:
+        case kCmdRequest12:
+        case kCmdConnectionIndicator:
+        case kCmdDevice32776:
+        case kCmdDevice32777:
+        case kCmdRunningStateCheck:
+            return connected;
+        default:
+            return true;
+    }
+}
+
+}  // namespace kyrvana
