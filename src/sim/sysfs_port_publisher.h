@@ -1,0 +1,68 @@
+#pragma once
+
+// Makes a simulated stimulator look plugged in: lays out, below a root folder,
+// the sysfs entries the kernel makes for a USB CDC ACM port, and a device node
+// link to the simulator's pseudo-terminal. The program's port list, pointed at
+// the same root, then finds the port exactly as it finds a real stimulator.
+//
+//   <root>/sys/devices/pci0000:00/0000:00:14.0/usb1/<usbPort>/
+//       idVendor idProduct serial product manufacturer   (the USB device)
+//       <usbPort>:1.0/                                   (its CDC ACM interface)
+//           driver -> ../../../../../../bus/usb/drivers/cdc_acm
+//           tty/<ttyName>/device -> ../../../<usbPort>:1.0
+//   <root>/sys/class/tty/<ttyName> -> ../../devices/.../<usbPort>:1.0/tty/<ttyName>
+//   <root>/dev/<ttyName> -> the pseudo-terminal
+//
+// The class entry is made last and removed first, so a port list read at the
+// same time sees either the whole port or none of it.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kyrvana::sim {
+
+struct SysfsPortOptions {
+    std::string vendorId = "03eb";  // as the kernel writes it: four lower-case hex digits
+    std::string productId = "2404";
+    std::string serial = "KYRSIM0001";           // empty: the device has no serial number string
+    std::string product = "Kyrvana Stimulator";  // empty: no product string
+    std::string manufacturer = "Kyrvana";
+    std::string ttyName = "ttyACM0";
+    std::string usbPort = "1-2";  // bus 1, port 2: the USB device's folder name
+};
+
+class SysfsPortPublisher {
+  public:
+    explicit SysfsPortPublisher(SysfsPortOptions options = {});
+    ~SysfsPortPublisher();
+    SysfsPortPublisher(const SysfsPortPublisher&) = delete;
+    SysfsPortPublisher& operator=(const SysfsPortPublisher&) = delete;
+
+    // Plugs the port in under `root` with <root>/dev/<ttyName> leading to
+    // `portPath`. False with a reason in `error` when it is already published,
+    // when the tty name or USB port is taken under `root`, or when the tree
+    // cannot be written; nothing is left behind then.
+    bool publish(const std::filesystem::path& root, const std::string& portPath,
+                 std::string* error = nullptr);
+    // Unplugs: removes every entry publish made (folders only when empty, so a
+    // second port published under the same root keeps its share).
+    void unpublish();
+    bool published() const { return published_; }
+
+    const SysfsPortOptions& options() const { return options_; }
+
+  private:
+    bool makeFolder(const std::filesystem::path& folder, std::string* error);
+    bool makeFile(const std::filesystem::path& file, const std::string& text, std::string* error);
+    bool makeLink(const std::filesystem::path& link, const std::filesystem::path& target,
+                  std::string* error);
+    void removeMade();
+
+    SysfsPortOptions options_;
+    std::filesystem::path root_;
+    std::vector<std::filesystem::path> made_;  // in the order made
+    bool published_ = false;
+};
+
+}  // namespace kyrvana::sim
