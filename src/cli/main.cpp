@@ -1,0 +1,37 @@
+// kyrvana-cli: the core operations of Kyrvana as subcommands, for scripts and
+// for checking a set-up without a screen. Data goes to standard output,
+// diagnostics to standard error.
+
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_options.h"
+#include "cli/show_command.h"
+
+int main(int argc, char** argv) {
+    using namespace kyrvana::cli;
+
+    CliOptions options;
+    CLI::App app{"Kyrvana six-well stimulator: command-line tool", "kyrvana-cli"};
+    app.option_defaults()->always_capture_default();
+    app.add_option("--port", options.port,
+                   "Serial port of the stimulator (default: found by its USB ids)");
+    app.add_option("--sysfs-root", options.sysfsRoot, "Root folder of the sysfs tree to search")
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--timeout", options.timeoutMs, "Read time-out per device answer, in ms")
+        ->check(CLI::PositiveNumber);
+    app.add_flag("-v,--verbose", options.verbosity, "More diagnostics on standard error");
+    app.require_subcommand(1);
+
+    // One line per subcommand.
+    addShowCommand(app, options);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::Success& success) {
+        return app.exit(success);  // --help
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return kExitUsage;
+    }
+    return options.exitStatus;
+}

@@ -1,0 +1,331 @@
+#include "core/protocol/kyrvana_doc.h"
+
+#include <utility>
+#include <vector>
+
+#include "core/common/c_locale_text.h"
+#include "core/device/command_enabling.h"
+#include "core/device/command_ids.h"
+#include "core/device/message_log.h"
+#include "core/editor/sequence_view_model.h"
+
+namespace kyrvana {
+namespace {
+
+// EEPROM items read when a device connects.
+constexpr int kTestNameAddress = 4112;
+constexpr int kTestNumberAddress = 4096;
+
+// The document whose observer currently feeds the message pane, so that a
+// document being destroyed removes only its own observer.
+std::atomic<CKyrvanaDoc*> logObserverOwner{nullptr};
+
+}  // namespace
+
+CKyrvanaDoc::CKyrvanaDoc(DocumentHost& host, DocumentOptions options)
+    : host_(host), options_(std::move(options)) {
+    link_.sysfsRoot = options_.sysfsRoot;
+    link_.settleDelay = options_.settleDelay;
+    link_.serial.setReadTimeoutMs(options_.readTimeoutMs);
+    logObserverOwner.store(this);
+    MessageLog::Instance().SetObserver(
+        [](const std::string& line, void* context) {
+            static_cast<CKyrvanaDoc*>(context)->LogLine(line);
+        },
+        this);
+}
+
+CKyrvanaDoc::~CKyrvanaDoc() {
+    StopRequestThread();
+    CKyrvanaDoc* self = this;
+    if (logObserverOwner.compare_exchange_strong(self, nullptr)) {
+        MessageLog::Instance().SetObserver({}, nullptr);
+    }
+    if (link_.serial.isOpen()) {
+        link_.serial.CloseSerialPort();
+    }
+}
+
+void CKyrvanaDoc::LogLine(const std::string& line) {
+    host_.postLogLine(line);
+}
+
+Protocol CKyrvanaDoc::sequence() const {
+    std::lock_guard lock(dataMutex_);
+    return sequence_;
+}
+
+void CKyrvanaDoc::setSequence(Protocol sequence) {
+    std::lock_guard lock(dataMutex_);
+    sequence_ = std::move(sequence);
+}
+
+HardwareSettings CKyrvanaDoc::hardware() const {
+    std::lock_guard lock(dataMutex_);
+    return hardware_;
+}
+
+void CKyrvanaDoc::setHardware(const HardwareSettings& hardware) {
+    std::lock_guard lock(dataMutex_);
+    hardware_ = hardware;
+}
+
+DisabledWells CKyrvanaDoc::disabledWells() const {
+    std::lock_guard lock(dataMutex_);
+    return disabledWells_;
+}
+
+void CKyrvanaDoc::setDisabledWells(const DisabledWells& wells) {
+    std::lock_guard lock(dataMutex_);
+    disabledWells_ = wells;
+}
+
+void CKyrvanaDoc::update(
+    const std::function<void(Protocol&, HardwareSettings&, DisabledWells&)>& change) {
+    std::lock_guard lock(dataMutex_);
+    change(sequence_, hardware_, disabledWells_);
+}
+
+void CKyrvanaDoc::PostRequest(int code) {
+    {
+        std::lock_guard lock(wakeMutex_);
+        pendingRequest_.store(code);
+        ++postGeneration_;
+    }
+    wake_.notify_all();
+}
+
+bool CKyrvanaDoc::IsCommandEnabled(int commandId) const {
+    return isCommandEnabled(commandId, connected_.load());
+}
+
+// --- Connection -------------------------------------------------------------
+
+int CKyrvanaDoc::ConnectDevice() {
+    if (link_.Connect() != 1) {
+        host_.errorBox(kDeviceNotDetectedMessage);
+        return -1;
+    }
+    if (link_.firmwareRevisionCode < kMinimumFirmwareRevision) {
+        host_.errorBox(firmwareTooOldMessage());
+        return -1;
+    }
+
+    std::string testName = "Test";
+    std::string testNumber = "0001";
+    std::vector<std::string> lines;
+    if (link_.GetEepromData(kTestNameAddress, lines) && !lines.empty()) {
+        testName = lines.front();
+    }
+    lines.clear();
+    if (link_.GetEepromData(kTestNumberAddress, lines) && !lines.empty()) {
+        testNumber = lines.front();
+    }
+    const std::string deviceText = deviceDescription();
+    host_.withView([&](SequenceViewModel& view) {
+        view.testName = testName;
+        view.testNumber = testNumber;
+        view.deviceText = deviceText;
+    });
+
+    {
+        std::lock_guard lock(dataMutex_);
+        hardware_.FirmwareVersion = link_.firmwareRevision;
+    }
+    connected_.store(true);
+    deviceReady_.store(true);
+    host_.connectionChanged();
+    return 0;
+}
+
+void CKyrvanaDoc::DisconnectDevice() {
+    if (link_.serial.isOpen()) {
+        auto hold = link_.Hold();
+        link_.serial.CloseSerialPort();
+    }
+    connected_.store(false);
+    deviceReady_.store(false);
+    host_.withView([](SequenceViewModel& view) { view.deviceText.clear(); });
+    host_.connectionChanged();
+}
+
+std::string CKyrvanaDoc::firmwareTooOldMessage() {
+    return cFormat(
+               "This software requires firmware Rev %.2f or higher\nPlease update "
+               "firmware:\n...\\Software\\Utilities\\UpdateFirmware\\UpdateFirmware.exe\n\nFor "
+               "additional support contact ",
+               kMinimumFirmwareRevision / 1000.0) +
+           kSupportAddress + ".";
+}
+
+std::string CKyrvanaDoc::deviceDescription() const {
+    const char* model = link_.hardwareType == 2 ? "Kyrvana Q3" : "Kyrvana P7";
+    return std::string(model) + " on " + link_.portName;
+}
+
+// --- The request thread -------------------------------------------------------
+
+void CKyrvanaDoc::StartRequestThread() {
+    if (threadRunning_.load()) {
+        return;
+    }
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+    stopping_.store(false);
+    threadRunning_.store(true);
+    thread_ = std::thread([this] { RequestLoop(); });
+}
+
+void CKyrvanaDoc::StopRequestThread() {
+    {
+        std::lock_guard lock(wakeMutex_);
+        stopping_.store(true);
+    }
+    wake_.notify_all();
+    link_.serial.WakeReads();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+bool CKyrvanaDoc::WaitFor(std::chrono::steady_clock::time_point until, std::uint64_t generation) {
+    std::unique_lock lock(wakeMutex_);
+    wake_.wait_until(lock, until,
+                     [&] { return stopping_.load() || postGeneration_ != generation; });
+    return !stopping_.load();
+}
+
+void CKyrvanaDoc::RequestLoop() {
+    using Clock = std::chrono::steady_clock;
+    // The first presence check happens at once.
+    Clock::time_point lastPoll{};
+    bool polledOnce = false;
+    bool connectFailed = false;
+
+    while (!stopping_.load()) {
+        std::uint64_t generation = 0;
+        {
+            std::lock_guard lock(wakeMutex_);
+            generation = postGeneration_;
+        }
+        const int request = pendingRequest_.load();
+        if (request == kRequestEndLoop) {
+            break;
+        }
+        Dispatch(request);
+        if (stopping_.load()) {
+            break;
+        }
+
+        if (autoConnect_.load() &&
+            (!polledOnce || Clock::now() - lastPoll > options_.pollInterval)) {
+            if (PollConnection()) {
+                connectFailed = true;
+                break;
+            }
+            lastPoll = Clock::now();
+            polledOnce = true;
+        }
+
+        // Sleep until the next presence check or until a request is posted.
+        const Clock::time_point until =
+            autoConnect_.load() ? lastPoll + options_.pollInterval + std::chrono::milliseconds(1)
+                                : Clock::now() + std::chrono::hours(1);
+        WaitFor(until, generation);
+    }
+    (void)connectFailed;
+    threadRunning_.store(false);
+}
+
+bool CKyrvanaDoc::PollConnection() {
+    const bool present = link_.DetectDevice();
+    portPresent_.store(present);
+    if (!homingBoxShown_) {
+        // The "Disable Homing" choice appears once detection has run.
+        homingBoxShown_ = true;
+        host_.withView([](SequenceViewModel& view) { view.homingBoxVisible = true; });
+    }
+    if (present && !connected_.load()) {
+        // A device that cannot be opened or identified, or whose firmware is
+        // too old, has been reported once; polling stops for this run rather
+        // than repeating the message every second.
+        return ConnectDevice() != 0;
+    }
+    if (!present && connected_.load()) {
+        DisconnectDevice();
+    }
+    return false;
+}
+
+void CKyrvanaDoc::Dispatch(int request) {
+    switch (request) {
+        case kRequestReadDevice:
+            if (readDevice) {
+                readDevice(*this);
+            }
+            host_.withView([](SequenceViewModel&) {});
+            break;
+        case kRequestProgramDevice:
+            if (programDevice) {
+                programDevice(*this);
+            }
+            host_.withView([](SequenceViewModel&) {});
+            break;
+        case kRequestNothing8:
+        case kRequestNothing12:
+            break;
+        case kRequestAccessTestData:
+            AccessTestData();
+            break;
+        case kRequestRunningStateCheck:
+            RunningStateCheck();
+            break;
+        case kRequestAutoConnectOn: {
+            autoConnect_.store(true);
+            DisconnectDevice();
+            ConnectDevice();
+            std::uint64_t generation = 0;
+            {
+                std::lock_guard lock(wakeMutex_);
+                generation = postGeneration_;
+            }
+            WaitFor(std::chrono::steady_clock::now() + options_.autoConnectPause, generation);
+            break;
+        }
+        case kRequestManualConnect:
+            autoConnect_.store(false);
+            DisconnectDevice();
+            ConnectDevice();
+            break;
+        default:
+            // Idle, and codes this thread does not handle: they stay pending
+            // until another command replaces them.
+            return;
+    }
+    // Clear the request unless a new one was posted while this one ran.
+    int expected = request;
+    pendingRequest_.compare_exchange_strong(expected, kRequestIdle);
+}
+
+void CKyrvanaDoc::AccessTestData() {
+    if (link_.serial.isOpen() && !connected_.load()) {
+        host_.errorBox(kNotConnectedMessage);
+        return;
+    }
+    int state = 0;
+    if (link_.QueryTestState(state) && (state == 3 || state == 4)) {
+        host_.errorBox("Cannot Access Test Data\nWhile Test is Running or Paused\n");
+        return;
+    }
+    host_.runTestDataDialog(link_);
+}
+
+void CKyrvanaDoc::RunningStateCheck() {
+    int state = 0;
+    if (link_.QueryTestState(state) && state == 3) {
+        host_.errorBox("Cannot Access Displacement Calibration\nWhile Test is Running\n");
+    }
+}
+
+}  // namespace kyrvana
