@@ -1,0 +1,194 @@
+#include "sim/sysfs_port_publisher.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "core/device/port_list.h"
+
+namespace kyrvana::sim {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "kyrvana-sysfs-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) != nullptr) {
+            path_ = pattern;
+        }
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+// A plain file stands in for the pseudo-terminal: the port list only needs
+// the device node to lead somewhere.
+class PublisherTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(root());
+        std::ofstream(terminal()) << "";
+    }
+    fs::path root() const { return temp_.path() / "root"; }
+    fs::path terminal() const { return temp_.path() / "pts-7"; }
+    std::vector<fs::path> leftovers() const {
+        std::vector<fs::path> entries;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root())) {
+            entries.push_back(entry.path());
+        }
+        return entries;
+    }
+
+    TempFolder temp_;
+};
+
+TEST_F(PublisherTest, PublishedPortIsFoundAsTheStimulatorAndUnpublishLeavesNothing) {
+    SysfsPortPublisher publisher;
+    std::string error;
+    ASSERT_TRUE(publisher.publish(root(), terminal().string(), &error)) << error;
+    EXPECT_TRUE(publisher.published());
+
+    const std::vector<PortInfo> ports = listUsbSerialPorts(root());
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].portName, (root() / "dev" / "ttyACM0").string());
+    EXPECT_EQ(ports[0].hardwareId, "USB\\VID_03EB&PID_2404\\KYRSIM0001");
+    EXPECT_EQ(ports[0].description, "Kyrvana Stimulator");
+    EXPECT_TRUE(isStimulatorPort(ports[0]));
+    EXPECT_EQ(fs::canonical(ports[0].portName), fs::canonical(terminal()));
+    // Links relative as the kernel makes them, so the tree can be moved or
+    // looked at from inside a container.
+    EXPECT_TRUE(fs::read_symlink(root() / "sys" / "class" / "tty" / "ttyACM0").is_relative());
+
+    publisher.unpublish();
+    EXPECT_FALSE(publisher.published());
+    EXPECT_TRUE(listUsbSerialPorts(root()).empty());
+    EXPECT_EQ(leftovers(), std::vector<fs::path>{});
+    EXPECT_TRUE(fs::exists(terminal()));
+}
+
+TEST_F(PublisherTest, OptionsShapeTheHardwareIdentifier) {
+    SysfsPortOptions options;
+    options.productId = "2405";
+    options.serial = "";
+    options.ttyName = "ttyACM3";
+    options.usbPort = "3-1";
+    SysfsPortPublisher publisher(options);
+    ASSERT_TRUE(publisher.publish(root(), terminal().string()));
+
+    const std::vector<PortInfo> ports = listUsbSerialPorts(root());
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].portName, (root() / "dev" / "ttyACM3").string());
+    EXPECT_EQ(ports[0].hardwareId, "USB\\VID_03EB&PID_2405\\3-1");
+    EXPECT_FALSE(findStimulatorPort(ports).has_value());
+}
+
+TEST_F(PublisherTest, TakenNameIsRefusedAndTheFirstPortStays) {
+    SysfsPortPublisher first;
+    ASSERT_TRUE(first.publish(root(), terminal().string()));
+    {
+        SysfsPortPublisher second;
+        std::string error;
+        EXPECT_FALSE(second.publish(root(), terminal().string(), &error));
+        EXPECT_NE(error.find("ttyACM0"), std::string::npos) << error;
+        EXPECT_FALSE(second.published());
+        std::string again;
+        EXPECT_FALSE(first.publish(root(), terminal().string(), &again));  // already out
+    }
+    const std::vector<PortInfo> ports = listUsbSerialPorts(root());
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].hardwareId, "USB\\VID_03EB&PID_2404\\KYRSIM0001");
+}
+
+TEST_F(PublisherTest, TwoPortsShareTheTreeAndTheLastOneClearsIt) {
+    SysfsPortOptions secondOptions;
+    secondOptions.ttyName = "ttyACM1";
+    secondOptions.usbPort = "1-3";
+    secondOptions.serial = "KYRSIM0002";
+    auto first = std::make_unique<SysfsPortPublisher>();
+    SysfsPortPublisher second(secondOptions);
+    ASSERT_TRUE(first->publish(root(), terminal().string()));
+    ASSERT_TRUE(second.publish(root(), terminal().string()));
+    EXPECT_EQ(listUsbSerialPorts(root()).size(), 2u);
+
+    first.reset();  // the destructor unplugs; the folders the first one made are shared
+    const std::vector<PortInfo> ports = listUsbSerialPorts(root());
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].hardwareId, "USB\\VID_03EB&PID_2404\\KYRSIM0002");
+
+    second.unpublish();
+    EXPECT_EQ(leftovers(), std::vector<fs::path>{});
+}
+
+TEST_F(PublisherTest, MissingRootIsMadeAndRemoved) {
+    const fs::path missing = temp_.path() / "k" / "sysfs";
+    SysfsPortPublisher publisher;
+    ASSERT_TRUE(publisher.publish(missing, terminal().string()));
+    EXPECT_EQ(listUsbSerialPorts(missing).size(), 1u);
+    publisher.unpublish();
+    EXPECT_FALSE(fs::exists(temp_.path() / "k"));
+}
+
+TEST_F(PublisherTest, FailedPublishLeavesNothingBehind) {
+    std::ofstream(root() / "dev") << "a file where the dev folder belongs\n";
+    SysfsPortPublisher publisher;
+    std::string error;
+    EXPECT_FALSE(publisher.publish(root(), terminal().string(), &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(publisher.published());
+    EXPECT_EQ(leftovers(), std::vector<fs::path>{root() / "dev"});
+}
+
+// Plugging and unplugging while the port list is read: every listing sees the
+// whole port or none of it.
+TEST_F(PublisherTest, ConcurrentListingNeverSeesHalfAPort) {
+    std::atomic<bool> done{false};
+    std::thread plugger([this, &done] {
+        SysfsPortPublisher publisher;
+        for (int round = 0; round < 200; ++round) {
+            if (!publisher.publish(root(), terminal().string())) {
+                break;
+            }
+            publisher.unpublish();
+        }
+        done = true;
+    });
+
+    int listings = 0;
+    int seen = 0;
+    while (!done) {
+        const std::vector<PortInfo> ports = listUsbSerialPorts(root());
+        ++listings;
+        if (ports.empty()) {
+            continue;
+        }
+        ++seen;
+        EXPECT_EQ(ports.size(), 1u);
+        EXPECT_EQ(ports[0].hardwareId, "USB\\VID_03EB&PID_2404\\KYRSIM0001");
+        EXPECT_EQ(ports[0].description, "Kyrvana Stimulator");
+    }
+    plugger.join();
+    EXPECT_GT(listings, 0);
+    RecordProperty("listings", listings);
+    RecordProperty("listingsWithThePort", seen);
+    EXPECT_EQ(leftovers(), std::vector<fs::path>{});
+}
+
+}  // namespace
+}  // namespace kyrvana::sim
