@@ -83,22 +83,6 @@ TEST_F(PublisherTest, PublishedPortIsFoundAsTheStimulatorAndUnpublishLeavesNothi
     EXPECT_TRUE(fs::exists(terminal()));
 }
 
-TEST_F(PublisherTest, OptionsShapeTheHardwareIdentifier) {
-    SysfsPortOptions options;
-    options.productId = "2405";
-    options.serial = "";
-    options.ttyName = "ttyACM3";
-    options.usbPort = "3-1";
-    SysfsPortPublisher publisher(options);
-    ASSERT_TRUE(publisher.publish(root(), terminal().string()));
-
-    const std::vector<PortInfo> ports = listUsbSerialPorts(root());
-    ASSERT_EQ(ports.size(), 1u);
-    EXPECT_EQ(ports[0].portName, (root() / "dev" / "ttyACM3").string());
-    EXPECT_EQ(ports[0].hardwareId, "USB\\VID_03EB&PID_2405\\3-1");
-    EXPECT_FALSE(findStimulatorPort(ports).has_value());
-}
-
 TEST_F(PublisherTest, TakenNameIsRefusedAndTheFirstPortStays) {
     SysfsPortPublisher first;
     ASSERT_TRUE(first.publish(root(), terminal().string()));
