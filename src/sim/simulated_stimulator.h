@@ -21,38 +21,55 @@
 namespace kyrvana::sim {
 
 struct SimulatorOptions {
-    int hardwareType = 0;               // 0/1: P7, 2: Q3
+    int hardwareType = 0;                   // 0/1: P7, 2: Q3
     std::string firmwareRevision = "4.60";  // the number after "REV " in QueryRev(2)
     std::string hardwareRevision = "2.00";  // the number in QueryRev(3)
-    std::filesystem::path sdCard;        // folder that stands for the SD card; empty: none
-    std::filesystem::path eepromImage;   // load at start and save on change; empty: none
-    std::chrono::milliseconds latency{0};  // delay before every answer
+    std::filesystem::path sdCard;           // folder that stands for the SD card; empty: none
+    std::filesystem::path eepromImage;      // load at start and save on change; empty: none
+    std::chrono::milliseconds latency{0};   // delay before every answer
+
+    // Micrometres per motor microstep, the same for all six wells (lead screw
+    // pitch over microsteps per turn; 0.15625 is 1 mm per 6400 microsteps).
+    double umPerUstep = 0.15625;
+    // Speed of a positioning or homing move, in microsteps per second
+    // (32000 is 5 mm/s at the default pitch).
+    double motorSpeed = 32000.0;
+    // Size the card reports for QuerySDVolumeSizeKB.
+    std::int64_t sdVolumeKB = 7741440;
+    // Listing lines end with "\r\n" as the firmware prints them; false gives "\n".
+    bool listingCarriageReturns = true;
 };
 
 // Faults for tests. Each applies to the commands whose text starts with
 // `commandPrefix` (an empty prefix matches every command).
 struct SimulatorFault {
     enum class Kind {
-        NoAnswer,       // the command is recorded but never answered
-        CutShort,       // only the first `bytes` bytes of the answer are sent
-        OverlongLine,   // a line of `bytes` bytes with no terminator instead of the answer
-        Garbage,        // `bytes` random bytes instead of the answer
-        HangUpAfter,    // after `bytes` bytes of the answer the master side is closed
+        NoAnswer,      // the command is recorded but never answered
+        CutShort,      // only the first `bytes` bytes of the answer are sent
+        OverlongLine,  // a line of `bytes` bytes with no terminator instead of the answer
+        Garbage,       // `bytes` random bytes instead of the answer
+        HangUpAfter,   // after `bytes` bytes of the answer the master side is closed
     };
     Kind kind = Kind::NoAnswer;
     std::string commandPrefix;
     std::size_t bytes = 0;
+    // The first `skip` matching commands are answered normally, so that a
+    // transfer can be broken in its middle.
+    std::size_t skip = 0;
+    // How many matching commands the fault hits after the skipped ones; 0: all.
+    std::size_t times = 0;
 };
 
 class SimulatedStimulator {
-public:
+  public:
     explicit SimulatedStimulator(SimulatorOptions options = {});
     ~SimulatedStimulator();
     SimulatedStimulator(const SimulatedStimulator&) = delete;
     SimulatedStimulator& operator=(const SimulatedStimulator&) = delete;
 
     // Opens the pseudo-terminal pair and starts answering. False with a
-    // reason in `error` when the pseudo-terminal cannot be made.
+    // reason in `error` when the pseudo-terminal cannot be made or the EEPROM
+    // image cannot be read.
     bool start(std::string* error = nullptr);
     // Stops answering and closes the master side (the port hangs up).
     void stop();
@@ -60,16 +77,20 @@ public:
 
     // The slave side's path, such as /dev/pts/7.
     std::string portPath() const;
+    const SimulatorOptions& options() const;
 
     // Every command received, byte for byte, in order of arrival.
     std::vector<std::string> receivedCommands() const;
     void clearReceivedCommands();
+    // Bytes received that could not begin any command, in order of arrival.
+    std::string receivedGarbage() const;
 
     // Faults (see SimulatorFault); cleared by clearFaults().
     void addFault(SimulatorFault fault);
     void clearFaults();
     void setLatency(std::chrono::milliseconds latency);
     // Closes the master side now, as a device unplugged in mid-transfer.
+    // Returns once it is closed; stop() still has to be called.
     void hangUp();
 
     // Direct access to the simulated EEPROM (8 KiB) and internal values.
@@ -82,7 +103,22 @@ public:
     void setInternalValue(int index, std::int64_t value);
     std::int64_t internalValue(int index) const;
 
-private:
+    // The control setting `index` (0 to 7) of `well` (0 to 5).
+    std::uint32_t controlSetting(int well, int index) const;
+    // A motor's position in microsteps now, and whether any motor moves.
+    std::int64_t motorPosition(int well) const;
+    bool motorsMoving() const;
+    // An outside force on a well's load cell, in newtons (a weight hung on it
+    // for calibration); 0 removes it.
+    void setAppliedForce(int well, double newtons);
+
+    // Runs the programmed sequence (EEPROM 1792) at once and writes its data
+    // file into the SD card's DATA folder. True with the file's path in
+    // `written`; false with a reason when there is no SD card or no file
+    // could be written.
+    bool runTest(std::filesystem::path* written = nullptr, std::string* error = nullptr);
+
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -1,0 +1,496 @@
+#include "sim/simulated_stimulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <thread>
+
+#include "sim/command_recognizer.h"
+#include "sim/firmware.h"
+#include "sim/pseudo_terminal.h"
+
+namespace kyrvana::sim {
+
+namespace {
+
+struct FaultSlot {
+    SimulatorFault fault;
+    std::size_t matched = 0;
+};
+
+}  // namespace
+
+struct SimulatedStimulator::State {
+    explicit State(SimulatorOptions opts) : options(std::move(opts)), firmware(options) {}
+
+    // Set once at construction; read-only afterwards.
+    SimulatorOptions options;
+
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    // Guarded by `mutex`:
+    Firmware firmware;
+    std::string eepromError;
+    std::vector<std::string> received;
+    std::string garbage;
+    std::vector<FaultSlot> faults;
+    std::chrono::milliseconds latency{0};
+    bool stopRequested = false;
+    bool hangUpRequested = false;
+    bool masterClosed = false;
+    bool serving = false;  // the serving thread runs its loop
+    std::minstd_rand noise{0x4B59};
+    std::string portPath;
+
+    // The master descriptor is used by the serving thread only while it
+    // runs; it is closed by that thread (hang-up) or after it was joined.
+    PseudoTerminal pty;
+    int wakeRead = -1;
+    int wakeWrite = -1;
+    std::thread thread;
+    std::atomic<bool> running{false};
+
+    void wake() const {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t ignored = ::write(wakeWrite, &byte, 1);
+    }
+    void drainWake() const {
+        char bytes[64];
+        while (::read(wakeRead, bytes, sizeof bytes) > 0) {
+        }
+    }
+    void saveEepromIfChanged();
+    std::optional<SimulatorFault> matchFault(const std::string& command);
+    // Handles stop and hang-up requests; true when the thread must end.
+    bool handleRequests();
+    void closeMasterLocked();
+    // Waits `delay` unless a request comes; true when the thread must end.
+    bool waitLatency(std::chrono::milliseconds delay);
+    // False when the master side is gone or the thread must end.
+    bool writeAll(std::string_view bytes, bool* mustEnd);
+    bool answer(const RecognizedCommand& command, bool* mustEnd);
+    void serve();
+};
+
+void SimulatedStimulator::State::saveEepromIfChanged() {
+    if (firmware.eeprom().takeChanged() && !options.eepromImage.empty()) {
+        firmware.eeprom().save(options.eepromImage, nullptr);
+    }
+}
+
+std::optional<SimulatorFault> SimulatedStimulator::State::matchFault(const std::string& command) {
+    for (FaultSlot& slot : faults) {
+        if (command.compare(0, slot.fault.commandPrefix.size(), slot.fault.commandPrefix) != 0) {
+            continue;
+        }
+        ++slot.matched;
+        if (slot.matched <= slot.fault.skip) {
+            return std::nullopt;
+        }
+        if (slot.fault.times != 0 && slot.matched > slot.fault.skip + slot.fault.times) {
+            continue;
+        }
+        return slot.fault;
+    }
+    return std::nullopt;
+}
+
+void SimulatedStimulator::State::closeMasterLocked() {
+    pty.closeMaster();
+    pty.closeSlave();
+    masterClosed = true;
+    changed.notify_all();
+}
+
+bool SimulatedStimulator::State::handleRequests() {
+    drainWake();
+    std::lock_guard lock(mutex);
+    if (hangUpRequested && !masterClosed) {
+        closeMasterLocked();
+    }
+    return stopRequested;
+}
+
+bool SimulatedStimulator::State::waitLatency(std::chrono::milliseconds delay) {
+    const auto deadline = std::chrono::steady_clock::now() + delay;
+    while (true) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd wakeFd{wakeRead, POLLIN, 0};
+        const int ready = ::poll(&wakeFd, 1, static_cast<int>(left.count()));
+        if (ready > 0 && handleRequests()) {
+            return true;
+        }
+    }
+}
+
+bool SimulatedStimulator::State::writeAll(std::string_view bytes, bool* mustEnd) {
+    while (!bytes.empty()) {
+        if (masterClosed) {
+            return false;
+        }
+        const ssize_t done = ::write(pty.master(), bytes.data(), bytes.size());
+        if (done > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(done));
+            continue;
+        }
+        if (done < 0 && errno == EINTR) {
+            continue;
+        }
+        if (done < 0 && errno != EAGAIN) {
+            return false;
+        }
+        // The program is not reading: wait for room, or for a request.
+        pollfd fds[2] = {{wakeRead, POLLIN, 0}, {pty.master(), POLLOUT, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
+            return false;
+        }
+        if ((fds[0].revents & POLLIN) != 0 && handleRequests()) {
+            *mustEnd = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SimulatedStimulator::State::answer(const RecognizedCommand& command, bool* mustEnd) {
+    std::optional<std::string> reply;
+    std::optional<SimulatorFault> fault;
+    std::chrono::milliseconds delay{0};
+    {
+        std::lock_guard lock(mutex);
+        if (command.lateCarriageReturn) {
+            if (!received.empty()) {
+                received.back() += '\r';
+            }
+            changed.notify_all();
+            return true;
+        }
+        received.push_back(command.raw);
+        reply = firmware.execute(command);
+        saveEepromIfChanged();
+        fault = matchFault(command.raw);
+        delay = latency;
+        if (fault) {
+            switch (fault->kind) {
+                case SimulatorFault::Kind::NoAnswer:
+                    reply.reset();
+                    break;
+                case SimulatorFault::Kind::CutShort:
+                    if (reply) {
+                        reply->resize(std::min(reply->size(), fault->bytes));
+                    }
+                    break;
+                case SimulatorFault::Kind::OverlongLine:
+                    reply = std::string(fault->bytes, 'A');
+                    break;
+                case SimulatorFault::Kind::Garbage:
+                    reply = std::string(fault->bytes, '\0');
+                    for (char& c : *reply) {
+                        c = static_cast<char>(noise() & 0xFF);
+                    }
+                    break;
+                case SimulatorFault::Kind::HangUpAfter:
+                    break;
+            }
+        }
+        changed.notify_all();
+    }
+    const bool hangUpAfter = fault && fault->kind == SimulatorFault::Kind::HangUpAfter;
+    if (!reply && !hangUpAfter) {
+        return true;
+    }
+    if (delay.count() > 0 && waitLatency(delay)) {
+        *mustEnd = true;
+        return false;
+    }
+    std::string_view bytes = reply ? std::string_view(*reply) : std::string_view();
+    if (hangUpAfter) {
+        bytes = bytes.substr(0, fault->bytes);
+    }
+    if (!writeAll(bytes, mustEnd)) {
+        return false;
+    }
+    if (hangUpAfter) {
+        std::lock_guard lock(mutex);
+        closeMasterLocked();
+        return false;
+    }
+    return true;
+}
+
+void SimulatedStimulator::State::serve() {
+    CommandRecognizer recognizer(Firmware::syntax());
+    char buffer[4096];
+    while (true) {
+        const bool masterOpen = [&] {
+            std::lock_guard lock(mutex);
+            return !masterClosed;
+        }();
+        pollfd fds[2] = {{wakeRead, POLLIN, 0}, {pty.master(), POLLIN, 0}};
+        if (::poll(fds, masterOpen ? 2 : 1, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        if ((fds[0].revents & POLLIN) != 0 && handleRequests()) {
+            return;
+        }
+        if (!masterOpen || fds[1].revents == 0) {
+            continue;
+        }
+        const ssize_t got = ::read(pty.master(), buffer, sizeof buffer);
+        if (got < 0 && (errno == EAGAIN || errno == EINTR)) {
+            continue;
+        }
+        if (got <= 0) {
+            // Cannot happen while the simulator holds its own slave open;
+            // treat it as the line going away rather than spin on it.
+            std::lock_guard lock(mutex);
+            closeMasterLocked();
+            continue;
+        }
+        recognizer.feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+        while (auto command = recognizer.next()) {
+            {
+                std::lock_guard lock(mutex);
+                garbage += recognizer.takeGarbage();
+            }
+            bool mustEnd = false;
+            if (!answer(*command, &mustEnd)) {
+                if (mustEnd) {
+                    return;
+                }
+                break;  // the master side is gone: drop what is still buffered
+            }
+        }
+        std::lock_guard lock(mutex);
+        garbage += recognizer.takeGarbage();
+        changed.notify_all();
+    }
+}
+
+SimulatedStimulator::SimulatedStimulator(SimulatorOptions options)
+    : state_(std::make_unique<State>(std::move(options))) {
+    State& s = *state_;
+    s.latency = s.options.latency;
+    s.firmware.writeFactoryDefaults();
+    if (!s.options.eepromImage.empty()) {
+        std::error_code ec;
+        const bool exists = std::filesystem::exists(s.options.eepromImage, ec);
+        if (!s.firmware.eeprom().load(s.options.eepromImage, &s.eepromError)) {
+            s.firmware.writeFactoryDefaults();
+        } else if (!exists) {
+            s.firmware.eeprom().save(s.options.eepromImage, &s.eepromError);
+        }
+    }
+    s.firmware.eeprom().takeChanged();
+    s.firmware.reloadCalibration();
+}
+
+SimulatedStimulator::~SimulatedStimulator() {
+    stop();
+}
+
+bool SimulatedStimulator::start(std::string* error) {
+    State& s = *state_;
+    if (s.running) {
+        return true;
+    }
+    const auto fail = [&](const std::string& reason) {
+        if (error != nullptr) {
+            *error = reason;
+        }
+        return false;
+    };
+    {
+        std::lock_guard lock(s.mutex);
+        if (!s.eepromError.empty()) {
+            return fail(s.eepromError);
+        }
+    }
+    int wakeFds[2];
+    if (::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return fail(std::string("pipe2 failed: ") + std::strerror(errno));
+    }
+    s.wakeRead = wakeFds[0];
+    s.wakeWrite = wakeFds[1];
+    std::string reason;
+    if (!s.pty.open(&reason)) {
+        ::close(s.wakeRead);
+        ::close(s.wakeWrite);
+        s.wakeRead = s.wakeWrite = -1;
+        return fail(reason);
+    }
+    {
+        std::lock_guard lock(s.mutex);
+        s.portPath = s.pty.slavePath();
+        s.stopRequested = false;
+        s.hangUpRequested = false;
+        s.masterClosed = false;
+        s.serving = true;
+    }
+    s.running = true;
+    s.thread = std::thread([&s] {
+        s.serve();
+        std::lock_guard lock(s.mutex);
+        s.serving = false;
+        s.changed.notify_all();
+    });
+    return true;
+}
+
+void SimulatedStimulator::stop() {
+    State& s = *state_;
+    if (!s.thread.joinable()) {
+        return;
+    }
+    {
+        std::lock_guard lock(s.mutex);
+        s.stopRequested = true;
+    }
+    s.wake();
+    s.thread.join();
+    {
+        std::lock_guard lock(s.mutex);
+        s.closeMasterLocked();
+    }
+    ::close(s.wakeRead);
+    ::close(s.wakeWrite);
+    s.wakeRead = s.wakeWrite = -1;
+    s.running = false;
+}
+
+bool SimulatedStimulator::running() const {
+    return state_->running;
+}
+
+std::string SimulatedStimulator::portPath() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->portPath;
+}
+
+const SimulatorOptions& SimulatedStimulator::options() const {
+    return state_->options;
+}
+
+std::vector<std::string> SimulatedStimulator::receivedCommands() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->received;
+}
+
+void SimulatedStimulator::clearReceivedCommands() {
+    std::lock_guard lock(state_->mutex);
+    state_->received.clear();
+}
+
+std::string SimulatedStimulator::receivedGarbage() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->garbage;
+}
+
+void SimulatedStimulator::addFault(SimulatorFault fault) {
+    std::lock_guard lock(state_->mutex);
+    state_->faults.push_back({std::move(fault), 0});
+}
+
+void SimulatedStimulator::clearFaults() {
+    std::lock_guard lock(state_->mutex);
+    state_->faults.clear();
+}
+
+void SimulatedStimulator::setLatency(std::chrono::milliseconds latency) {
+    std::lock_guard lock(state_->mutex);
+    state_->latency = latency;
+}
+
+void SimulatedStimulator::hangUp() {
+    State& s = *state_;
+    std::unique_lock lock(s.mutex);
+    if (!s.serving) {
+        s.closeMasterLocked();
+        return;
+    }
+    s.hangUpRequested = true;
+    s.wake();
+    s.changed.wait(lock, [&] { return s.masterClosed || !s.serving; });
+}
+
+std::vector<std::uint8_t> SimulatedStimulator::eeprom() const {
+    std::lock_guard lock(state_->mutex);
+    const auto& bytes = state_->firmware.eeprom().bytes();
+    return {bytes.begin(), bytes.end()};
+}
+
+void SimulatedStimulator::writeEepromBytes(int address, const std::string& bytes) {
+    std::lock_guard lock(state_->mutex);
+    state_->firmware.eeprom().write(address, bytes);
+    state_->saveEepromIfChanged();
+}
+
+void SimulatedStimulator::writeEepromItem(int address, const std::string& text) {
+    std::lock_guard lock(state_->mutex);
+    state_->firmware.eeprom().setItem(address, text);
+    state_->saveEepromIfChanged();
+}
+
+std::string SimulatedStimulator::eepromItem(int address) const {
+    std::lock_guard lock(state_->mutex);
+    return state_->firmware.eeprom().item(address);
+}
+
+void SimulatedStimulator::setInternalValue(int index, std::int64_t value) {
+    std::lock_guard lock(state_->mutex);
+    state_->firmware.setInternalValue(index, value);
+    state_->saveEepromIfChanged();
+}
+
+std::int64_t SimulatedStimulator::internalValue(int index) const {
+    std::lock_guard lock(state_->mutex);
+    return state_->firmware.peekInternalValue(index);
+}
+
+std::uint32_t SimulatedStimulator::controlSetting(int well, int index) const {
+    std::lock_guard lock(state_->mutex);
+    return state_->firmware.validSetting(well, index) ? state_->firmware.controlSetting(well, index)
+                                                      : 0;
+}
+
+std::int64_t SimulatedStimulator::motorPosition(int well) const {
+    std::lock_guard lock(state_->mutex);
+    if (well < 0 || well >= Firmware::kWells) {
+        return 0;
+    }
+    return state_->firmware.motors().position(well, MotorBank::Clock::now());
+}
+
+bool SimulatedStimulator::motorsMoving() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->firmware.motors().movingMask(MotorBank::Clock::now()) != 0;
+}
+
+void SimulatedStimulator::setAppliedForce(int well, double newtons) {
+    std::lock_guard lock(state_->mutex);
+    state_->firmware.setAppliedForce(well, newtons);
+}
+
+bool SimulatedStimulator::runTest(std::filesystem::path* written, std::string* error) {
+    std::lock_guard lock(state_->mutex);
+    const bool ok = state_->firmware.runTest(written, error);
+    state_->saveEepromIfChanged();
+    return ok;
+}
+
+}  // namespace kyrvana::sim
