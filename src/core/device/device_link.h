@@ -1,0 +1,126 @@
+#pragma once
+
+// The device connection: the port to the stimulator, what was learnt about the
+// device when it connected, and the command exchange built on the port.
+//
+// The device answers every command before the next one may be written, in one
+// of three forms: a line ended by CR, lines ended by 0x17, or a counted block
+// of raw bytes. Each exchange below (write, then the whole answer) holds the
+// link's recursive mutex; an operation that spans several exchanges (a
+// download, programming, a move and its wait) takes Hold() for its whole
+// duration so that another thread's exchange waits instead of interleaving.
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/device/port_info.h"
+#include "core/device/serial.h"
+
+namespace kyrvana {
+
+// What a read of a file from the device's SD card achieved.
+struct SdFileRead {
+    // 0: every announced chunk was requested; 1: the transfer stopped early
+    // (the size query, a write to the port or a read failed, or the target
+    // file could not be written).
+    int result = 1;
+    std::int64_t announcedSize = 0;  // the size the device gave, in bytes
+    std::int64_t bytesWritten = 0;   // bytes appended to the target file
+    int shortChunks = 0;             // chunks that came incomplete and were left out
+};
+
+class DeviceLink {
+  public:
+    static constexpr int kWellCount = 6;
+    // EEPROM items longer than this are taken as absent.
+    static constexpr int kEepromItemLimit = 4096;
+    // Receives (bytes requested so far, announced size) after every chunk.
+    using SdProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+
+    DeviceLink() = default;
+    DeviceLink(const DeviceLink&) = delete;
+    DeviceLink& operator=(const DeviceLink&) = delete;
+
+    // Holds the link across several exchanges. Exchanges of the holding
+    // thread go through; other threads wait until the lock is released.
+    [[nodiscard]] std::unique_lock<std::recursive_mutex> Hold();
+
+    // Opens `serial` on `portName` as the device link always does: line
+    // settings kept as the system has them, long read time-outs.
+    SerialStatus OpenPort();
+
+    // Writes `text`, reads one answer line and discards it. 0 or 1.
+    int SendCommand(std::string_view text);
+    // Writes `text`, reads one answer line into `buffer` (see
+    // Serial::ReadLine). 0, or 1 on any failure.
+    int QueryCommand(std::string_view text, char* buffer, int capacity, int& count);
+    // Writes `text`, reads a multi-line answer ended by 0x17. 0 or 1.
+    int QueryLines(std::string_view text, std::vector<std::string>& lines);
+    // Writes `text`, reads exactly `length` raw bytes. 0 or 1.
+    int QueryExact(std::string_view text, void* buffer, int length, int& count);
+    // A line answer read as a number the way C atoi/atof would ("12abc" is
+    // 12, "abc" 0). On failure `value` is left as it was. 0 or 1.
+    int QueryInteger(std::string_view text, int capacity, int& value);
+    int QueryDouble(std::string_view text, int capacity, double& value);
+
+    // Reads the counted text item at `address` and splits it at line feeds.
+    // False, with no lines, when the stored length is over 4096; a transfer
+    // that fails part-way gives the text read so far (check lastStatus).
+    bool GetEepromData(int address, std::vector<std::string>& lines);
+    // Stores `text` as the counted item at `address`, in chunks of 200 bytes.
+    // Every chunk is sent even when an earlier one failed; the result is 0
+    // when all were acknowledged, else 1, and lastStatus holds the last one.
+    int SetEepromData(int address, std::string_view text);
+
+    // Ten readings of internal value n + 10 (a well's raw load cell sample),
+    // 10 ms apart, summed and divided by ten with the fraction cut off. A
+    // failed reading repeats the one before it; failed readings before the
+    // first good one count as the first good one (all failed: 0).
+    double AverageInternalValue(int n);
+
+    // Polls the motor state every 100 ms until every motor is idle: 1, or -1
+    // as soon as a query fails.
+    int WaitMotorsIdle();
+
+    // Copies the SD-card file `name` into `target` (opened by the caller for
+    // binary writing) in pieces of 1024 bytes. A piece that comes short is
+    // logged as a time-out and left out, and the transfer goes on with the
+    // next; a failed port write or read (device gone, reads woken) stops it.
+    SdFileRead ReadFileOnSDCard(std::string_view name, std::FILE* target,
+                                const SdProgress& progress = {});
+
+    // What the device told about itself when it connected.
+    std::vector<std::string> revisions;
+    int firmwareRevisionCode = 0;
+    std::string portName;
+    Serial serial;
+    int internalValue4 = 0;
+    std::uint8_t hardwareType = 0;  // 0 or 1: Kyrvana P7, 2: Kyrvana Q3
+    int hardwareRevision = 1000;
+    int firmwareRevision = 1000;  // revision times 1000
+    // Per-well load cell calibration (EEPROM item 3840).
+    std::array<float, kWellCount> fullScaleLoad{111.0f, 111.0f, 111.0f, 111.0f, 111.0f, 111.0f};
+    std::array<double, kWellCount> loadCellGain{};
+    std::array<std::int16_t, kWellCount> loadCellZero{};
+    std::array<double, kWellCount> umPerUstep{};
+    // The SerialStatus of the last write or read of any exchange.
+    std::atomic<int> lastStatus{SerialOk};
+    // The last port enumeration.
+    std::vector<PortInfo> ports;
+
+  private:
+    // Writes `text` and stores the status; true on success.
+    bool WriteCommand(std::string_view text);
+    bool Store(SerialStatus status);
+
+    std::recursive_mutex mutex_;
+};
+
+}  // namespace kyrvana

@@ -1,0 +1,379 @@
+#include "core/device/serial.h"
+
+#include <fcntl.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "core/common/c_locale_text.h"
+#include "core/device/message_log.h"
+#include "core/device/readiness_wait.h"
+
+namespace kyrvana {
+namespace {
+
+constexpr char kEndOfTransmissionBlock = 0x17;
+constexpr int kShortReadTimeoutMs = 20;
+constexpr int kPlainReadTimeoutMs = 500;
+
+// Each failing step reports itself under the name of the operation it stands
+// for, with the system's error number.
+void LogFailure(std::string_view step, int error) {
+    std::string line(step);
+    line += cFormat(" failed with error %d.\n", error);
+    MessageLog::Instance().Write(line);
+}
+
+void LogTimeout() {
+    MessageLog::Instance().Write("\nReadFile Timed Out Waiting for Response\n");
+}
+
+int RetryOnInterrupt(int (*call)(int, int), int fd, int argument) {
+    int result = 0;
+    do {
+        result = call(fd, argument);
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+bool SpeedFor(int baudRate, speed_t& speed) {
+    struct Entry {
+        int rate;
+        speed_t speed;
+    };
+    static constexpr Entry kSpeeds[] = {
+        {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
+        {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+        {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+        {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
+    };
+    for (const Entry& entry : kSpeeds) {
+        if (entry.rate == baudRate) {
+            speed = entry.speed;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Modem lines are a nicety: a pseudo-terminal rejects these calls, and the
+// device does not need them, so failures are ignored.
+void SetModemLine(int fd, int line, bool on) {
+    int bits = line;
+    (void)::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
+}  // namespace
+
+Serial::Serial() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+Serial::~Serial() {
+    if (isOpen_) {
+        CloseSerialPort();
+    }
+    if (wakeFd_ >= 0) {
+        ::close(wakeFd_);
+    }
+}
+
+SerialStatus Serial::Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts,
+                          bool highSpeedDefault, bool longReadTimeouts, int baudRate,
+                          bool keepLineSettings, std::string_view portName) {
+    if (isOpen_) {
+        return SerialOk;
+    }
+
+    // Non-blocking so that a port waiting for carrier cannot hang the open;
+    // cleared below once the line is configured.
+    const std::string path(portName);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        LogFailure("CreateFile", errno);
+        return SerialOpenFailed;
+    }
+
+    // Exclusive use. TIOCEXCL makes further open() calls fail, but not for
+    // root; the advisory lock holds against every instance of the program,
+    // root included. Lock first, so that a failed attempt never touches the
+    // exclusive flag of a port someone else holds.
+    if (RetryOnInterrupt(::flock, fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd, TIOCEXCL) != 0) {
+        const int error = errno;
+        ::close(fd);
+        LogFailure("CreateFile", error);
+        return SerialOpenFailed;
+    }
+
+    // The settings to restore on close; failing here means it is no terminal.
+    if (::tcgetattr(fd, &savedSettings_) != 0) {
+        const int error = errno;
+        ReleaseAfterFailedOpen(fd, false);
+        LogFailure("GetCommProperties", error);
+        return SerialOpenFailed;
+    }
+
+    if (!keepLineSettings) {
+        const SerialStatus status =
+            ConfigureLine(fd, dtrEnable, xonXoff, highSpeedDefault, baudRate);
+        if (status != SerialOk) {
+            return status;
+        }
+    }
+
+    termios raw{};
+    if (::tcgetattr(fd, &raw) != 0) {
+        const int error = errno;
+        ReleaseAfterFailedOpen(fd, !keepLineSettings);
+        LogFailure("GetCommTimeouts", error);
+        return SerialOpenFailed;
+    }
+    // Raw line discipline (the input, output and local flags of cfmakeraw):
+    // no echo, no canonical lines, no signal characters, no CR/LF
+    // translation, no output processing. A fresh tty has IXON set, which
+    // would swallow 0x11 and 0x13 in binary answers, so software flow control
+    // goes too unless it was asked for. The control flags stay as they are.
+    raw.c_iflag &=
+        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
+    if (keepLineSettings || !xonXoff) {
+        raw.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    }
+    raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    // A read returns as soon as one byte is there; waiting is done by poll().
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::tcsetattr(fd, TCSANOW, &raw) != 0 || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ReleaseAfterFailedOpen(fd, true);
+        LogFailure("SetCommTimeouts", error);
+        return SerialTimeoutsFailed;
+    }
+
+    if (longReadTimeouts) {
+        activeReadTimeoutMs_ = longReadTimeoutMs_;
+    } else {
+        activeReadTimeoutMs_ = shortReadTimeouts ? kShortReadTimeoutMs : kPlainReadTimeoutMs;
+    }
+    ClearWake();
+    fd_ = fd;
+    isOpen_ = true;
+    return SerialOk;
+}
+
+SerialStatus Serial::ConfigureLine(int fd, bool dtrEnable, bool xonXoff, bool highSpeedDefault,
+                                   int baudRate) {
+    termios line{};
+    if (::tcgetattr(fd, &line) != 0) {
+        const int error = errno;
+        ReleaseAfterFailedOpen(fd, false);
+        LogFailure("GetCommState", error);
+        return SerialOpenFailed;
+    }
+    const int rate = baudRate >= 1 ? baudRate : (highSpeedDefault ? 115200 : 9600);
+    speed_t speed = B9600;
+    int error = EINVAL;
+    if (SpeedFor(rate, speed) && ::cfsetispeed(&line, speed) == 0 &&
+        ::cfsetospeed(&line, speed) == 0) {
+        line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+        line.c_cflag |= CS8;
+        if (xonXoff) {
+            line.c_iflag |= IXON | IXOFF;
+        } else {
+            line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
+        }
+        if (::tcsetattr(fd, TCSANOW, &line) == 0) {
+            SetModemLine(fd, TIOCM_RTS, false);
+            SetModemLine(fd, TIOCM_DTR, dtrEnable);
+            return SerialOk;
+        }
+        error = errno;
+    }
+    ReleaseAfterFailedOpen(fd, true);
+    LogFailure("SetCommState", error);
+    return SerialOpenFailed;
+}
+
+void Serial::ReleaseAfterFailedOpen(int fd, bool settingsChanged) {
+    if (settingsChanged) {
+        (void)::tcsetattr(fd, TCSANOW, &savedSettings_);
+    }
+    (void)::ioctl(fd, TIOCNXCL);
+    // Closing the descriptor also drops the lock, so a retry can succeed.
+    ::close(fd);
+}
+
+bool Serial::CloseSerialPort() {
+    if (!isOpen_) {
+        return true;
+    }
+    // The device may already be gone; restoring is then pointless, not an error.
+    (void)::tcsetattr(fd_, TCSANOW, &savedSettings_);
+    (void)::ioctl(fd_, TIOCNXCL);
+    const int result = ::close(fd_);
+    const int error = errno;
+    // Linux releases the descriptor even when close() reports an error, so
+    // the port is closed either way and a later Open starts afresh.
+    fd_ = -1;
+    isOpen_ = false;
+    if (result != 0) {
+        LogFailure("CloseSerialPort", error);
+        return false;
+    }
+    return true;
+}
+
+SerialStatus Serial::Write(const void* bytes, std::size_t length) {
+    const auto* next = static_cast<const char*>(bytes);
+    std::size_t left = length;
+    while (left > 0) {
+        const ssize_t written = ::write(fd_, next, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            LogFailure("WriteFile", errno);
+            return SerialWriteFailed;
+        }
+        next += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return SerialOk;
+}
+
+SerialStatus Serial::ReadSome(char* buffer, std::size_t maximum,
+                              std::chrono::steady_clock::time_point deadline, std::size_t& got) {
+    got = 0;
+    for (;;) {
+        switch (WaitReadable(fd_, wakeFd_, deadline)) {
+            case Readiness::Readable:
+                break;
+            case Readiness::TimedOut:
+                return SerialReadTimeout;
+            case Readiness::HungUp:
+            case Readiness::Woken:
+            case Readiness::Failed:
+                return SerialReadFailed;
+        }
+        const ssize_t count = ::read(fd_, buffer, maximum);
+        if (count > 0) {
+            got = static_cast<std::size_t>(count);
+            return SerialOk;
+        }
+        // End of file or EIO: the device went away (a pseudo-terminal whose
+        // master closed reports EIO).
+        if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
+            return SerialReadFailed;
+        }
+    }
+}
+
+SerialStatus Serial::ReadByte(char& byte) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(activeReadTimeoutMs_);
+    std::size_t got = 0;
+    return ReadSome(&byte, 1, deadline, got);
+}
+
+SerialStatus Serial::ReadLine(char* buffer, int capacity, int& count) {
+    count = 0;
+    if (capacity < 1) {
+        return SerialBufferFull;
+    }
+    for (;;) {
+        char byte = 0;
+        const SerialStatus status = ReadByte(byte);
+        if (status == SerialReadTimeout) {
+            LogTimeout();
+        }
+        if (status != SerialOk) {
+            return status;
+        }
+        if (byte == '\r') {
+            buffer[count] = '\0';
+            return SerialOk;
+        }
+        buffer[count++] = byte;
+        if (count >= capacity) {
+            return SerialBufferFull;
+        }
+    }
+}
+
+SerialStatus Serial::ReadLines(std::vector<std::string>& lines, int& count) {
+    lines.clear();
+    count = 0;
+    std::string line;
+    for (;;) {
+        char byte = 0;
+        const SerialStatus status = ReadByte(byte);
+        if (status == SerialReadTimeout) {
+            LogTimeout();
+        }
+        if (status != SerialOk) {
+            return status;
+        }
+        if (byte == '\n') {
+            lines.push_back(std::move(line));
+            line.clear();
+        } else if (byte == kEndOfTransmissionBlock) {
+            // The device ends its answer with a stray byte after the last
+            // line feed; only a real line is kept.
+            if (line.size() >= 2) {
+                lines.push_back(std::move(line));
+            }
+            return SerialOk;
+        } else {
+            line.push_back(byte);
+            ++count;
+            if (line.size() >= static_cast<std::size_t>(kLineLimit)) {
+                return SerialBufferFull;
+            }
+        }
+    }
+}
+
+SerialStatus Serial::ReadExact(void* buffer, int length, int& count) {
+    count = 0;
+    auto* bytes = static_cast<char*>(buffer);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(activeReadTimeoutMs_);
+    while (count < length) {
+        std::size_t got = 0;
+        const SerialStatus status =
+            ReadSome(bytes + count, static_cast<std::size_t>(length - count), deadline, got);
+        if (status == SerialReadTimeout) {
+            LogTimeout();
+        }
+        if (status != SerialOk) {
+            return status;
+        }
+        count += static_cast<int>(got);
+    }
+    return SerialOk;
+}
+
+void Serial::setReadTimeoutMs(int milliseconds) {
+    longReadTimeoutMs_ = milliseconds;
+    activeReadTimeoutMs_ = milliseconds;
+}
+
+void Serial::WakeReads() {
+    const std::uint64_t one = 1;
+    if (wakeFd_ >= 0) {
+        (void)!::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+void Serial::ClearWake() {
+    std::uint64_t value = 0;
+    if (wakeFd_ >= 0) {
+        (void)!::read(wakeFd_, &value, sizeof value);
+    }
+}
+
+}  // namespace kyrvana

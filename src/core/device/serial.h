@@ -1,0 +1,109 @@
+#pragma once
+
+// The one way to the device's communication port: a USB virtual serial port
+// (/dev/ttyACM*) or, in tests and with the simulator, a pseudo-terminal.
+//
+// The port is taken exclusively and put into raw mode (every byte passes
+// unchanged in both directions) while its line settings (baud rate, framing,
+// hardware flow control) stay as the system has them. Answers are framed
+// only by their terminator or byte count: a read waits for each byte up to
+// the read time-out and never reads past the end of an answer. Every failure
+// is written to the message log (except a bare read failure) and returned as
+// a SerialStatus.
+
+#include <termios.h>
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/device/serial_status.h"
+
+namespace kyrvana {
+
+class Serial {
+  public:
+    static constexpr int kDefaultReadTimeoutMs = 20000;
+    // The longest line ReadLines accepts, in bytes.
+    static constexpr int kLineLimit = 1024;
+
+    Serial();
+    // Closes the port when it is still open.
+    virtual ~Serial();
+    Serial(const Serial&) = delete;
+    Serial& operator=(const Serial&) = delete;
+
+    // Opens `portName`, a device path such as /dev/ttyACM0, exclusively (also
+    // against root and other processes). Returns SerialOk at once when the
+    // port is already open. With `keepLineSettings` the line settings are
+    // left alone; otherwise the baud rate (`baudRate` when 1 or more, else
+    // 115200 or 9600 as `highSpeedDefault` says), 8N1, no hardware flow
+    // control, DTR and XON/XOFF are set from the arguments. The read
+    // time-out becomes readTimeoutMs() with `longReadTimeouts`, else 20 ms
+    // with `shortReadTimeouts`, else 500 ms. A failed step logs its text with
+    // errno, releases the port and its lock, and leaves the port closed.
+    SerialStatus Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts, bool highSpeedDefault,
+                      bool longReadTimeouts, int baudRate, bool keepLineSettings,
+                      std::string_view portName);
+
+    // Writes every byte, blocking until all are written.
+    SerialStatus Write(const void* bytes, std::size_t length);
+    SerialStatus Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
+
+    // One answer line ended by a carriage return, which is replaced by a zero
+    // byte. Status 64 when `capacity` bytes were stored without a carriage
+    // return (the text is then not terminated). Waits up to the read time-out
+    // for each byte.
+    SerialStatus ReadLine(char* buffer, int capacity, int& count);
+
+    // A multi-line answer ended by 0x17: lines are split at line feeds; an
+    // unfinished last line is kept only when it holds at least 2 bytes.
+    // `count` counts the bytes stored in lines. Status 64 when a line reaches
+    // kLineLimit bytes (the lines before it stay in `lines`).
+    SerialStatus ReadLines(std::vector<std::string>& lines, int& count);
+
+    // Exactly `length` bytes within one read time-out for the whole call.
+    SerialStatus ReadExact(void* buffer, int length, int& count);
+
+    // Restores the line settings found at open and closes the port. True when
+    // the port is closed afterwards; a failing close() is logged and returns
+    // false, but the descriptor is gone on Linux, so the port counts as closed.
+    bool CloseSerialPort();
+
+    bool isOpen() const { return isOpen_; }
+    // The open descriptor, -1 when closed.
+    int handle() const { return fd_; }
+
+    // The time-out for each byte of ReadLine and ReadLines and for a whole
+    // ReadExact. Takes effect at once and is the value an Open with long read
+    // time-outs chooses. Tests shorten it; the device link uses the default.
+    void setReadTimeoutMs(int milliseconds);
+    int readTimeoutMs() const { return activeReadTimeoutMs_; }
+
+    // Callable from any thread: a blocked read, and every later read, returns
+    // SerialReadFailed at once until the port is opened again. Used to stop
+    // the device request thread without waiting for a time-out.
+    void WakeReads();
+
+  private:
+    // Waits for and reads up to `maximum` bytes before the deadline: SerialOk
+    // with `got` >= 1, SerialReadTimeout or SerialReadFailed.
+    SerialStatus ReadSome(char* buffer, std::size_t maximum,
+                          std::chrono::steady_clock::time_point deadline, std::size_t& got);
+    SerialStatus ReadByte(char& byte);
+    SerialStatus ConfigureLine(int fd, bool dtrEnable, bool xonXoff, bool highSpeedDefault,
+                               int baudRate);
+    void ReleaseAfterFailedOpen(int fd, bool settingsChanged);
+    void ClearWake();
+
+    int fd_ = -1;
+    bool isOpen_ = false;
+    int wakeFd_ = -1;
+    termios savedSettings_{};
+    int longReadTimeoutMs_ = kDefaultReadTimeoutMs;
+    int activeReadTimeoutMs_ = kDefaultReadTimeoutMs;
+};
+
+}  // namespace kyrvana

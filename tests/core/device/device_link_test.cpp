@@ -1,0 +1,368 @@
+#include "core/device/device_link.h"
+
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/log_capture.h"
+#include "support/scripted_pty_peer.h"
+
+namespace kyrvana {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kTimeoutText = "\nReadFile Timed Out Waiting for Response\n";
+
+std::string LengthWord(int length) {
+    return {static_cast<char>(length & 0xFF), static_cast<char>((length >> 8) & 0xFF)};
+}
+
+// Device transport against a scripted far end: the script answers each
+// expected command, and the bytes the link wrote are checked exactly.
+class DeviceLinkTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(peer_.ok()) << peer_.error();
+        link_.portName = peer_.path();
+        ASSERT_EQ(link_.OpenPort(), SerialOk);
+        link_.serial.setReadTimeoutMs(150);
+    }
+
+    // Every scripted command arrived, and nothing else was written.
+    void ExpectScriptDone() {
+        EXPECT_TRUE(peer_.ScriptDone())
+            << "unmatched: " << testing::PrintToString(peer_.Unmatched());
+    }
+
+    test::LogCapture log_;
+    test::ScriptedPtyPeer peer_;
+    DeviceLink link_;
+};
+
+TEST_F(DeviceLinkTest, CommandsAreWrittenWithoutTerminator) {
+    peer_.Expect("Homing", "done\r");
+    EXPECT_EQ(link_.SendCommand("Homing"), 0);
+    EXPECT_EQ(peer_.Received(), "Homing");
+    EXPECT_EQ(link_.lastStatus, SerialOk);
+    ExpectScriptDone();
+}
+
+TEST_F(DeviceLinkTest, SetEepromDataSendsTheLengthThenChunksOf200) {
+    std::string text;
+    for (int i = 0; text.size() < 450; ++i) {
+        text += "line \"" + std::to_string(i) + "\",(x)\n";
+    }
+    text.resize(450);
+    peer_.Expect("SetEepromData(3840,450)", "\r");
+    peer_.Expect("SetEepromData(3842,\"" + text.substr(0, 200) + "\")", "\r");
+    peer_.Expect("SetEepromData(4042,\"" + text.substr(200, 200) + "\")", "\r");
+    peer_.Expect("SetEepromData(4242,\"" + text.substr(400, 50) + "\")", "\r");
+    EXPECT_EQ(link_.SetEepromData(3840, text), 0);
+    ExpectScriptDone();
+}
+
+TEST_F(DeviceLinkTest, SetEepromDataOfEmptyTextSendsOnlyTheLength) {
+    peer_.Expect("SetEepromData(4112,0)", "\r");
+    EXPECT_EQ(link_.SetEepromData(4112, ""), 0);
+    ExpectScriptDone();
+}
+
+TEST_F(DeviceLinkTest, SetEepromDataGoesOnAfterAFailedChunk) {
+    const std::string text(250, 'a');
+    peer_.Expect("SetEepromData(100,250)", "\r");
+    peer_.Expect("SetEepromData(102,\"" + text.substr(0, 200) + "\")", "");  // no answer
+    peer_.Expect("SetEepromData(302,\"" + text.substr(200) + "\")", "\r");
+    EXPECT_EQ(link_.SetEepromData(100, text), 1);
+    EXPECT_EQ(link_.lastStatus, SerialOk);  // the last chunk's status
+    ExpectScriptDone();
+}
+
+TEST_F(DeviceLinkTest, GetEepromDataReadsChunksOf256AndSplitsLines) {
+    std::string text;
+    for (int i = 0; text.size() < 600; ++i) {
+        text += "1." + std::to_string(i) + ",0.5,2\n";
+    }
+    text.resize(599);
+    text += "\n";
+    peer_.Expect("GetEepromData(1792, 2)", LengthWord(600));
+    peer_.Expect("GetEepromData(1794, 256)", text.substr(0, 256));
+    peer_.Expect("GetEepromData(2050, 256)", text.substr(256, 256));
+    peer_.Expect("GetEepromData(2306, 88)", text.substr(512));
+    std::vector<std::string> lines{"stale"};
+    ASSERT_TRUE(link_.GetEepromData(1792, lines));
+    ExpectScriptDone();
+
+    std::string joined;
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find('\n'), std::string::npos);
+        joined += line + "\n";
+    }
+    EXPECT_EQ(joined, text);
+    EXPECT_EQ(lines.front(), "1.0,0.5,2");
+}
+
+struct StoredItem {
+    std::string lengthWord;
+    std::vector<std::string> extraExchanges;  // command, answer, ...
+    bool result;
+    std::vector<std::string> lines;
+};
+
+class EepromItemTest : public DeviceLinkTest, public testing::WithParamInterface<StoredItem> {};
+
+TEST_P(EepromItemTest, ReadsTheStoredItem) {
+    const StoredItem& item = GetParam();
+    peer_.Expect("GetEepromData(4096, 2)", item.lengthWord);
+    for (std::size_t i = 0; i + 1 < item.extraExchanges.size(); i += 2) {
+        peer_.Expect(item.extraExchanges[i], item.extraExchanges[i + 1]);
+    }
+    std::vector<std::string> lines{"stale"};
+    EXPECT_EQ(link_.GetEepromData(4096, lines), item.result);
+    EXPECT_EQ(lines, item.lines);
+    ExpectScriptDone();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lengths, EepromItemTest,
+    testing::Values(
+        StoredItem{LengthWord(0), {}, true, {}},                // nothing more is asked
+        StoredItem{LengthWord(4097), {}, false, {}},            // over the limit: absent
+        StoredItem{std::string("\xFF\xFF", 2), {}, false, {}},  // erased EEPROM
+        StoredItem{LengthWord(4), {"GetEepromData(4098, 4)", "0001"}, true, {"0001"}},
+        StoredItem{
+            LengthWord(7), {"GetEepromData(4098, 7)", "a\n\nb\nc\n"}, true, {"a", "", "b", "c"}},
+        // A zero byte ends the text that a chunk contributes.
+        StoredItem{
+            LengthWord(5), {"GetEepromData(4098, 5)", std::string("ab\0cd", 5)}, true, {"ab"}}));
+
+TEST_F(DeviceLinkTest, GetEepromDataThatGetsNoAnswerFails) {
+    peer_.Expect("GetEepromData(3840, 2)", LengthWord(10));
+    peer_.Expect("GetEepromData(3842, 10)", "short");
+    std::vector<std::string> lines;
+    EXPECT_FALSE(link_.GetEepromData(3840, lines));
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
+    EXPECT_EQ(log_.Count(kTimeoutText), 1u);
+}
+
+struct NumberCase {
+    std::string answer;
+    int integer;
+    double real;
+};
+
+class NumericAnswerTest : public DeviceLinkTest, public testing::WithParamInterface<NumberCase> {};
+
+TEST_P(NumericAnswerTest, ConvertsLikeAtoiAndAtofInEveryLocale) {
+    // A German locale must not turn "0.3125" into 0.
+    const bool german = setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    peer_.Expect("QueryInternalValue(4)", GetParam().answer + "\r");
+    peer_.Expect("QueryUmPerUstep(0)", GetParam().answer + "\r");
+    int integer = 99;
+    double real = 99.0;
+    EXPECT_EQ(link_.QueryInteger("QueryInternalValue(4)", 128, integer), 0);
+    EXPECT_EQ(link_.QueryDouble("QueryUmPerUstep(0)", 128, real), 0);
+    setlocale(LC_ALL, "C");
+    EXPECT_EQ(integer, GetParam().integer);
+    EXPECT_DOUBLE_EQ(real, GetParam().real);
+    ExpectScriptDone();
+    if (!german) {
+        GTEST_SKIP() << "de_DE.UTF-8 is not installed; checked in the C locale only";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, NumericAnswerTest,
+                         testing::Values(NumberCase{"12abc", 12, 12.0}, NumberCase{"abc", 0, 0.0},
+                                         NumberCase{"-7", -7, -7.0},
+                                         NumberCase{"0.3125", 0, 0.3125},
+                                         NumberCase{" 4.60 REV", 4, 4.6}));
+
+TEST_F(DeviceLinkTest, AFailedQueryLeavesTheValueAndTellsWhy) {
+    int value = 42;
+    peer_.Expect("QueryInternalValue(5)", "");  // never answered
+    EXPECT_EQ(link_.QueryInteger("QueryInternalValue(5)", 128, value), 1);
+    EXPECT_EQ(value, 42);
+    EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
+
+    peer_.Expect("QueryRev(0)", std::string(600, 'r') + "\r");
+    char buffer[512];
+    int count = 0;
+    EXPECT_EQ(link_.QueryCommand("QueryRev(0)", buffer, 512, count), 1);
+    EXPECT_EQ(link_.lastStatus, SerialBufferFull);
+    EXPECT_EQ(count, 512);
+
+    ASSERT_TRUE(link_.serial.CloseSerialPort());
+    EXPECT_EQ(link_.SendCommand("Homing"), 1);
+    EXPECT_EQ(link_.lastStatus, SerialWriteFailed);
+}
+
+TEST_F(DeviceLinkTest, QueryLinesReadsAMultiLineAnswer) {
+    peer_.Expect("ListFilesOnSDCard", "A.CSV\nB.CSV\n\x17");
+    std::vector<std::string> lines;
+    EXPECT_EQ(link_.QueryLines("ListFilesOnSDCard", lines), 0);
+    EXPECT_EQ(lines, (std::vector<std::string>{"A.CSV", "B.CSV"}));
+    ExpectScriptDone();
+}
+
+struct AverageCase {
+    std::vector<std::string> answers;  // empty: no answer (the reading fails)
+    double average;
+};
+
+class AverageTest : public DeviceLinkTest, public testing::WithParamInterface<AverageCase> {};
+
+TEST_P(AverageTest, AveragesTenReadingsWithIntegerDivision) {
+    link_.serial.setReadTimeoutMs(60);
+    for (const std::string& answer : GetParam().answers) {
+        peer_.Expect("QueryInternalValue(13)", answer.empty() ? "" : answer + "\r");
+    }
+    EXPECT_DOUBLE_EQ(link_.AverageInternalValue(3), GetParam().average);
+    ExpectScriptDone();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readings, AverageTest,
+    testing::Values(AverageCase{{"5", "5", "5", "5", "5", "6", "6", "6", "6", "6"},
+                                5.0},  // 55 / 10
+                    AverageCase{{"-5", "-5", "-5", "-5", "-5", "-6", "-6", "-6", "-6", "-6"}, -5.0},
+                    // A failed reading repeats the previous one.
+                    AverageCase{{"10", "", "20", "20", "20", "20", "20", "20", "20", "20"}, 18.0},
+                    // Failed readings before the first good one count as that one.
+                    AverageCase{{"", "", "8", "8", "8", "8", "8", "9", "9", "9"}, 8.0},
+                    AverageCase{{"", "", "", "", "", "", "", "", "", ""}, 0.0}));
+
+TEST_F(DeviceLinkTest, WaitMotorsIdlePollsUntilIdle) {
+    peer_.Expect("GetMotorsState", "3\r");
+    peer_.Expect("GetMotorsState", "1\r");
+    peer_.Expect("GetMotorsState", "0\r");
+    EXPECT_EQ(link_.WaitMotorsIdle(), 1);
+    ExpectScriptDone();
+
+    peer_.Expect("GetMotorsState", "2\r");
+    peer_.Expect("GetMotorsState", "");
+    EXPECT_EQ(link_.WaitMotorsIdle(), -1);
+    EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
+}
+
+// ---- SD-card file read ----------------------------------------------------
+
+class SdFileReadTest : public DeviceLinkTest {
+  protected:
+    void SetUp() override {
+        DeviceLinkTest::SetUp();
+        target_ = std::tmpfile();
+        ASSERT_NE(target_, nullptr);
+        for (int i = 0; i < 2500; ++i) {
+            content_.push_back(static_cast<char>((i * 7) & 0xFF));
+        }
+    }
+    void TearDown() override { std::fclose(target_); }
+
+    std::string Written() {
+        std::fflush(target_);
+        std::rewind(target_);
+        std::string text(5000, '\0');
+        text.resize(std::fread(text.data(), 1, text.size(), target_));
+        return text;
+    }
+
+    std::FILE* target_ = nullptr;
+    std::string content_;
+};
+
+TEST_F(SdFileReadTest, CopiesTheFileInPiecesOf1024) {
+    peer_.Expect("ReadFileOnSDCardFirst(\"DATA01.CSV\")", "2500\r");
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(0, 1024));
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(1024, 1024));
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(2048));
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress;
+    const SdFileRead read = link_.ReadFileOnSDCard(
+        "DATA01.CSV", target_,
+        [&](std::int64_t done, std::int64_t total) { progress.emplace_back(done, total); });
+    EXPECT_EQ(read.result, 0);
+    EXPECT_EQ(read.announcedSize, 2500);
+    EXPECT_EQ(read.bytesWritten, 2500);
+    EXPECT_EQ(read.shortChunks, 0);
+    EXPECT_EQ(Written(), content_);
+    EXPECT_EQ(progress, (std::vector<std::pair<std::int64_t, std::int64_t>>{
+                            {1024, 2500}, {2048, 2500}, {2500, 2500}}));
+    ExpectScriptDone();
+}
+
+TEST_F(SdFileReadTest, AShortPieceIsLoggedLeftOutAndTheTransferGoesOn) {
+    peer_.Expect("ReadFileOnSDCardFirst(\"A.CSV\")", "2500\r");
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(0, 1024));
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(1024, 100));
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(2048));
+    const SdFileRead read = link_.ReadFileOnSDCard("A.CSV", target_);
+    EXPECT_EQ(read.result, 0);
+    EXPECT_EQ(read.shortChunks, 1);
+    EXPECT_EQ(read.bytesWritten, 1024 + 452);
+    EXPECT_EQ(Written(), content_.substr(0, 1024) + content_.substr(2048));
+    EXPECT_EQ(log_.Count(kTimeoutText), 1u);
+    ExpectScriptDone();
+}
+
+TEST_F(SdFileReadTest, AnEmptyOrUnknownFileWritesNothing) {
+    peer_.Expect("ReadFileOnSDCardFirst(\"NONE.CSV\")", "0\r");
+    SdFileRead read = link_.ReadFileOnSDCard("NONE.CSV", target_);
+    EXPECT_EQ(read.result, 0);
+    EXPECT_EQ(read.announcedSize, 0);
+
+    peer_.Expect("ReadFileOnSDCardFirst(\"LOST.CSV\")", "");
+    read = link_.ReadFileOnSDCard("LOST.CSV", target_);
+    EXPECT_EQ(read.result, 1);
+    EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
+    EXPECT_EQ(Written(), "");
+    ExpectScriptDone();
+}
+
+TEST_F(SdFileReadTest, AnUnpluggedDeviceStopsTheTransferAtOnce) {
+    link_.serial.setReadTimeoutMs(10000);
+    peer_.Expect("ReadFileOnSDCardFirst(\"A.CSV\")", "2500\r");
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(0, 1024));
+    peer_.Expect("ReadFileOnSDCardNext", content_.substr(1024, 300), /*hangUpAfter=*/true);
+    const auto start = std::chrono::steady_clock::now();
+    const SdFileRead read = link_.ReadFileOnSDCard("A.CSV", target_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(read.result, 1);
+    EXPECT_EQ(read.bytesWritten, 1024);
+    EXPECT_EQ(link_.lastStatus, SerialReadFailed);
+}
+
+// ---- Exclusive use --------------------------------------------------------
+
+TEST_F(DeviceLinkTest, HoldKeepsOtherThreadsOutUntilReleased) {
+    link_.serial.setReadTimeoutMs(5000);
+    peer_.Expect("First", "1\r");
+    peer_.Expect("Second", "2\r");
+    peer_.Expect("Third", "3\r");
+    std::atomic<bool> otherStarted{false};
+    std::thread other;
+    {
+        const auto hold = link_.Hold();
+        other = std::thread([&] {
+            otherStarted = true;
+            EXPECT_EQ(link_.SendCommand("Third"), 0);
+        });
+        while (!otherStarted) {
+            std::this_thread::yield();
+        }
+        EXPECT_EQ(link_.SendCommand("First"), 0);
+        EXPECT_EQ(link_.SendCommand("Second"), 0);
+        EXPECT_EQ(peer_.Received(), "FirstSecond");
+    }
+    other.join();
+    EXPECT_EQ(peer_.Received(), "FirstSecondThird");
+    ExpectScriptDone();
+}
+
+}  // namespace
+}  // namespace kyrvana
