@@ -1,0 +1,86 @@
+#include "core/editor/sequence_list_text.h"
+
+#include <gtest/gtest.h>
+
+#include "core/protocol/sequence_totals.h"
+
+namespace kyrvana {
+namespace {
+
+TEST(SequenceListTextTest, RowShowsTheSetAsTheListDoes) {
+    Protocol protocol;
+    SetRecord set;
+    set.name = "Stretch 1";
+    set.function[0] = FunctionType::Sinusoid;
+    set.units[0] = UnitsCode::Percent;
+    set.magnitude = {12.5, 13.5, -0.4, 1e6, 0.0, 7.0};
+    set.stretchDurationMs = 1500;
+    set.holdTimeMs = 0;
+    set.recoveryDurationMs = 0;
+    set.restTimeMs = 6000;
+    set.timeUnits = TimeUnits::Minutes;
+    set.preloadType[0] = PreloadType::FirstRepetition;
+    set.preloadMag[0] = 2.25;
+    set.numReps = 12;
+    set.dataFrequency = DataFrequency::Hz0_01;
+    protocol.append(set);
+
+    DisabledWells disabled{};
+    disabled[2] = true;
+    const std::vector<std::string> expected{
+        "Stretch 1", "Sinusoid (%)", "12",   "14",       "  -",         "1000000", "0",   "7",
+        "0.03 (m)",  "0.00 (m)",     "None", "0.10 (m)", "2.2 (First)", "12",      "0.01"};
+    EXPECT_EQ(sequenceListRowTexts(protocol, 0, disabled), expected);
+
+    protocol.setAt(0)->dataFrequency = DataFrequency::None;
+    EXPECT_EQ(sequenceListCellText(protocol, 0, SequenceListColumn::DataFrequency), "None");
+    for (const int missing : {-1, 1}) {
+        for (const std::string& cell : sequenceListRowTexts(protocol, missing)) {
+            EXPECT_EQ(cell, "Unknown");
+        }
+    }
+}
+
+TEST(SequenceListTextTest, ColumnsInTheirOrder) {
+    const auto& columns = sequenceListColumns();
+    EXPECT_EQ(columns[0].title, "Name");
+    EXPECT_EQ(columns[0].width, 90);
+    EXPECT_EQ(columns[7].title, "Well6");
+    EXPECT_EQ(columns[12].title, "Preload(mN)");
+    EXPECT_EQ(columns[14].title, "Data(Hz)");
+    EXPECT_EQ(columns[14].width, 65);
+}
+
+TEST(SequenceListTextTest, TotalTimeIsWholeSecondsOfOnePassTimesRepeats) {
+    Protocol protocol;
+    SetRecord set;
+    set.stretchDurationMs = 1000;
+    set.holdTimeMs = 500;
+    set.recoveryDurationMs = 1000;
+    set.restTimeMs = 2000;
+    set.numReps = 10;
+    protocol.append(set);
+    protocol.append(set);
+    EXPECT_EQ(totalTimeText(shownTotalSeconds(totalDurationSeconds(protocol), 3)), "00:04:30");
+
+    struct Case {
+        double pass;
+        std::int32_t repeats;
+        const char* text;
+    };
+    for (const Case& c :
+         {Case{3661.9, 1, "01:01:01"}, Case{360000.0, 1, "100:00:00"}, Case{2.999, 2, "00:00:04"},
+          Case{10.0, -1, "00:00:00"}, Case{1e300, 5, "596523:14:07"}, Case{59.0, 1, "00:00:59"}}) {
+        EXPECT_EQ(totalTimeText(shownTotalSeconds(c.pass, c.repeats)), c.text) << c.pass;
+    }
+}
+
+TEST(SequenceListTextTest, UsedMemoryIsTenPercentPerSet) {
+    EXPECT_EQ(usedMemoryText(usedMemoryPercent(0)), "0.0");
+    EXPECT_EQ(usedMemoryText(usedMemoryPercent(5)), "50.0");
+    EXPECT_EQ(usedMemoryText(usedMemoryPercent(10)), "100.0");
+    EXPECT_EQ(usedMemoryText(usedMemoryPercent(11)), "110.0");
+}
+
+}  // namespace
+}  // namespace kyrvana

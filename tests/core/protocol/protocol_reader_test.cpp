@@ -1,0 +1,218 @@
+#include "core/protocol/protocol_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/common/c_locale_text.h"
+
+namespace kyrvana {
+namespace {
+
+// A document that already holds something, to see what a read replaces.
+struct Document {
+    Document() {
+        SetRecord old;
+        old.name = "Old";
+        protocol.append(old);
+        hardware.FirmwareVersion = 41;
+        hardware.RepeatTestSequence = 9;
+        hardware.ForceVelocityCode = 2;
+    }
+    ProtocolReadStatus read(std::string_view text) {
+        return readProtocolText(text, protocol, hardware);
+    }
+    Protocol protocol;
+    HardwareSettings hardware;
+};
+
+SetRecord defaultsWith(const char* name, ControlMode mode, std::int32_t reps) {
+    SetRecord set;
+    set.name = name;
+    set.mode[0] = mode;
+    set.numReps = reps;
+    return set;
+}
+
+TEST(ProtocolReaderTest, RowsAreCountedInTokensNotLines) {
+    for (const char* text : {"NAME\tXMODE\tNUMREPS\t\r\nTest[_]A\tforce\t5\t\r\nB\tdisp\t2\t\r\n",
+                             "name xmode numreps\nTest[_]A force 5 B disp 2",
+                             "NAME XMODE NUMREPS\nTest[_]A\nforce\n5\n\nB disp\n2\n"}) {
+        Document document;
+        EXPECT_EQ(document.read(text), ProtocolReadStatus::Complete) << text;
+        ASSERT_EQ(document.protocol.setCount(), 2) << text;
+        EXPECT_EQ(document.protocol.sets[0], defaultsWith("Test A", ControlMode::Force, 5));
+        EXPECT_EQ(document.protocol.sets[1], defaultsWith("B", ControlMode::Displacement, 2));
+        // Without a hardware block the document's values stay.
+        EXPECT_EQ(document.hardware.FirmwareVersion, 41);
+        EXPECT_EQ(document.hardware.RepeatTestSequence, 9);
+    }
+}
+
+TEST(ProtocolReaderTest, UnknownColumnsAreSkippedAndLaterColumnsWin) {
+    Document document;
+    EXPECT_EQ(document.read("NAME Colour NUMREPS DATAFREQHZ DATAFREQMS XMODE XMODE\n"
+                            "A red 3 10 250 force disp\n"
+                            "B blue 4 None 100 bogus force\n"),
+              ProtocolReadStatus::Complete);
+    const std::vector<Instruction> columns{Instruction::Name,       Instruction::Unknown,
+                                           Instruction::NumReps,    Instruction::DataFreqHz,
+                                           Instruction::DataFreqMS, Instruction::XMode,
+                                           Instruction::XMode};
+    EXPECT_EQ(document.protocol.columns, columns);
+    ASSERT_EQ(document.protocol.setCount(), 2);
+    const SetRecord& a = document.protocol.sets[0];
+    EXPECT_EQ(a.numReps, 3);
+    EXPECT_EQ(a.dataFrequency, DataFrequency::None);
+    EXPECT_EQ(a.dataPeriodMs, 250);
+    EXPECT_EQ(a.mode[0], ControlMode::Displacement);
+    const SetRecord& b = document.protocol.sets[1];
+    EXPECT_EQ(b.dataFrequency, DataFrequency::Hz10);
+    EXPECT_EQ(b.mode[0], ControlMode::Force);
+}
+
+TEST(ProtocolReaderTest, HardwareBlockIsTakenByPosition) {
+    Document document;
+    EXPECT_EQ(document.read("##HARDWARE\nAny Model\nFw -3\nVel 5\nRep 3\nName\tNumReps\t\n"),
+              ProtocolReadStatus::Complete);
+    EXPECT_EQ(document.protocol.setCount(), 0);
+    EXPECT_EQ(document.hardware.FirmwareVersion, -3);
+    EXPECT_EQ(document.hardware.ForceVelocityCode, 5u);
+    EXPECT_EQ(document.hardware.RepeatTestSequence, 3);
+
+    // Out-of-range values saturate; trailing characters of a value are ignored.
+    EXPECT_EQ(document.read("##HARDWARE K P7 F 99999999999 V -4 R +12x\nNAME\n"),
+              ProtocolReadStatus::Complete);
+    EXPECT_EQ(document.hardware.FirmwareVersion, 2147483647);
+    EXPECT_EQ(document.hardware.ForceVelocityCode, 0u);
+    EXPECT_EQ(document.hardware.RepeatTestSequence, 12);
+}
+
+TEST(ProtocolReaderTest, LowerCaseMarkerIsAnUnknownColumn) {
+    Document document;
+    EXPECT_EQ(document.read("##hardware\r\nKyrvana P7\r\nFirmwareVersion 1\r\n"
+                            "ForceVelocityCode 7\r\nRepeatTestSequence 1\r\nName\tNumReps\t\r\n"
+                            "A\t2\t\r\n"),
+              ProtocolReadStatus::Complete);
+    // The marker alone on its line is the whole header: one unknown column,
+    // and every later token is a set of its own with nothing applied.
+    EXPECT_EQ(document.protocol.columns, std::vector<Instruction>{Instruction::Unknown});
+    EXPECT_EQ(document.protocol.setCount(), 12);
+    EXPECT_EQ(document.protocol.sets[11], SetRecord{});
+    EXPECT_EQ(document.hardware.FirmwareVersion, 41);
+
+    EXPECT_EQ(document.read("##hardware NAME NumReps\nKyrvana P7 2\n"),
+              ProtocolReadStatus::Complete);
+    EXPECT_EQ(
+        document.protocol.columns,
+        (std::vector<Instruction>{Instruction::Unknown, Instruction::Name, Instruction::NumReps}));
+    EXPECT_EQ(document.protocol.sets,
+              std::vector<SetRecord>{defaultsWith("P7", ControlMode::Displacement, 2)});
+}
+
+TEST(ProtocolReaderTest, EmptyFileGivesAnEmptySequence) {
+    for (const char* text : {"", "\r\n \t\n"}) {
+        Document document;
+        EXPECT_EQ(document.read(text), ProtocolReadStatus::Complete);
+        EXPECT_EQ(document.protocol.setCount(), 0);
+        EXPECT_EQ(document.protocol.columns, std::vector<Instruction>{Instruction::Unknown});
+        EXPECT_EQ(document.hardware.RepeatTestSequence, 9);
+    }
+}
+
+TEST(ProtocolReaderTest, RowCutShortByTheEndIsLeftOut) {
+    Document document;
+    EXPECT_EQ(document.read("NAME XMODE NUMREPS\nA force 5\nB disp"),
+              ProtocolReadStatus::LastRowCutShort);
+    ASSERT_EQ(document.protocol.setCount(), 1);
+    EXPECT_EQ(document.protocol.sets[0].name, "A");
+}
+
+// A read that cannot go on to the end leaves the document as it was.
+TEST(ProtocolReaderTest, DamagedFilesChangeNothing) {
+    std::string longHeader = "NAME";
+    while (longHeader.size() <= 4 + 2047) {
+        longHeader += " NUMREPS";
+    }
+    longHeader += "\nA 1\n";
+    std::string unknownKeywords = "NAME";
+    for (int i = 0; i < 10000; ++i) {
+        unknownKeywords += cFormat(" Keyword%d", i);
+    }
+    std::string manyRows = "NAME\n";
+    for (int i = 0; i < 1001; ++i) {
+        manyRows += "S\n";
+    }
+    for (const std::string& text :
+         {std::string("##HARDWARE\nKyrvana P7\nFirmwareVersion x12\nForceVelocityCode 7\n"),
+          std::string("##HARDWARE\nKyrvana P7\nFirmwareVersion 1\n"), longHeader, unknownKeywords,
+          manyRows, "NAME\n" + std::string(10 * 1024 * 1024, 'x') + "\n",
+          std::string(10 * 1024 * 1024, 'y')}) {
+        Document document;
+        const Document before;
+        EXPECT_EQ(document.read(text), ProtocolReadStatus::Damaged) << text.substr(0, 60);
+        EXPECT_EQ(document.protocol, before.protocol);
+        EXPECT_EQ(document.hardware, before.hardware);
+    }
+}
+
+TEST(ProtocolReaderTest, LimitsAreGenerousForRealFiles) {
+    Document document;
+    // A header rest of exactly 2047 characters and a CR LF end still reads.
+    std::string header = "NAME";
+    while (header.size() < 4 + 2047 - 8) {
+        header += " NUMREPS";
+    }
+    header.resize(4 + 2047, ' ');
+    std::string text = header + "\r\n";
+    std::string row = "Set";
+    for (std::size_t column = 0; column < (header.size() - 4) / 8; ++column) {
+        row += " 7";
+    }
+    for (int i = 0; i < 1000; ++i) {
+        text += row + "\r\n";
+    }
+    EXPECT_EQ(document.read(text), ProtocolReadStatus::Complete);
+    EXPECT_EQ(document.protocol.setCount(), 1000);
+    EXPECT_EQ(document.protocol.sets[999].numReps, 7);
+}
+
+TEST(ProtocolReaderTest, BytesAreKeptAsTheyAre) {
+    Document document;
+    const std::string name("Z\xe9ro\0[_]\xff", 9);
+    EXPECT_EQ(document.read("NAME NUMREPS\n" + name + " 4\n"), ProtocolReadStatus::Complete);
+    ASSERT_EQ(document.protocol.setCount(), 1);
+    EXPECT_EQ(document.protocol.sets[0].name, std::string("Z\xe9ro\0 \xff", 7));
+}
+
+TEST(ProtocolReaderTest, NumbersSaturateAndTruncate) {
+    Document document;
+    EXPECT_EQ(document.read("StretchDurationMSec HoldTimeMSec NumReps LoadAccel UnloadAccel "
+                            "XMagnitude TolCorOver\n"
+                            "1e30 -1999.9 -99999999999 -1 99999999999 1e999 0.5\n"),
+              ProtocolReadStatus::Complete);
+    ASSERT_EQ(document.protocol.setCount(), 1);
+    const SetRecord& set = document.protocol.sets[0];
+    EXPECT_EQ(set.stretchDurationMs, 2147483647);
+    EXPECT_EQ(set.holdTimeMs, -1999);
+    EXPECT_EQ(set.numReps, -2147483647 - 1);
+    EXPECT_EQ(set.loadAccel, 0u);
+    EXPECT_EQ(set.unloadAccel, 4294967295u);
+    EXPECT_TRUE(std::isinf(set.magnitude[0]));
+    EXPECT_FALSE(set.tolCorOver);  // read as an integer: 0
+}
+
+TEST(ProtocolReaderTest, FileThatCannotBeOpenedChangesNothing) {
+    Document document;
+    const Document before;
+    for (const char* path : {"/nonexistent/folder/file.tmt", "/"}) {
+        EXPECT_EQ(readProtocolFile(path, document.protocol, document.hardware),
+                  ProtocolReadStatus::CannotOpen);
+        EXPECT_EQ(document.protocol, before.protocol);
+        EXPECT_EQ(document.hardware, before.hardware);
+    }
+}
+
+}  // namespace
+}  // namespace kyrvana

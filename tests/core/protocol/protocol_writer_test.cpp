@@ -1,0 +1,235 @@
+#include "core/protocol/protocol_writer.h"
+
+#include <gtest/gtest.h>
+#include <locale.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/protocol/frequency_texts.h"
+#include "core/protocol/protocol_reader.h"
+
+namespace kyrvana {
+namespace {
+
+constexpr const char* kSavedHeader =
+    "Name\tXMode\tXFunction\tStretchDurationMSec\tHoldTimeMSec\tRecoveryDurationMSec\t"
+    "RestTimeMSec\tNumReps\tXMagnitude\tYMagnitude\tZMagnitude\tAMagnitude\tBMagnitude\t"
+    "CMagnitude\tDataFreqMS\tXPreloadMag\tYPreloadMag\tZPreloadMag\tAPreloadMag\tBPreloadMag\t"
+    "CPreloadMag\tXPreloadType\tTimeUnits\t\r\n";
+
+std::string written(Protocol& protocol, const HardwareSettings& hardware = {}) {
+    return protocolFileText(protocol, hardware);
+}
+
+TEST(ProtocolWriterTest, DefaultSetIsWrittenInTheFileFormat) {
+    Protocol protocol;
+    protocol.append(SetRecord{});
+    protocol.columns = {Instruction::Unknown};
+    const std::string expected =
+        std::string(
+            "##HARDWARE\r\nKyrvana P7\r\nFirmwareVersion 0\r\nForceVelocityCode 7\r\n"
+            "RepeatTestSequence 1\r\n") +
+        kSavedHeader +
+        "Data1\tDisp\tRamp\t1000\t0\t1000\t0\t1\t1000\t1000\t1000\t1000\t1000\t1000\t1000\t"
+        "0\t0\t0\t0\t0\t0\tNone\tSeconds\t\r\n";
+    EXPECT_EQ(written(protocol), expected);
+    ASSERT_EQ(protocol.columns.size(), 23u);
+    EXPECT_EQ(protocol.columns.back(), Instruction::TimeUnits);
+}
+
+TEST(ProtocolWriterTest, FloatsUseSixSignificantDigitsInTheCLocale) {
+    // The user's locale must not turn the decimal point into a comma.
+    const bool comma = setlocale(LC_ALL, "de_DE.utf8") != nullptr;
+    Protocol protocol;
+    SetRecord set;
+    set.magnitude = {0.5, 100000.0, 1000000.0, 1234567.0, -0.000012345678, 3.14159265};
+    protocol.append(set);
+    std::ostringstream out;
+    writeProtocol(out, protocol);
+    setlocale(LC_ALL, "C");
+    EXPECT_NE(out.str().find("\t0.5\t100000\t1e+06\t1.23457e+06\t-1.23457e-05\t3.14159\t"),
+              std::string::npos)
+        << out.str();
+    if (!comma) {
+        GTEST_LOG_(INFO) << "no comma locale installed; checked in the C locale only";
+    }
+}
+
+TEST(ProtocolWriterTest, EmptySequenceWritesHeaderOnlyAndReadsBackEmpty) {
+    Protocol protocol;
+    HardwareSettings hardware;
+    hardware.FirmwareVersion = -12;
+    hardware.ForceVelocityCode = 4294967295u;
+    hardware.RepeatTestSequence = 3;
+    const std::string text = written(protocol, hardware);
+    EXPECT_TRUE(text.ends_with(std::string("RepeatTestSequence 3\r\n") + kSavedHeader));
+
+    Protocol readBack;
+    readBack.append(SetRecord{});
+    HardwareSettings readHardware;
+    EXPECT_EQ(readProtocolText(text, readBack, readHardware), ProtocolReadStatus::Complete);
+    EXPECT_EQ(readBack.setCount(), 0);
+    EXPECT_EQ(readHardware, hardware);
+}
+
+// A set as the file keeps it: the fields that are not written come back with
+// their defaults.
+struct RoundTripCase {
+    const char* what;
+    SetRecord written;
+    SetRecord expected;
+};
+
+std::vector<RoundTripCase> awkwardSets() {
+    std::vector<RoundTripCase> cases;
+
+    SetRecord blanks;
+    blanks.name = "My test 1";
+    blanks.magnitude = {-1.5, 1e300, 0.000123456789, 123456789.0, -0.0, 42.0};
+    blanks.preloadMag = {50.0, -7.25, 1e-7, 0.1, 2.5, 99999.95};
+    blanks.stretchDurationMs = -2147483647 - 1;
+    blanks.holdTimeMs = 2147483647;
+    blanks.recoveryDurationMs = 0;
+    blanks.restTimeMs = -1;
+    blanks.numReps = -3;
+    blanks.mode[0] = ControlMode::Force;
+    blanks.function[0] = FunctionType::Sinusoid;
+    blanks.preloadType[0] = PreloadType::FirstRepetition;
+    blanks.timeUnits = TimeUnits::Deciseconds;
+    blanks.dataFrequency = DataFrequency::Hz0_001;
+    SetRecord blanksBack = blanks;
+    blanksBack.magnitude = {-1.5, 1e300, 0.000123457, 1.23457e+08, -0.0, 42.0};
+    blanksBack.preloadMag = {50.0, -7.25, 1e-7, 0.1, 2.5, 99999.9};  // six significant digits
+    blanksBack.dataPeriodMs = 1000000;
+    cases.push_back({"blanks, extremes, valid codes", blanks, blanksBack});
+
+    SetRecord invalid;
+    invalid.name = " lead and trail ";
+    invalid.mode[0] = ControlMode::Unknown;
+    invalid.function[0] = static_cast<FunctionType>(7);
+    invalid.preloadType[0] = PreloadType::Unknown;
+    invalid.timeUnits = TimeUnits::Unknown;
+    invalid.dataFrequency = DataFrequency::None;
+    SetRecord invalidBack = invalid;
+    invalidBack.function[0] = FunctionType::Unknown;
+    invalidBack.dataPeriodMs = 0;
+    cases.push_back({"invalid codes and no recording", invalid, invalidBack});
+
+    SetRecord unwritten;  // fields the file does not keep
+    unwritten.name = "tab\there";
+    unwritten.units = {UnitsCode::Millimetres, UnitsCode::Newtons, UnitsCode::Unknown};
+    unwritten.mode[1] = ControlMode::Force;
+    unwritten.preloadType[3] = PreloadType::EveryRepetition;
+    unwritten.stretchDurationSec = 3.0;
+    unwritten.imageFrequency = ImageFrequency::Off;
+    unwritten.dataType = DataType::Peaks;
+    unwritten.tolerance = 1.0;
+    unwritten.tolCorOver = true;
+    unwritten.loadAccel = 9;
+    unwritten.dataFrequency = DataFrequency::Unknown;
+    unwritten.dataPeriodMs = 250;
+    SetRecord unwrittenBack;
+    unwrittenBack.name = "tab here";
+    unwrittenBack.dataFrequency = DataFrequency::None;
+    unwrittenBack.dataPeriodMs = 0;
+    cases.push_back({"unwritten fields and an unknown rate", unwritten, unwrittenBack});
+
+    for (int code = 0; code <= 5; ++code) {
+        SetRecord set;
+        set.name = "T";
+        set.timeUnits = static_cast<TimeUnits>(code);
+        set.dataFrequency = static_cast<DataFrequency>(code);
+        set.dataPeriodMs = dataFrequencyMs(static_cast<DataFrequency>(code));
+        set.preloadType[0] = static_cast<PreloadType>(code % 3);
+        set.function[0] = static_cast<FunctionType>(code % 5);
+        set.mode[0] = static_cast<ControlMode>(code % 2);
+        cases.push_back({"every valid code", set, set});
+    }
+    return cases;
+}
+
+TEST(ProtocolWriterTest, AwkwardSetsReadBackAsTheFileKeepsThem) {
+    Protocol protocol;
+    Protocol expected;
+    for (const RoundTripCase& c : awkwardSets()) {
+        protocol.append(c.written);
+        expected.append(c.expected);
+    }
+    HardwareSettings hardware;
+    hardware.FirmwareVersion = 232;
+    const std::string text = written(protocol, hardware);
+
+    Protocol readBack;
+    HardwareSettings readHardware;
+    ASSERT_EQ(readProtocolText(text, readBack, readHardware), ProtocolReadStatus::Complete);
+    EXPECT_EQ(readHardware, hardware);
+    ASSERT_EQ(readBack.setCount(), expected.setCount());
+    const auto cases = awkwardSets();
+    for (int i = 0; i < readBack.setCount(); ++i) {
+        EXPECT_EQ(readBack.sets[i], expected.sets[i]) << cases[i].what;
+    }
+    // Writing what was read gives the same file.
+    EXPECT_EQ(written(readBack, readHardware), text);
+}
+
+TEST(ProtocolWriterTest, SavedNamesKeepTheirBlanksInMemory) {
+    Protocol protocol;
+    SetRecord set;
+    set.name = "My test 1";
+    protocol.append(set);
+    set.name = "";
+    protocol.append(set);
+    const std::string text = written(protocol);
+    EXPECT_NE(text.find("\r\nMy[_]test[_]1\tDisp\t"), std::string::npos);
+    EXPECT_EQ(protocol.sets[0].name, "My test 1");
+    // An empty name cannot be a token; it is kept as one blank.
+    EXPECT_NE(text.find("\r\n[_]\tDisp\t"), std::string::npos);
+}
+
+TEST(ProtocolWriterTest, OtherColumnListsKeepRowsAligned) {
+    Protocol protocol;
+    SetRecord set;
+    set.numReps = 8;
+    protocol.append(set);
+    const std::vector<Instruction> columns{Instruction::DataType,        Instruction::APreloadType,
+                                           static_cast<Instruction>(77), Instruction::ImageFreqHz,
+                                           Instruction::TolCorOver,      Instruction::NumReps};
+    std::ostringstream out;
+    writeProtocolTable(out, protocol, columns);
+    EXPECT_EQ(out.str(),
+              "DataType\tInvalidInstruction\tInvalidInstruction\tImageFreqHz\tTolCorOver\t"
+              "NumReps\t\r\nAll(64) \tNone\t0\t1\t0\t8\t\r\n");
+    Protocol readBack;
+    HardwareSettings hardware;
+    ASSERT_EQ(readProtocolText(out.str(), readBack, hardware), ProtocolReadStatus::Complete);
+    ASSERT_EQ(readBack.setCount(), 1);
+    EXPECT_EQ(readBack.sets[0], set);
+}
+
+TEST(ProtocolWriterTest, FilesAreWrittenAndReadBack) {
+    char folder[] = "/tmp/kyrvana-writer-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/sequence.tmt";
+    Protocol protocol;
+    protocol.append(SetRecord{});
+    HardwareSettings hardware;
+    hardware.RepeatTestSequence = 4;
+    EXPECT_EQ(writeProtocolFile(path, protocol, hardware), ProtocolWriteStatus::Written);
+    EXPECT_EQ(writeProtocolFile(std::string(folder) + "/missing/x.tmt", protocol, hardware),
+              ProtocolWriteStatus::CannotOpen);
+
+    Protocol readBack;
+    HardwareSettings readHardware;
+    EXPECT_EQ(readProtocolFile(path, readBack, readHardware), ProtocolReadStatus::Complete);
+    EXPECT_EQ(readBack.sets, protocol.sets);
+    EXPECT_EQ(readHardware, hardware);
+    std::remove(path.c_str());
+    rmdir(folder);
+}
+
+}  // namespace
+}  // namespace kyrvana

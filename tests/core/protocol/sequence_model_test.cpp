@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "core/protocol/protocol.h"
+#include "core/protocol/sequence_totals.h"
+
+namespace kyrvana {
+namespace {
+
+TEST(SetRecordTest, NewSetHasTheDefaults) {
+    const SetRecord set;
+    EXPECT_EQ(set.name, "Data1");
+    for (const double magnitude : set.magnitude) {
+        EXPECT_EQ(magnitude, 1000.0);
+    }
+    EXPECT_EQ(set.function[1], FunctionType::Strain);
+    EXPECT_EQ(set.units[0], UnitsCode::Micrometres);
+    EXPECT_EQ(set.stretchDurationMs, 1000);
+    EXPECT_EQ(set.recoveryDurationMs, 1000);
+    EXPECT_EQ(set.holdTimeMs, 0);
+    EXPECT_EQ(set.restTimeMs, 0);
+    EXPECT_EQ(set.stretchDurationSec, 10.0);
+    EXPECT_EQ(set.numReps, 1);
+    EXPECT_EQ(set.dataFrequency, DataFrequency::Hz1);
+    EXPECT_EQ(set.dataPeriodMs, 1000);
+    EXPECT_EQ(set.imageFrequency, ImageFrequency::PerSecond1);
+    EXPECT_EQ(set.dataType, DataType::All64);
+    EXPECT_EQ(set.tolerance, 5.0);
+}
+
+TEST(ProtocolTest, InsertRemoveAndCheckedAccess) {
+    Protocol protocol;
+    SetRecord a;
+    a.name = "A";
+    a.numReps = 3;
+    SetRecord b;
+    b.name = "B";
+    protocol.append(a);
+    EXPECT_TRUE(protocol.insert(0, b));
+    EXPECT_TRUE(protocol.insert(2, b));  // at the end
+    EXPECT_FALSE(protocol.insert(4, b));
+    EXPECT_FALSE(protocol.insert(-1, b));
+    ASSERT_EQ(protocol.setCount(), 3);
+    EXPECT_EQ(protocol.setAt(1)->name, "A");
+    EXPECT_EQ(protocol.numRepsAt(1), 3);
+    EXPECT_EQ(protocol.numRepsAt(-1), 0);
+    EXPECT_EQ(protocol.numRepsAt(3), 0);
+    EXPECT_EQ(protocol.setAt(3), nullptr);
+    EXPECT_FALSE(protocol.remove(3));
+    EXPECT_TRUE(protocol.remove(1));
+    EXPECT_EQ(protocol.setAt(1)->name, "B");
+}
+
+struct TotalCase {
+    const char* what;
+    PreloadType x;
+    PreloadType y;
+    std::int32_t reps;
+    double seconds;
+};
+
+class TotalDurationTest : public testing::TestWithParam<TotalCase> {};
+
+TEST_P(TotalDurationTest, AddsCyclesAndPreloadAllowance) {
+    SetRecord set;  // 1000 + 0 + 1000 + 0 ms
+    set.numReps = GetParam().reps;
+    set.preloadType[0] = GetParam().x;
+    set.preloadType[1] = GetParam().y;
+    set.preloadType[2] = PreloadType::EveryRepetition;  // Z never counts
+    Protocol protocol;
+    protocol.append(set);
+    EXPECT_DOUBLE_EQ(totalDurationSeconds(protocol), GetParam().seconds) << GetParam().what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, TotalDurationTest,
+    testing::Values(TotalCase{"no preload", PreloadType::None, PreloadType::None, 3, 6.0},
+                    TotalCase{"every", PreloadType::EveryRepetition, PreloadType::None, 3, 6.006},
+                    TotalCase{"first", PreloadType::FirstRepetition, PreloadType::None, 3, 6.002},
+                    TotalCase{"Y every", PreloadType::None, PreloadType::EveryRepetition, 3, 6.006},
+                    TotalCase{"X first Y every", PreloadType::FirstRepetition,
+                              PreloadType::EveryRepetition, 3, 6.006},
+                    TotalCase{"unknown type", PreloadType::Unknown, PreloadType::None, 3, 6.0},
+                    TotalCase{"no repetitions", PreloadType::FirstRepetition, PreloadType::None, 0,
+                              0.0}));
+
+TEST(TotalDurationTest, SumsSetsAndSurvivesHugeValues) {
+    Protocol protocol;
+    EXPECT_EQ(totalDurationSeconds(protocol), 0.0);
+    SetRecord set;
+    set.stretchDurationMs = 1000;
+    set.holdTimeMs = 500;
+    set.recoveryDurationMs = 1000;
+    set.restTimeMs = 2000;
+    set.numReps = 10;
+    protocol.append(set);
+    protocol.append(set);
+    EXPECT_DOUBLE_EQ(totalDurationSeconds(protocol), 90.0);
+
+    // A file may ask for two billion preloaded repetitions; this must not loop.
+    SetRecord huge;
+    huge.numReps = 2147483647;
+    huge.stretchDurationMs = 2147483647;
+    huge.preloadType[0] = PreloadType::EveryRepetition;
+    protocol.append(huge);
+    EXPECT_DOUBLE_EQ(preloadExtra(protocol, 2), 2.0 * 2147483647.0);
+    EXPECT_GT(totalDurationSeconds(protocol), 4.6e15);
+    EXPECT_EQ(preloadExtra(protocol, -1), 0.0);
+    EXPECT_EQ(preloadExtra(protocol, 3), 0.0);
+}
+
+TEST(DisplacementRangeTest, FollowsOneWayMillimetreSets) {
+    Protocol protocol;
+    EXPECT_EQ(displacementRange(protocol).max, 0.0);
+
+    SetRecord out;
+    out.units[0] = UnitsCode::Millimetres;
+    out.magnitude[0] = 2.0;
+    out.numReps = 3;
+    out.recoveryDurationMs = 0;
+    SetRecord back;
+    back.units[0] = UnitsCode::Millimetres;
+    back.magnitude[0] = 1.0;
+    back.numReps = 10;
+    back.stretchDurationMs = 0;
+    SetRecord cyclic;  // load and recover: ends where it started
+    cyclic.units[0] = UnitsCode::Millimetres;
+    cyclic.magnitude[0] = 50.0;
+    SetRecord micrometres = out;  // other units do not move
+    micrometres.units[0] = UnitsCode::Micrometres;
+    micrometres.magnitude[0] = 100.0;
+
+    for (const SetRecord& set : {out, cyclic, micrometres, back}) {
+        protocol.append(set);
+    }
+    const DisplacementRange range = displacementRange(protocol);
+    EXPECT_DOUBLE_EQ(range.max, 6.0);
+    EXPECT_DOUBLE_EQ(range.min, -4.0);
+}
+
+}  // namespace
+}  // namespace kyrvana
