@@ -29,7 +29,7 @@ double cStrtod(std::string_view text, std::size_t* used);
 
 // printf-style formatting in the "C" locale.
 std::string cFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string cFormatV(const char* format, va_list arguments);
+std::string cFormatV(const char* format, va_list arguments) __attribute__((format(printf, 1, 0)));
 
 // Upper-cases the letters a to z only; every other byte is kept as it is.
 std::string cToUpper(std::string_view text);
