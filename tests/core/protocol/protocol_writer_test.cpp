@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <locale.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -210,25 +207,12 @@ TEST(ProtocolWriterTest, OtherColumnListsKeepRowsAligned) {
     EXPECT_EQ(readBack.sets[0], set);
 }
 
-TEST(ProtocolWriterTest, FilesAreWrittenAndReadBack) {
-    char folder[] = "/tmp/kyrvana-writer-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    const std::string path = std::string(folder) + "/sequence.tmt";
+// Files written and read through their paths are covered by the kyrvana-cli
+// tests; here only the failure.
+TEST(ProtocolWriterTest, FileThatCannotBeCreatedIsReported) {
     Protocol protocol;
-    protocol.append(SetRecord{});
-    HardwareSettings hardware;
-    hardware.RepeatTestSequence = 4;
-    EXPECT_EQ(writeProtocolFile(path, protocol, hardware), ProtocolWriteStatus::Written);
-    EXPECT_EQ(writeProtocolFile(std::string(folder) + "/missing/x.tmt", protocol, hardware),
+    EXPECT_EQ(writeProtocolFile("/nonexistent/folder/x.tmt", protocol, HardwareSettings{}),
               ProtocolWriteStatus::CannotOpen);
-
-    Protocol readBack;
-    HardwareSettings readHardware;
-    EXPECT_EQ(readProtocolFile(path, readBack, readHardware), ProtocolReadStatus::Complete);
-    EXPECT_EQ(readBack.sets, protocol.sets);
-    EXPECT_EQ(readHardware, hardware);
-    std::remove(path.c_str());
-    rmdir(folder);
 }
 
 }  // namespace
