@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Renders PNGs of the main window, the about box, the settings dialogs and the
+# drawn controls for review: screenshots.sh [BUILD_FOLDER]
+# The pictures land in BUILD_FOLDER/screenshots (default build-gui).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+folder="${1:-build-gui}"
+if [ ! -f "$root/$folder/build.ninja" ]; then
+    cmake -S "$root" -B "$root/$folder" -G Ninja >/dev/null
+fi
+cmake --build "$root/$folder" --target kyrvana_screenshots
+QT_QPA_PLATFORM=offscreen "$root/$folder/tests/gui/kyrvana_screenshots" "$root/$folder/screenshots"

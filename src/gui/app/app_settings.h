@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QSettings;
+
+namespace kyrvana::gui {
+
+// The per-user folders of the program, kept in the "Settings" section:
+// "DataDir" (where downloaded test data go) and "TemplateDir" (where protocol
+// files are opened and saved). An empty or missing value means the default
+// folder under the user's documents; the default is applied on reading and
+// never written back, so a later change of the default still takes effect.
+class AppSettings {
+  public:
+    // The user's settings of the organisation and application.
+    AppSettings();
+    // A given store, for tests (for example an INI file in a temporary folder).
+    explicit AppSettings(std::unique_ptr<QSettings> store);
+    ~AppSettings();
+
+    AppSettings(const AppSettings&) = delete;
+    AppSettings& operator=(const AppSettings&) = delete;
+
+    QString dataDir() const;
+    QString templateDir() const;
+    void setDataDir(const QString& folder);
+    void setTemplateDir(const QString& folder);
+
+    // "<documents>/Kyrvana/Data" and "<documents>/Kyrvana/Templates".
+    static QString defaultDataDir();
+    static QString defaultTemplateDir();
+
+    static constexpr const char* kDataDirKey = "Settings/DataDir";
+    static constexpr const char* kTemplateDirKey = "Settings/TemplateDir";
+
+  private:
+    QString folder(const char* key, const QString& fallback) const;
+
+    std::unique_ptr<QSettings> store_;
+};
+
+}  // namespace kyrvana::gui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace kyrvana::gui {
+
+// Every box a window shows to the user goes through this interface, so that a
+// test can answer it (and record what was asked) without a modal loop.
+class MessageBoxes {
+  public:
+    virtual ~MessageBoxes() = default;
+
+    // Shows a modal box and returns the button the user chose.
+    virtual QMessageBox::StandardButton show(QWidget* parent, const QString& caption,
+                                             const QString& text, QMessageBox::Icon icon,
+                                             QMessageBox::StandardButtons buttons) = 0;
+
+    // The usual error box: the application title as caption, the error icon, OK.
+    void showError(QWidget* parent, const QString& text);
+};
+
+// Real modal QMessageBox windows.
+class QtMessageBoxes final : public MessageBoxes {
+  public:
+    QMessageBox::StandardButton show(QWidget* parent, const QString& caption, const QString& text,
+                                     QMessageBox::Icon icon,
+                                     QMessageBox::StandardButtons buttons) override;
+};
+
+// The process-wide real implementation, for windows that were given none.
+MessageBoxes& qtMessageBoxes();
+
+}  // namespace kyrvana::gui

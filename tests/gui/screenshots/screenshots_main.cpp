@@ -1,0 +1,117 @@
+// Renders the application's windows to PNG files for review:
+//   kyrvana_screenshots <folder>
+// Run with QT_QPA_PLATFORM=offscreen; QWidget::grab() paints each window as it
+// would appear, without a display.
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QTableWidget>
+#include <cstdio>
+
+#include "core/device/command_ids.h"
+#include "core/hardware/well_settings.h"
+#include "gui/app/about_dlg.h"
+#include "gui/app/app_identity.h"
+#include "gui/app/main_frame.h"
+#include "gui/app/message_boxes.h"
+#include "gui/app/toolbar_icons.h"
+#include "gui/controls/orvenda_button.h"
+#include "gui/controls/report_ctrl.h"
+#include "gui/hardware/disable_wells_dlg.h"
+#include "gui/hardware/force_control_settings_dlg.h"
+
+namespace {
+
+using namespace kyrvana;
+using namespace kyrvana::gui;
+
+bool save(QWidget& widget, const QDir& folder, const char* name) {
+    widget.show();
+    QCoreApplication::processEvents();
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    const bool saved = widget.grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    widget.hide();
+    return saved;
+}
+
+// Every toolbar picture in its three looks, on the button face, three times
+// enlarged so that the artwork can be judged.
+QImage iconSheet() {
+    const int ids[] = {kCmdConnectionIndicator, kCmdFileOpen,      kCmdFileSave,
+                       kCmdReadDevice,          kCmdProgramDevice, kCmdAccessTestData};
+    const IconLook looks[] = {IconLook::kNormal, IconLook::kHot, IconLook::kDisabled};
+    const int cell = 90;
+    QImage sheet(cell * 4, 38 * 7, QImage::Format_RGB32);
+    sheet.fill(QColor(240, 240, 240));
+    QPainter painter(&sheet);
+    for (int row = 0; row < 7; ++row) {
+        const bool simulatedRow = row == 6;
+        const int id = simulatedRow ? kCmdConnectionIndicator : ids[row];
+        for (int column = 0; column < 3; ++column) {
+            painter.drawPixmap(column * cell + 3, row * 38 + 3,
+                               toolbarPixmap(id, looks[column], simulatedRow));
+        }
+    }
+    painter.end();
+    return sheet.scaled(sheet.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots"));
+    if (!QDir().mkpath(folder.path())) {
+        std::fprintf(stderr, "cannot create %s\n", qPrintable(folder.path()));
+        return 1;
+    }
+    bool ok = true;
+
+    CMainFrame frame;
+    ok &= save(frame, folder, "main-window-disconnected.png");
+    frame.setSimulated(true);
+    frame.setConnected(true);
+    ok &= save(frame, folder, "main-window-simulated.png");
+
+    CAboutDlg about(frame.scale());
+    ok &= save(about, folder, "about-box.png");
+
+    DisabledWells wells;
+    wells.flags = {0, 0, 1, 0, 0, 1};
+    CDisableWellsDlg disableWells(wells, qtMessageBoxes());
+    ok &= save(disableWells, folder, "disable-wells.png");
+
+    unsigned velocityCode = 7;
+    CForceControlSettingsDlg forceControl(velocityCode, qtMessageBoxes());
+    ok &= save(forceControl, folder, "force-control-settings.png");
+
+    // The shared controls as the test-data and calibration dialogs use them.
+    QWidget controls;
+    controls.resize(420, 200);
+    CReportCtrl list(&controls);
+    list.setGeometry(10, 10, 400, 140);
+    list.setColumns(QStringLiteral("File Name,180;Size (KB),90;Date,110"));
+    const char* names[] = {"TEST0001.CSV", "TEST0002.CSV", "CALIB.TXT"};
+    const double sizes[] = {1532.5, 88.0, 0.25};
+    for (int row = 0; row < 3; ++row) {
+        list.insertItem(row, QString::fromLatin1(names[row]));
+        list.setItemNumber(row, 1, sizes[row]);
+        list.setItemText(row, 2, QStringLiteral("2024-03-0%1").arg(row + 1));
+    }
+    list.setItemState(1, CReportCtrl::kStateSelected, CReportCtrl::kStateSelected);
+    COrvendaButton jog(QStringLiteral("Download"), &controls);
+    jog.setGeometry(10, 160, 100, 30);
+    COrvendaButton pressed(QStringLiteral("Delete"), &controls);
+    pressed.setGeometry(120, 160, 100, 30);
+    pressed.setDown(true);
+    ok &= save(controls, folder, "report-list-and-buttons.png");
+
+    const QString sheetPath = folder.filePath(QStringLiteral("toolbar-icons-x3.png"));
+    const bool sheetSaved = iconSheet().save(sheetPath);
+    std::printf("%s %s\n", sheetSaved ? "wrote" : "FAILED", qPrintable(sheetPath));
+    ok &= sheetSaved;
+    return ok ? 0 : 1;
+}
