@@ -117,6 +117,9 @@ Answer setControlSettings(Firmware& fw, const RecognizedCommand& c) {
 Answer updateFromSdIni(Firmware& fw, const RecognizedCommand& c) {
     if (c.numbers[1] == 0) {
         fw.rebuildTestDescription();
+        if (fw.options().runTestWhenProgrammed) {
+            fw.runTest(nullptr, nullptr);
+        }
         return ackAnswer();
     }
     if (c.numbers[1] == 1) {

@@ -24,6 +24,7 @@ class PseudoTerminal {
     void closeSlave();
 
     int master() const { return master_; }
+    int slave() const { return slave_; }
     const std::string& slavePath() const { return slavePath_; }
 
   private:

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -76,6 +77,9 @@ struct SimulatedStimulator::State {
     bool waitLatency(std::chrono::milliseconds delay);
     // False when the master side is gone or the thread must end.
     bool writeAll(std::string_view bytes, bool* mustEnd);
+    // Lets the program read what was sent before the line is cut; true when
+    // the thread must end.
+    bool waitUntilRead();
     bool answer(const RecognizedCommand& command, bool* mustEnd);
     void serve();
 };
@@ -164,6 +168,32 @@ bool SimulatedStimulator::State::writeAll(std::string_view bytes, bool* mustEnd)
     return true;
 }
 
+// Closing the master discards what the slave side has not read yet, but a
+// device that is unplugged after sending some bytes has delivered them. So
+// the hang-up waits (up to two seconds) until the slave's input queue is
+// empty; bytes may need a moment to reach that queue, hence the short
+// minimum wait.
+bool SimulatedStimulator::State::waitUntilRead() {
+    const auto started = std::chrono::steady_clock::now();
+    bool seenPending = false;
+    while (std::chrono::steady_clock::now() - started < std::chrono::seconds(2)) {
+        int pending = 0;
+        if (::ioctl(pty.slave(), FIONREAD, &pending) != 0) {
+            return false;
+        }
+        seenPending = seenPending || pending > 0;
+        if (pending == 0 && (seenPending || std::chrono::steady_clock::now() - started >
+                                                std::chrono::milliseconds(20))) {
+            return false;
+        }
+        pollfd wakeFd{wakeRead, POLLIN, 0};
+        if (::poll(&wakeFd, 1, 1) > 0 && handleRequests()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool SimulatedStimulator::State::answer(const RecognizedCommand& command, bool* mustEnd) {
     std::optional<std::string> reply;
     std::optional<SimulatorFault> fault;
@@ -223,8 +253,14 @@ bool SimulatedStimulator::State::answer(const RecognizedCommand& command, bool* 
         return false;
     }
     if (hangUpAfter) {
+        if (waitUntilRead()) {
+            *mustEnd = true;
+            return false;
+        }
         std::lock_guard lock(mutex);
-        closeMasterLocked();
+        if (!masterClosed) {
+            closeMasterLocked();
+        }
         return false;
     }
     return true;

@@ -38,6 +38,9 @@ struct SimulatorOptions {
     std::int64_t sdVolumeKB = 7741440;
     // Listing lines end with "\r\n" as the firmware prints them; false gives "\n".
     bool listingCarriageReturns = true;
+    // Runs the test (see runTest()) each time a sequence is programmed, as
+    // the device starts a test after UpdateFromSDIni(2,0).
+    bool runTestWhenProgrammed = false;
 };
 
 // Faults for tests. Each applies to the commands whose text starts with

@@ -1,0 +1,192 @@
+// The simulator over a real pseudo-terminal: the answer forms, the EEPROM
+// item transfer in the wire formats, recording, internal values, the motors
+// and the load cells.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/common/c_locale_text.h"
+#include "raw_port.h"
+#include "sim_test_helpers.h"
+#include "support/sim_fixture.h"
+
+namespace kyrvana::sim_tests {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
+class SimulatorExchange : public ::testing::Test {
+  protected:
+    explicit SimulatorExchange(sim::SimulatorOptions options = {}) : device_(std::move(options)) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(device_.ok()) << device_.error();
+        port_ = std::make_unique<RawPort>(device_.portPath());
+        ASSERT_TRUE(port_->isOpen());
+    }
+
+    RawPort& port() { return *port_; }
+    sim::SimulatedStimulator& sim() { return device_.sim(); }
+
+    test_support::RunningSimulator device_;
+    std::unique_ptr<RawPort> port_;
+};
+
+struct Exchange {
+    std::string command;
+    std::string answer;  // exact bytes; nothing may follow them
+};
+
+TEST_F(SimulatorExchange, AnswersEachCommandInItsFormExactly) {
+    const std::vector<Exchange> exchanges = {
+        {"QueryRev(2)", "Firmware REV 4.60\r"},
+        {"QueryInternalValue(1)\r", "0\r"},
+        {"QueryInternalValue(6)", "0\r"},
+        {"QueryUmPerUstep(3)", "0.156250\r"},
+        {"QuerySDVolumeSizeKB", "7741440\r"},
+        {"GetEepromData(4112, 6)", "\x04\x00Test"s},
+        {"GetEepromData(4096, 6)",
+         "\x04\x00"
+         "0001"s},
+        {"GetEepromData(8190, 4)", "\xFF\xFF\xFF\xFF"},  // past the end: erased cells
+        {"GetEepromControlSettingsData(0, 3)", "\x07\x00\x00\x00"s},
+        {"\x1CO(4348)", "\x00\x00\x00\x00"s},
+        {"SetEepromControlSettingsData(2, 1, 70000)", "OK\r"},
+        {"GetEepromControlSettingsData(2, 1)", "\x70\x11\x01\x00"s},
+        {"Homing", "OK\r"},
+        {"QueryRev(9)", "ERROR\r"},
+        {"QueryInternalValue(-1)", "ERROR\r"},
+        {"Positioning(6,8,0)", "ERROR\r"},
+    };
+    for (const Exchange& e : exchanges) {
+        ASSERT_TRUE(port().send(e.command));
+        EXPECT_EQ(port().readExact(e.answer.size()), e.answer) << e.command;
+        EXPECT_EQ(port().readQuiet(20ms), "") << e.command;
+    }
+}
+
+TEST_F(SimulatorExchange, RevisionTextsParseAsTheProgramReadsThem) {
+    const std::string firmware = cToUpper(port().ask("QueryRev(2)"));
+    const std::string hardware = cToUpper(port().ask("QueryRev(3)"));
+    ASSERT_NE(firmware.find("REV"), std::string::npos);
+    ASSERT_NE(hardware.find("HARDWARE"), std::string::npos);
+    EXPECT_EQ(static_cast<int>(cAtof(firmware.substr(firmware.find("REV") + 3)) * 1000.0), 4600);
+    EXPECT_EQ(static_cast<int>(cAtof(hardware.substr(hardware.find("HARDWARE") + 11))), 2);
+    EXPECT_FALSE(port().ask("QueryRev(4)").empty());
+}
+
+TEST_F(SimulatorExchange, EepromItemRoundTripsThroughTheWireFormats) {
+    // 450 bytes with everything that could end a chunk early.
+    std::string text;
+    while (text.size() < 450) {
+        text += "Set(\"1\"),1000,\")\n";
+    }
+    text.resize(450);
+    ASSERT_TRUE(writeItemOverWire(port(), 3840, text));
+    EXPECT_EQ(sim().eepromItem(3840), text);
+    EXPECT_EQ(readItemOverWire(port(), 3840), text);
+
+    const auto commands = sim().receivedCommands();
+    ASSERT_GE(commands.size(), 4u);
+    EXPECT_EQ(commands[0], "SetEepromData(3840,450)");
+    EXPECT_EQ(commands[1], "SetEepromData(3842,\"" + text.substr(0, 200) + "\")");
+    EXPECT_EQ(commands[2], "SetEepromData(4042,\"" + text.substr(200, 200) + "\")");
+    EXPECT_EQ(commands[3], "SetEepromData(4242,\"" + text.substr(400) + "\")");
+
+    ASSERT_TRUE(writeItemOverWire(port(), 4112, ""));
+    EXPECT_EQ(readItemOverWire(port(), 4112), "");
+}
+
+TEST_F(SimulatorExchange, RecordsCommandsByteForByteAndAnswersThemInOrder) {
+    ASSERT_TRUE(port().send("QueryInternalValue(1)\rQueryRev(0)\x1Cw(49,5)"));
+    EXPECT_EQ(port().readUntil('\r'), "0\r");
+    EXPECT_EQ(port().readUntil('\r'), "Kyrvana P7 Cell Stimulator\r");
+    EXPECT_EQ(port().readUntil('\r'), "OK\r");
+    EXPECT_EQ(sim().receivedCommands(),
+              (std::vector<std::string>{"QueryInternalValue(1)\r", "QueryRev(0)", "\x1Cw(49,5)"}));
+}
+
+TEST_F(SimulatorExchange, PackedWritesSetInternalValuesThatReadBack) {
+    EXPECT_EQ(port().ask("\x1Cw(49,5)"), "OK\r");
+    EXPECT_EQ(port().ask("QueryInternalValue(49)"), "5\r");
+    EXPECT_EQ(port().ask("\x1Cw(48,1)"), "OK\r");
+    ASSERT_TRUE(port().send("\x1CO(4348)"));
+    EXPECT_EQ(port().readExact(4), "\x01\x00\x00\x00"s);
+    EXPECT_EQ(sim().internalValue(48), 1);
+}
+
+TEST_F(SimulatorExchange, FactoryCalibrationIsSixLinesInTheDefaultNumberForm) {
+    const std::string calibration = sim().eepromItem(3840);
+    EXPECT_EQ(calibration.substr(0, calibration.find('\n') + 1), "111,0.00346875,32712\n");
+    EXPECT_EQ(std::count(calibration.begin(), calibration.end(), '\n'), 6);
+}
+
+// Mean of ten raw samples, as the program averages a load cell.
+int meanRawSample(RawPort& port, int well) {
+    int sum = 0;
+    for (int i = 0; i < 10; ++i) {
+        sum += cAtoi(port.ask(cFormat("QueryInternalValue(%d)", 10 + well)));
+    }
+    return sum / 10;
+}
+
+TEST_F(SimulatorExchange, LoadCellFollowsPositionOutsideForceAndCalibration) {
+    const int zero = cAtoi(port().ask("QueryInternalValue(70)"));
+    EXPECT_EQ(meanRawSample(port(), 0), zero);
+
+    // 1 mm of travel on a 0.8 N/mm membrane, 111/32000 N per count: 231 counts.
+    ASSERT_EQ(port().ask("Positioning(0,8,6400)"), "OK\r");
+    ASSERT_TRUE(eventually([&] { return port().ask("GetMotorsState") == "0\r"; }));
+    EXPECT_EQ(meanRawSample(port(), 0), zero + 231);
+
+    sim().setAppliedForce(0, 1.11);  // +320 counts
+    EXPECT_EQ(meanRawSample(port(), 0), zero + 551);
+
+    // A new calibration (half the gain) doubles the counts once taken over.
+    std::string calibration = sim().eepromItem(3840);
+    calibration.replace(calibration.find("0.00346875"), 10, "0.001734375");
+    ASSERT_TRUE(writeItemOverWire(port(), 3840, calibration));
+    EXPECT_EQ(meanRawSample(port(), 0), zero + 551);
+    EXPECT_EQ(port().ask("UpdateFromSDIni(2,1)"), "OK\r");
+    EXPECT_EQ(meanRawSample(port(), 0), zero + 1101);
+}
+
+class SlowMotors : public SimulatorExchange {
+  protected:
+    static sim::SimulatorOptions slow() {
+        sim::SimulatorOptions options;
+        options.motorSpeed = 4000.0;  // 1600 microsteps take 0.4 s
+        return options;
+    }
+    SlowMotors() : SimulatorExchange(slow()) {}
+};
+
+TEST_F(SlowMotors, PositioningTakesTimeAndEndsOnTarget) {
+    ASSERT_EQ(port().ask("Positioning(2,8,-1600)"), "OK\r");
+    EXPECT_EQ(port().ask("GetMotorsState"), "4\r");
+    EXPECT_TRUE(eventually([&] { return port().ask("GetMotorsState") == "0\r"; }));
+    EXPECT_EQ(port().ask("QueryMotorPos(2)"), "-1600\r");
+
+    ASSERT_EQ(port().ask("Homing"), "OK\r");
+    EXPECT_NE(port().ask("GetMotorsState"), "0\r");
+    EXPECT_TRUE(eventually([&] { return port().ask("GetMotorsState") == "0\r"; }));
+    EXPECT_EQ(port().ask("QueryMotorPos(2)"), "0\r");
+}
+
+TEST_F(SlowMotors, JogRunsUntilStopped) {
+    ASSERT_EQ(port().ask("\x1CZ(1,0,7,0)"), "OK\r");
+    EXPECT_TRUE(eventually([&] { return cAtoi(port().ask("QueryMotorPos(1)")) < -100; }));
+    EXPECT_EQ(port().ask("GetMotorsState"), "2\r");
+    // The stop always carries direction 1.
+    ASSERT_EQ(port().ask("\x1CZ(1,1,0,0)"), "OK\r");
+    EXPECT_EQ(port().ask("GetMotorsState"), "0\r");
+    const std::string stoppedAt = port().ask("QueryMotorPos(1)");
+    EXPECT_EQ(port().ask("QueryMotorPos(1)"), stoppedAt);
+    EXPECT_LT(cAtoi(stoppedAt), -100);
+}
+
+}  // namespace
+}  // namespace kyrvana::sim_tests

@@ -1,0 +1,156 @@
+// Faults a test can switch on, and the simulator's end of life: hang-up,
+// stop, the EEPROM image.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "raw_port.h"
+#include "sim_test_helpers.h"
+#include "support/sim_fixture.h"
+
+namespace kyrvana::sim_tests {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = sim::SimulatorFault::Kind;
+
+class SimulatorFaults : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device_.ok()) << device_.error();
+        port_ = std::make_unique<RawPort>(device_.portPath());
+        ASSERT_TRUE(port_->isOpen());
+    }
+    RawPort& port() { return *port_; }
+    sim::SimulatedStimulator& sim() { return device_.sim(); }
+
+    test_support::RunningSimulator device_;
+    std::unique_ptr<RawPort> port_;
+};
+
+struct AnswerFault {
+    sim::SimulatorFault fault;
+    std::string expected;  // all bytes that arrive for "QueryRev(2)"
+};
+
+TEST_F(SimulatorFaults, ReplaceOrSpoilTheAnswersOfMatchingCommands) {
+    const std::vector<AnswerFault> cases = {
+        {{Kind::NoAnswer, "QueryRev", 0}, ""},
+        {{Kind::CutShort, "QueryRev(2)", 8}, "Firmware"},
+        {{Kind::OverlongLine, "Query", 1500}, std::string(1500, 'A')},
+    };
+    for (const AnswerFault& c : cases) {
+        sim().clearFaults();
+        sim().addFault(c.fault);
+        ASSERT_TRUE(port().send("QueryRev(2)"));
+        EXPECT_EQ(port().readQuiet(100ms), c.expected) << c.fault.commandPrefix;
+        // Other commands are answered as usual.
+        EXPECT_EQ(port().ask("Homing"), "OK\r");
+    }
+    sim().clearFaults();
+    sim().addFault({Kind::Garbage, "", 64});
+    ASSERT_TRUE(port().send("QueryRev(2)"));
+    EXPECT_EQ(port().readExact(64).size(), 64u);
+    // Every command was recorded, answered or not.
+    EXPECT_EQ(sim().receivedCommands().size(), 7u);
+}
+
+TEST_F(SimulatorFaults, SkipAndTimesPickTheCommandsHit) {
+    sim().addFault({Kind::NoAnswer, "GetMotorsState", 0, 1, 1});
+    EXPECT_EQ(port().ask("GetMotorsState"), "0\r");
+    ASSERT_TRUE(port().send("GetMotorsState"));
+    EXPECT_EQ(port().readQuiet(100ms), "");
+    EXPECT_EQ(port().ask("GetMotorsState"), "0\r");
+}
+
+TEST_F(SimulatorFaults, LatencyDelaysEveryAnswer) {
+    sim().setLatency(120ms);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(port().ask("GetMotorsState"), "0\r");
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 120ms);
+}
+
+TEST_F(SimulatorFaults, HangUpInTheMiddleOfATransferEndsTheLine) {
+    device_.putFile("BIG.CSV", std::string(4096, 'd'));
+    sim().addFault({Kind::HangUpAfter, "ReadFileOnSDCardNext", 100, 1});
+    EXPECT_EQ(port().ask("ReadFileOnSDCardFirst(\"BIG.CSV\")"), "4096\r");
+    ASSERT_TRUE(port().send("ReadFileOnSDCardNext"));
+    EXPECT_EQ(port().readExact(1024).size(), 1024u);
+    ASSERT_TRUE(port().send("ReadFileOnSDCardNext"));
+    EXPECT_EQ(port().readExact(1024).size(), 100u);
+    EXPECT_TRUE(port().hungUp());
+    sim().stop();
+    EXPECT_FALSE(sim().running());
+}
+
+TEST_F(SimulatorFaults, HangUpAtOnceEndsAWaitingReadAndStopStillWorks) {
+    ASSERT_TRUE(port().send("QueryRev"));  // incomplete: no answer comes
+    sim().hangUp();
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(port().readUntil('\r', 5s), "");
+    EXPECT_TRUE(port().hungUp());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    sim().stop();
+    EXPECT_FALSE(sim().running());
+}
+
+class TemporaryFile {
+  public:
+    TemporaryFile() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kyrvana-ee-XXXXXX").string();
+        const int fd = mkstemp(pattern.data());
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        path_ = pattern;
+        std::filesystem::remove(path_);
+    }
+    ~TemporaryFile() {
+        std::error_code ec;
+        std::filesystem::remove(path_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
+
+TEST(SimulatorEepromImage, KeepsProgrammedStateAcrossARestart) {
+    TemporaryFile image;
+    sim::SimulatorOptions options;
+    options.eepromImage = image.path();
+    {
+        test_support::RunningSimulator first(options);
+        ASSERT_TRUE(first.ok()) << first.error();
+        RawPort port(first.portPath());
+        ASSERT_TRUE(writeItemOverWire(port, 1792, "RepeatAll,3\nName\n"));
+        EXPECT_EQ(port.ask("\x1Cw(49,6)"), "OK\r");
+    }
+    ASSERT_EQ(std::filesystem::file_size(image.path()), 8192u);
+    test_support::RunningSimulator second(options);
+    ASSERT_TRUE(second.ok()) << second.error();
+    RawPort port(second.portPath());
+    EXPECT_EQ(readItemOverWire(port, 1792), "RepeatAll,3\nName\n");
+    EXPECT_EQ(port.ask("QueryInternalValue(49)"), "6\r");
+    EXPECT_EQ(readItemOverWire(port, 4112), "Test");
+}
+
+TEST(SimulatorEepromImage, RefusesAnImageOfTheWrongSize) {
+    TemporaryFile image;
+    std::ofstream(image.path()) << "short";
+    sim::SimulatorOptions options;
+    options.eepromImage = image.path();
+    sim::SimulatedStimulator simulator(options);
+    std::string error;
+    EXPECT_FALSE(simulator.start(&error));
+    EXPECT_NE(error.find("8192"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace kyrvana::sim_tests
