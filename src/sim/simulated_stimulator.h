@@ -103,6 +103,9 @@ class SimulatedStimulator {
     void writeEepromItem(int address, const std::string& text);
     // The text of the counted item at `address` (empty when its length is 0 or over 4096).
     std::string eepromItem(int address) const;
+    // Values 48 and 49 are kept in the EEPROM (4348, 4352). Setting one of
+    // 10 to 15 pins that load cell's raw reading to the value (no model, no
+    // wobble) for the rest of the run.
     void setInternalValue(int index, std::int64_t value);
     std::int64_t internalValue(int index) const;
 
