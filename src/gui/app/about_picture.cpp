@@ -50,7 +50,7 @@ void drawWaveform(QPainter& p) {
 }
 
 void drawPlate(QPainter& p) {
-    const QRectF plate(312, 196, 322, 214);
+    const QRectF plate(352, 206, 288, 190);
     // Soft shadow, then the plate body.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 60));
@@ -62,7 +62,7 @@ void drawPlate(QPainter& p) {
     p.setPen(QPen(QColor(0x9F, 0xB8, 0xCF), 2.0));
     p.drawRoundedRect(plate, 18, 18);
 
-    const double radius = 40.0;
+    const double radius = 36.0;
     for (int row = 0; row < 2; ++row) {
         for (int column = 0; column < 3; ++column) {
             const QPointF centre(plate.left() + plate.width() * (column + 0.5) / 3.0,
@@ -76,10 +76,10 @@ void drawPlate(QPainter& p) {
             medium.setColorAt(1.0, QColor(0xE3, 0x8A, 0xA0));
             p.setPen(Qt::NoPen);
             p.setBrush(medium);
-            p.drawEllipse(centre, radius - 7, radius - 7);
+            p.drawEllipse(centre, radius - 6, radius - 6);
             p.setPen(QPen(QColor(255, 255, 255, 150), 1.5));
             p.setBrush(Qt::NoBrush);
-            p.drawEllipse(centre, radius - 16, radius - 16);
+            p.drawEllipse(centre, radius - 14, radius - 14);
         }
     }
 }

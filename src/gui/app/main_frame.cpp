@@ -132,10 +132,9 @@ void CMainFrame::createStatusBar() {
 
     simulatedPane_ = new QLabel(QString::fromLatin1(kSimulatedText), this);
     simulatedPane_->setObjectName(QStringLiteral("simulatedPane"));
-    simulatedPane_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    simulatedPane_->setContentsMargins(6, 0, 6, 0);
     simulatedPane_->setStyleSheet(
-        QStringLiteral("QLabel { background: #f7d58a; color: #3d2a00; font-weight: bold; }"));
+        QStringLiteral("QLabel { background: #f7d58a; color: #3d2a00; font-weight: bold;"
+                       " border: 1px solid #c9a04a; border-radius: 2px; padding: 0px 8px; }"));
     simulatedPane_->hide();
     statusBar()->addPermanentWidget(simulatedPane_);
 

@@ -197,12 +197,17 @@ QString labelFor(int commandId, bool simulated) {
     }
 }
 
-// The label in the space right of the pictogram, shrunk until it fits.
+// The label in the space right of the pictogram. Every label uses the same
+// size; a long one is set condensed, and shrunk only if that is not enough.
 void drawLabel(QPainter& p, const Ink& ink, const QString& label) {
-    const QRectF area(33, 0, kToolbarImageWidth - 34, kToolbarImageHeight);
+    const QRectF area(32, 0, kToolbarImageWidth - 32, kToolbarImageHeight);
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setBold(true);
-    for (int pixels = 12; pixels >= 8; --pixels) {
+    font.setPixelSize(11);
+    if (QFontMetricsF(font).horizontalAdvance(label) > area.width()) {
+        font.setStretch(QFont::SemiCondensed);
+    }
+    for (int pixels = 11; pixels > 7; --pixels) {
         font.setPixelSize(pixels);
         if (QFontMetricsF(font).horizontalAdvance(label) <= area.width()) {
             break;

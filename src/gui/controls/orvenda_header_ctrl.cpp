@@ -73,9 +73,9 @@ void COrvendaHeaderCtrl::paintSection(QPainter* painter, const QRect& rect,
     painter->drawRect(rect.adjusted(0, 0, -1, -1));
     painter->setPen(orvenda::grey(orvenda::kHeaderSeparator));
     if (orientation() == Qt::Horizontal) {
-        painter->drawLine(rect.right() - 1, rect.top() + 3, rect.right() - 1, rect.bottom() - 3);
+        painter->drawLine(rect.right(), rect.top() + 3, rect.right(), rect.bottom() - 3);
     } else {
-        painter->drawLine(rect.left() + 3, rect.bottom() - 1, rect.right() - 3, rect.bottom() - 1);
+        painter->drawLine(rect.left() + 3, rect.bottom(), rect.right() - 3, rect.bottom());
     }
 
     const QString title =

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "core/common/c_locale_text.h"
@@ -29,6 +30,19 @@ class UpdatesLock {
     bool wasEnabled_;
 };
 
+// Whole rows are selected, so the focus frame of the current cell would only
+// split the selected row in two.
+class RowDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_HasFocus;
+    }
+};
+
 }  // namespace
 
 CReportCtrl::CReportCtrl(QWidget* parent)
@@ -42,6 +56,7 @@ CReportCtrl::CReportCtrl(QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new RowDelegate(this));
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setWordWrap(false);
