@@ -68,12 +68,6 @@ TEST_F(DeviceLinkTest, SetEepromDataSendsTheLengthThenChunksOf200) {
     ExpectScriptDone();
 }
 
-TEST_F(DeviceLinkTest, SetEepromDataOfEmptyTextSendsOnlyTheLength) {
-    peer_.Expect("SetEepromData(4112,0)", "\r");
-    EXPECT_EQ(link_.SetEepromData(4112, ""), 0);
-    ExpectScriptDone();
-}
-
 TEST_F(DeviceLinkTest, SetEepromDataGoesOnAfterAFailedChunk) {
     const std::string text(250, 'a');
     peer_.Expect("SetEepromData(100,250)", "\r");
@@ -82,30 +76,6 @@ TEST_F(DeviceLinkTest, SetEepromDataGoesOnAfterAFailedChunk) {
     EXPECT_EQ(link_.SetEepromData(100, text), 1);
     EXPECT_EQ(link_.lastStatus, SerialOk);  // the last chunk's status
     ExpectScriptDone();
-}
-
-TEST_F(DeviceLinkTest, GetEepromDataReadsChunksOf256AndSplitsLines) {
-    std::string text;
-    for (int i = 0; text.size() < 600; ++i) {
-        text += "1." + std::to_string(i) + ",0.5,2\n";
-    }
-    text.resize(599);
-    text += "\n";
-    peer_.Expect("GetEepromData(1792, 2)", LengthWord(600));
-    peer_.Expect("GetEepromData(1794, 256)", text.substr(0, 256));
-    peer_.Expect("GetEepromData(2050, 256)", text.substr(256, 256));
-    peer_.Expect("GetEepromData(2306, 88)", text.substr(512));
-    std::vector<std::string> lines{"stale"};
-    ASSERT_TRUE(link_.GetEepromData(1792, lines));
-    ExpectScriptDone();
-
-    std::string joined;
-    for (const std::string& line : lines) {
-        EXPECT_EQ(line.find('\n'), std::string::npos);
-        joined += line + "\n";
-    }
-    EXPECT_EQ(joined, text);
-    EXPECT_EQ(lines.front(), "1.0,0.5,2");
 }
 
 struct StoredItem {
@@ -203,14 +173,6 @@ TEST_F(DeviceLinkTest, AFailedQueryLeavesTheValueAndTellsWhy) {
     EXPECT_EQ(link_.lastStatus, SerialWriteFailed);
 }
 
-TEST_F(DeviceLinkTest, QueryLinesReadsAMultiLineAnswer) {
-    peer_.Expect("ListFilesOnSDCard", "A.CSV\nB.CSV\n\x17");
-    std::vector<std::string> lines;
-    EXPECT_EQ(link_.QueryLines("ListFilesOnSDCard", lines), 0);
-    EXPECT_EQ(lines, (std::vector<std::string>{"A.CSV", "B.CSV"}));
-    ExpectScriptDone();
-}
-
 struct AverageCase {
     std::vector<std::string> answers;  // empty: no answer (the reading fails)
     double average;
@@ -296,20 +258,6 @@ TEST_F(SdFileReadTest, CopiesTheFileInPiecesOf1024) {
     ExpectScriptDone();
 }
 
-TEST_F(SdFileReadTest, AShortPieceIsLoggedLeftOutAndTheTransferGoesOn) {
-    peer_.Expect("ReadFileOnSDCardFirst(\"A.CSV\")", "2500\r");
-    peer_.Expect("ReadFileOnSDCardNext", content_.substr(0, 1024));
-    peer_.Expect("ReadFileOnSDCardNext", content_.substr(1024, 100));
-    peer_.Expect("ReadFileOnSDCardNext", content_.substr(2048));
-    const SdFileRead read = link_.ReadFileOnSDCard("A.CSV", target_);
-    EXPECT_EQ(read.result, 0);
-    EXPECT_EQ(read.shortChunks, 1);
-    EXPECT_EQ(read.bytesWritten, 1024 + 452);
-    EXPECT_EQ(Written(), content_.substr(0, 1024) + content_.substr(2048));
-    EXPECT_EQ(log_.Count(kTimeoutText), 1u);
-    ExpectScriptDone();
-}
-
 TEST_F(SdFileReadTest, AnEmptyOrUnknownFileWritesNothing) {
     peer_.Expect("ReadFileOnSDCardFirst(\"NONE.CSV\")", "0\r");
     SdFileRead read = link_.ReadFileOnSDCard("NONE.CSV", target_);
@@ -322,19 +270,6 @@ TEST_F(SdFileReadTest, AnEmptyOrUnknownFileWritesNothing) {
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
     EXPECT_EQ(Written(), "");
     ExpectScriptDone();
-}
-
-TEST_F(SdFileReadTest, AnUnpluggedDeviceStopsTheTransferAtOnce) {
-    link_.serial.setReadTimeoutMs(10000);
-    peer_.Expect("ReadFileOnSDCardFirst(\"A.CSV\")", "2500\r");
-    peer_.Expect("ReadFileOnSDCardNext", content_.substr(0, 1024));
-    peer_.Expect("ReadFileOnSDCardNext", content_.substr(1024, 300), /*hangUpAfter=*/true);
-    const auto start = std::chrono::steady_clock::now();
-    const SdFileRead read = link_.ReadFileOnSDCard("A.CSV", target_);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
-    EXPECT_EQ(read.result, 1);
-    EXPECT_EQ(read.bytesWritten, 1024);
-    EXPECT_EQ(link_.lastStatus, SerialReadFailed);
 }
 
 // ---- Exclusive use --------------------------------------------------------

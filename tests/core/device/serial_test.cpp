@@ -93,16 +93,6 @@ INSTANTIATE_TEST_SUITE_P(Answers, ReadLineTest,
                                          ReadLineCase{"12345\r", 5, SerialBufferFull, "12345"},
                                          ReadLineCase{"abc\r", 0, SerialBufferFull, ""}));
 
-TEST_F(SerialTest, ReadLineStopsAtTheFirstCarriageReturn) {
-    ASSERT_TRUE(peer_.Send("one\rtwo\r"));
-    char buffer[16];
-    int count = 0;
-    ASSERT_EQ(serial_.ReadLine(buffer, sizeof buffer, count), SerialOk);
-    EXPECT_STREQ(buffer, "one");
-    ASSERT_EQ(serial_.ReadLine(buffer, sizeof buffer, count), SerialOk);
-    EXPECT_STREQ(buffer, "two");
-}
-
 // ---- ReadLines ------------------------------------------------------------
 
 struct ReadLinesCase {
@@ -158,12 +148,6 @@ TEST_F(SerialTest, ReadExactGathersBytesArrivingInPieces) {
     sender.join();
     EXPECT_EQ(std::string(buffer, 5), "abcde");
     EXPECT_EQ(count, 5);
-}
-
-TEST_F(SerialTest, ReadExactOfZeroBytesSucceedsAtOnce) {
-    int count = -1;
-    EXPECT_EQ(serial_.ReadExact(nullptr, 0, count), SerialOk);
-    EXPECT_EQ(count, 0);
 }
 
 // ---- Time-outs ------------------------------------------------------------
