@@ -32,7 +32,7 @@ constexpr std::array<SequenceListColumnLayout, kSequenceListColumnCount> kColumn
 // The device's EEPROM holds ten sets.
 constexpr double kDeviceSetCapacity = 10.0;
 
-std::string wellText(const SetRecord& set, int well, const DisabledWells& disabledWells) {
+std::string wellText(const SetRecord& set, int well, const WellDisabledChecks& disabledWells) {
     const auto index = static_cast<std::size_t>(well);
     if (disabledWells[index]) {
         return "  -";
@@ -52,7 +52,7 @@ const std::array<SequenceListColumnLayout, kSequenceListColumnCount>& sequenceLi
 }
 
 std::string sequenceListCellText(const Protocol& protocol, int setIndex, SequenceListColumn column,
-                                 const DisabledWells& disabledWells) {
+                                 const WellDisabledChecks& disabledWells) {
     const SetRecord* set = protocol.setAt(setIndex);
     if (set == nullptr) {
         return "Unknown";
@@ -90,7 +90,7 @@ std::string sequenceListCellText(const Protocol& protocol, int setIndex, Sequenc
 }
 
 std::vector<std::string> sequenceListRowTexts(const Protocol& protocol, int setIndex,
-                                              const DisabledWells& disabledWells) {
+                                              const WellDisabledChecks& disabledWells) {
     std::vector<std::string> cells;
     cells.reserve(kSequenceListColumnCount);
     for (std::size_t column = 0; column < kSequenceListColumnCount; ++column) {

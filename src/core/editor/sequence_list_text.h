@@ -41,14 +41,14 @@ struct SequenceListColumnLayout {
 const std::array<SequenceListColumnLayout, kSequenceListColumnCount>& sequenceListColumns();
 
 // Wells switched off on the device; their magnitudes show as "  -".
-using DisabledWells = std::array<bool, kWellCount>;
+using WellDisabledChecks = std::array<bool, kWellCount>;
 
 // The text of one cell; "Unknown" for a set index outside the sequence.
 std::string sequenceListCellText(const Protocol& protocol, int setIndex, SequenceListColumn column,
-                                 const DisabledWells& disabledWells = {});
+                                 const WellDisabledChecks& disabledWells = {});
 // All cells of one row, in column order.
 std::vector<std::string> sequenceListRowTexts(const Protocol& protocol, int setIndex,
-                                              const DisabledWells& disabledWells = {});
+                                              const WellDisabledChecks& disabledWells = {});
 
 // The whole seconds of one pass, rounded down, times the repeat count; kept
 // within 32 bits.

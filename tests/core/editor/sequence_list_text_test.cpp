@@ -25,7 +25,7 @@ TEST(SequenceListTextTest, RowShowsTheSetAsTheListDoes) {
     set.dataFrequency = DataFrequency::Hz0_01;
     protocol.append(set);
 
-    DisabledWells disabled{};
+    WellDisabledChecks disabled{};
     disabled[2] = true;
     const std::vector<std::string> expected{
         "Stretch 1", "Sinusoid (%)", "12",   "14",       "  -",         "1000000", "0",   "7",
