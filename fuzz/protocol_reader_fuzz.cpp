@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    DisabledWells disabled{};
+    WellDisabledChecks disabled{};
     disabled[1] = true;
     for (int i = 0; i < protocol.setCount(); ++i) {
         (void)sequenceListRowTexts(protocol, i, disabled);
