@@ -27,4 +27,49 @@ std::string ReadFileOnSdCardFirst(std::string_view fileName) {
                    fileName.data());
 }
 
+std::string QueryRev(int index) {
+    return cFormat("QueryRev(%d)", index);
+}
+
+std::string QueryUmPerUstep(int well) {
+    return cFormat("QueryUmPerUstep(%d)", well);
+}
+
+std::string GetEepromControlSettingsData(unsigned index) {
+    return cFormat("GetEepromControlSettingsData(0, %u)", index);
+}
+
+std::string SetEepromControlSettingsData(unsigned well, unsigned index, unsigned value) {
+    return cFormat("SetEepromControlSettingsData(%u, %u, %u)", well, index, value);
+}
+
+std::string UpdateFromSdIni(int source, int item) {
+    return cFormat("UpdateFromSDIni(%d,%d)", source, item);
+}
+
+std::string DeleteFileFromSdCard(std::string_view fileName) {
+    return cFormat("DeleteFileFromSDCard(\"%.*s\")", static_cast<int>(fileName.size()),
+                   fileName.data());
+}
+
+std::string Positioning(int well, unsigned mode, int target) {
+    return cFormat("Positioning(%d,%u,%d)", well, mode, target);
+}
+
+std::string QueryMotorPos(int well) {
+    return cFormat("QueryMotorPos(%d)", well);
+}
+
+std::string PackedJog(int well, int direction, int speed) {
+    return cFormat("%c%c(%d,%d,%d,%d)", kPackedCommandByte, 'Z', well, direction, speed, 0);
+}
+
+std::string PackedReadWord(int address) {
+    return cFormat("%c%c(%d)", kPackedCommandByte, 'O', address);
+}
+
+std::string PackedSetValue(unsigned index, int value) {
+    return cFormat("%c%c(%u,%d)", kPackedCommandByte, 'w', index, value);
+}
+
 }  // namespace kyrvana::command

@@ -12,8 +12,10 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -95,6 +97,72 @@ class DeviceLink {
     // next; a failed port write or read (device gone, reads woken) stops it.
     SdFileRead ReadFileOnSDCard(std::string_view name, std::FILE* target,
                                 const SdProgress& progress = {});
+
+    // --- Discovery and identification (device_link_identification.cpp) ---
+    // Rebuilds `ports` from the USB serial ports under sysfsRoot.
+    void RefreshPorts();
+    // Finds the first port with the stimulator's USB ids and takes it as
+    // portName; false (portName unchanged) when there is none.
+    bool DetectDevice();
+    // Opens portName, waits settleDelay for the device to start answering,
+    // and reads what it tells about itself. 1, or -1 when the port could not
+    // be opened (lastStatus says why).
+    int Connect();
+    // The revision texts, and the hardware and firmware revisions in them.
+    void ReadRevisions();
+    // The per-well load cell calibration (EEPROM item 3840).
+    void ReadWellCalibration();
+    // Whether a test runs on the device: true when the exchange succeeded,
+    // with the state in `state` (3 running, 4 paused).
+    bool QueryTestState(int& state);
+
+    // --- The device's command set (device_link_commands.cpp) ---
+    // Results are 0 for success and 1 for failure unless said otherwise; on
+    // failure the caller's value is left as it was.
+    // Revision text `index` (0 to 4); an index above 4 is refused unsent.
+    int QueryRev(int index, std::string& text);
+    int QueryInternalValue(int index, int& value);
+    int QueryUmPerUstep(int well, double& umPerMicrostep);
+    // Control setting `index` of well 0, as the 32-bit value stored.
+    int GetEepromControlSettingsData(unsigned index, std::uint32_t& value);
+    int SetEepromControlSettingsData(unsigned well, unsigned index, unsigned value);
+    // Makes the device take over an EEPROM item it works from:
+    // kUpdateTestSequence after programming, kUpdateCalibration after a
+    // calibration. `source` is always kUpdateSourceEeprom.
+    int UpdateFromSDIni(int source, int item);
+    int ListFilesOnSDCard(std::vector<std::string>& lines);
+    int QuerySDVolumeSizeKB(int& kilobytes);
+    // Opens a file of the SD card for reading; `size` in bytes.
+    int ReadFileOnSDCardFirst(std::string_view name, int& size);
+    // The next min(1024, remaining) bytes of the open file, as `length` bytes.
+    int ReadFileOnSDCardNext(void* buffer, int length, int& count);
+    int DeleteFileFromSDCard(std::string_view name);
+    // Absolute move of a well's actuator to `target` microsteps.
+    int Positioning(int well, unsigned mode, int target);
+    // 1 on success (state 0: every motor idle), -1 on failure.
+    int GetMotorsState(int& state);
+    // 1 on success with the position in microsteps, -1 on failure.
+    int QueryMotorPos(int well, int& position);
+    int Homing();
+    // Jogs a well's actuator: speed kJogSpeed starts it in `direction`, 0
+    // stops it and waits until every motor stands.
+    int JogMotor(int well, std::uint8_t direction, int speed);
+    // The 32-bit word the device keeps at `address` (kHomingDisabledAddress).
+    int ReadDeviceWord(int address, std::uint32_t& value);
+    // Sets internal value `index` (48 homing disabled, 49 disabled wells).
+    int SetInternalValue(unsigned index, int value);
+
+    static constexpr int kUpdateSourceEeprom = 2;
+    static constexpr int kUpdateTestSequence = 0;
+    static constexpr int kUpdateCalibration = 1;
+    static constexpr unsigned kPositioningAbsolute = 8;
+    static constexpr int kJogSpeed = 7;
+    static constexpr int kHomingDisabledAddress = 4348;
+
+    // Where the USB serial ports are looked up ("/" on a real system).
+    std::filesystem::path sysfsRoot = "/";
+    // The device needs this long after its port opens before it answers.
+    std::chrono::milliseconds settleDelay{2000};
 
     // What the device told about itself when it connected.
     std::vector<std::string> revisions;

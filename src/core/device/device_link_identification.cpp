@@ -1,0 +1,170 @@
+// Finding the stimulator among the serial ports, connecting to it and
+// learning what it is: revision texts, hardware type, load cell calibration
+// and the actuators' micrometres per microstep.
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/common/c_locale_text.h"
+#include "core/device/command_texts.h"
+#include "core/device/device_link.h"
+#include "core/device/message_log.h"
+#include "core/device/port_list.h"
+#include "core/device/port_open_problem.h"
+#include "core/device/revision_texts.h"
+
+namespace kyrvana {
+namespace {
+
+constexpr int kRevisionCount = 4;  // QueryRev 0 to 3
+constexpr int kCalibrationAddress = 3840;
+constexpr int kConfigurationValue = 4;
+constexpr int kHardwareTypeValue = 6;
+constexpr int kTestStateCapacity = 512;
+constexpr const char* kSoftwareVersionLine = "Software Version 2.32\n";
+
+const char* hardwareTypeLine(std::uint8_t type) {
+    switch (type) {
+        case 0:
+        case 1:
+            return "Kyrvana P7\n";
+        case 2:
+            return "Kyrvana Q3\n";
+        default:
+            return "Error Detecting Hardware Type\n";
+    }
+}
+
+// The comma-separated fields of a calibration line.
+std::vector<std::string_view> splitAtCommas(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = line.find(',', start);
+        fields.push_back(
+            line.substr(start, comma == std::string_view::npos ? line.npos : comma - start));
+        if (comma == std::string_view::npos) {
+            return fields;
+        }
+        start = comma + 1;
+    }
+}
+
+// A float as the device stores it; numbers beyond its range become its largest.
+float toFloat(double value) {
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    return static_cast<float>(std::isnan(value) ? value : std::clamp(value, -kLargest, kLargest));
+}
+
+}  // namespace
+
+void DeviceLink::RefreshPorts() {
+    ports = listUsbSerialPorts(sysfsRoot);
+}
+
+bool DeviceLink::DetectDevice() {
+    RefreshPorts();
+    const auto found = findStimulatorPort(ports);
+    if (!found) {
+        return false;
+    }
+    portName = ports[*found].portName;
+    return true;
+}
+
+int DeviceLink::Connect() {
+    auto hold = Hold();
+    if (OpenPort() != SerialOk) {
+        // The port's own line has the system's error number; say what to do.
+        const std::string explanation = portOpenProblemText(diagnosePortOpen(portName), portName);
+        if (!explanation.empty()) {
+            MessageLog::Instance().Write(explanation);
+        }
+        return -1;
+    }
+    // The stimulator restarts when its port opens and ignores commands until
+    // it is up.
+    std::this_thread::sleep_for(settleDelay);
+
+    ReadRevisions();
+
+    int value = 0;
+    internalValue4 = QueryInternalValue(kConfigurationValue, value) == 0 ? value : 0;
+    value = 0;
+    // The type is a byte on the device; a larger answer keeps its low byte.
+    hardwareType = QueryInternalValue(kHardwareTypeValue, value) == 0
+                       ? static_cast<std::uint8_t>(value)
+                       : std::uint8_t{0};
+    MessageLog::Instance().Write(hardwareTypeLine(hardwareType));
+
+    ReadWellCalibration();
+    for (int well = 0; well < kWellCount; ++well) {
+        QueryUmPerUstep(well, umPerUstep[static_cast<std::size_t>(well)]);
+    }
+    return 1;
+}
+
+void DeviceLink::ReadRevisions() {
+    auto hold = Hold();
+    // The first answers after the device starts can be stale; read them once
+    // and throw them away.
+    std::string text;
+    for (int index = 0; index < kRevisionCount; ++index) {
+        QueryRev(index, text);
+    }
+
+    // A failed query keeps the text before it, so there are always four.
+    revisions.clear();
+    std::string working;
+    for (int index = 0; index < kRevisionCount; ++index) {
+        QueryRev(index, working);
+        revisions.push_back(working);
+    }
+
+    MessageLog& log = MessageLog::Instance();
+    log.Write("\n" + revisions[0] + "\n");
+    for (int index = 1; index < kRevisionCount; ++index) {
+        log.Write(revisions[static_cast<std::size_t>(index)] + "\n");
+    }
+    log.Write(kSoftwareVersionLine);
+
+    hardwareRevision = hardwareRevisionFromText(revisions[3]);
+    firmwareRevision = firmwareRevisionFromText(revisions[2]);
+    // The document's firmware check reads the code; it always follows the
+    // revision, so a device without one can never pass on an earlier value.
+    firmwareRevisionCode = firmwareRevision;
+}
+
+void DeviceLink::ReadWellCalibration() {
+    std::vector<std::string> lines;
+    if (!GetEepromData(kCalibrationAddress, lines)) {
+        return;
+    }
+    // One line per well, well 1 first: full scale, gain, zero. Extra lines
+    // are ignored; an empty line, or a field that is missing, leaves the
+    // well's values as they were.
+    const std::size_t wells = std::min<std::size_t>(lines.size(), kWellCount);
+    for (std::size_t well = 0; well < wells; ++well) {
+        if (lines[well].empty()) {
+            continue;
+        }
+        const std::vector<std::string_view> fields = splitAtCommas(lines[well]);
+        fullScaleLoad[well] = toFloat(cAtof(fields[0]));
+        if (fields.size() > 1) {
+            loadCellGain[well] = cAtof(fields[1]);
+        }
+        if (fields.size() > 2) {
+            loadCellZero[well] = static_cast<std::int16_t>(cAtoi(fields[2]));
+        }
+    }
+}
+
+bool DeviceLink::QueryTestState(int& state) {
+    return QueryInteger(command::kQueryTestState, kTestStateCapacity, state) == 0;
+}
+
+}  // namespace kyrvana
