@@ -1,0 +1,218 @@
+#include "core/editor/set_limits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <optional>
+
+#include "core/common/c_locale_text.h"
+#include "core/common/saturating_cast.h"
+#include "core/device/device_link.h"
+#include "core/editor/field_numbers.h"
+#include "core/protocol/enumeration_texts.h"
+#include "core/protocol/frequency_texts.h"
+
+namespace kyrvana {
+namespace {
+
+// The editor asks for internal value 5 (the acceleration the firmware uses)
+// before the speed check; the check itself works with the fixed figure.
+constexpr int kAccelerationValue = 5;
+constexpr int kFirstWell = 0;
+
+// The field values read once, in milliseconds and whole numbers.
+struct ReadFields {
+    FunctionType waveform = FunctionType::Unknown;
+    double loadMs = 0.0;
+    double holdMs = 0.0;
+    double recoveryMs = 0.0;
+    double restMs = 0.0;
+    std::array<double, kWellCount> magnitude{};
+    std::array<double, kWellCount> preload{};
+    std::int32_t repetitions = 0;
+    bool force = false;
+};
+
+// Repetitions are a count: a negative number is no repetition at all.
+std::int32_t repetitionsOf(std::string_view text) {
+    return static_cast<std::int32_t>(
+        std::clamp<long long>(cAtoll(text), 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+ReadFields readFields(const SetEditorFields& fields) {
+    ReadFields read;
+    read.waveform = waveformCode(fields.waveformText);
+    read.loadMs = fieldMilliseconds(fields.loadDurationText, fields.timeUnitsWord);
+    read.holdMs = fieldMilliseconds(fields.holdDurationText, fields.timeUnitsWord);
+    read.recoveryMs = fieldMilliseconds(fields.recoveryDurationText, fields.timeUnitsWord);
+    read.restMs = fieldMilliseconds(fields.restDurationText, fields.timeUnitsWord);
+    for (std::size_t well = 0; well < kWellCount; ++well) {
+        // Without "Customize Each Well" every well takes well 1's values.
+        const std::size_t source = fields.customizeEachWell ? well : 0;
+        read.magnitude[well] = fieldNumber(fields.magnitudeText[source]);
+        read.preload[well] = fieldNumber(fields.preloadText[source]);
+    }
+    read.repetitions = repetitionsOf(fields.repetitionsText);
+    read.force = fields.modeIndex == codeOf(ControlMode::Force);
+    return read;
+}
+
+// Micrometres per microstep of well 1 for one travel computation. Each
+// computation asks a connected device anew. When the device does not answer,
+// the figure it gave when it connected stands in; without one the travel
+// cannot be judged and the phase is not refused for it (nullopt).
+std::optional<double> umPerMicrostep(const SetLimitsHardware& hardware) {
+    if (hardware.link == nullptr) {
+        return hardware.umPerMicrostep;
+    }
+    double answer = 0.0;
+    if (hardware.link->QueryUmPerUstep(kFirstWell, answer) == 0) {
+        return answer;
+    }
+    const double known = hardware.link->umPerUstep[kFirstWell];
+    return known > 0.0 ? std::optional<double>(known) : std::nullopt;
+}
+
+bool beyondTravel(double peak, double milliseconds, const SetLimitsHardware& hardware) {
+    const std::optional<double> um = umPerMicrostep(hardware);
+    return um.has_value() && peak > reachableTravel(milliseconds, *um);
+}
+
+SetRecord savedSet(const SetEditorFields& fields, const ReadFields& read,
+                   const SetRecord& original) {
+    SetRecord set = original;
+    set.name = fields.name.substr(0, 15);
+    set.mode[0] = static_cast<ControlMode>(fields.modeIndex);
+    set.units[0] = read.force ? UnitsCode::Millinewtons : UnitsCode::Micrometres;
+    set.function[0] = read.waveform;
+    set.magnitude = read.magnitude;
+    set.preloadMag = read.preload;
+    set.preloadType[0] = static_cast<PreloadType>(fields.preloadIndex);
+    set.stretchDurationMs = savedMilliseconds(read.loadMs);
+    set.recoveryDurationMs = savedMilliseconds(read.recoveryMs);
+    set.holdTimeMs = savedMilliseconds(read.holdMs);
+    set.restTimeMs = savedMilliseconds(read.restMs);
+    set.numReps = read.repetitions;
+    set.timeUnits = parseTimeUnits(fields.timeUnitsWord);
+    set.dataFrequency = dataFrequencyFromHz(fields.frequencyText);
+    return set;
+}
+
+}  // namespace
+
+std::string SetLimitsResult::text() const {
+    std::string joined;
+    for (const std::string& message : messages) {
+        joined += message;
+    }
+    return joined;
+}
+
+int maximumMagnitude(int modeIndex, int hardwareType, float fullScaleLoad) {
+    if (modeIndex == codeOf(ControlMode::Force)) {
+        return saturatingCast<int>(std::floor(fullScaleLoad * 1000.0f));
+    }
+    return hardwareType == kStretchHardwareType ? kMaximumStretchUm : kMaximumCompressUm;
+}
+
+double reachableTravel(double milliseconds, double umPerMicrostep) {
+    const double halfSeconds = 0.5 * (milliseconds / 1000.0);
+    return 2.0 * kActuatorAcceleration * halfSeconds * halfSeconds * umPerMicrostep;
+}
+
+SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& original,
+                               const SetLimitsHardware& hardware) {
+    std::unique_lock<std::recursive_mutex> hold;
+    if (hardware.link != nullptr) {
+        hold = hardware.link->Hold();
+    }
+    SetLimitsResult result;
+    result.set = original;
+    const ReadFields read = readFields(fields);
+    std::vector<std::string>& messages = result.messages;
+
+    // A phase of no length is a phase that is not used.
+    result.doNotDeform = fields.doNotDeform || read.loadMs <= 0.0;
+    result.doNotRecover = fields.doNotRecover || read.recoveryMs <= 0.0;
+
+    const bool stretches = hardware.hardwareType == kStretchHardwareType;
+    if (!result.doNotDeform && read.loadMs < kMinimumPhaseMs) {
+        messages.push_back(cFormat(stretches ? "Error:  Minimum Stretch Duration = %.2f mS\n"
+                                             : "Error:  Minimum Compress Duration = %.2f mS\n",
+                                   kMinimumPhaseMs));
+    }
+    if (!result.doNotRecover && read.recoveryMs < kMinimumPhaseMs) {
+        messages.push_back(
+            cFormat("Error:  Minimum Recovery Duration = %.2f mS\n", kMinimumPhaseMs));
+    }
+    if (read.restMs < 0.0) {
+        messages.emplace_back("Error:  Minimum Rest duration = 0.0 S\n");
+    }
+    if (read.holdMs < 0.0) {
+        messages.emplace_back("Error:  Minimum Hold duration = 0.0 S\n");
+    }
+    if (read.repetitions == 0) {
+        messages.emplace_back("Error:  Minimum Repetitions = 1\n");
+    }
+
+    const std::string label(magnitudeLabel(fields.modeIndex, hardware.hardwareType));
+    const int maximum =
+        maximumMagnitude(fields.modeIndex, hardware.hardwareType, hardware.fullScaleLoad);
+    const auto [lowest, highest] =
+        std::minmax_element(read.magnitude.begin(), read.magnitude.end());
+    if (*highest > maximum) {
+        messages.push_back(cFormat("Error:  Maximum %s = %d\n", label.c_str(), maximum));
+    }
+    if (!stretches && *lowest < 0.0) {
+        messages.push_back(cFormat("Error:  Minimum %s = %d\n", label.c_str(), 0));
+    }
+
+    if (!read.force) {
+        const double peak = *highest;
+        if (hardware.link != nullptr) {
+            // Asked as the firmware's editor always asks; the answers do not
+            // enter the checks.
+            int acceleration = 0;
+            double um = 0.0;
+            hardware.link->QueryInternalValue(kAccelerationValue, acceleration);
+            hardware.link->QueryUmPerUstep(kFirstWell, um);
+        }
+        const double limit =
+            read.waveform == FunctionType::Ramp ? kMaximumRampSpeed : kMaximumOtherSpeed;
+        const std::string speedMessage =
+            cFormat("Error:  Maximum %s Speed = %.1f mm/S\n",
+                    std::string(waveformText(read.waveform)).c_str(), limit);
+        bool tooFast = false;
+        if (!result.doNotDeform && peak / read.loadMs > limit) {
+            messages.push_back(speedMessage);
+            tooFast = true;
+        }
+        if (!result.doNotRecover && peak / read.recoveryMs > limit) {
+            messages.push_back(speedMessage);
+            tooFast = true;
+        }
+        // The travel is judged only for a set that is otherwise possible.
+        if (!tooFast && messages.empty()) {
+            if (!result.doNotDeform && beyondTravel(peak, read.loadMs, hardware)) {
+                messages.emplace_back(
+                    stretches ? "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch "
+                                "Duration\n\tOr Reduce Stretch Magnitude\n"
+                              : "Error:  Cannot achieve X Compress Phase\n\tIncrease Compress "
+                                "Duration\n\tOr Reduce Compress Magnitude\n");
+            }
+            if (!result.doNotRecover && beyondTravel(peak, read.recoveryMs, hardware)) {
+                messages.emplace_back(
+                    "Error:  Cannot achieve X Recovery Phase\n\tIncrease Recovery "
+                    "Duration\n\tOr Reduce Recovery Magnitude\n");
+            }
+        }
+    }
+
+    if (result.passed()) {
+        result.set = savedSet(fields, read, original);
+    }
+    return result;
+}
+
+}  // namespace kyrvana
