@@ -17,7 +17,11 @@ struct CliOptions {
     std::string sysfsRoot = "/";
     // Read time-out for one device answer, in milliseconds.
     int timeoutMs = 20000;
-    // -v once or more: more diagnostics (the message log) on standard error.
+    // How long the device is given to start answering after its port opens,
+    // in milliseconds (the stimulator needs 2000; tests and the simulator
+    // need none).
+    int settleMs = 2000;
+    // -v once or more: the message log's lines on standard error.
     int verbosity = 0;
 
     // Set by the subcommand that ran.

@@ -3,9 +3,16 @@
 // diagnostics to standard error.
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 #include "cli/cli_options.h"
+#include "cli/check_command.h"
+#include "cli/identify_command.h"
+#include "cli/ports_command.h"
+#include "cli/program_command.h"
+#include "cli/read_command.h"
 #include "cli/show_command.h"
+#include "core/device/message_log.h"
 
 int main(int argc, char** argv) {
     using namespace kyrvana::cli;
@@ -19,11 +26,26 @@ int main(int argc, char** argv) {
         ->check(CLI::ExistingDirectory);
     app.add_option("--timeout", options.timeoutMs, "Read time-out per device answer, in ms")
         ->check(CLI::PositiveNumber);
-    app.add_flag("-v,--verbose", options.verbosity, "More diagnostics on standard error");
+    app.add_option("--settle-ms", options.settleMs,
+                   "Wait after opening the port before the device is asked, in ms")
+        ->check(CLI::NonNegativeNumber);
+    app.add_flag("-v,--verbose", options.verbosity, "Message log lines on standard error");
     app.require_subcommand(1);
+
+    // Standard output carries only data: the message log never writes there,
+    // and with -v its lines go to standard error.
+    kyrvana::MessageLog::Instance().SetStandardOutput(nullptr);
+    app.parse_complete_callback([&options] {
+        kyrvana::MessageLog::Instance().SetStandardOutput(options.verbosity > 0 ? stderr : nullptr);
+    });
 
     // One line per subcommand.
     addShowCommand(app, options);
+    addPortsCommand(app, options);
+    addIdentifyCommand(app, options);
+    addProgramCommand(app, options);
+    addReadCommand(app, options);
+    addCheckCommand(app, options);
 
     try {
         app.parse(argc, argv);

@@ -176,7 +176,8 @@ class DeviceLink {
     // Per-well load cell calibration (EEPROM item 3840).
     std::array<float, kWellCount> fullScaleLoad{111.0f, 111.0f, 111.0f, 111.0f, 111.0f, 111.0f};
     std::array<double, kWellCount> loadCellGain{};
-    std::array<std::int16_t, kWellCount> loadCellZero{};
+    // The zero is a raw reading of the 16-bit converter, 0 to 65535.
+    std::array<std::uint16_t, kWellCount> loadCellZero{};
     std::array<double, kWellCount> umPerUstep{};
     // The SerialStatus of the last write or read of any exchange.
     std::atomic<int> lastStatus{SerialOk};

@@ -158,7 +158,7 @@ void DeviceLink::ReadWellCalibration() {
             loadCellGain[well] = cAtof(fields[1]);
         }
         if (fields.size() > 2) {
-            loadCellZero[well] = static_cast<std::int16_t>(cAtoi(fields[2]));
+            loadCellZero[well] = static_cast<std::uint16_t>(cAtoi(fields[2]));
         }
     }
 }

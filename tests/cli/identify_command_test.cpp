@@ -1,0 +1,183 @@
+// Runs the built kyrvana-cli against a simulated stimulator that is plugged
+// into a temporary sysfs tree, as a real one appears under /sys and /dev.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sim/sysfs_port_publisher.h"
+#include "support/sim_fixture.h"
+
+namespace kyrvana {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int exitStatus = -1;
+    std::string out;
+    std::string err;
+};
+
+sim::SimulatorOptions q3WithFirmware(const std::string& firmware) {
+    sim::SimulatorOptions options;
+    options.hardwareType = 2;
+    options.firmwareRevision = firmware;
+    return options;
+}
+
+class CliDeviceTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kyrvana-cli-dev-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+        root_ = folder_ / "root";
+        fs::create_directories(root_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+
+    // Plugs `device` in under the temporary root.
+    void plugIn(test_support::RunningSimulator& device, sim::SysfsPortPublisher& publisher) {
+        ASSERT_TRUE(device.ok()) << device.error();
+        std::string error;
+        ASSERT_TRUE(publisher.publish(root_, device.portPath(), &error)) << error;
+    }
+
+    static std::string readAll(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Runs kyrvana-cli with short waits and the arguments (quoted for the shell).
+    RunResult run(const std::string& arguments) const {
+        const fs::path outFile = folder_ / "stdout.txt";
+        const fs::path errFile = folder_ / "stderr.txt";
+        const std::string command = std::string("'") + KYRVANA_CLI_PATH +
+                                    "' --settle-ms 0 --timeout 1000 " + arguments + " >'" +
+                                    outFile.string() + "' 2>'" + errFile.string() + "'";
+        const int status = std::system(command.c_str());
+        RunResult result;
+        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = readAll(outFile);
+        result.err = readAll(errFile);
+        return result;
+    }
+
+    std::string rootOption() const { return "--sysfs-root '" + root_.string() + "' "; }
+
+    fs::path folder_;
+    fs::path root_;
+};
+
+TEST_F(CliDeviceTest, IdentifyPrintsTheDeviceFoundUnderTheRoot) {
+    test_support::RunningSimulator device(q3WithFirmware("4.60"));
+    sim::SysfsPortPublisher publisher;
+    plugIn(device, publisher);
+
+    const RunResult result = run(rootOption() + "identify");
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const std::string expected =
+        "Port\t" + (root_ / "dev" / "ttyACM0").string() +
+        "\n"
+        "Revision 0\tKyrvana Q3 Cell Stimulator\n"
+        "Revision 1\tController 6-axis, S/N KYRSIM0001\n"
+        "Revision 2\tFirmware REV 4.60\n"
+        "Revision 3\tHardware = 2.00\n"
+        "Model\tKyrvana Q3\n"
+        "Hardware type\t2\n"
+        "Hardware revision\t2\n"
+        "Firmware revision\t4.60\n"
+        "Test name\tTest\n"
+        "Test number\t0001\n"
+        "Well\tFull scale load (N)\tLoad cell gain\tLoad cell zero\tum per microstep\n"
+        "1\t111\t0.00346875\t32712\t0.15625\n"
+        "2\t111\t0.00346875\t32745\t0.15625\n"
+        "3\t111\t0.00346875\t32790\t0.15625\n"
+        "4\t111\t0.00346875\t32731\t0.15625\n"
+        "5\t111\t0.00346875\t32802\t0.15625\n"
+        "6\t111\t0.00346875\t32766\t0.15625\n";
+    EXPECT_EQ(result.out, expected);
+}
+
+TEST_F(CliDeviceTest, TheLogGoesToStandardErrorOnlyWhenAskedFor) {
+    test_support::RunningSimulator device;
+    sim::SysfsPortPublisher publisher;
+    plugIn(device, publisher);
+
+    const RunResult result = run("-v " + rootOption() + "identify");
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.err.find("\nKyrvana P7 Cell Stimulator\n"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("Software Version 2.32\nKyrvana P7\n"), std::string::npos);
+    EXPECT_EQ(result.out.find("Software Version"), std::string::npos);
+    EXPECT_NE(result.out.find("Model\tKyrvana P7\n"), std::string::npos);
+}
+
+TEST_F(CliDeviceTest, FirmwareBelowTheMinimumFailsWithTheProgramsMessage) {
+    test_support::RunningSimulator device(q3WithFirmware("4.58"));
+    sim::SysfsPortPublisher publisher;
+    plugIn(device, publisher);
+
+    const RunResult result = run(rootOption() + "identify");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err.rfind("This software requires firmware Rev 4.59 or higher\n", 0), 0u)
+        << result.err;
+}
+
+TEST_F(CliDeviceTest, NoDeviceFailsWithTheProgramsMessage) {
+    const RunResult result = run(rootOption() + "identify");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("Orvenda Device Not Detected\nPlease ensure that the device is "
+                              "powered on\nand all cables are properly connected\n"),
+              std::string::npos)
+        << result.err;
+}
+
+TEST_F(CliDeviceTest, AGivenPortSkipsDiscovery) {
+    test_support::RunningSimulator device;
+    ASSERT_TRUE(device.ok()) << device.error();
+    const RunResult result = run(rootOption() + "--port '" + device.portPath() + "' identify");
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("Port\t" + device.portPath() + "\n", 0), 0u) << result.out;
+}
+
+TEST_F(CliDeviceTest, PortsMarksTheStimulator) {
+    test_support::RunningSimulator device;
+    sim::SysfsPortPublisher stimulator;
+    plugIn(device, stimulator);
+    sim::SysfsPortOptions otherOptions;
+    otherOptions.vendorId = "0403";
+    otherOptions.productId = "6001";
+    otherOptions.serial = "FT1";
+    otherOptions.product = "";
+    otherOptions.ttyName = "ttyUSB0";
+    otherOptions.usbPort = "1-3";
+    sim::SysfsPortPublisher other(otherOptions);
+    std::string error;
+    ASSERT_TRUE(other.publish(root_, device.portPath(), &error)) << error;
+
+    const RunResult result = run(rootOption() + "ports");
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out,
+              (root_ / "dev" / "ttyACM0").string() +
+                  "\tKyrvana Stimulator\tUSB\\VID_03EB&PID_2404\\KYRSIM0001\tstimulator\n" +
+                  (root_ / "dev" / "ttyUSB0").string() +
+                  "\tcdc_acm\tUSB\\VID_0403&PID_6001\\FT1\t-\n");
+}
+
+}  // namespace
+}  // namespace kyrvana

@@ -1,0 +1,322 @@
+// Connecting to the simulated stimulator and identifying it: what the device
+// link learns, what it logs, the traffic in order, the firmware gate of the
+// document, and devices that answer nonsense or nothing.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/device/device_link.h"
+#include "core/editor/sequence_view_model.h"
+#include "core/protocol/kyrvana_doc.h"
+#include "support/log_capture.h"
+#include "support/sim_fixture.h"
+
+namespace kyrvana {
+namespace {
+
+using namespace std::chrono_literals;
+using Commands = std::vector<std::string>;
+using Fault = sim::SimulatorFault;
+
+constexpr int kShortTimeoutMs = 150;
+
+sim::SimulatorOptions simOptions(const std::string& firmware = "4.60", int hardwareType = 0) {
+    sim::SimulatorOptions options;
+    options.firmwareRevision = firmware;
+    options.hardwareType = hardwareType;
+    return options;
+}
+
+// A link to the simulator that connects without the settling wait.
+class IdentificationTest : public testing::Test {
+  protected:
+    void Attach(test_support::RunningSimulator& device) {
+        ASSERT_TRUE(device.ok()) << device.error();
+        link_.portName = device.portPath();
+        link_.settleDelay = 0ms;
+        link_.serial.setReadTimeoutMs(kShortTimeoutMs);
+    }
+
+    test::LogCapture log_;
+    DeviceLink link_;
+};
+
+TEST_F(IdentificationTest, LearnsTheDeviceAndLogsItsIdentityInOrder) {
+    test_support::RunningSimulator device(simOptions("4.60", 2));
+    Attach(device);
+    ASSERT_EQ(link_.Connect(), 1);
+
+    EXPECT_EQ(link_.revisions,
+              (Commands{"Kyrvana Q3 Cell Stimulator", "Controller 6-axis, S/N KYRSIM0001",
+                        "Firmware REV 4.60", "Hardware = 2.00"}));
+    EXPECT_EQ(link_.firmwareRevision, 4600);
+    EXPECT_EQ(link_.firmwareRevisionCode, 4600);
+    EXPECT_EQ(link_.hardwareRevision, 2);
+    EXPECT_EQ(link_.hardwareType, 2);
+    EXPECT_EQ(link_.internalValue4, 1);
+    for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
+        EXPECT_FLOAT_EQ(link_.fullScaleLoad[well], 111.0f);
+        EXPECT_DOUBLE_EQ(link_.loadCellGain[well], 0.00346875);
+        EXPECT_DOUBLE_EQ(link_.umPerUstep[well], 0.15625);
+    }
+    // The factory zeros sit around mid-scale of the 16-bit converter.
+    EXPECT_EQ(link_.loadCellZero[2], 32790);
+
+    EXPECT_EQ(log_.Lines(),
+              (Commands{"\nKyrvana Q3 Cell Stimulator\n", "Controller 6-axis, S/N KYRSIM0001\n",
+                        "Firmware REV 4.60\n", "Hardware = 2.00\n", "Software Version 2.32\n",
+                        "Kyrvana Q3\n"}));
+
+    // The revisions are asked twice (the first answers are thrown away),
+    // then the values, the calibration item and each well's pitch.
+    const std::string calibration = device.sim().eepromItem(3840);
+    Commands expected;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int index = 0; index < 4; ++index) {
+            expected.push_back("QueryRev(" + std::to_string(index) + ")");
+        }
+    }
+    expected.insert(expected.end(),
+                    {"QueryInternalValue(4)", "QueryInternalValue(6)", "GetEepromData(3840, 2)",
+                     "GetEepromData(3842, " + std::to_string(calibration.size()) + ")"});
+    for (int well = 0; well < 6; ++well) {
+        expected.push_back("QueryUmPerUstep(" + std::to_string(well) + ")");
+    }
+    EXPECT_EQ(device.sim().receivedCommands(), expected);
+}
+
+TEST_F(IdentificationTest, HardwareTypeLine) {
+    const struct {
+        int type;
+        const char* line;
+    } cases[] = {
+        {0, "Kyrvana P7\n"},
+        {1, "Kyrvana P7\n"},
+        {2, "Kyrvana Q3\n"},
+        {7, "Error Detecting Hardware Type\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        test_support::RunningSimulator device(simOptions("4.60", c.type));
+        DeviceLink link;
+        link.portName = device.portPath();
+        link.settleDelay = 0ms;
+        link.serial.setReadTimeoutMs(kShortTimeoutMs);
+        log_.Clear();
+        // An unknown type is reported, and the connection still completes.
+        EXPECT_EQ(link.Connect(), 1);
+        EXPECT_EQ(link.hardwareType, c.type);
+        EXPECT_EQ(log_.Count(c.line), 1u);
+        EXPECT_DOUBLE_EQ(link.umPerUstep[5], 0.15625);
+    }
+}
+
+TEST_F(IdentificationTest, CalibrationLinesFillAtMostSixWells) {
+    test_support::RunningSimulator device;
+    std::string item;
+    for (int line = 0; line < 8; ++line) {
+        item += std::to_string(100 + line) + ",0.00" + std::to_string(line + 1) + "," +
+                std::to_string(40000 + line) + "\n";
+    }
+    device.sim().writeEepromItem(3840, item);
+    Attach(device);
+    ASSERT_EQ(link_.Connect(), 1);
+    for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
+        SCOPED_TRACE(well);
+        EXPECT_FLOAT_EQ(link_.fullScaleLoad[well], 100.0f + static_cast<float>(well));
+        EXPECT_DOUBLE_EQ(link_.loadCellGain[well], 0.001 * static_cast<double>(well + 1));
+        EXPECT_EQ(link_.loadCellZero[well], 40000 + well);
+    }
+}
+
+TEST_F(IdentificationTest, ShortAndEmptyCalibrationLinesKeepWhatTheyDoNotName) {
+    test_support::RunningSimulator device;
+    device.sim().writeEepromItem(3840, "50\n\n60,0.5\n");
+    Attach(device);
+    link_.loadCellGain.fill(9.0);
+    link_.loadCellZero.fill(7);
+    ASSERT_EQ(link_.Connect(), 1);
+    EXPECT_FLOAT_EQ(link_.fullScaleLoad[0], 50.0f);
+    EXPECT_DOUBLE_EQ(link_.loadCellGain[0], 9.0);
+    EXPECT_FLOAT_EQ(link_.fullScaleLoad[1], 111.0f);
+    EXPECT_DOUBLE_EQ(link_.loadCellGain[1], 9.0);
+    EXPECT_FLOAT_EQ(link_.fullScaleLoad[2], 60.0f);
+    EXPECT_DOUBLE_EQ(link_.loadCellGain[2], 0.5);
+    EXPECT_EQ(link_.loadCellZero[2], 7);
+    EXPECT_FLOAT_EQ(link_.fullScaleLoad[3], 111.0f);
+}
+
+// A revision query that goes unanswered repeats the text before it; here the
+// firmware text is lost, so the revision is unknown and cannot pass the gate.
+TEST_F(IdentificationTest, AnUnansweredRevisionRepeatsThePreviousText) {
+    test_support::RunningSimulator device;
+    device.sim().addFault({Fault::Kind::NoAnswer, "QueryRev(2)", 0});
+    Attach(device);
+    link_.firmwareRevisionCode = 4600;  // from a device connected before
+    ASSERT_EQ(link_.Connect(), 1);
+    ASSERT_EQ(link_.revisions.size(), 4u);
+    EXPECT_EQ(link_.revisions[2], link_.revisions[1]);
+    EXPECT_EQ(link_.firmwareRevision, 1000);
+    EXPECT_EQ(link_.firmwareRevisionCode, 1000);
+    EXPECT_EQ(link_.hardwareRevision, 2);
+}
+
+TEST_F(IdentificationTest, QueryRevAboveFourIsRefusedUnsent) {
+    test_support::RunningSimulator device;
+    Attach(device);
+    ASSERT_EQ(link_.OpenPort(), SerialOk);
+    std::string text = "kept";
+    EXPECT_EQ(link_.QueryRev(5, text), 1);
+    EXPECT_EQ(text, "kept");
+    EXPECT_EQ(link_.QueryRev(4, text), 0);
+    EXPECT_EQ(text, "Bootloader REV 1.02");
+    EXPECT_EQ(device.sim().receivedCommands(), Commands{"QueryRev(4)"});
+}
+
+TEST_F(IdentificationTest, APortHeldByAnotherProgramIsExplained) {
+    test_support::RunningSimulator device;
+    Attach(device);
+    DeviceLink holder;
+    holder.portName = device.portPath();
+    ASSERT_EQ(holder.OpenPort(), SerialOk);
+
+    EXPECT_EQ(link_.Connect(), -1);
+    EXPECT_EQ(link_.lastStatus, SerialOpenFailed);
+    const Commands lines = log_.Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("CreateFile failed with error ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[1].find("in use by another program"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].find(device.portPath()), std::string::npos);
+}
+
+// Devices that do not speak the protocol: every exchange ends within the read
+// time-out, and what was not learnt keeps its default.
+TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) {
+    const struct {
+        const char* name;
+        Fault fault;
+    } cases[] = {
+        {"silent", {Fault::Kind::NoAnswer, "", 0}},
+        {"overlong lines", {Fault::Kind::OverlongLine, "", 600}},
+        {"garbage", {Fault::Kind::Garbage, "", 40}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test_support::RunningSimulator device;
+        ASSERT_TRUE(device.ok()) << device.error();
+        device.sim().addFault(c.fault);
+        DeviceLink link;
+        link.portName = device.portPath();
+        link.settleDelay = 0ms;
+        link.serial.setReadTimeoutMs(kShortTimeoutMs);
+        link.umPerUstep.fill(0.5);
+
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(link.Connect(), 1);
+        // 17 exchanges, none waiting longer than one time-out.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 17 * kShortTimeoutMs * 1ms + 1s);
+
+        EXPECT_EQ(link.firmwareRevisionCode, 1000);
+        EXPECT_EQ(link.revisions.size(), 4u);
+        if (c.fault.kind == Fault::Kind::Garbage) {
+            continue;  // random bytes may well hold digits; only the bound matters
+        }
+        EXPECT_EQ(link.firmwareRevision, 1000);
+        EXPECT_EQ(link.hardwareRevision, 1000);
+        EXPECT_EQ(link.hardwareType, 0);
+        EXPECT_EQ(link.internalValue4, 0);
+        for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
+            EXPECT_FLOAT_EQ(link.fullScaleLoad[well], 111.0f);
+            EXPECT_DOUBLE_EQ(link.umPerUstep[well], 0.5);
+        }
+    }
+}
+
+// --- The document's connection: the firmware gate ------------------------------
+
+class RecordingHost : public DocumentHost {
+  public:
+    BoxAnswer messageBox(const std::string& text, const std::string&, BoxIcon icon,
+                         BoxButtons) override {
+        std::lock_guard lock(mutex_);
+        boxes.push_back(text);
+        icons.push_back(icon);
+        return BoxAnswer::Ok;
+    }
+    void withView(const std::function<void(SequenceViewModel&)>& work) override {
+        std::lock_guard lock(mutex_);
+        work(view);
+    }
+    void postLogLine(const std::string&) override {}
+    void connectionChanged() override {}
+    void setBusy(bool) override {}
+    void runTestDataDialog(DeviceLink&) override {}
+
+    std::mutex mutex_;
+    std::vector<std::string> boxes;
+    std::vector<BoxIcon> icons;
+    SequenceViewModel view;
+};
+
+DocumentOptions fastOptions() {
+    DocumentOptions options;
+    options.settleDelay = 0ms;
+    options.readTimeoutMs = kShortTimeoutMs;
+    return options;
+}
+
+TEST(FirmwareGateTest, RevisionFourFiftyNineIsTheOldestAccepted) {
+    const struct {
+        const char* firmware;
+        bool accepted;
+    } cases[] = {{"4.59", true}, {"4.58", false}, {"4.589999", false}, {"10.00", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.firmware);
+        test::LogCapture log;
+        test_support::RunningSimulator device(simOptions(c.firmware));
+        ASSERT_TRUE(device.ok()) << device.error();
+        device.sim().writeEepromItem(4112, "Tendon A\n");
+        RecordingHost host;
+        CKyrvanaDoc document(host, fastOptions());
+        document.link().portName = device.portPath();
+
+        EXPECT_EQ(document.ConnectDevice(), c.accepted ? 0 : -1);
+        EXPECT_EQ(document.connected(), c.accepted);
+        EXPECT_EQ(document.deviceReady(), c.accepted);
+        if (c.accepted) {
+            EXPECT_TRUE(host.boxes.empty());
+            EXPECT_EQ(host.view.testName, "Tendon A");
+            EXPECT_EQ(host.view.testNumber, "0001");
+            EXPECT_EQ(document.hardware().FirmwareVersion, document.link().firmwareRevision);
+        } else {
+            ASSERT_EQ(host.boxes.size(), 1u);
+            EXPECT_EQ(host.icons[0], BoxIcon::Error);
+            EXPECT_EQ(host.boxes[0].rfind(
+                          "This software requires firmware Rev 4.59 or higher\nPlease update "
+                          "firmware:\n",
+                          0),
+                      0u)
+                << host.boxes[0];
+            // The port stays open after the refusal.
+            EXPECT_TRUE(document.link().serial.isOpen());
+        }
+    }
+}
+
+TEST(FirmwareGateTest, NoPortShowsDeviceNotDetected) {
+    test::LogCapture log;
+    RecordingHost host;
+    CKyrvanaDoc document(host, fastOptions());
+    EXPECT_EQ(document.ConnectDevice(), -1);
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0], kDeviceNotDetectedMessage);
+    EXPECT_FALSE(document.connected());
+}
+
+}  // namespace
+}  // namespace kyrvana
