@@ -1,0 +1,58 @@
+#pragma once
+
+// A document host for tests: message boxes are recorded and answered with a
+// chosen answer, the view is a plain SequenceViewModel guarded by a mutex (so
+// the request thread and the test thread can both reach it), log lines and
+// connection changes are counted.
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/editor/sequence_view_model.h"
+#include "core/protocol/document_host.h"
+
+namespace kyrvana::test_support {
+
+struct RecordedBox {
+    std::string text;
+    std::string caption;
+    BoxIcon icon = BoxIcon::None;
+    BoxButtons buttons = BoxButtons::Ok;
+};
+
+class RecordingHost : public DocumentHost {
+  public:
+    BoxAnswer messageBox(const std::string& text, const std::string& caption, BoxIcon icon,
+                         BoxButtons buttons) override;
+    void withView(const std::function<void(SequenceViewModel&)>& work) override;
+    void postLogLine(const std::string& line) override;
+    void connectionChanged() override { ++connectionChanges; }
+    void setBusy(bool busy) override;
+    void runTestDataDialog(DeviceLink& link) override;
+
+    // Copies, safe while the request thread runs.
+    std::vector<RecordedBox> boxes() const;
+    SequenceViewModel view() const;
+    std::string logText() const;
+    std::vector<bool> busyCalls() const;
+
+    // The answer to Yes/No boxes.
+    BoxAnswer yesNoAnswer = BoxAnswer::Yes;
+    // Called for the test-data dialog, on the thread that asked for it.
+    std::function<void(DeviceLink&)> testDataDialog;
+
+    std::atomic<int> connectionChanges{0};
+    std::atomic<int> testDataDialogRuns{0};
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<RecordedBox> boxes_;
+    SequenceViewModel view_;
+    std::string log_;
+    std::vector<bool> busyCalls_;
+};
+
+}  // namespace kyrvana::test_support
