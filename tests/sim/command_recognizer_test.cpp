@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ struct StreamCase {
     std::string stream;
     std::vector<std::string> expected;  // commands, then "garbage:..."
 };
+
+void PrintTo(const StreamCase& c, std::ostream* out) {
+    *out << c.what;
+}
 
 class RecognitionTest : public ::testing::TestWithParam<StreamCase> {};
 
