@@ -1,0 +1,368 @@
+// The checks behind the set editor's OK button, in groups that share a
+// shape: durations, magnitudes per hardware type, speed and travel. Offline:
+// the micrometres per microstep come from the hardware values.
+
+#include "core/editor/set_limits.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/editor/field_numbers.h"
+
+namespace kyrvana {
+namespace {
+
+using Messages = std::vector<std::string>;
+
+constexpr const char* kMinStretch = "Error:  Minimum Stretch Duration = 250.00 mS\n";
+constexpr const char* kMinCompress = "Error:  Minimum Compress Duration = 250.00 mS\n";
+constexpr const char* kMinRecovery = "Error:  Minimum Recovery Duration = 250.00 mS\n";
+constexpr const char* kMinRest = "Error:  Minimum Rest duration = 0.0 S\n";
+constexpr const char* kMinHold = "Error:  Minimum Hold duration = 0.0 S\n";
+constexpr const char* kMinReps = "Error:  Minimum Repetitions = 1\n";
+constexpr const char* kRampSpeed = "Error:  Maximum Ramp Speed = 4.0 mm/S\n";
+constexpr const char* kSineSpeed = "Error:  Maximum Sinusoid Speed = 2.4 mm/S\n";
+constexpr const char* kStretchTravel =
+    "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch Duration\n\tOr Reduce Stretch "
+    "Magnitude\n";
+constexpr const char* kCompressTravel =
+    "Error:  Cannot achieve X Compress Phase\n\tIncrease Compress Duration\n\tOr Reduce Compress "
+    "Magnitude\n";
+constexpr const char* kRecoveryTravel =
+    "Error:  Cannot achieve X Recovery Phase\n\tIncrease Recovery Duration\n\tOr Reduce Recovery "
+    "Magnitude\n";
+
+struct LimitCase {
+    const char* title;
+    int hardwareType;
+    std::function<void(SetEditorFields&)> edit;
+    Messages expected;
+    double umPerMicrostep = kDefaultUmPerMicrostep;
+};
+
+std::ostream& operator<<(std::ostream& out, const LimitCase& c) {
+    return out << c.title;
+}
+
+// A ramp of 1000 um over 10 s each way, one repetition, in seconds: well
+// inside every limit of both hardware types.
+SetEditorFields calmFields() {
+    SetRecord set;
+    set.stretchDurationMs = 10000;
+    set.recoveryDurationMs = 10000;
+    return setEditorFields(set);
+}
+
+class SetLimitsTest : public testing::TestWithParam<LimitCase> {};
+
+TEST_P(SetLimitsTest, CollectsTheMessagesInOrder) {
+    const LimitCase& c = GetParam();
+    SetEditorFields fields = calmFields();
+    c.edit(fields);
+    SetLimitsHardware hardware;
+    hardware.hardwareType = c.hardwareType;
+    hardware.umPerMicrostep = c.umPerMicrostep;
+    const SetLimitsResult result = checkSetLimits(fields, SetRecord{}, hardware);
+    EXPECT_EQ(result.messages, c.expected);
+    if (!result.passed()) {
+        EXPECT_EQ(result.set, SetRecord{});
+    }
+}
+
+void magnitudes(SetEditorFields& f, const char* text) {
+    f.magnitudeText.fill(text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Durations, SetLimitsTest,
+    testing::Values(LimitCase{"calm set passes", 0, [](SetEditorFields&) {}, {}},
+                    LimitCase{"short stretch, with the speed it implies",
+                              2,
+                              [](SetEditorFields& f) { f.loadDurationText = "0.2"; },
+                              {kMinStretch, kRampSpeed}},
+                    LimitCase{"short compress, slow enough",
+                              0,
+                              [](SetEditorFields& f) {
+                                  magnitudes(f, "10");
+                                  f.loadDurationText = "0.2";
+                              },
+                              {kMinCompress}},
+                    LimitCase{"249.9 ms fails and the boundary passes",
+                              0,
+                              [](SetEditorFields& f) {
+                                  magnitudes(f, "10");
+                                  f.timeUnitsWord = "mSeconds";
+                                  f.loadDurationText = "250";
+                                  f.recoveryDurationText = "249.9";
+                              },
+                              {kMinRecovery}},
+                    LimitCase{"an unused phase has no minimum",
+                              0,
+                              [](SetEditorFields& f) {
+                                  f.loadDurationText = "0.1";
+                                  f.doNotDeform = true;
+                                  f.recoveryDurationText = "0";
+                              },
+                              {}},
+                    LimitCase{"rest before hold before repetitions",
+                              0,
+                              [](SetEditorFields& f) {
+                                  f.holdDurationText = "-1";
+                                  f.restDurationText = "-0.001";
+                                  f.repetitionsText = "0";
+                              },
+                              {kMinRest, kMinHold, kMinReps}},
+                    LimitCase{"repetitions that are no count",
+                              0,
+                              [](SetEditorFields& f) { f.repetitionsText = "-3"; },
+                              {kMinReps}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Magnitudes, SetLimitsTest,
+    testing::Values(
+        LimitCase{
+            "23000 um stretch passes", 2, [](SetEditorFields& f) { magnitudes(f, "23000"); }, {}},
+        LimitCase{"23001 um stretch",
+                  2,
+                  [](SetEditorFields& f) { magnitudes(f, "23001"); },
+                  {"Error:  Maximum Stretch Magnitude (um) = 23000\n"}},
+        LimitCase{
+            "2000 um compress passes", 0, [](SetEditorFields& f) { magnitudes(f, "2000"); }, {}},
+        LimitCase{"2001 um compress",
+                  1,
+                  [](SetEditorFields& f) { magnitudes(f, "2000.5"); },
+                  {"Error:  Maximum Compress Magnitude (um) = 2000\n"}},
+        LimitCase{"negative compress",
+                  0,
+                  [](SetEditorFields& f) { magnitudes(f, "-10"); },
+                  {"Error:  Minimum Compress Magnitude (um) = 0\n"}},
+        LimitCase{
+            "negative stretch is a push", 2, [](SetEditorFields& f) { magnitudes(f, "-10"); }, {}},
+        LimitCase{"force up to the load cell's full scale",
+                  0,
+                  [](SetEditorFields& f) {
+                      f.modeIndex = 1;
+                      magnitudes(f, "111000");
+                  },
+                  {}},
+        LimitCase{"force beyond it",
+                  2,
+                  [](SetEditorFields& f) {
+                      f.modeIndex = 1;
+                      magnitudes(f, "111000.1");
+                  },
+                  {"Error:  Maximum Load Magnitude (mN) = 111000\n"}},
+        LimitCase{"a customized well over the limit",
+                  0,
+                  [](SetEditorFields& f) {
+                      f.customizeEachWell = true;
+                      f.magnitudeText[3] = "2001";
+                      f.magnitudeText[5] = "-1";
+                  },
+                  {"Error:  Maximum Compress Magnitude (um) = 2000\n",
+                   "Error:  Minimum Compress Magnitude (um) = 0\n"}},
+        LimitCase{"wells 2 to 6 do not count without customizing",
+                  0,
+                  [](SetEditorFields& f) {
+                      f.customizeEachWell = false;
+                      f.magnitudeText[3] = "5000";
+                  },
+                  {}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Speed, SetLimitsTest,
+    testing::Values(LimitCase{"ramp at 4.0 mm/s passes",
+                              2,
+                              [](SetEditorFields& f) {
+                                  magnitudes(f, "2000");
+                                  f.loadDurationText = "0.5";
+                              },
+                              {}},
+                    LimitCase{"ramp just over 4.0 mm/s",
+                              2,
+                              [](SetEditorFields& f) {
+                                  magnitudes(f, "2001");
+                                  f.loadDurationText = "0.5";
+                              },
+                              {kRampSpeed}},
+                    LimitCase{"sinusoid at 2.4 passes",
+                              0,
+                              [](SetEditorFields& f) {
+                                  f.waveformText = "Sinusoid";
+                                  magnitudes(f, "1200");
+                                  f.recoveryDurationText = "0.5";
+                              },
+                              {}},
+                    LimitCase{"sinusoid too fast both ways",
+                              0,
+                              [](SetEditorFields& f) {
+                                  f.waveformText = "Sinusoid";
+                                  magnitudes(f, "1201");
+                                  f.loadDurationText = "0.5";
+                                  f.recoveryDurationText = "0.5";
+                              },
+                              {kSineSpeed, kSineSpeed}},
+                    LimitCase{"a waveform the editor cannot name",
+                              0,
+                              [](SetEditorFields& f) {
+                                  f.waveformText = "Custom";
+                                  f.loadDurationText = "0.3";
+                              },
+                              {"Error:  Maximum InvalidFunction Speed = 2.4 mm/S\n"}},
+                    LimitCase{"an unused phase has no speed",
+                              2,
+                              [](SetEditorFields& f) {
+                                  magnitudes(f, "20000");
+                                  f.doNotDeform = true;
+                                  f.loadDurationText = "0.5";
+                              },
+                              {}},
+                    LimitCase{"force sets have no speed limit",
+                              0,
+                              [](SetEditorFields& f) {
+                                  f.modeIndex = 1;
+                                  magnitudes(f, "100000");
+                                  f.loadDurationText = "0.25";
+                              },
+                              {}}));
+
+INSTANTIATE_TEST_SUITE_P(Travel, SetLimitsTest,
+                         testing::Values(
+                             // 0.25 s at 0.05 um per microstep reaches 512 um.
+                             LimitCase{"both phases too short to travel",
+                                       0,
+                                       [](SetEditorFields& f) {
+                                           f.loadDurationText = "0.25";
+                                           f.recoveryDurationText = "0.25";
+                                       },
+                                       {kCompressTravel, kRecoveryTravel},
+                                       0.05},
+                             LimitCase{"exactly the reachable travel passes",
+                                       2,
+                                       [](SetEditorFields& f) {
+                                           magnitudes(f, "512");
+                                           f.loadDurationText = "0.25";
+                                           f.recoveryDurationText = "0.2500001";
+                                       },
+                                       {},
+                                       0.05},
+                             LimitCase{"stretch phase just beyond",
+                                       2,
+                                       [](SetEditorFields& f) {
+                                           magnitudes(f, "512.01");
+                                           f.loadDurationText = "0.25";
+                                       },
+                                       {kStretchTravel},
+                                       0.05},
+                             LimitCase{"travel is not judged after another failure",
+                                       0,
+                                       [](SetEditorFields& f) {
+                                           f.loadDurationText = "0.25";
+                                           f.repetitionsText = "0";
+                                       },
+                                       {kMinReps},
+                                       0.05},
+                             LimitCase{"nor after a speed failure",
+                                       0,
+                                       [](SetEditorFields& f) {
+                                           f.waveformText = "Sinusoid";
+                                           f.loadDurationText = "0.25";
+                                       },
+                                       {kSineSpeed},
+                                       0.05}));
+
+TEST(SetLimitsSaveTest, OkWritesTheConvertedValues) {
+    SetRecord original;
+    original.imageFrequency = ImageFrequency::PerSecond30;  // not the editor's: kept
+    SetEditorFields fields = setEditorFields(original);
+    fields.name = "Sixteen chars!!!";
+    fields.modeIndex = 1;
+    fields.waveformText = "Sinusoid";
+    fields.customizeEachWell = false;
+    fields.magnitudeText = {"500.5", "1", "2", "3", "4", "5"};
+    fields.preloadText = {"20", "9", "9", "9", "9", "9"};
+    fields.preloadIndex = 2;
+    fields.timeUnitsWord = "Hours";
+    fields.loadDurationText = "1.5";
+    fields.holdDurationText = "0.0001";
+    fields.recoveryDurationText = "0.25";
+    fields.restDurationText = "0";
+    fields.repetitionsText = "12";
+    fields.frequencyText = "0.001";
+
+    const SetLimitsResult result = checkSetLimits(fields, original, SetLimitsHardware{});
+    ASSERT_TRUE(result.passed()) << result.text();
+    const SetRecord& set = result.set;
+    EXPECT_EQ(set.name, "Sixteen chars!!");
+    EXPECT_EQ(set.mode[0], ControlMode::Force);
+    EXPECT_EQ(set.units[0], UnitsCode::Millinewtons);
+    EXPECT_EQ(set.function[0], FunctionType::Sinusoid);
+    EXPECT_EQ(set.magnitude, (std::array<double, 6>{500.5, 500.5, 500.5, 500.5, 500.5, 500.5}));
+    EXPECT_EQ(set.preloadMag, (std::array<double, 6>{20, 20, 20, 20, 20, 20}));
+    EXPECT_EQ(set.preloadType[0], PreloadType::EveryRepetition);
+    EXPECT_EQ(set.stretchDurationMs, 5400000);
+    EXPECT_EQ(set.holdTimeMs, 360);
+    EXPECT_EQ(set.recoveryDurationMs, 900000);
+    EXPECT_EQ(set.restTimeMs, 0);
+    EXPECT_EQ(set.numReps, 12);
+    EXPECT_EQ(set.timeUnits, TimeUnits::Hours);
+    EXPECT_EQ(set.dataFrequency, DataFrequency::Hz0_001);
+    EXPECT_EQ(set.imageFrequency, ImageFrequency::PerSecond30);
+}
+
+TEST(SetLimitsSaveTest, AnEmptyPhaseChecksItsBoxEvenWhenTheSetIsRefused) {
+    SetEditorFields fields = calmFields();
+    fields.loadDurationText = "0";
+    fields.recoveryDurationText = "-2";
+    fields.repetitionsText = "0";
+    const SetLimitsResult result = checkSetLimits(fields, SetRecord{}, SetLimitsHardware{});
+    EXPECT_EQ(result.messages, Messages{kMinReps});
+    EXPECT_TRUE(result.doNotDeform);
+    EXPECT_TRUE(result.doNotRecover);
+}
+
+// Pressing OK on a set that was not changed gives the same set back, whatever
+// its durations and unit.
+TEST(SetLimitsSaveTest, UnchangedSetComesBackUnchanged) {
+    const std::vector<TimeUnits> units = {
+        TimeUnits::Seconds,      TimeUnits::Minutes,     TimeUnits::Hours,  TimeUnits::Days,
+        TimeUnits::Milliseconds, TimeUnits::Deciseconds, TimeUnits::Unknown};
+    const std::vector<std::int32_t> durations = {250,      1001,      1234,      59999,
+                                                 86399999, 123456789, 2147483647};
+    for (const TimeUnits unit : units) {
+        for (const std::int32_t ms : durations) {
+            SetRecord set;
+            set.timeUnits = unit;
+            set.magnitude = {0.1, 1e-7, 0.999, 0.3, 0.5678, 1.0};
+            set.preloadMag = {0.7, 0, 0, 0, 0, 1e-3};
+            set.stretchDurationMs = 1000000;
+            set.recoveryDurationMs = ms;
+            set.holdTimeMs = ms;
+            set.restTimeMs = ms - 1;
+            set.numReps = 3;
+            set.dataFrequency = DataFrequency::Hz0_01;
+            const SetLimitsResult result =
+                checkSetLimits(setEditorFields(set), set, SetLimitsHardware{});
+            ASSERT_TRUE(result.passed()) << result.text();
+            EXPECT_EQ(result.set, set) << ms << " ms in unit " << codeOf(unit);
+        }
+    }
+}
+
+TEST(FieldNumbersTest, DurationsShowInTheirShortestExactText) {
+    EXPECT_EQ(durationFieldText(1500, "Seconds"), "1.5");
+    EXPECT_EQ(durationFieldText(6000, "Minutes"), "0.1");
+    EXPECT_EQ(durationFieldText(250, "mSeconds"), "250");
+    EXPECT_EQ(durationFieldText(5400000, "Hours"), "1.5");
+    EXPECT_EQ(durationFieldText(0, "Days"), "0");
+    EXPECT_EQ(durationFieldText(-1, "Seconds"), "-0.001");
+    // An unknown unit shows and reads milliseconds.
+    EXPECT_EQ(durationFieldText(1234, "InvalidMode"), "1234");
+    EXPECT_EQ(fieldMilliseconds("1234", ""), 1234.0);
+}
+
+}  // namespace
+}  // namespace kyrvana

@@ -1,0 +1,108 @@
+// Filling the ten-entry device table from a sequence and rebuilding a
+// sequence from it.
+
+#include "core/programming/device_set_table.h"
+
+#include <gtest/gtest.h>
+
+namespace kyrvana {
+namespace {
+
+SetRecord namedSet(const std::string& name, std::int32_t reps = 1) {
+    SetRecord set;
+    set.name = name;
+    set.numReps = reps;
+    return set;
+}
+
+TEST(DeviceSetTableTest, FillTakesTheDeviceFormOfEachSet) {
+    SetRecord set;
+    set.name = "A name longer than fifteen";
+    set.magnitude = {1500.9, -200.5, 0.0, -0.1, 2.0, 1e12};
+    set.preloadMag = {50.7, -1.5, 0.0, 0.0, 0.0, 0.0};
+    set.stretchDurationMs = 1200;
+    set.holdTimeMs = 300;
+    set.recoveryDurationMs = -1;  // carried bit for bit as unsigned
+    set.restTimeMs = 4000;
+    set.numReps = 7;
+    set.function[0] = FunctionType::Sinusoid;
+    set.mode[0] = ControlMode::Unknown;
+    set.preloadType[0] = PreloadType::EveryRepetition;
+    set.timeUnits = TimeUnits::Unknown;
+    set.dataFrequency = DataFrequency::Hz0_001;
+    Protocol sequence;
+    sequence.append(set);
+
+    DeviceSetTable table;
+    table.entries[3].repetitions = 9;  // stale content is cleared
+    EXPECT_EQ(fillDeviceSetTable(table, sequence), 1);
+    const DeviceSetRecord& entry = table.entries[0];
+    EXPECT_EQ(entry.name, "A name longer t");
+    EXPECT_EQ(entry.magnitude, (std::array<std::int32_t, 6>{1500, -201, 0, -1, 2, 2147483647}));
+    EXPECT_EQ(entry.preload, (std::array<std::int32_t, 6>{50, -2, 0, 0, 0, 0}));
+    EXPECT_EQ(entry.loadDurationMs, 1200u);
+    EXPECT_EQ(entry.holdDurationMs, 300u);
+    EXPECT_EQ(entry.unloadDurationMs, 4294967295u);
+    EXPECT_EQ(entry.restDurationMs, 4000u);
+    EXPECT_EQ(entry.repetitions, 7u);
+    EXPECT_EQ(entry.waveform, 4);
+    EXPECT_EQ(entry.controlMode, 255);
+    EXPECT_EQ(entry.preloadType, 2);
+    EXPECT_EQ(entry.timeUnitsText, "InvalidMo");  // "InvalidMode" cut to 9
+    EXPECT_EQ(entry.dataPeriodMs, 1000000u);
+    EXPECT_EQ(table.entries[3], DeviceSetRecord{});
+}
+
+TEST(DeviceSetTableTest, TenSetsAtMostAndZeroRepetitionsEndTheTable) {
+    Protocol eleven;
+    for (int i = 0; i < 11; ++i) {
+        eleven.append(namedSet("S" + std::to_string(i)));
+    }
+    DeviceSetTable table;
+    EXPECT_EQ(fillDeviceSetTable(table, eleven), 10);
+    EXPECT_EQ(table.usedCount(), 10);
+    EXPECT_EQ(table.entries[9].name, "S9");
+
+    Protocol withGap;
+    withGap.append(namedSet("first"));
+    withGap.append(namedSet("stop", 0));
+    withGap.append(namedSet("after"));
+    fillDeviceSetTable(table, withGap);
+    EXPECT_EQ(table.usedCount(), 1);
+    const Protocol rebuilt = sequenceFromDeviceSetTable(table);
+    ASSERT_EQ(rebuilt.setCount(), 1);
+    EXPECT_EQ(rebuilt.sets[0].name, "first");
+}
+
+TEST(DeviceSetTableTest, RebuiltSetsTakeTheirUnitFromTheControlMode) {
+    DeviceSetTable table;
+    table.entries[0].repetitions = 1;
+    table.entries[0].controlMode = 0;
+    table.entries[0].timeUnitsText = "minutes";
+    table.entries[0].dataPeriodMs = 10;
+    table.entries[1].repetitions = 2;
+    table.entries[1].controlMode = 1;
+    table.entries[1].timeUnitsText = "Fortnight";
+    table.entries[1].dataPeriodMs = 250;
+    const Protocol sequence = sequenceFromDeviceSetTable(table);
+    ASSERT_EQ(sequence.setCount(), 2);
+    EXPECT_EQ(sequence.sets[0].units[0], UnitsCode::Micrometres);
+    EXPECT_EQ(sequence.sets[0].timeUnits, TimeUnits::Minutes);
+    EXPECT_EQ(sequence.sets[0].dataFrequency, DataFrequency::Hz100);
+    EXPECT_EQ(sequence.sets[1].units[0], UnitsCode::Millinewtons);
+    EXPECT_EQ(sequence.sets[1].timeUnits, TimeUnits::Unknown);
+    EXPECT_EQ(sequence.sets[1].dataFrequency, DataFrequency::None);
+}
+
+TEST(DeviceSetTableTest, EveryDataFrequencyRoundTripsThroughItsPeriod) {
+    for (int code = -1; code <= 7; ++code) {
+        const auto frequency = static_cast<DataFrequency>(code);
+        const bool known = code >= 0 && code <= 5;
+        EXPECT_EQ(dataFrequencyFromDevicePeriod(deviceDataPeriod(frequency)),
+                  known ? frequency : DataFrequency::None)
+            << code;
+    }
+}
+
+}  // namespace
+}  // namespace kyrvana

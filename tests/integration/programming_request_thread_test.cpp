@@ -1,0 +1,81 @@
+// Program Device and Read Device as the menu starts them: a posted request,
+// carried out on the document's request thread, which found the simulated
+// stimulator through a fake sysfs tree.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "core/device/command_ids.h"
+#include "core/programming/device_programming.h"
+#include "integration/programming_sim_support.h"
+#include "sim/sysfs_port_publisher.h"
+#include "support/log_capture.h"
+
+namespace kyrvana {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool waitUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+bool paneHas(const SequenceViewModel& view, const char* text) {
+    return view.messagePane.find(text) != std::string::npos;
+}
+
+TEST(ProgrammingRequestThreadTest, MenuRequestsRunOnTheRequestThread) {
+    test::LogCapture log;
+    test_support::RunningSimulator device;
+    ASSERT_TRUE(device.ok()) << device.error();
+    char pattern[] = "/tmp/kyrvana-sysfs-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path root = pattern;
+    sim::SysfsPortPublisher publisher;
+    std::string error;
+    ASSERT_TRUE(publisher.publish(root, device.portPath(), &error)) << error;
+
+    test::RecordingHost host;
+    DocumentOptions options = test::simulatorDocumentOptions();
+    options.sysfsRoot = root;
+    options.pollInterval = 50ms;
+    {
+        CKyrvanaDoc document(host, options);
+        installDeviceProgramming(document);
+        document.StartRequestThread();
+        ASSERT_TRUE(waitUntil([&] { return document.connected(); }));
+
+        const Protocol programmed = test::tenSetSequence();
+        test::prepareView(host, programmed, "2", "Threaded", false);
+        document.PostRequest(kRequestProgramDevice);
+        ASSERT_TRUE(host.waitForView(
+            [](const SequenceViewModel& view) { return paneHas(view, "Programming Device"); }));
+        ASSERT_TRUE(waitUntil([&] { return document.pendingRequest() == kRequestIdle; }));
+
+        document.update(
+            [](Protocol& sequence, HardwareSettings&, DisabledWells&) { sequence.clear(); });
+        document.PostRequest(kRequestReadDevice);
+        ASSERT_TRUE(host.waitForView(
+            [](const SequenceViewModel& view) { return paneHas(view, "Reading Device"); }));
+        EXPECT_EQ(document.sequence().setCount(), 10);
+        EXPECT_EQ(host.view().workingSequence.setCount(), 10);
+        document.StopRequestThread();
+    }
+    publisher.unpublish();
+    std::filesystem::remove_all(root);
+}
+
+}  // namespace
+}  // namespace kyrvana

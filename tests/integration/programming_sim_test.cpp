@@ -1,0 +1,362 @@
+// Program Device and Read Device against the simulated stimulator over a real
+// pseudo-terminal: the traffic as the device received it, the read-back, and
+// what happens when the device misbehaves or goes away.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/common/c_locale_text.h"
+#include "core/programming/device_programming.h"
+#include "integration/programming_sim_support.h"
+#include "support/log_capture.h"
+
+namespace kyrvana {
+namespace {
+
+using namespace std::chrono_literals;
+using Commands = std::vector<std::string>;
+using Kind = sim::SimulatorFault::Kind;
+
+class ProgrammingSimTest : public testing::Test {
+  protected:
+    void SetUp() override { test::connectTo(document_, device_); }
+
+    sim::SimulatedStimulator& sim() { return device_.sim(); }
+    std::vector<std::string> programmedSetNames() {
+        std::vector<std::string> names;
+        for (const SetRecord& set : document_.sequence().sets) {
+            names.push_back(set.name);
+        }
+        return names;
+    }
+
+    test::LogCapture log_;
+    test_support::RunningSimulator device_;
+    test::RecordingHost host_;
+    CKyrvanaDoc document_{host_, test::simulatorDocumentOptions()};
+};
+
+// How the firmware takes a counted text item: its length, then pieces of at
+// most 200 characters.
+Commands eepromTextCommands(int address, const std::string& text) {
+    Commands commands = {cFormat("SetEepromData(%d,%zu)", address, text.size())};
+    for (std::size_t offset = 0; offset < text.size(); offset += 200) {
+        commands.push_back(cFormat("SetEepromData(%d,\"", address + 2 + static_cast<int>(offset)) +
+                           text.substr(offset, 200) + "\")");
+    }
+    return commands;
+}
+
+TEST_F(ProgrammingSimTest, ProgramDeviceSendsEverythingInItsOrder) {
+    Protocol sequence;
+    SetRecord warmUp;
+    warmUp.name = "Warm up";
+    warmUp.magnitude.fill(500.9);
+    warmUp.holdTimeMs = 500;
+    warmUp.restTimeMs = 2000;
+    warmUp.numReps = 10;
+    warmUp.dataFrequency = DataFrequency::Hz10;
+    sequence.append(warmUp);
+    SetRecord force;
+    force.name = "Force set";
+    force.mode[0] = ControlMode::Force;
+    force.units[0] = UnitsCode::Millinewtons;
+    force.function[0] = FunctionType::Sinusoid;
+    force.magnitude = {-200.5, 1500.9, 1500.9, 1500.9, 1500.9, 1500.9};
+    force.preloadMag.fill(50.0);
+    force.preloadType[0] = PreloadType::EveryRepetition;
+    force.stretchDurationMs = 60000;
+    force.recoveryDurationMs = 60000;
+    force.numReps = 3;
+    force.timeUnits = TimeUnits::Minutes;
+    force.dataFrequency = DataFrequency::None;
+    sequence.append(force);
+    SetRecord quick;
+    quick.name = "A very long set name";
+    quick.magnitude.fill(300.0);  // 1.2 mm/s in a ramp: speed class 2
+    quick.stretchDurationMs = 250;
+    quick.recoveryDurationMs = 250;
+    quick.timeUnits = TimeUnits::Milliseconds;
+    quick.dataFrequency = DataFrequency::Hz0_001;
+    sequence.append(quick);
+
+    test::prepareView(host_, sequence, "4", "Trial 7", true);
+    DisabledWells wells;
+    wells.flags = {0, 1, 0, 0, 1, 0};
+    wells.mask = 0x12;
+    document_.setDisabledWells(wells);
+    sim().clearReceivedCommands();
+
+    ProgramDevice(document_);
+
+    const std::string sequenceText =
+        "RepeatAll,4\n"
+        "Name,LoadDurMS,HoldDurMS,UnloadDurMS,RestDurMS,NumReps,Mag1,Mag2,Mag3,Mag4,Mag5,Mag6,"
+        "DataFreq,Preload1,Preload2,Preload3,Preload4,Preload5,Preload6,PreloadType,Waveform,"
+        "TimeUnits\n"
+        "Warm up,1000,500,1000,2000,10,500,500,500,500,500,500,100,0,0,0,0,0,0,0,0,0,Seconds\n"
+        "Force set,60000,0,60000,0,3,-201,1500,1500,1500,1500,1500,0,50,50,50,50,50,50,2,4,1,"
+        "Minutes\n"
+        "A very long set,250,0,250,0,1,300,300,300,300,300,300,1000000,0,0,0,0,0,0,0,0,0,"
+        "mSeconds\n";
+    Commands expected = eepromTextCommands(4112, "Trial 7");
+    for (int well = 0; well < 6; ++well) {
+        for (const auto& [index, value] : std::vector<std::pair<int, int>>{
+                 {0, 1}, {1, 333}, {2, 4}, {3, 7}, {4, 100}, {5, 10}, {6, 2}}) {
+            expected.push_back(
+                cFormat("SetEepromControlSettingsData(%d, %d, %d)", well, index, value));
+        }
+    }
+    expected.push_back("\x1Cw(48,1)");
+    for (const std::string& command : eepromTextCommands(1792, sequenceText)) {
+        expected.push_back(command);
+    }
+    expected.push_back("UpdateFromSDIni(2,0)");
+    expected.push_back("\x1Cw(49,18)");
+    EXPECT_EQ(sim().receivedCommands(), expected);
+    EXPECT_GT(sequenceText.size(), 400u);  // three pieces
+
+    EXPECT_EQ(host_.view().messagePane, "\r\nProgramming Device... Success\r\n");
+    EXPECT_EQ(host_.busyCalls(), (std::vector<bool>{true, false}));
+    EXPECT_EQ(document_.hardware().RepeatTestSequence, 4);
+    EXPECT_EQ(sim().eepromItem(1792), sequenceText);
+}
+
+TEST_F(ProgrammingSimTest, ReadDeviceGivesBackWhatWasProgrammed) {
+    const Protocol programmed = test::tenSetSequence();
+    test::prepareView(host_, programmed, "3", "Long run", true);
+    DisabledWells wells;
+    wells.flags = {1, 0, 0, 0, 0, 1};
+    wells.mask = 0x21;
+    document_.setDisabledWells(wells);
+    document_.update([](Protocol&, HardwareSettings& hardware, DisabledWells&) {
+        hardware.ForceVelocityCode = 9;
+    });
+    ProgramDevice(document_);
+    ASSERT_NE(host_.view().messagePane.find("Programming Device... Success"), std::string::npos);
+
+    // Forget everything, then read it back.
+    document_.update([](Protocol& sequence, HardwareSettings& hardware, DisabledWells& disabled) {
+        sequence.clear();
+        hardware = HardwareSettings{};
+        disabled = DisabledWells{};
+    });
+    test::prepareView(host_, Protocol{}, "1", "Long run", false);
+    ReadDevice(document_);
+
+    const Protocol read = document_.sequence();
+    ASSERT_EQ(read.setCount(), 10);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(read.sets[static_cast<std::size_t>(i)],
+                  test::asTheDeviceKeepsIt(programmed.sets[static_cast<std::size_t>(i)]))
+            << "set " << i;
+    }
+    EXPECT_EQ(document_.hardware().RepeatTestSequence, 3);
+    EXPECT_EQ(document_.hardware().ForceVelocityCode, 9u);
+    EXPECT_EQ(document_.disabledWells().mask, 0x21);
+    EXPECT_EQ(document_.disabledWells().flags, (std::array<std::uint8_t, 6>{1, 0, 0, 0, 0, 1}));
+    const SequenceViewModel view = host_.view();
+    EXPECT_TRUE(view.homingDisabled);
+    EXPECT_EQ(view.repeatText, "3");
+    EXPECT_EQ(view.workingSequence.sets, read.sets);
+    EXPECT_EQ(view.messagePane, "\r\nReading Device... Success\r\n");
+}
+
+struct StoredText {
+    const char* title;
+    std::string item;  // written as the counted item at 1792, or raw bytes when rawLength
+    bool rawLength;
+    std::vector<std::string> names;  // the sets read back
+    std::int32_t repeatCount;        // 5 when the text leaves it as it was
+    std::uint32_t velocityCode;      // 2 when the text leaves it as it was
+};
+
+std::ostream& operator<<(std::ostream& out, const StoredText& c) {
+    return out << c.title;
+}
+
+class StoredTextTest : public ProgrammingSimTest, public testing::WithParamInterface<StoredText> {};
+
+TEST_P(StoredTextTest, ReadsWithoutHarm) {
+    const StoredText& c = GetParam();
+    if (c.rawLength) {
+        sim().writeEepromBytes(1792, c.item);
+    } else {
+        sim().writeEepromItem(1792, c.item);
+    }
+    document_.update([](Protocol& sequence, HardwareSettings& hardware, DisabledWells&) {
+        sequence.append(SetRecord{});
+        hardware.RepeatTestSequence = 5;
+        hardware.ForceVelocityCode = 2;
+    });
+    ReadDevice(document_);
+    EXPECT_EQ(programmedSetNames(), c.names);
+    EXPECT_EQ(document_.hardware().RepeatTestSequence, c.repeatCount);
+    EXPECT_EQ(document_.hardware().ForceVelocityCode, c.velocityCode);
+    EXPECT_EQ(host_.view().repeatText, cFormat("%d", c.repeatCount));
+    EXPECT_EQ(host_.view().messagePane, "\r\nReading Device... Success\r\n");
+}
+
+std::string setLine(const std::string& name, int reps) {
+    return name +
+           cFormat(",1000,0,1000,0,%d,10,10,10,10,10,10,100,0,0,0,0,0,0,0,0,0,Seconds\n", reps);
+}
+
+std::string manyLines() {
+    std::string text = "RepeatAll,2\nheader\n";
+    for (int i = 0; i < 14; ++i) {
+        text += setLine(cFormat("S%d", i), 1);
+    }
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, StoredTextTest,
+    testing::Values(StoredText{"only the two head lines", "RepeatAll,8\nheader\n", false, {}, 5, 2},
+                    StoredText{"repeat count 0 reads as 1",
+                               "RepeatAll,0\nheader\n" + setLine("A|B", 2),
+                               false,
+                               {"A B"},
+                               1,
+                               7},
+                    StoredText{"set lines beyond the tenth",
+                               manyLines(),
+                               false,
+                               {"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9"},
+                               2,
+                               7},
+                    StoredText{"garbage and cut lines",
+                               "RepeatAll,3\nx\n" + setLine("Good", 1) + "garbage,,,,,9,zz\n" +
+                                   std::string(300, ',') + "\n" + setLine("Never", 1),
+                               false,
+                               {"Good", "garbage"},
+                               3,
+                               7},
+                    StoredText{
+                        "a stored length over 4096", std::string("\x01\x10", 2), true, {}, 5, 2},
+                    StoredText{"nothing stored", std::string("\x00\x00", 2), true, {}, 5, 2}));
+
+TEST_F(ProgrammingSimTest, HomingBoxKeepsItsStateWhenThePackedReadFails) {
+    sim().writeEepromItem(1792, "RepeatAll,1\nheader\n" + setLine("S", 1));
+    document_.link().serial.setReadTimeoutMs(200);
+    sim().addFault({Kind::NoAnswer, "\x1CO", 0});
+    for (const bool shown : {true, false}) {
+        host_.withView([&](SequenceViewModel& view) { view.homingDisabled = shown; });
+        ReadDevice(document_);
+        EXPECT_EQ(host_.view().homingDisabled, shown);
+    }
+    // The rest of the read went through.
+    EXPECT_EQ(programmedSetNames(), std::vector<std::string>{"S"});
+}
+
+TEST_F(ProgrammingSimTest, NothingIsSentForARefusedSequence) {
+    test::prepareView(host_, Protocol{}, "1", "T", false);
+    sim().clearReceivedCommands();
+    ProgramDevice(document_);
+    ASSERT_EQ(host_.boxes().size(), 1u);
+    EXPECT_EQ(host_.boxes()[0].text, "Please Specify a Test Sequence Before Executing");
+    EXPECT_TRUE(sim().receivedCommands().empty());
+}
+
+TEST_F(ProgrammingSimTest, AnOpenPortWithoutAnIdentifiedDeviceIsRefused) {
+    document_.DisconnectDevice();
+    ASSERT_EQ(document_.link().OpenPort(), SerialOk);  // open, but not connected
+    test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
+    sim().clearReceivedCommands();
+    ProgramDevice(document_);
+    ReadDevice(document_);
+    const auto boxes = host_.boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.text, kNotConnectedMessage);
+        EXPECT_EQ(box.icon, BoxIcon::Error);
+    }
+    EXPECT_TRUE(sim().receivedCommands().empty());
+
+    // With the port closed the commands do nothing at all.
+    document_.DisconnectDevice();
+    ProgramDevice(document_);
+    ReadDevice(document_);
+    EXPECT_EQ(host_.boxes().size(), 2u);
+}
+
+TEST_F(ProgrammingSimTest, ASilentAnswerDoesNotStopTheProgramming) {
+    document_.link().serial.setReadTimeoutMs(200);
+    test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
+    sim().clearReceivedCommands();
+    ProgramDevice(document_);
+    const Commands normal = sim().receivedCommands();
+
+    sim().clearReceivedCommands();
+    sim().addFault({Kind::NoAnswer, "SetEepromControlSettingsData(3, 1", 0});
+    sim().addFault({Kind::CutShort, "SetEepromData(1994", 1});
+    host_.withView([](SequenceViewModel& view) { view.clearMessages(); });
+    ProgramDevice(document_);
+    EXPECT_EQ(sim().receivedCommands(), normal);
+    EXPECT_NE(host_.view().messagePane.find("Programming Device... Success"), std::string::npos);
+    EXPECT_EQ(host_.logCount("\nReadFile Timed Out Waiting for Response\n"), 2u);
+}
+
+TEST_F(ProgrammingSimTest, AVanishedDeviceEndsTheProgrammingAtOnce) {
+    // The full time-out a real device gets: every remaining exchange must
+    // fail at once rather than wait for it.
+    document_.link().serial.setReadTimeoutMs(20000);
+    test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
+    sim().addFault({Kind::HangUpAfter, "SetEepromControlSettingsData(2, 0", 0});
+    const auto started = std::chrono::steady_clock::now();
+    ProgramDevice(document_);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_NE(host_.view().messagePane.find("Programming Device... Success"), std::string::npos);
+    EXPECT_NE(document_.link().lastStatus.load(), SerialOk);
+
+    // Reading from the gone device ends as quickly, and the program works
+    // again with the next device.
+    const auto readStarted = std::chrono::steady_clock::now();
+    ReadDevice(document_);
+    EXPECT_LT(std::chrono::steady_clock::now() - readStarted, 5s);
+    document_.DisconnectDevice();
+    test_support::RunningSimulator next;
+    test::connectTo(document_, next);
+    // The failed read left an empty sequence; the user composes a new one.
+    test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
+    ProgramDevice(document_);
+    EXPECT_EQ(next.sim().eepromItem(1792).substr(0, 12), "RepeatAll,1\n");
+}
+
+TEST(ProgrammingEepromImageTest, AProgrammedSequenceSurvivesARestart) {
+    test::LogCapture log;
+    char pattern[] = "/tmp/kyrvana-eeprom-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path folder = pattern;
+    sim::SimulatorOptions options;
+    options.eepromImage = folder / "eeprom.bin";
+    const Protocol programmed = test::tenSetSequence();
+    {
+        test_support::RunningSimulator device(options);
+        test::RecordingHost host;
+        CKyrvanaDoc document(host, test::simulatorDocumentOptions());
+        test::connectTo(document, device);
+        test::prepareView(host, programmed, "6", "Kept name", false);
+        ProgramDevice(document);
+        document.DisconnectDevice();
+    }
+    test_support::RunningSimulator restarted(options);
+    test::RecordingHost host;
+    CKyrvanaDoc document(host, test::simulatorDocumentOptions());
+    test::connectTo(document, restarted);
+    EXPECT_EQ(host.view().testName, "Kept name");
+    ReadDevice(document);
+    ASSERT_EQ(document.sequence().setCount(), 10);
+    EXPECT_EQ(document.sequence().sets[7], test::asTheDeviceKeepsIt(programmed.sets[7]));
+    EXPECT_EQ(document.hardware().RepeatTestSequence, 6);
+    document.DisconnectDevice();
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace kyrvana
