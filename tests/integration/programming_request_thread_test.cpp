@@ -7,30 +7,19 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
-#include <thread>
 
 #include "core/device/command_ids.h"
 #include "core/programming/device_programming.h"
 #include "integration/programming_sim_support.h"
 #include "sim/sysfs_port_publisher.h"
 #include "support/log_capture.h"
+#include "support/wait_until.h"
 
 namespace kyrvana {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool waitUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
+using test_support::waitUntil;
 
 bool paneHas(const SequenceViewModel& view, const char* text) {
     return view.messagePane.find(text) != std::string::npos;
@@ -47,7 +36,7 @@ TEST(ProgrammingRequestThreadTest, MenuRequestsRunOnTheRequestThread) {
     std::string error;
     ASSERT_TRUE(publisher.publish(root, device.portPath(), &error)) << error;
 
-    test::RecordingHost host;
+    test_support::RecordingHost host;
     DocumentOptions options = test::simulatorDocumentOptions();
     options.sysfsRoot = root;
     options.pollInterval = 50ms;
@@ -60,15 +49,13 @@ TEST(ProgrammingRequestThreadTest, MenuRequestsRunOnTheRequestThread) {
         const Protocol programmed = test::tenSetSequence();
         test::prepareView(host, programmed, "2", "Threaded", false);
         document.PostRequest(kRequestProgramDevice);
-        ASSERT_TRUE(host.waitForView(
-            [](const SequenceViewModel& view) { return paneHas(view, "Programming Device"); }));
+        ASSERT_TRUE(waitUntil([&] { return paneHas(host.view(), "Programming Device"); }));
         ASSERT_TRUE(waitUntil([&] { return document.pendingRequest() == kRequestIdle; }));
 
         document.update(
             [](Protocol& sequence, HardwareSettings&, DisabledWells&) { sequence.clear(); });
         document.PostRequest(kRequestReadDevice);
-        ASSERT_TRUE(host.waitForView(
-            [](const SequenceViewModel& view) { return paneHas(view, "Reading Device"); }));
+        ASSERT_TRUE(waitUntil([&] { return paneHas(host.view(), "Reading Device"); }));
         EXPECT_EQ(document.sequence().setCount(), 10);
         EXPECT_EQ(host.view().workingSequence.setCount(), 10);
         document.StopRequestThread();

@@ -35,7 +35,7 @@ class SetLimitsDeviceTest : public testing::Test {
 
     test::LogCapture log_;
     test_support::RunningSimulator device_;
-    test::RecordingHost host_;
+    test_support::RecordingHost host_;
     CKyrvanaDoc document_{host_, test::simulatorDocumentOptions()};
     SetRecord set_;
     SetLimitsHardware hardware_;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/protocol/kyrvana_doc.h"
-#include "integration/programming_recording_host.h"
+#include "support/recording_host.h"
 #include "support/sim_fixture.h"
 
 namespace kyrvana::test {
@@ -84,8 +84,9 @@ inline SetRecord asTheDeviceKeepsIt(const SetRecord& programmed) {
 
 // Puts a sequence into the view and the document as the user would have it
 // before choosing Program Device.
-inline void prepareView(RecordingHost& host, const Protocol& sequence, const std::string& repeats,
-                        const std::string& testName, bool homingDisabled) {
+inline void prepareView(test_support::RecordingHost& host, const Protocol& sequence,
+                        const std::string& repeats, const std::string& testName,
+                        bool homingDisabled) {
     host.withView([&](SequenceViewModel& view) {
         view.workingSequence = sequence;
         view.repeatText = repeats;

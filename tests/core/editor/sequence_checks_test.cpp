@@ -7,7 +7,7 @@
 
 #include "core/editor/test_name_rules.h"
 #include "core/protocol/kyrvana_doc.h"
-#include "integration/programming_recording_host.h"
+#include "support/recording_host.h"
 
 namespace kyrvana {
 namespace {
@@ -52,7 +52,7 @@ class SequenceChecksTest : public testing::TestWithParam<CheckCase> {};
 
 TEST_P(SequenceChecksTest, FirstFailureOnlyAndTheDocumentUntouched) {
     const CheckCase& c = GetParam();
-    test::RecordingHost host;
+    test_support::RecordingHost host;
     CKyrvanaDoc document(host);
     SequenceViewModel view;
     view.workingSequence.sets = c.sets;
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"negative repeats pass", {SetRecord{}}, "-2", nullptr}));
 
 TEST(SequenceChecksNameTest, ForbiddenCharactersAreReplacedWithOneWarning) {
-    test::RecordingHost host;
+    test_support::RecordingHost host;
     CKyrvanaDoc document(host);
     SequenceViewModel view;
     view.workingSequence.append(SetRecord{});
