@@ -1,0 +1,139 @@
+#include "core/testdata/sd_download.h"
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <system_error>
+
+#include "core/testdata/sd_file_names.h"
+
+namespace kyrvana {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t kPiece = 1024;
+
+// A temporary file in `folder`, open for binary writing; null when none can
+// be made. Kept in the same folder so that the rename into place cannot
+// cross file systems.
+std::FILE* makeTemporary(const fs::path& folder, fs::path& path) {
+    std::string pattern = (folder / ".kyrvana-download-XXXXXX").string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        return nullptr;
+    }
+    path = pattern;
+    return file;
+}
+
+// Flushes the file to the disk and closes it; false when any step failed,
+// in which case its content cannot be trusted.
+bool closeDurably(std::FILE* file) {
+    bool ok = std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+    ok = std::fclose(file) == 0 && ok;
+    return ok;
+}
+
+// Makes a rename within `folder` durable.
+void syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+bool usableFolder(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
+}
+
+// An existing target that is not a plain file (a folder, a device) cannot be
+// replaced by the download.
+bool replaceableTarget(const fs::path& target) {
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(target, ec);
+    return !fs::exists(status) || fs::is_regular_file(status) || fs::is_symlink(status);
+}
+
+}  // namespace
+
+fs::path incompleteFileName(std::string_view name) {
+    return fs::path(std::string(name) + ".incomplete");
+}
+
+int downloadProgressMaximum(std::int64_t size) {
+    return static_cast<int>(std::max<std::int64_t>(size, 0) / kPiece);
+}
+
+int downloadProgressStep(std::int64_t done, std::int64_t size) {
+    const std::int64_t pieces = (std::max<std::int64_t>(done, 0) + kPiece - 1) / kPiece;
+    return static_cast<int>(std::min<std::int64_t>(pieces, downloadProgressMaximum(size)));
+}
+
+DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs::path& folder,
+                              const DownloadProgress& progress) {
+    DownloadReport report;
+    // A name from the device is only ever a plain name inside the folder, and
+    // it is never sent cut short.
+    if (!isPlainFileName(name) || !fitsDownloadCommand(name) || !usableFolder(folder)) {
+        return report;
+    }
+    const fs::path target = folder / fs::path(std::string(name));
+    if (!replaceableTarget(target)) {
+        return report;
+    }
+    fs::path temporary;
+    std::FILE* file = makeTemporary(folder, temporary);
+    if (file == nullptr) {
+        return report;
+    }
+
+    const auto hold = link.Hold();
+    report.transfer = link.ReadFileOnSDCard(name, file, progress);
+    const bool written = closeDurably(file);
+    const SdFileRead& transfer = report.transfer;
+    const bool whole = transfer.result == 0 && transfer.announcedSize >= 0 &&
+                       transfer.bytesWritten == transfer.announcedSize && written;
+
+    std::error_code ec;
+    if (whole) {
+        fs::rename(temporary, target, ec);
+        if (ec) {
+            fs::remove(temporary, ec);
+            return report;
+        }
+        syncFolder(folder);
+        report.outcome = DownloadOutcome::Complete;
+        report.savedAs = target;
+        return report;
+    }
+
+    report.outcome = DownloadOutcome::Incomplete;
+    if (transfer.bytesWritten > 0) {
+        const fs::path partial = folder / incompleteFileName(name);
+        fs::rename(temporary, partial, ec);
+        if (!ec) {
+            syncFolder(folder);
+            report.savedAs = partial;
+            return report;
+        }
+    }
+    // Nothing arrived (or the partial file cannot be kept): leave no file.
+    fs::remove(temporary, ec);
+    return report;
+}
+
+}  // namespace kyrvana

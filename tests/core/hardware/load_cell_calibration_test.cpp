@@ -1,0 +1,67 @@
+// The load cell calibration's fit and the text of the six records.
+
+#include "core/hardware/load_cell_calibration.h"
+
+#include <gtest/gtest.h>
+
+namespace kyrvana {
+namespace {
+
+TEST(GainFit, TwoWeightsGiveTheSlopeCutToFiveDecimalsInSinglePrecision) {
+    // 0.98 N over 1000 counts; the slope times 1e5 is 98.00000000000001.
+    const GainFitResult result =
+        fitGain({calibrationRow(100.0, 1000.0), calibrationRow(200.0, 2000.0)});
+    ASSERT_EQ(result.fit, GainFit::Ok);
+    EXPECT_EQ(result.gain, static_cast<double>(98.0f / 100000.0f));
+    EXPECT_EQ(static_cast<float>(result.gain), 0.00098f);
+}
+
+TEST(GainFit, TheLeastSquaresSlopeOfSeveralReadings) {
+    // Raw readings scattered around a line.
+    const GainFitResult result =
+        fitGain({{"0", "100"}, {"100", "1100"}, {"200", "2050"}, {"300", "3150"}, {"400", "4100"}});
+    ASSERT_EQ(result.fit, GainFit::Ok);
+    // Slope 0.000974666... N per count, cut to 0.00097.
+    EXPECT_EQ(result.gain, static_cast<double>(97.0f / 100000.0f));
+}
+
+TEST(GainFit, CutNotRounded) {
+    EXPECT_EQ(cutGain(0.0000199), static_cast<double>(1.0f / 100000.0f));
+    EXPECT_EQ(cutGain(0.0000099), 0.0);
+    // Down also means away from zero for a negative slope.
+    EXPECT_EQ(cutGain(-0.0000101), static_cast<double>(-2.0f / 100000.0f));
+}
+
+TEST(GainFit, TooFewOrIndistinguishableReadings) {
+    EXPECT_EQ(fitGain({}).fit, GainFit::TooFewReadings);
+    EXPECT_EQ(fitGain({calibrationRow(100.0, 1000.0)}).fit, GainFit::TooFewReadings);
+    // Only the count is tested: two equal weights with different readings fit.
+    EXPECT_EQ(fitGain({calibrationRow(100.0, 1000.0), calibrationRow(100.0, 1010.0)}).fit,
+              GainFit::Ok);
+    EXPECT_EQ(fitGain({calibrationRow(100.0, 1000.0), calibrationRow(200.0, 1000.0)}).fit,
+              GainFit::NoRawDifference);
+}
+
+TEST(GainFit, RowsShowNumbersWithoutTrailingZeros) {
+    const CalibrationRow row = calibrationRow(200.5, 1000.0);
+    EXPECT_EQ(row.weightG, "200.5");
+    EXPECT_EQ(row.raw, "1000");
+    EXPECT_EQ(calibrationRow(100.0, 0.0).weightG, "100");
+}
+
+TEST(CalibrationRecords, TextInTheStandardStreamForm) {
+    DeviceLink link;
+    link.fullScaleLoad = {111.0f, 44.5f, 0.1f, 1234567.0f, 5.0f, 10.0f};
+    link.loadCellGain = {0.0, static_cast<double>(98.0f / 100000.0f), 0.00125, 1.5, 2e-7, 3.0};
+    link.loadCellZero = {0, 32768, 65535, 1, 2, 3};
+    EXPECT_EQ(calibrationText(link),
+              "111,0,0\n"
+              "44.5,0.00098,32768\n"
+              "0.1,0.00125,65535\n"
+              "1.23457e+06,1.5,1\n"
+              "5,2e-07,2\n"
+              "10,3,3\n");
+}
+
+}  // namespace
+}  // namespace kyrvana

@@ -1,0 +1,107 @@
+// The SD-card listing as the test-data dialog reads it: which lines become
+// entries, their names and sizes, the order, and the size and storage texts.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/testdata/sd_file_listing.h"
+#include "core/testdata/sd_file_names.h"
+#include "core/testdata/storage_texts.h"
+
+namespace kyrvana {
+namespace {
+
+TEST(SdListingLine, KeepsOnlyTestDataFiles) {
+    const struct {
+        const char* line;
+        std::optional<SdFileEntry> entry;
+    } cases[] = {
+        {"2500 /DATA/DEMO_0001.CSV", SdFileEntry{"DEMO_0001.CSV", 2500}},
+        // The firmware ends its lines with CR LF.
+        {"2500 /DATA/DEMO_0001.CSV\r", SdFileEntry{"DEMO_0001.CSV", 2500}},
+        {"0 DIR /DATA", std::nullopt},
+        {"0 DIR /DATA\r", std::nullopt},
+        {"17 /MY DIR /X.CSV", std::nullopt},
+        // "DIR" without its space is part of a name.
+        {"17 /DIRTY/X.CSV", SdFileEntry{"X.CSV", 17}},
+        {"60 /TEST.INI", std::nullopt},
+        {"12 /DEMO.TMT", std::nullopt},
+        {"5 /TESTNAME.NAM", std::nullopt},
+        {"8 /SYSTEM~1/WPSETT~1.DAT", std::nullopt},
+        {"8 /System/INDEX.DAT", std::nullopt},
+        // Case-sensitive, as the firmware names them.
+        {"60 /test.ini", SdFileEntry{"test.ini", 60}},
+        // No "/": the whole line is the name; the size is what atoi reads.
+        {"NOSIZE.CSV", SdFileEntry{"NOSIZE.CSV", 0}},
+        {"42 PLAIN.CSV", SdFileEntry{"42 PLAIN.CSV", 42}},
+        {"12abc /A.CSV", SdFileEntry{"A.CSV", 12}},
+        {"7 /DATA/", SdFileEntry{"", 7}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseListingLine(c.line), c.entry) << c.line;
+    }
+}
+
+TEST(SdListing, SortsByDescendingBytesWithTheSizesInStep) {
+    const std::vector<SdFileEntry> files = parseListing({
+        "1 /A",
+        "2 /B",
+        "3 /AB",
+        "4 /\xE9T\xC9.CSV",  // bytes above 0x7F sort above every ASCII letter
+        "5 /b",
+        "0 DIR /DATA",
+    });
+    const std::vector<SdFileEntry> expected = {
+        {"\xE9T\xC9.CSV", 4}, {"b", 5}, {"B", 2}, {"AB", 3}, {"A", 1}};
+    EXPECT_EQ(files, expected);
+}
+
+TEST(SdListing, SizeTexts) {
+    const struct {
+        int bytes;
+        const char* text;
+    } cases[] = {{0, "0"},    {1, "1"},      {1000, "1"}, {1001, "2"},
+                 {2500, "3"}, {13000, "13"}, {-5, "0"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(fileSizeText(c.bytes), c.text) << c.bytes;
+    }
+}
+
+TEST(SdListing, UsedStorageTexts) {
+    const std::vector<SdFileEntry> half = {{"A", 300000}, {"B", 200000}};
+    EXPECT_EQ(usedStorageText(half, 1000), "50.0%");
+    EXPECT_EQ(usedStorageText({{"A", 1234000}}, 1000), "123.4%");
+    EXPECT_EQ(usedStorageText({{"A", 1234}}, 1000), "0.1%");
+    EXPECT_EQ(usedStorageText({{"A", 99}}, 100), "< 0.1%");
+    EXPECT_EQ(usedStorageText({}, 7741440), "< 0.1%");
+    // The card's size unknown (-1) or 0.
+    EXPECT_EQ(usedStorageText(half, -1), "< 0.1%");
+    EXPECT_EQ(usedStorageText(half, 0), "< 0.1%");
+}
+
+TEST(SdFileNames, OnlyPlainNamesAreUsedAsLocalFiles) {
+    for (const char* good : {"DEMO_0001.CSV", "a b.csv", "...", "x..y", "\xE9t\xE9.csv"}) {
+        EXPECT_TRUE(isPlainFileName(good)) << good;
+    }
+    for (const std::string& bad :
+         {std::string(), std::string("."), std::string(".."), std::string("../X.CSV"),
+          std::string("/etc/passwd"), std::string("DATA/X.CSV"), std::string("A\\B.CSV"),
+          std::string("A\tB.CSV"), std::string("A\nB"), std::string("A\x7F"),
+          std::string("A\0B", 3)}) {
+        EXPECT_FALSE(isPlainFileName(bad)) << bad;
+    }
+}
+
+TEST(SdFileNames, CommandTextsMustFitTheDeviceBuffers) {
+    // "ReadFileOnSDCardFirst(\"\")" is 25 characters, "DeleteFileFromSDCard(\"\")" 24.
+    EXPECT_TRUE(fitsDownloadCommand(std::string(486, 'A')));
+    EXPECT_FALSE(fitsDownloadCommand(std::string(487, 'A')));
+    EXPECT_TRUE(fitsDeleteCommand(std::string(39, 'A')));
+    EXPECT_FALSE(fitsDeleteCommand(std::string(40, 'A')));
+}
+
+}  // namespace
+}  // namespace kyrvana

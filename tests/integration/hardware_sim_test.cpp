@@ -1,0 +1,204 @@
+// Moving, jogging and calibrating the wells of the simulated stimulator: the
+// commands as the device received them, and what the program reads back.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/device/device_link.h"
+#include "core/hardware/load_cell_calibration.h"
+#include "core/hardware/well_motion.h"
+#include "support/log_capture.h"
+#include "support/sim_fixture.h"
+
+namespace kyrvana {
+namespace {
+
+using Commands = std::vector<std::string>;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos;
+         start = end + 1, end = text.find('\n', start)) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+sim::SimulatorOptions WithHardwareType(int type) {
+    sim::SimulatorOptions options;
+    options.hardwareType = type;
+    options.motorSpeed = 1e7;  // moves end almost at once
+    return options;
+}
+
+class HardwareSimTest : public testing::TestWithParam<int> {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device_.ok()) << device_.error();
+        link_.portName = device_.portPath();
+        ASSERT_EQ(link_.OpenPort(), SerialOk);
+        link_.serial.setReadTimeoutMs(500);
+        link_.hardwareType = static_cast<std::uint8_t>(GetParam());
+        link_.umPerUstep.fill(0.5);
+    }
+
+    sim::SimulatedStimulator& sim() { return device_.sim(); }
+    static bool IsQ3() { return GetParam() == 2; }
+
+    // Puts well `well` at `steps` and forgets the commands that took it there.
+    void Place(int well, int steps) {
+        ASSERT_EQ(link_.Positioning(well, 8, steps), 0);
+        ASSERT_EQ(link_.WaitMotorsIdle(), 1);
+        sim().clearReceivedCommands();
+    }
+
+    // The commands received, without the motor-state polls (their number
+    // depends on how long the motors run).
+    Commands ReceivedWithoutPolls() {
+        Commands commands = sim().receivedCommands();
+        std::erase(commands, "GetMotorsState");
+        return commands;
+    }
+
+    test::LogCapture log_;
+    test_support::RunningSimulator device_{WithHardwareType(GetParam())};
+    DeviceLink link_;
+};
+
+TEST_P(HardwareSimTest, ApplyMovesEveryWellFromWhereItStands) {
+    Place(0, 1000);
+    std::array<double, 6> amounts{1.0, 0.0, 0.0004, 0.0, 0.0, -0.5};
+    WellReadings readings{};
+    moveWellsBy(link_, amounts, readings);
+    const Commands commands = ReceivedWithoutPolls();
+    // Q3: +1 mm at 0.5 um per step is 2000 steps fewer; P7: 2000 more.
+    const std::string target0 = IsQ3() ? "Positioning(0,8,-1000)" : "Positioning(0,8,3000)";
+    const std::string target5 = IsQ3() ? "Positioning(5,8,1000)" : "Positioning(5,8,-1000)";
+    const Commands moves = {"QueryMotorPos(0)", target0, "QueryMotorPos(1)", "Positioning(1,8,0)",
+                            // 0.8 of a step is cut off.
+                            "QueryMotorPos(2)", "Positioning(2,8,0)", "QueryMotorPos(3)",
+                            "Positioning(3,8,0)", "QueryMotorPos(4)", "Positioning(4,8,0)",
+                            "QueryMotorPos(5)", target5};
+    ASSERT_GE(commands.size(), moves.size());
+    EXPECT_EQ(Commands(commands.begin(), commands.begin() + 12), moves);
+    // Then every well is read again: its position and ten load cell samples.
+    EXPECT_EQ(commands.size(), 12u + 6u * 11u);
+    EXPECT_EQ(readings[0].positionMm, IsQ3() ? 0.5 : -1.5);
+    EXPECT_EQ(sim().motorPosition(0), IsQ3() ? -1000 : 3000);
+}
+
+TEST_P(HardwareSimTest, AWellWhosePositionCannotBeReadIsNotMoved) {
+    link_.serial.setReadTimeoutMs(100);
+    sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryMotorPos(3)", 0, 0, 1});
+    WellReadings readings{};
+    moveWellsBy(link_, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0}, readings);
+    const Commands commands = ReceivedWithoutPolls();
+    EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
+                            [](const std::string& c) { return c.starts_with("Positioning("); }),
+              5);
+    EXPECT_TRUE(std::none_of(commands.begin(), commands.end(),
+                             [](const std::string& c) { return c.starts_with("Positioning(3,"); }));
+}
+
+TEST_P(HardwareSimTest, JogStartsWithItsDirectionAndStopsWithDirectionOne) {
+    EXPECT_EQ(startJog(link_, 2, 0), 0);
+    WellReading reading;
+    EXPECT_EQ(stopJog(link_, 2, reading), 0);
+    EXPECT_EQ(startJog(link_, 4, 1), 0);
+    EXPECT_EQ(stopJog(link_, 4, reading), 0);
+    Commands commands = sim().receivedCommands();
+    ASSERT_GE(commands.size(), 3u);
+    EXPECT_EQ(commands[0], "\x1CZ(2,0,7,0)");
+    EXPECT_EQ(commands[1], "\x1CZ(2,1,0,0)");
+    // The stop waits until the motors stand, then reads that one well.
+    const auto afterPolls =
+        std::find_if(commands.begin() + 2, commands.end(),
+                     [](const std::string& c) { return c != "GetMotorsState"; });
+    ASSERT_NE(afterPolls, commands.begin() + 2);
+    Commands rest(afterPolls, commands.end());
+    std::erase(rest, "GetMotorsState");
+    Commands expected = {"QueryMotorPos(2)"};
+    expected.insert(expected.end(), 10, "QueryInternalValue(12)");
+    expected.push_back("\x1CZ(4,1,7,0)");
+    expected.push_back("\x1CZ(4,1,0,0)");
+    expected.push_back("QueryMotorPos(4)");
+    expected.insert(expected.end(), 10, "QueryInternalValue(14)");
+    EXPECT_EQ(rest, expected);
+    EXPECT_FALSE(sim().motorsMoving());
+}
+
+TEST_P(HardwareSimTest, PositionAndForceOfAWell) {
+    link_.umPerUstep[1] = 0.15625;
+    Place(1, -6400);
+    sim().setInternalValue(71, 1000);
+    readLoadCellZeros(link_);
+    EXPECT_EQ(link_.loadCellZero[1], 1000);
+    // Raw readings pinned at 1500.
+    sim().setInternalValue(11, 1500);
+    link_.loadCellGain[1] = 0.001;
+    WellReading reading;
+    refreshWell(link_, 1, reading);
+    EXPECT_EQ(reading.positionMm, 1.0);
+    EXPECT_DOUBLE_EQ(reading.forceN, 0.5);
+
+    // A failed zero query gives 0; a failed position query keeps the last.
+    link_.serial.setReadTimeoutMs(100);
+    sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryInternalValue(71)"});
+    sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryMotorPos(1)"});
+    readLoadCellZeros(link_);
+    EXPECT_EQ(link_.loadCellZero[1], 0);
+    refreshWell(link_, 1, reading);
+    EXPECT_EQ(reading.positionMm, 1.0);
+    EXPECT_DOUBLE_EQ(reading.forceN, 1.5);
+}
+
+TEST_P(HardwareSimTest, TheCalibrationMoveIsTwoMillimetresWithoutWaiting) {
+    Place(3, 100);
+    EXPECT_EQ(moveWellForCalibration(link_, 3), 0);
+    // 2 mm at 0.5 um per step: 4000 steps.
+    const Commands expected = {"QueryMotorPos(3)",
+                               IsQ3() ? "Positioning(3,8,-3900)" : "Positioning(3,8,4100)"};
+    EXPECT_EQ(sim().receivedCommands(), expected);
+}
+
+TEST_P(HardwareSimTest, ApplyCalibrationSavesAllSixRecordsAndReloads) {
+    loadCalibration(link_);
+    const std::string before = calibrationText(link_);
+    sim().clearReceivedCommands();
+    EXPECT_EQ(applyCalibration(link_, 2, 44.5, cutGain(0.00098)), 0);
+    const Commands commands = sim().receivedCommands();
+    ASSERT_FALSE(commands.empty());
+    EXPECT_EQ(commands.back(), "UpdateFromSDIni(2,1)");
+    EXPECT_EQ(commands.front().rfind("SetEepromData(3840,", 0), 0u);
+    const std::string saved = sim().eepromItem(3840);
+    EXPECT_EQ(saved, calibrationText(link_));
+    // Only well 3's record changed.
+    const std::vector<std::string> beforeLines = Lines(before);
+    const std::vector<std::string> savedLines = Lines(saved);
+    ASSERT_EQ(savedLines.size(), 6u);
+    EXPECT_EQ(savedLines[2].substr(0, 13), "44.5,0.00098,");
+    for (std::size_t well : {0u, 1u, 3u, 4u, 5u}) {
+        EXPECT_EQ(savedLines[well], beforeLines[well]);
+    }
+
+    DeviceLink other;
+    other.portName = device_.portPath();
+    link_.serial.CloseSerialPort();
+    ASSERT_EQ(other.OpenPort(), SerialOk);
+    loadCalibration(other);
+    EXPECT_EQ(other.fullScaleLoad[2], 44.5f);
+    EXPECT_EQ(other.loadCellGain[2], 0.00098);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModels, HardwareSimTest, testing::Values(0, 2),
+                         [](const testing::TestParamInfo<int>& param) {
+                             return param.param == 2 ? std::string("Q3") : std::string("P7");
+                         });
+
+}  // namespace
+}  // namespace kyrvana

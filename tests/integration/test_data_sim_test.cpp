@@ -1,0 +1,293 @@
+// Listing, downloading and deleting the simulated stimulator's SD-card files
+// the way the test-data dialog and kyrvana-cli do it.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/device/device_link.h"
+#include "core/testdata/sd_deletion.h"
+#include "core/testdata/sd_download.h"
+#include "core/testdata/sd_file_listing.h"
+#include "support/log_capture.h"
+#include "support/sim_fixture.h"
+
+namespace kyrvana {
+namespace {
+
+namespace fs = std::filesystem;
+using Commands = std::vector<std::string>;
+using Fault = sim::SimulatorFault;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// The files of a folder, by name.
+std::vector<std::string> FolderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class TestDataSimTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device_.ok()) << device_.error();
+        link_.portName = device_.portPath();
+        ASSERT_EQ(link_.OpenPort(), SerialOk);
+        link_.serial.setReadTimeoutMs(300);
+        std::string pattern = (fs::temp_directory_path() / "kyrvana-download-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        downloads_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(downloads_); }
+
+    sim::SimulatedStimulator& sim() { return device_.sim(); }
+
+    // Downloads `name` and records each progress call.
+    DownloadReport Download(const std::string& name) {
+        progress_.clear();
+        sim().clearReceivedCommands();
+        return downloadSdFile(
+            link_, name, downloads_,
+            [this](std::int64_t done, std::int64_t total) { progress_.emplace_back(done, total); });
+    }
+
+    test::LogCapture log_;
+    test_support::RunningSimulator device_;
+    DeviceLink link_;
+    fs::path downloads_;
+    std::vector<std::pair<std::int64_t, std::int64_t>> progress_;
+};
+
+TEST_F(TestDataSimTest, ScanListsOnlyTheDataFilesInDescendingOrder) {
+    device_.putFile("DATA/DEMO_0001.CSV", std::string(2500, 'a'));
+    device_.putFile("DATA/DEMO_0002.CSV", std::string(13000, 'b'));
+    device_.putFile("DATA/A.CSV", "x");
+    device_.putFile("TEST.INI", "[Test]\n");
+    device_.putFile("DEMO.TMT", "##HARDWARE\n");
+    device_.putFile("SYSTEM~1/WPSETT~1.DAT", "12345678");
+    const SdListing listing = readSdListing(link_);
+    EXPECT_TRUE(listing.complete);
+    // Every line as the card sent it, folders and system files included.
+    EXPECT_EQ(listing.responseLines.size(), 8u);
+    const std::vector<SdFileEntry> expected = {
+        {"DEMO_0002.CSV", 13000}, {"DEMO_0001.CSV", 2500}, {"A.CSV", 1}};
+    EXPECT_EQ(listing.files, expected);
+    EXPECT_EQ(querySdVolumeKB(link_), 7741440);
+}
+
+TEST_F(TestDataSimTest, AListingCutByATimeOutKeepsTheLinesThatArrived) {
+    device_.putFile("DATA/B.CSV", "bb");
+    device_.putFile("DATA/C.CSV", "ccc");
+    // "0 DIR /DATA\r\n2 /DATA/B.CSV\r\n" and a piece of the next line.
+    sim().addFault({Fault::Kind::CutShort, "ListFilesOnSDCard", 30});
+    const SdListing listing = readSdListing(link_);
+    EXPECT_FALSE(listing.complete);
+    const std::vector<SdFileEntry> expected = {{"B.CSV", 2}};
+    EXPECT_EQ(listing.files, expected);
+    sim().clearFaults();
+    sim().addFault({Fault::Kind::NoAnswer, "QuerySDVolumeSizeKB"});
+    EXPECT_EQ(querySdVolumeKB(link_), -1);
+}
+
+TEST_F(TestDataSimTest, A2500ByteFileComesIn1024_1024And452) {
+    std::string content(2500, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>('A' + i % 26);
+    }
+    device_.putFile("DATA/T1.CSV", content);
+    const DownloadReport report = Download("T1.CSV");
+    EXPECT_EQ(report.outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(report.savedAs, downloads_ / "T1.CSV");
+    EXPECT_EQ(ReadAll(downloads_ / "T1.CSV"), content);
+    const Commands expected = {"ReadFileOnSDCardFirst(\"T1.CSV\")", "ReadFileOnSDCardNext",
+                               "ReadFileOnSDCardNext", "ReadFileOnSDCardNext"};
+    EXPECT_EQ(sim().receivedCommands(), expected);
+    const std::vector<std::pair<std::int64_t, std::int64_t>> steps = {
+        {1024, 2500}, {2048, 2500}, {2500, 2500}};
+    EXPECT_EQ(progress_, steps);
+    // The bar runs 0..2 and stops at its end.
+    EXPECT_EQ(downloadProgressMaximum(2500), 2);
+    EXPECT_EQ(downloadProgressStep(1024, 2500), 1);
+    EXPECT_EQ(downloadProgressStep(2500, 2500), 2);
+    // Nothing else is left in the folder (no temporary file).
+    EXPECT_EQ(FolderNames(downloads_), std::vector<std::string>{"T1.CSV"});
+}
+
+TEST_F(TestDataSimTest, EveryByteValueArrivesUnchangedAndAnEmptyFileIsComplete) {
+    std::string content;
+    for (int round = 0; round < 9; ++round) {
+        for (int byte = 0; byte < 256; ++byte) {
+            content.push_back(static_cast<char>(byte ^ round));
+        }
+    }
+    device_.putFile("DATA/BINARY.DAT", content);
+    device_.putFile("DATA/EMPTY.CSV", "");
+    EXPECT_EQ(Download("BINARY.DAT").outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(ReadAll(downloads_ / "BINARY.DAT"), content);
+    EXPECT_EQ(Download("EMPTY.CSV").outcome, DownloadOutcome::Complete);
+    EXPECT_TRUE(fs::exists(downloads_ / "EMPTY.CSV"));
+    EXPECT_EQ(fs::file_size(downloads_ / "EMPTY.CSV"), 0u);
+}
+
+TEST_F(TestDataSimTest, UnplugInTheMiddleKeepsTheEarlierCopyAndThePartAsIncomplete) {
+    const std::string content(5000, 'n');
+    device_.putFile("DATA/T2.CSV", content);
+    WriteAll(downloads_ / "T2.CSV", "the good copy of last week");
+    Fault unplug{Fault::Kind::HangUpAfter, "ReadFileOnSDCardNext", 10};
+    unplug.skip = 2;
+    sim().addFault(unplug);
+    const DownloadReport report = Download("T2.CSV");
+    EXPECT_EQ(report.outcome, DownloadOutcome::Incomplete);
+    EXPECT_EQ(report.transfer.bytesWritten, 2048);
+    EXPECT_EQ(ReadAll(downloads_ / "T2.CSV"), "the good copy of last week");
+    EXPECT_EQ(report.savedAs, downloads_ / "T2.CSV.incomplete");
+    EXPECT_EQ(ReadAll(downloads_ / "T2.CSV.incomplete"), content.substr(0, 2048));
+    EXPECT_EQ(FolderNames(downloads_), (std::vector<std::string>{"T2.CSV", "T2.CSV.incomplete"}));
+}
+
+TEST_F(TestDataSimTest, AShortPieceMakesTheDownloadIncomplete) {
+    std::string content;
+    for (int i = 0; i < 3000; ++i) {
+        content.push_back(static_cast<char>('0' + i % 10));
+    }
+    device_.putFile("DATA/T3.CSV", content);
+    Fault cut{Fault::Kind::CutShort, "ReadFileOnSDCardNext", 100};
+    cut.skip = 1;
+    cut.times = 1;
+    sim().addFault(cut);
+    const DownloadReport report = Download("T3.CSV");
+    EXPECT_EQ(report.outcome, DownloadOutcome::Incomplete);
+    // The transfer went on after the short piece, as the device expects.
+    EXPECT_EQ(report.transfer.result, 0);
+    EXPECT_EQ(report.transfer.shortChunks, 1);
+    EXPECT_FALSE(fs::exists(downloads_ / "T3.CSV"));
+    EXPECT_EQ(ReadAll(downloads_ / "T3.CSV.incomplete"),
+              content.substr(0, 1024) + content.substr(2048));
+}
+
+TEST_F(TestDataSimTest, AFileTheDeviceCannotOpenLeavesNoFile) {
+    // The device announces -1 for a file it cannot open.
+    const DownloadReport report = Download("MISSING.CSV");
+    EXPECT_EQ(report.outcome, DownloadOutcome::Incomplete);
+    EXPECT_TRUE(report.savedAs.empty());
+    EXPECT_TRUE(FolderNames(downloads_).empty());
+}
+
+TEST_F(TestDataSimTest, HostileNamesAreRefusedBeforeAnythingIsSentOrWritten) {
+    // Names that a card can hold on Linux and that the listing passes on.
+    device_.putFile("DATA/BAD\\NAME.CSV", "x");
+    device_.putFile("DATA/TAB\tNAME.CSV", "x");
+    const SdListing listing = readSdListing(link_);
+    ASSERT_EQ(listing.files.size(), 2u);
+    std::vector<std::string> names = {listing.files[0].name, listing.files[1].name};
+    for (const char* name : {"", ".", "..", "../ESCAPE.CSV", "/etc/passwd", "DATA/T.CSV"}) {
+        names.emplace_back(name);
+    }
+    // Its command text would be cut by the device's 512-byte buffer.
+    names.emplace_back(std::string(487, 'L'));
+    for (const std::string& name : names) {
+        const DownloadReport report = Download(name);
+        EXPECT_EQ(report.outcome, DownloadOutcome::CannotOpen) << name;
+        EXPECT_TRUE(sim().receivedCommands().empty()) << name;
+    }
+    EXPECT_TRUE(FolderNames(downloads_).empty());
+    EXPECT_FALSE(fs::exists(downloads_.parent_path() / "ESCAPE.CSV"));
+}
+
+TEST_F(TestDataSimTest, TheDownloadFolderIsMadeWithItsParents) {
+    device_.putFile("DATA/T4.CSV", "data");
+    const fs::path nested = downloads_ / "lab" / "week 3";
+    sim().clearReceivedCommands();
+    EXPECT_EQ(downloadSdFile(link_, "T4.CSV", nested).outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(ReadAll(nested / "T4.CSV"), "data");
+    // A folder in the way of the file is not replaced.
+    fs::create_directories(downloads_ / "T4.CSV");
+    EXPECT_EQ(downloadSdFile(link_, "T4.CSV", downloads_).outcome, DownloadOutcome::CannotOpen);
+}
+
+class SdDeletionTest : public TestDataSimTest {
+  protected:
+    void SetUp() override {
+        TestDataSimTest::SetUp();
+        for (const char* name : {"D.CSV", "C.CSV", "B.CSV", "A.CSV"}) {
+            device_.putFile(fs::path("DATA") / name, name);
+        }
+        files_ = readSdListing(link_).files;
+        ASSERT_EQ(files_.size(), 4u);
+        sim().clearReceivedCommands();
+    }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const SdFileEntry& file : files_) {
+            names.push_back(file.name);
+        }
+        return names;
+    }
+
+    std::vector<SdFileEntry> files_;
+};
+
+TEST_F(SdDeletionTest, SelectedEntriesGoFromTheHighestIndexDown) {
+    const DeletionReport report = deleteSdFiles(link_, files_, {0, 3, 2});
+    EXPECT_EQ(report.deleted, 3);
+    EXPECT_EQ(report.failed, 0);
+    const Commands expected = {"DeleteFileFromSDCard(\"A.CSV\")", "DeleteFileFromSDCard(\"B.CSV\")",
+                               "DeleteFileFromSDCard(\"D.CSV\")"};
+    EXPECT_EQ(sim().receivedCommands(), expected);
+    EXPECT_EQ(Names(), std::vector<std::string>{"C.CSV"});
+    EXPECT_EQ(FolderNames(device_.sdCard() / "DATA"), std::vector<std::string>{"C.CSV"});
+}
+
+TEST_F(SdDeletionTest, AFailedDeletionKeepsItsEntryAndTheOthersGoOn) {
+    link_.serial.setReadTimeoutMs(100);
+    Fault silent{Fault::Kind::NoAnswer, "DeleteFileFromSDCard(\"C.CSV\")"};
+    sim().addFault(silent);
+    const DeletionReport report = deleteSdFiles(link_, files_, {0, 1, 2});
+    EXPECT_EQ(report.deleted, 2);
+    EXPECT_EQ(report.failed, 1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"C.CSV", "A.CSV"}));
+}
+
+TEST_F(SdDeletionTest, DeleteAllEndsAtTheFirstFailure) {
+    link_.serial.setReadTimeoutMs(100);
+    sim().addFault({Fault::Kind::NoAnswer, "DeleteFileFromSDCard(\"C.CSV\")"});
+    const DeletionReport report = deleteAllSdFiles(link_, files_);
+    EXPECT_EQ(report.deleted, 1);
+    EXPECT_EQ(report.failed, 1);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"C.CSV", "B.CSV", "A.CSV"}));
+    EXPECT_EQ(sim().receivedCommands().size(), 2u);
+
+    sim().clearFaults();
+    EXPECT_EQ(deleteAllSdFiles(link_, files_).deleted, 3);
+    EXPECT_TRUE(files_.empty());
+}
+
+TEST_F(SdDeletionTest, ANameTooLongForTheCommandIsNotSent) {
+    files_.push_back({std::string(40, 'L'), 1});
+    EXPECT_EQ(deleteSdFile(link_, files_, 4), 1);
+    EXPECT_EQ(files_.size(), 5u);
+    EXPECT_TRUE(sim().receivedCommands().empty());
+    EXPECT_EQ(deleteSdFile(link_, files_, 9), 1);
+}
+
+}  // namespace
+}  // namespace kyrvana
