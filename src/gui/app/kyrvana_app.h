@@ -6,10 +6,14 @@
 namespace kyrvana::gui {
 
 class AppSettings;
+class ApplicationSession;
 class CMainFrame;
+class SimulatedDevice;
 
 // The application object: names the organisation and application (which
-// places the user's settings), owns the settings and the main frame.
+// places the user's settings), reads the command line, owns the settings,
+// the main frame with the one document's session, and the simulated
+// stimulator of `--simulate`.
 class CKyrvanaApp : public QApplication {
     Q_OBJECT
 
@@ -17,17 +21,23 @@ class CKyrvanaApp : public QApplication {
     CKyrvanaApp(int& argc, char** argv);
     ~CKyrvanaApp() override;
 
-    // Creates and shows the main frame; false when it cannot start.
+    // Creates and shows the main frame with its document; false when the
+    // program cannot start (the reason went to standard error).
     bool initInstance();
 
     AppSettings& settings() { return *settings_; }
     CMainFrame* mainFrame() const { return mainFrame_.get(); }
+    ApplicationSession* session() const { return session_.get(); }
 
     static CKyrvanaApp* instance();
 
   private:
+    // Destroyed in reverse order: the session (which stops the request
+    // thread) before the frame, the frame before the simulated device.
     std::unique_ptr<AppSettings> settings_;
+    std::unique_ptr<SimulatedDevice> simulated_;
     std::unique_ptr<CMainFrame> mainFrame_;
+    std::unique_ptr<ApplicationSession> session_;
 };
 
 }  // namespace kyrvana::gui

@@ -1,5 +1,5 @@
-// The desktop application's entry point: the application object and its main
-// frame. The document and the device work are attached to the frame here.
+// The desktop application's entry point: the application object, its main
+// frame and the one document.
 #include "gui/app/kyrvana_app.h"
 
 int main(int argc, char** argv) {

@@ -1,0 +1,70 @@
+#include "gui/app/document_commands.h"
+
+#include <QWidget>
+
+#include "core/device/command_ids.h"
+#include "core/protocol/kyrvana_doc.h"
+#include "gui/app/protocol_file_commands.h"
+#include "gui/editor/stage_view.h"
+#include "gui/hardware/disable_wells_dlg.h"
+#include "gui/hardware/force_control_settings_dlg.h"
+
+namespace kyrvana::gui {
+
+DocumentCommands::DocumentCommands(CKyrvanaDoc& document, CStageView& view, AppSettings& settings,
+                                   FileDialogs& dialogs, MessageBoxes& boxes, QWidget* parent)
+    : document_(document),
+      view_(view),
+      settings_(settings),
+      dialogs_(dialogs),
+      boxes_(boxes),
+      parent_(parent) {
+    const ProtocolFileContext files{document_, view_, settings_, dialogs_, parent_};
+    handlers_.insert(kCmdFileOpen, [files] { openProtocolFile(files); });
+    handlers_.insert(kCmdFileSave, [files] { saveProtocolFile(files); });
+    // The device work runs on the request thread; the menu only leaves the
+    // request and returns, so the window keeps repainting.
+    handlers_.insert(kCmdReadDevice, [this] { document_.PostRequest(kRequestReadDevice); });
+    handlers_.insert(kCmdProgramDevice, [this] { document_.PostRequest(kRequestProgramDevice); });
+    handlers_.insert(kCmdManualConnectDevice,
+                     [this] { document_.PostRequest(kRequestManualConnect); });
+    handlers_.insert(kCmdDisableWells, [this] { disableWells(); });
+    handlers_.insert(kCmdForceControlSettings, [this] { forceControlSettings(); });
+    // Calibration Mode is never enabled. Access Test Data, Move To Position
+    // and Load Cell Calibration do nothing until their dialogs are attached
+    // with setHandler().
+}
+
+void DocumentCommands::run(int id) {
+    const auto handler = handlers_.constFind(id);
+    if (handler != handlers_.constEnd() && *handler) {
+        (*handler)();
+    }
+}
+
+void DocumentCommands::setHandler(int id, std::function<void()> handler) {
+    handlers_.insert(id, std::move(handler));
+}
+
+void DocumentCommands::disableWells() {
+    DisabledWells wells = document_.disabledWells();
+    CDisableWellsDlg dialog(wells, boxes_, parent_);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    document_.setDisabledWells(wells);
+    view_.rebuildList();
+}
+
+void DocumentCommands::forceControlSettings() {
+    unsigned code = document_.hardware().ForceVelocityCode;
+    CForceControlSettingsDlg dialog(code, boxes_, parent_);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    document_.update([code](Protocol&, HardwareSettings& hardware, DisabledWells&) {
+        hardware.ForceVelocityCode = code;
+    });
+}
+
+}  // namespace kyrvana::gui

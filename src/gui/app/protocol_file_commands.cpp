@@ -1,0 +1,93 @@
+#include "gui/app/protocol_file_commands.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "core/protocol/kyrvana_doc.h"
+#include "core/protocol/protocol_reader.h"
+#include "core/protocol/protocol_writer.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/file_dialogs.h"
+#include "gui/editor/stage_view.h"
+
+namespace kyrvana::gui {
+namespace {
+
+FileDialogRequest protocolRequest(const ProtocolFileContext& context, const char* caption) {
+    FileDialogRequest request;
+    request.caption = QString::fromLatin1(caption);
+    request.folder = context.settings.templateDir();
+    // A first start has no template folder yet; the dialog should open in
+    // it rather than fall back to the working directory.
+    QDir().mkpath(request.folder);
+    request.filter = QString::fromLatin1(kProtocolFileFilter);
+    request.defaultSuffix = QString::fromLatin1(kProtocolFileSuffix);
+    return request;
+}
+
+void rememberFolder(const ProtocolFileContext& context, const QString& path) {
+    context.settings.setTemplateDir(QFileInfo(path).absolutePath());
+}
+
+// File names reach the C library as the system's local 8-bit encoding.
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+void openProtocolFile(const ProtocolFileContext& context) {
+    if (!context.document.deviceReady()) {
+        return;
+    }
+    const QString path =
+        context.dialogs.openFileName(context.parent, protocolRequest(context, "Open"));
+    if (path.isEmpty()) {
+        return;
+    }
+    rememberFolder(context, path);
+
+    Protocol sequence;
+    HardwareSettings hardware = context.document.hardware();
+    if (!protocolWasRead(readProtocolFile(localPath(path), sequence, hardware))) {
+        return;
+    }
+    context.document.update(
+        [&](Protocol& documentSequence, HardwareSettings& documentHardware, DisabledWells&) {
+            documentSequence = sequence;
+            documentHardware = hardware;
+        });
+    SequenceViewModel& model = context.view.model();
+    model.showRepeatCount(hardware.RepeatTestSequence);
+    model.refreshFrom(context.document.sequence());
+    model.clearMessages();
+    model.appendMessage(kOpenedMessage);
+    context.view.refreshFromModel();
+}
+
+void saveProtocolFile(const ProtocolFileContext& context) {
+    if (!context.document.deviceReady()) {
+        return;
+    }
+    if (context.view.checkSequence() != 1) {
+        return;
+    }
+    const QString path =
+        context.dialogs.saveFileName(context.parent, protocolRequest(context, "Save As"));
+    if (path.isEmpty()) {
+        return;
+    }
+    rememberFolder(context, path);
+
+    Protocol sequence = context.document.sequence();
+    if (writeProtocolFile(localPath(path), sequence, context.document.hardware()) ==
+        ProtocolWriteStatus::CannotOpen) {
+        return;
+    }
+    SequenceViewModel& model = context.view.model();
+    model.clearMessages();
+    model.appendMessage(kSavedMessage);
+    context.view.refreshFromModel();
+}
+
+}  // namespace kyrvana::gui

@@ -1,0 +1,39 @@
+#pragma once
+
+class QWidget;
+
+namespace kyrvana {
+class CKyrvanaDoc;
+}
+
+namespace kyrvana::gui {
+
+class AppSettings;
+class CStageView;
+class FileDialogs;
+
+// File > Open and File > Save: a protocol file (".tmt") into the document
+// and the view, and the checked sequence out of them. Both start in the
+// template folder and remember the folder of the chosen file. Neither does
+// anything while no device is ready: the sequence's limits depend on the
+// hardware it is meant for.
+struct ProtocolFileContext {
+    CKyrvanaDoc& document;
+    CStageView& view;
+    AppSettings& settings;
+    FileDialogs& dialogs;
+    QWidget* parent = nullptr;
+};
+
+inline constexpr const char* kProtocolFileFilter = "Kyrvana File (*.tmt)";
+inline constexpr const char* kProtocolFileSuffix = "tmt";
+inline constexpr const char* kOpenedMessage = "Protocol File Successfully Opened\n";
+inline constexpr const char* kSavedMessage = "Protocol File Successfully Saved\n";
+
+// A file that cannot be read changes nothing and says nothing.
+void openProtocolFile(const ProtocolFileContext& context);
+// Runs the sequence checks first; a file that cannot be created gets nothing
+// and no message.
+void saveProtocolFile(const ProtocolFileContext& context);
+
+}  // namespace kyrvana::gui
