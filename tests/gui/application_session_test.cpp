@@ -1,0 +1,290 @@
+// The whole window on a simulated stimulator: the menu follows the device's
+// plug and unplug, File > Open and Save move a sequence through a protocol
+// file, Program Device and Read Device run through the request thread while
+// the window stays responsive, and closing the window stops the thread.
+#include "gui/app/application_session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "connected_document.h"
+#include "core/device/command_ids.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/file_dialogs.h"
+#include "gui/app/main_frame.h"
+#include "gui/app/qt_document_host.h"
+#include "gui/controls/report_ctrl.h"
+#include "gui/editor/stage_view.h"
+#include "gui/hardware/disable_wells_dlg.h"
+
+using namespace kyrvana;
+using namespace kyrvana::gui;
+
+namespace {
+
+// Answers the file dialogs with a chosen path (empty: cancelled).
+class ScriptedFileDialogs final : public FileDialogs {
+  public:
+    QString openFileName(QWidget*, const FileDialogRequest& request) override {
+        requests.append(request);
+        return openPath;
+    }
+    QString saveFileName(QWidget*, const FileDialogRequest& request) override {
+        requests.append(request);
+        return savePath;
+    }
+    QString openPath;
+    QString savePath;
+    QList<FileDialogRequest> requests;
+};
+
+SetRecord namedSet(const char* name, double magnitude) {
+    SetRecord set;
+    set.name = name;
+    set.magnitude.fill(magnitude);
+    set.numReps = 3;
+    set.holdTimeMs = 250;
+    return set;
+}
+
+// The application's window on a simulated stimulator in this process.
+struct Window {
+    Window()
+        : settings(std::make_unique<QSettings>(folder.filePath(QStringLiteral("settings.ini")),
+                                               QSettings::IniFormat)) {
+        started = device.start(&error);
+        session = std::make_unique<ApplicationSession>(frame, settings, boxes, dialogs,
+                                                       quickDocumentOptions(device.sysfsRoot()));
+    }
+    ~Window() { session.reset(); }
+
+    QAction* action(int id) const { return frame.commandAction(id); }
+    CStageView& view() { return session->view(); }
+    QString pane() { return view().messagePane()->toPlainText(); }
+    bool showAndConnect() {
+        frame.show();
+        return QTest::qWaitFor([&] { return action(kCmdProgramDevice)->isEnabled(); }, 10000);
+    }
+    void compose(std::initializer_list<SetRecord> sets) {
+        view().model().workingSequence.sets = sets;
+        view().refreshFromModel();
+    }
+    QStringList listNames() {
+        QStringList names;
+        for (int row = 0; row < view().list()->itemCount(); ++row) {
+            names << view().list()->itemText(row, 0);
+        }
+        return names;
+    }
+
+    QTemporaryDir folder;
+    SimulatedDevice device;
+    bool started = false;
+    std::string error;
+    RecordingMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
+    AppSettings settings;
+    CMainFrame frame;
+    std::unique_ptr<ApplicationSession> session;
+};
+
+}  // namespace
+
+class ApplicationSessionTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void menuFollowsPlugAndUnplug();
+    void saveThenOpenRoundTrips();
+    void openAndSaveLeaveThingsAloneWhenTheyCannot();
+    void programThenReadBackThroughTheMenu();
+    void disableWellsFromTheMenuRebuildsTheList();
+    void closingStopsTheRequestThread();
+};
+
+void ApplicationSessionTest::menuFollowsPlugAndUnplug() {
+    Window window;
+    QVERIFY2(window.started, window.error.c_str());
+    const int deviceCommands[] = {kCmdFileOpen,           kCmdFileSave,       kCmdReadDevice,
+                                  kCmdProgramDevice,      kCmdAccessTestData, kCmdMoveToPosition,
+                                  kCmdConnectionIndicator};
+    for (const int id : deviceCommands) {
+        QVERIFY(!window.action(id)->isEnabled());
+    }
+    QVERIFY(window.showAndConnect());
+    for (const int id : deviceCommands) {
+        QVERIFY2(window.action(id)->isEnabled(), qPrintable(QString::number(id)));
+    }
+    QVERIFY(!window.action(kCmdCalibrationMode)->isEnabled());
+    QVERIFY(window.action(kCmdDisableWells)->isEnabled());
+    QVERIFY(window.view().insertBelowButton()->isEnabled());
+    QVERIFY(window.view().homingBox()->isVisible());
+
+    window.device.unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.action(kCmdProgramDevice)->isEnabled(), 10000);
+    for (const int id : deviceCommands) {
+        QVERIFY(!window.action(id)->isEnabled());
+    }
+    QVERIFY(!window.view().insertBelowButton()->isEnabled());
+
+    QVERIFY(window.device.plug());
+    QTRY_VERIFY_WITH_TIMEOUT(window.action(kCmdProgramDevice)->isEnabled(), 10000);
+    QVERIFY(window.boxes.shown.isEmpty());
+}
+
+void ApplicationSessionTest::saveThenOpenRoundTrips() {
+    Window window;
+    QVERIFY(window.started);
+    QVERIFY(window.showAndConnect());
+    window.compose({namedSet("My test 1", 500), namedSet("Second", 750), namedSet("Third", 250)});
+    window.view().model().showRepeatCount(3);
+    window.view().refreshFromModel();
+
+    const QString saved = window.folder.filePath(QStringLiteral("protocols/round.tmt"));
+    QDir().mkpath(QFileInfo(saved).absolutePath());
+    window.dialogs.savePath = saved;
+    window.action(kCmdFileSave)->trigger();
+    QVERIFY2(window.boxes.shown.isEmpty(),
+             window.boxes.shown.isEmpty() ? "" : qPrintable(window.boxes.shown[0].text));
+    QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Saved\n"));
+    QCOMPARE(window.settings.templateDir(), QFileInfo(saved).absolutePath());
+    const FileDialogRequest& request = window.dialogs.requests.constFirst();
+    QCOMPARE(request.filter, QStringLiteral("Kyrvana File (*.tmt)"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("tmt"));
+    QFile file(saved);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY(text.startsWith("##HARDWARE\r\nKyrvana P7\r\n"));
+    QVERIFY(text.contains("RepeatTestSequence 3\r\n"));
+    QVERIFY(text.contains("My[_]test[_]1\t"));
+
+    // Another sequence in the view, then the file back.
+    window.compose({namedSet("Other", 100)});
+    window.view().model().showRepeatCount(1);
+    window.view().refreshFromModel();
+    window.dialogs.openPath = saved;
+    window.action(kCmdFileOpen)->trigger();
+    QCOMPARE(window.dialogs.requests.last().folder, QFileInfo(saved).absolutePath());
+    QCOMPARE(window.listNames(), (QStringList{"My test 1", "Second", "Third"}));
+    QCOMPARE(window.view().repeatEdit()->text(), QStringLiteral("3"));
+    // Three sets of 3 x 2.25 s, 20 s rounded down, three times.
+    QCOMPARE(window.view().totalTimeEdit()->text(), QStringLiteral("00:01:00"));
+    QCOMPARE(window.view().list()->itemText(1, 2), QStringLiteral("750"));
+    QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Opened\n"));
+    QCOMPARE(window.session->document().sequence().setCount(), 3);
+}
+
+void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
+    Window window;
+    QVERIFY(window.started);
+    // No device ready: neither command asks for a file.
+    window.action(kCmdFileOpen)->trigger();
+    QVERIFY(window.dialogs.requests.isEmpty());
+
+    QVERIFY(window.showAndConnect());
+    window.settings.setTemplateDir(window.folder.path());
+
+    // An empty sequence fails the checks before any dialog.
+    window.action(kCmdFileSave)->trigger();
+    QVERIFY(window.dialogs.requests.isEmpty());
+    QCOMPARE(window.boxes.shown.size(), 1);
+    QCOMPARE(window.boxes.shown[0].text,
+             QStringLiteral("Please Specify a Test Sequence Before Executing"));
+
+    window.compose({namedSet("Kept", 400)});
+    window.view().appendLogText("earlier line\n");
+    // Cancel: nothing changes, the template folder included.
+    window.action(kCmdFileOpen)->trigger();
+    QCOMPARE(window.dialogs.requests.size(), 1);
+    QCOMPARE(window.settings.templateDir(), window.folder.path());
+
+    // A file that cannot be read: the folder is remembered, nothing else.
+    const QString elsewhere = window.folder.filePath(QStringLiteral("elsewhere"));
+    QDir().mkpath(elsewhere);
+    window.dialogs.openPath = elsewhere + QStringLiteral("/missing.tmt");
+    window.action(kCmdFileOpen)->trigger();
+    QCOMPARE(window.settings.templateDir(), elsewhere);
+    QCOMPARE(window.listNames(), QStringList{"Kept"});
+    QVERIFY(window.pane().endsWith(QStringLiteral("earlier line\n")));
+
+    // A file that cannot be created: no message.
+    window.dialogs.savePath = window.folder.filePath(QStringLiteral("no/such/folder/x.tmt"));
+    window.action(kCmdFileSave)->trigger();
+    QVERIFY(!window.pane().contains(QStringLiteral("Successfully Saved")));
+    QCOMPARE(window.boxes.shown.size(), 1);
+}
+
+void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
+    Window window;
+    QVERIFY(window.started);
+    QVERIFY(window.showAndConnect());
+    window.compose({namedSet("Alpha", 500), namedSet("Beta", 800), namedSet("Gamma", 300)});
+    window.view().model().showRepeatCount(2);
+    window.view().refreshFromModel();
+
+    window.action(kCmdProgramDevice)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        window.pane().contains(QStringLiteral("Programming Device... Success")), 15000);
+    QVERIFY(window.boxes.shown.isEmpty());
+    QVERIFY(window.device.simulator().eepromItem(1792).find("Beta,") != std::string::npos);
+
+    // Something else in the view; the device's sequence comes back.
+    window.compose({namedSet("Scratch", 10)});
+    window.view().model().showRepeatCount(9);
+    window.view().refreshFromModel();
+    window.action(kCmdReadDevice)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window.pane().contains(QStringLiteral("Reading Device... Success")),
+                             15000);
+    QCOMPARE(window.pane(), QStringLiteral("\nReading Device... Success\n"));
+    QCOMPARE(window.listNames(), (QStringList{"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(window.view().repeatEdit()->text(), QStringLiteral("2"));
+    QCOMPARE(window.view().list()->itemText(1, 3), QStringLiteral("800"));
+    QCOMPARE(window.view().usedMemoryEdit()->text(), QStringLiteral("30.0"));
+    QVERIFY(window.boxes.shown.isEmpty());
+}
+
+void ApplicationSessionTest::disableWellsFromTheMenuRebuildsTheList() {
+    Window window;
+    QVERIFY(window.started);
+    QVERIFY(window.showAndConnect());
+    window.compose({namedSet("A", 500)});
+    // The dialog is modal; answer it once it is up.
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<CDisableWellsDlg*>(QApplication::activeModalWidget());
+        QVERIFY(dialog != nullptr);
+        dialog->disabledBox(2)->setChecked(true);
+        dialog->accept();
+    });
+    window.action(kCmdDisableWells)->trigger();
+    QCOMPARE(window.session->document().disabledWells().mask, std::uint8_t{0x02});
+    QCOMPARE(window.view().list()->itemText(0, 3), QStringLiteral("  -"));
+    QCOMPARE(window.view().list()->itemText(0, 2), QStringLiteral("500"));
+}
+
+void ApplicationSessionTest::closingStopsTheRequestThread() {
+    Window window;
+    QVERIFY(window.started);
+    QVERIFY(window.showAndConnect());
+    QVERIFY(window.session->document().requestThreadRunning());
+    window.compose({namedSet("A", 500)});
+    window.device.simulator().setLatency(std::chrono::milliseconds(20));
+    // Close in the middle of programming: the request thread's remaining
+    // calls are answered without the window, and the join returns.
+    window.action(kCmdProgramDevice)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window.device.simulator().receivedCommands().size() > 5, 10000);
+    window.frame.close();
+    QVERIFY(!window.session->document().requestThreadRunning());
+    QVERIFY(window.session->host().isShutDown());
+}
+
+QTEST_MAIN(ApplicationSessionTest)
+#include "application_session_test.moc"
