@@ -46,7 +46,8 @@ class CliHost : public DocumentHost {
     void print(const std::string& text);
 
     std::FILE* messages_;
-    mutable std::mutex mutex_;
+    // Recursive: the sequence checks show their boxes from inside withView.
+    mutable std::recursive_mutex mutex_;
     SequenceViewModel view_;
     std::size_t paneShown_ = 0;  // how much of the message pane was printed
     int boxCount_ = 0;

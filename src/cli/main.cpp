@@ -6,8 +6,11 @@
 #include <cstdio>
 
 #include "cli/cli_options.h"
+#include "cli/check_command.h"
 #include "cli/identify_command.h"
 #include "cli/ports_command.h"
+#include "cli/program_command.h"
+#include "cli/read_command.h"
 #include "cli/show_command.h"
 #include "core/device/message_log.h"
 
@@ -40,6 +43,9 @@ int main(int argc, char** argv) {
     addShowCommand(app, options);
     addPortsCommand(app, options);
     addIdentifyCommand(app, options);
+    addProgramCommand(app, options);
+    addReadCommand(app, options);
+    addCheckCommand(app, options);
 
     try {
         app.parse(argc, argv);

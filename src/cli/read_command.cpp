@@ -1,0 +1,72 @@
+#include "cli/read_command.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "cli/cli_device.h"
+#include "cli/cli_host.h"
+#include "cli/show_command.h"
+#include "core/common/c_locale_text.h"
+#include "core/programming/device_programming.h"
+#include "core/protocol/kyrvana_doc.h"
+#include "core/protocol/protocol_writer.h"
+
+namespace kyrvana::cli {
+namespace {
+
+struct ReadArguments {
+    std::string output;
+};
+
+std::string disabledWellsText(const DisabledWells& wells) {
+    std::string text;
+    for (std::size_t well = 0; well < wells.flags.size(); ++well) {
+        if (wells.flags[well] != 0) {
+            text += cFormat(text.empty() ? "%zu" : ",%zu", well + 1);
+        }
+    }
+    return text.empty() ? "none" : text;
+}
+
+int runRead(const ReadArguments& arguments, const CliOptions& options) {
+    CliHost host;
+    CKyrvanaDoc document(host, documentOptions(options));
+    installDeviceProgramming(document);
+    if (connectDevice(document, options) != kExitSuccess) {
+        return kExitFailure;
+    }
+    ReadDevice(document);
+    document.DisconnectDevice();
+
+    Protocol sequence = document.sequence();
+    const HardwareSettings hardware = document.hardware();
+    // Not part of a protocol file: said on standard error.
+    std::fprintf(stderr, "Disabled wells: %s\nHoming disabled: %s\n",
+                 disabledWellsText(document.disabledWells()).c_str(),
+                 host.view().homingDisabled ? "yes" : "no");
+
+    if (std::fputs(showText(sequence, hardware).c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+        std::fputs("kyrvana-cli: cannot write to standard output\n", stderr);
+        return kExitFailure;
+    }
+    if (!arguments.output.empty() &&
+        writeProtocolFile(arguments.output, sequence, hardware) != ProtocolWriteStatus::Written) {
+        std::fprintf(stderr, "kyrvana-cli: cannot write %s\n", arguments.output.c_str());
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+void addReadCommand(CLI::App& app, CliOptions& options) {
+    auto arguments = std::make_shared<ReadArguments>();
+    CLI::App* read = app.add_subcommand(
+        "read", "Read the sequence programmed in the stimulator, as Read Device does");
+    read->add_option("-o,--output", arguments->output,
+                     "Also write it as a protocol file with its hardware block");
+    read->callback([arguments, &options] { options.exitStatus = runRead(*arguments, options); });
+}
+
+}  // namespace kyrvana::cli
