@@ -10,6 +10,7 @@
 #include "gui/app/file_dialogs.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/message_boxes.h"
+#include "gui/app/quit_on_signals.h"
 #include "gui/app/simulated_device.h"
 
 namespace kyrvana::gui {
@@ -54,6 +55,12 @@ bool CKyrvanaApp::initInstance() {
     mainFrame_->setSimulated(options.simulate);
     session_ = std::make_unique<ApplicationSession>(*mainFrame_, *settings_, qtMessageBoxes(),
                                                     qtFileDialogs(), documentOptions);
+    quitOnSignals(this, [this] {
+        if (mainFrame_) {
+            mainFrame_->close();
+        }
+        quit();
+    });
     mainFrame_->show();
     return true;
 }
