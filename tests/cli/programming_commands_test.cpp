@@ -1,0 +1,217 @@
+// kyrvana-cli program, read and check: the built tool against a simulated
+// stimulator on a pseudo-terminal, named with --port.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "core/common/c_locale_text.h"
+#include "core/protocol/protocol_writer.h"
+#include "support/sim_fixture.h"
+
+namespace kyrvana {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int exitStatus = -1;
+    std::string out;
+    std::string err;
+};
+
+// Ten sets with consistent units, so that the device gives back exactly what
+// a file holds once magnitudes are whole numbers.
+Protocol tenWholeSets() {
+    Protocol sequence;
+    for (int i = 0; i < 10; ++i) {
+        SetRecord set;
+        set.name = cFormat("Set %d", i + 1);
+        const bool force = i % 2 == 1;
+        set.mode[0] = force ? ControlMode::Force : ControlMode::Displacement;
+        set.units[0] = force ? UnitsCode::Millinewtons : UnitsCode::Micrometres;
+        set.function[0] = i % 3 == 0 ? FunctionType::Sinusoid : FunctionType::Ramp;
+        set.magnitude.fill(100.0 * (i + 1));
+        set.magnitude[5] = 50.0;
+        set.preloadType[0] = static_cast<PreloadType>(i % 3);
+        set.preloadMag.fill(i % 3 == 0 ? 0.0 : 20.0);
+        set.stretchDurationMs = 1000 + 100 * i;
+        set.recoveryDurationMs = 1500;
+        set.holdTimeMs = 10 * i;
+        set.restTimeMs = 500;
+        set.numReps = i + 1;
+        set.timeUnits = static_cast<TimeUnits>(i % 6);
+        set.dataFrequency = static_cast<DataFrequency>(i % 7);
+        sequence.append(set);
+    }
+    return sequence;
+}
+
+class ProgrammingCommandsTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device_.ok()) << device_.error();
+        std::string pattern = (fs::temp_directory_path() / "kyrvana-cli-prog-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);
+    }
+
+    std::string path(const char* name) const { return (folder_ / name).string(); }
+
+    std::string writeFile(const char* name, Protocol sequence, const HardwareSettings& hardware) {
+        EXPECT_EQ(writeProtocolFile(path(name), sequence, hardware), ProtocolWriteStatus::Written);
+        return path(name);
+    }
+
+    static std::string readAll(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    RunResult run(const std::string& arguments) const {
+        const fs::path outFile = folder_ / "stdout.txt";
+        const fs::path errFile = folder_ / "stderr.txt";
+        const std::string command = std::string("'") + KYRVANA_CLI_PATH +
+                                    "' --settle-ms 0 --timeout 1000 --port '" + device_.portPath() +
+                                    "' " + arguments + " >'" + outFile.string() + "' 2>'" +
+                                    errFile.string() + "'";
+        const int status = std::system(command.c_str());
+        RunResult result;
+        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = readAll(outFile);
+        result.err = readAll(errFile);
+        return result;
+    }
+
+    test_support::RunningSimulator device_;
+    fs::path folder_;
+};
+
+TEST_F(ProgrammingCommandsTest, ProgramThenReadRoundTripsATenSetFile) {
+    HardwareSettings hardware;
+    hardware.FirmwareVersion = 4600;  // what the simulator reports
+    hardware.RepeatTestSequence = 3;
+    hardware.ForceVelocityCode = 8;
+    const std::string file = writeFile("ten.tmt", tenWholeSets(), hardware);
+
+    const RunResult programmed = run("program '" + file + "' --name 'Round trip'");
+    ASSERT_EQ(programmed.exitStatus, 0) << programmed.err;
+    EXPECT_EQ(programmed.out, "Programming Device... Success\n");
+    EXPECT_EQ(device_.sim().eepromItem(4112), "Round trip");
+
+    const RunResult read = run("read -o '" + path("back.tmt") + "'");
+    ASSERT_EQ(read.exitStatus, 0) << read.err;
+    const RunResult shown = run("show '" + file + "'");
+    EXPECT_EQ(run("show '" + path("back.tmt") + "'").out, shown.out);
+    // A protocol file keeps no unit, so a force set read from one shows
+    // micrometres; the device knows it works in millinewtons.
+    std::string readAsFileShows = read.out;
+    for (std::size_t at = readAsFileShows.find(" (mN)"); at != std::string::npos;
+         at = readAsFileShows.find(" (mN)", at)) {
+        readAsFileShows.replace(at, 5, " (um)");
+    }
+    EXPECT_EQ(readAsFileShows, shown.out);
+    EXPECT_NE(read.out.find("Set 2\tRamp (mN)\t200"), std::string::npos);
+    EXPECT_NE(read.err.find("Disabled wells: none\nHoming disabled: no\n"), std::string::npos);
+}
+
+TEST_F(ProgrammingCommandsTest, OptionsOverrideTheFileAndTheForm) {
+    Protocol one;
+    one.append(SetRecord{});
+    const std::string file = writeFile("one.tmt", one, HardwareSettings{});
+    const RunResult result = run("program '" + file +
+                                 "' --name 'a/b' --repeats 5 --velocity-code 9 "
+                                 "--disable-wells 1,6 --disable-homing");
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    // The test-name warning is said, and the programming goes on.
+    EXPECT_NE(result.err.find("Warning:  Invalid Characters will be removed\n"), std::string::npos);
+    sim::SimulatedStimulator& sim = device_.sim();
+    EXPECT_EQ(sim.eepromItem(4112), "a_b");
+    EXPECT_EQ(sim.eepromItem(1792).substr(0, 12), "RepeatAll,5\n");
+    for (int well = 0; well < 6; ++well) {
+        EXPECT_EQ(sim.controlSetting(well, 3), 9u);
+    }
+    EXPECT_EQ(sim.internalValue(48), 1);
+    EXPECT_EQ(sim.internalValue(49), 33);
+
+    const RunResult read = run("read");
+    EXPECT_NE(read.err.find("Disabled wells: 1,6\nHoming disabled: yes\n"), std::string::npos);
+    EXPECT_NE(read.out.find("ForceVelocityCode\t9\nRepeatTestSequence\t5\n"), std::string::npos);
+}
+
+TEST_F(ProgrammingCommandsTest, RefusedSequenceAndWrongWellsChangeNothing) {
+    const std::string file = writeFile("empty.tmt", Protocol{}, HardwareSettings{});
+    device_.sim().writeEepromItem(1792, "untouched");
+    const RunResult refused = run("program '" + file + "'");
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_NE(refused.err.find("Please Specify a Test Sequence Before Executing"),
+              std::string::npos);
+    EXPECT_EQ(refused.out, "");
+
+    Protocol one;
+    one.append(SetRecord{});
+    const std::string good = writeFile("one.tmt", one, HardwareSettings{});
+    for (const char* wells : {"1,2,3,4,5,6", "7", "1,,2", "x"}) {
+        EXPECT_EQ(run("program '" + good + "' --disable-wells '" + wells + "'").exitStatus, 2)
+            << wells;
+    }
+    EXPECT_EQ(device_.sim().eepromItem(1792), "untouched");
+}
+
+TEST_F(ProgrammingCommandsTest, CheckExplainsEveryRefusedSet) {
+    Protocol sequence;
+    SetRecord calm;
+    sequence.append(calm);
+    SetRecord large = calm;
+    large.magnitude.fill(5000.0);
+    sequence.append(large);
+    SetRecord quick = calm;
+    quick.magnitude.fill(10.0);
+    quick.stretchDurationMs = 100;
+    quick.numReps = 0;
+    sequence.append(quick);
+    const std::string file = writeFile("mixed.tmt", sequence, HardwareSettings{});
+
+    const RunResult compress = run("check '" + file + "'");
+    EXPECT_EQ(compress.exitStatus, 1);
+    EXPECT_EQ(compress.out,
+              "Set 2: Error:  Maximum Compress Magnitude (um) = 2000\n"
+              "Set 2: Error:  Maximum Ramp Speed = 4.0 mm/S\n"
+              "Set 2: Error:  Maximum Ramp Speed = 4.0 mm/S\n"
+              "Set 3: Error:  Minimum Compress Duration = 250.00 mS\n"
+              "Set 3: Error:  Minimum Repetitions = 1\n");
+
+    // The stretching hardware takes 5000 um, but not in a second each way.
+    const RunResult stretch = run("check --hardware-type 2 '" + file + "'");
+    EXPECT_EQ(stretch.out,
+              "Set 2: Error:  Maximum Ramp Speed = 4.0 mm/S\n"
+              "Set 2: Error:  Maximum Ramp Speed = 4.0 mm/S\n"
+              "Set 3: Error:  Minimum Stretch Duration = 250.00 mS\n"
+              "Set 3: Error:  Minimum Repetitions = 1\n");
+
+    const RunResult passing =
+        run("check --um-per-ustep 0.1 '" +
+            writeFile("calm.tmt", Protocol{{calm}, {}}, HardwareSettings{}) + "'");
+    EXPECT_EQ(passing.exitStatus, 0) << passing.out;
+    EXPECT_EQ(passing.out, "");
+
+    const RunResult empty =
+        run("check '" + writeFile("none.tmt", Protocol{}, HardwareSettings{}) + "'");
+    EXPECT_EQ(empty.exitStatus, 1);
+    EXPECT_EQ(empty.out, "Sequence: Please Specify a Test Sequence Before Executing\n");
+}
+
+}  // namespace
+}  // namespace kyrvana
