@@ -48,7 +48,9 @@ void COrvendaButton::paintEvent(QPaintEvent* /*event*/) {
     const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
     const QSize iconArea = icon().isNull() ? QSize() : iconSize();
     const int gap = (!iconArea.isEmpty() && !text().isEmpty()) ? 4 : 0;
-    const int textWidth = text().isEmpty() ? 0 : fontMetrics().horizontalAdvance(text());
+    // A text may have several lines ("Disable\nWells"): its widest line counts.
+    const int textWidth =
+        text().isEmpty() ? 0 : fontMetrics().size(Qt::TextShowMnemonic, text()).width();
     const int totalWidth = std::min(content.width(), iconArea.width() + gap + textWidth);
     int left = content.left() + (content.width() - totalWidth) / 2;
     if (!iconArea.isEmpty()) {
@@ -60,8 +62,13 @@ void COrvendaButton::paintEvent(QPaintEvent* /*event*/) {
     if (!text().isEmpty()) {
         const QRect textRect(left, content.top(), content.right() - left + 1, content.height());
         painter.setPen(isEnabled() ? QColor(Qt::black) : orvenda::grey(orvenda::kDisabledText));
-        painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic,
-                         fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width()));
+        if (text().contains(QLatin1Char('\n'))) {
+            painter.drawText(textRect.adjusted(0, 0, textWidth - textRect.width(), 0),
+                             Qt::AlignCenter | Qt::TextShowMnemonic, text());
+        } else {
+            painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic,
+                             fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width()));
+        }
     }
 
     if (hasFocus()) {

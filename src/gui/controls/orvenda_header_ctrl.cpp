@@ -10,7 +10,7 @@
 namespace kyrvana::gui {
 namespace {
 
-constexpr int kTitlePadding = 6;
+constexpr int kTitlePadding = 4;
 
 }  // namespace
 

@@ -135,6 +135,8 @@ void CSetParamEditor::buildWidgets() {
         magnitudeWell_[index] = new QLabel(QStringLiteral("Well%1 ").arg(well + 1), magnitudeFrame);
         magnitude_[index] = numberField(magnitudeFrame, kNumberFieldWidth);
         magnitude_[index]->setObjectName(QStringLiteral("magnitude%1").arg(well + 1));
+        keepPlaceWhenHidden(magnitudeWell_[index]);
+        keepPlaceWhenHidden(magnitude_[index]);
         magnitudeLayout->addWidget(magnitudeWell_[index], 1, well);
         magnitudeLayout->addWidget(magnitude_[index], 2, well);
     }
@@ -143,7 +145,7 @@ void CSetParamEditor::buildWidgets() {
     customizeRow->addWidget(customize_);
     customizeRow->addStretch(1);
     disableWells_ = new COrvendaButton(QString::fromLatin1(kDisableWellsText), magnitudeFrame);
-    disableWells_->setFixedSize(72, 40);
+    disableWells_->setFixedSize(76, 46);
     keepPlaceWhenHidden(disableWells_);
     customizeRow->addWidget(disableWells_);
     magnitudeLayout->addLayout(customizeRow, 3, 0, 1, kWellCount);
@@ -156,6 +158,8 @@ void CSetParamEditor::buildWidgets() {
         preloadWell_[index] = new QLabel(QStringLiteral("Well%1 ").arg(well + 1), preloadGroup_);
         preload_[index] = numberField(preloadGroup_, kNumberFieldWidth);
         preload_[index]->setObjectName(QStringLiteral("preload%1").arg(well + 1));
+        keepPlaceWhenHidden(preloadWell_[index]);
+        keepPlaceWhenHidden(preload_[index]);
         preloadLayout->addWidget(preloadWell_[index], 0, well);
         preloadLayout->addWidget(preload_[index], 1, well);
     }

@@ -23,6 +23,7 @@
 #include "gui/app/latin1_text.h"
 #include "gui/app/message_boxes.h"
 #include "gui/controls/orvenda_button.h"
+#include "gui/controls/orvenda_header_ctrl.h"
 #include "gui/controls/report_ctrl.h"
 #include "gui/editor/set_param_editor.h"
 
@@ -94,6 +95,9 @@ void CStageView::buildWidgets() {
     list_ = new CReportCtrl(this);
     list_->setObjectName(QStringLiteral("sequenceList"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The cells in the header's small face: fifteen columns share 950 pixels.
+    list_->setFont(COrvendaHeaderCtrl::titleFont());
+    list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     const auto& columns = sequenceListColumns();

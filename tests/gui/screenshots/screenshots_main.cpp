@@ -3,20 +3,30 @@
 // Run with QT_QPA_PLATFORM=offscreen; QWidget::grab() paints each window as it
 // would appear, without a display.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPainter>
+#include <QSettings>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <cstdio>
 
 #include "core/device/command_ids.h"
 #include "core/hardware/well_settings.h"
 #include "gui/app/about_dlg.h"
 #include "gui/app/app_identity.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/application_session.h"
+#include "gui/app/file_dialogs.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/message_boxes.h"
+#include "gui/app/simulated_device.h"
 #include "gui/app/toolbar_icons.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/report_ctrl.h"
+#include "gui/editor/set_param_editor.h"
+#include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
 #include "gui/hardware/force_control_settings_dlg.h"
 
@@ -33,6 +43,67 @@ bool save(QWidget& widget, const QDir& folder, const char* name) {
     std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
     widget.hide();
     return saved;
+}
+
+// Runs the event loop until `done` or five seconds have passed.
+template <typename Condition>
+bool processUntil(Condition done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 5000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+SetRecord exampleSet(const char* name, double magnitude, std::int32_t reps) {
+    SetRecord set;
+    set.name = name;
+    set.magnitude.fill(magnitude);
+    set.numReps = reps;
+    set.holdTimeMs = 500;
+    set.restTimeMs = 2000;
+    return set;
+}
+
+// The main window on a simulated stimulator with a three-set sequence that
+// has just been programmed, as a user sees it after Program Device.
+bool saveMainWindow(const QDir& folder) {
+    SimulatedDevice device;
+    std::string error;
+    if (!device.start(&error)) {
+        std::fprintf(stderr, "simulated device: %s\n", error.c_str());
+        return false;
+    }
+    QTemporaryDir settingsFolder;
+    AppSettings settings(std::make_unique<QSettings>(
+        settingsFolder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat));
+    DocumentOptions options;
+    options.sysfsRoot = device.sysfsRoot();
+    options.settleDelay = std::chrono::milliseconds(0);
+    options.pollInterval = std::chrono::milliseconds(50);
+    CMainFrame frame;
+    frame.setSimulated(true);
+    ApplicationSession session(frame, settings, qtMessageBoxes(), qtFileDialogs(), options);
+    frame.show();
+    if (!processUntil([&] { return session.document().deviceReady(); })) {
+        std::fprintf(stderr, "the simulated stimulator did not connect\n");
+        return false;
+    }
+    SequenceViewModel& model = session.view().model();
+    SetRecord force = exampleSet("Force hold", 800, 5);
+    force.mode[0] = ControlMode::Force;
+    force.units[0] = UnitsCode::Millinewtons;
+    force.preloadType[0] = PreloadType::FirstRepetition;
+    force.preloadMag.fill(50);
+    model.workingSequence.sets = {exampleSet("Warm up", 250, 20), exampleSet("Stretch", 1500, 100),
+                                  force};
+    model.showRepeatCount(3);
+    session.view().refreshFromModel();
+    session.view().selectRow(1);
+    session.document().PostRequest(kRequestProgramDevice);
+    processUntil([&] { return model.messagePane.find("Success") != std::string::npos; });
+    return save(frame, folder, "main-window-sequence.png");
 }
 
 // Every toolbar picture in its three looks, on the button face, three times
@@ -75,6 +146,33 @@ int main(int argc, char** argv) {
     frame.setSimulated(true);
     frame.setConnected(true);
     ok &= save(frame, folder, "main-window-simulated.png");
+
+    ok &= saveMainWindow(folder);
+
+    // The set editor in both wordings: a stretching Q3 with each well set
+    // on its own, and a compressing P7 in force mode.
+    {
+        SetRecord set = exampleSet("Stretch", 1500, 100);
+        set.magnitude = {1500, 1500, 1200, 1500, 1000, 1500};
+        DisabledWells none;
+        SetLimitsHardware stretching;
+        stretching.hardwareType = 2;
+        CSetParamEditor editor(set, stretching, none, qtMessageBoxes());
+        ok &= save(editor, folder, "set-editor-stretch.png");
+    }
+    {
+        SetRecord set = exampleSet("Force hold", 800, 5);
+        set.mode[0] = ControlMode::Force;
+        set.timeUnits = TimeUnits::Milliseconds;
+        set.recoveryDurationMs = 0;
+        set.preloadType[0] = PreloadType::EveryRepetition;
+        set.preloadMag.fill(50);
+        DisabledWells none;
+        SetLimitsHardware compressing;
+        compressing.hardwareType = 0;
+        CSetParamEditor editor(set, compressing, none, qtMessageBoxes());
+        ok &= save(editor, folder, "set-editor-compress.png");
+    }
 
     CAboutDlg about(frame.scale());
     ok &= save(about, folder, "about-box.png");
