@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/testdata/sd_file_listing.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace kyrvana {
+class DeviceLink;
+}
+
+namespace kyrvana::gui {
+
+class AppSettings;
+class CReportCtrl;
+class DeviceTaskRunner;
+class MessageBoxes;
+
+// Lists the test data files on the stimulator's SD card, downloads the
+// selected ones into a folder of the user's choice and deletes selected or
+// all files.
+//
+// Every exchange with the device runs on the dialog's own worker thread; the
+// window keeps repainting and the progress bar moves during a download, and
+// every button (Done included) stays disabled until the work has ended, so
+// that no second transfer or deletion can start meanwhile. The card's size is
+// asked as soon as the dialog exists.
+class CAccessTestDataDlg : public QDialog {
+    Q_OBJECT
+
+  public:
+    static constexpr const char* kTitle = "Access Test Data";
+    static constexpr const char* kSlowText =
+        "Downloading through this interface is slow (approx. 1000 kB/S)";
+    static constexpr const char* kFasterText = "For faster Test Data Downloading:";
+    static constexpr const char* kPlugCardText = "Plug device SD card directly into a computer ";
+    static constexpr const char* kFolderGroupTitle = "Download Folder Location";
+    static constexpr const char* kBrowseTitle = "Select Download Folder Location";
+
+    // Asks for a folder; an empty text when the user cancelled.
+    using FolderChooser =
+        std::function<QString(QWidget* parent, const QString& title, const QString& start)>;
+
+    // `link` must stay open while the dialog lives; `messages` shows its
+    // boxes; `settings` gives and keeps the download folder ("DataDir").
+    CAccessTestDataDlg(DeviceLink& link, MessageBoxes& messages, AppSettings& settings,
+                       QWidget* parent = nullptr);
+    ~CAccessTestDataDlg() override;
+
+    // Replaces the folder picker of Browse (a QFileDialog by default).
+    void setFolderChooser(FolderChooser chooser);
+
+    // Device work queued or running.
+    bool busy() const;
+
+    // What the dialog shows, for tests and the integrator.
+    const std::vector<SdFileEntry>& files() const { return files_; }
+    const std::vector<std::string>& responseLines() const { return responseLines_; }
+    int volumeKB() const { return volumeKB_; }
+    CReportCtrl* fileList() const { return list_; }
+    QLineEdit* folderEdit() const { return folderEdit_; }
+    QLineEdit* usedStorageEdit() const { return usedStorageEdit_; }
+    QProgressBar* progressBar() const { return progress_; }
+    QLabel* statusLabel() const { return status_; }
+    QPushButton* scanButton() const { return scanButton_; }
+    QPushButton* downloadButton() const { return downloadButton_; }
+    QPushButton* deleteSelectedButton() const { return deleteSelectedButton_; }
+    QPushButton* deleteAllButton() const { return deleteAllButton_; }
+    QPushButton* browseButton() const { return browseButton_; }
+    QPushButton* doneButton() const { return doneButton_; }
+
+  public slots:
+    void scanForData();
+    void downloadSelected();
+    void deleteSelected();
+    void deleteAll();
+    void browse();
+    // Closing (Done, Escape, the window's close button) is refused while
+    // device work runs.
+    void done(int result) override;
+
+  signals:
+    // True when device work starts, false when it has ended and the
+    // controls are enabled again.
+    void busyChanged(bool busy);
+    // A file of a download ended ("Download Complete", "Download
+    // Incomplete", or refused with a box).
+    void fileDownloaded(const QString& name);
+
+  private:
+    void buildLayout();
+    void setBusy(bool busy);
+    void fillList();
+    void showUsedStorage();
+    void applyDeletion(std::vector<SdFileEntry> remaining, int failures);
+    void showDownloadProgress();
+    // From the worker: the latest progress of file `file` of the download.
+    void postDownloadProgress(int file, std::int64_t done, std::int64_t total);
+
+    DeviceLink& link_;
+    MessageBoxes& messages_;
+    AppSettings& settings_;
+    FolderChooser chooser_;
+    DeviceTaskRunner* runner_;
+
+    int volumeKB_ = -1;
+    std::vector<std::string> responseLines_;
+    std::vector<SdFileEntry> files_;
+    int refusedDownloads_ = 0;
+    // The transfer's progress as the worker last reported it, for the file
+    // with that number in the download. At most one progress update waits in
+    // the GUI thread's queue at a time, so a fast transfer cannot flood the
+    // queue and starve painting and input.
+    struct TransferProgress {
+        int file = -1;
+        std::int64_t done = 0;
+        std::int64_t total = 0;
+        bool queued = false;
+    };
+    std::mutex progressMutex_;
+    TransferProgress transferProgress_;
+    int shownFile_ = -1;  // GUI thread: the file the bar is showing
+
+    CReportCtrl* list_ = nullptr;
+    QLineEdit* folderEdit_ = nullptr;
+    QLineEdit* usedStorageEdit_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* scanButton_ = nullptr;
+    QPushButton* downloadButton_ = nullptr;
+    QPushButton* deleteSelectedButton_ = nullptr;
+    QPushButton* deleteAllButton_ = nullptr;
+    QPushButton* browseButton_ = nullptr;
+    QPushButton* advancedButton_ = nullptr;
+    QPushButton* doneButton_ = nullptr;
+};
+
+}  // namespace kyrvana::gui

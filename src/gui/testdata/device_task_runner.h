@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace kyrvana::gui {
+
+// Runs a dialog's device work on a worker thread of its own, one task after
+// another in the order given, so that the GUI thread never waits for the
+// device and the window keeps repainting. What a task finds goes back to the
+// GUI thread through queued calls (post(), and the task's `done`).
+//
+// All members except post() are for the GUI thread. The destructor waits for
+// the running task and drops the queued ones; a dialog therefore refuses to
+// close while it is busy.
+class DeviceTaskRunner : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit DeviceTaskRunner(QObject* parent = nullptr);
+    ~DeviceTaskRunner() override;
+    DeviceTaskRunner(const DeviceTaskRunner&) = delete;
+    DeviceTaskRunner& operator=(const DeviceTaskRunner&) = delete;
+
+    // Queues `work` for the worker thread; `done`, when given, then runs on
+    // the GUI thread. busyChanged(true) is emitted when the runner was idle.
+    void run(std::function<void()> work, std::function<void()> done = {});
+
+    // From a task: runs `call` on the GUI thread soon, without waiting.
+    void post(std::function<void()> call);
+
+    // Tasks queued or running, or their `done` not yet run.
+    bool busy() const { return pending_ > 0; }
+
+    // Waits for the running task and drops the queued ones; no `done` runs
+    // afterwards. Called by the destructor; a dialog calls it first thing in
+    // its own destructor, before the members its tasks report to are gone.
+    void shutDown();
+
+  signals:
+    void busyChanged(bool busy);
+
+  private:
+    void workerLoop();
+    void taskFinished(const std::function<void()>& done);
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> tasks_;
+    bool stopping_ = false;
+    std::thread worker_;
+    int pending_ = 0;  // GUI thread only
+};
+
+}  // namespace kyrvana::gui

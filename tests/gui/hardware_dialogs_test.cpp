@@ -1,0 +1,366 @@
+// Move to Position and Load Cell Calibration against the simulated
+// stimulator: the commands each button sends, the values shown, jogging with
+// the mouse held, and the controls disabled while the device works.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <algorithm>
+#include <memory>
+
+#include "core/common/stripped_number_text.h"
+#include "core/device/device_link.h"
+#include "core/hardware/actuator_arithmetic.h"
+#include "gui/controls/orvenda_button.h"
+#include "gui/controls/report_ctrl.h"
+#include "gui/hardware/load_cell_cal_dlg.h"
+#include "gui/hardware/move_to_size_dlg.h"
+#include "recording_message_boxes.h"
+#include "support/log_capture.h"
+#include "support/sim_fixture.h"
+
+using kyrvana::DeviceLink;
+using kyrvana::gui::CLoadCellCalDlg;
+using kyrvana::gui::CMoveToSizeDlg;
+using kyrvana::gui::RecordingMessageBoxes;
+using kyrvana::test_support::RunningSimulator;
+using Commands = std::vector<std::string>;
+
+namespace {
+
+kyrvana::sim::SimulatorOptions simulatorOptions(int hardwareType) {
+    kyrvana::sim::SimulatorOptions options;
+    options.hardwareType = hardwareType;
+    options.motorSpeed = 1e7;  // moves end almost at once
+    return options;
+}
+
+// A simulator of the given model and a link to it as a connection leaves it.
+struct Bench {
+    explicit Bench(int hardwareType) : device(simulatorOptions(hardwareType)) {
+        link.portName = device.portPath();
+        link.OpenPort();
+        link.serial.setReadTimeoutMs(400);
+        link.hardwareType = static_cast<std::uint8_t>(hardwareType);
+        link.umPerUstep.fill(0.5);
+    }
+
+    Commands withoutPolls() {
+        Commands commands = device.sim().receivedCommands();
+        std::erase(commands, "GetMotorsState");
+        return commands;
+    }
+
+    kyrvana::test::LogCapture log;
+    RunningSimulator device;
+    DeviceLink link;
+    RecordingMessageBoxes boxes;
+};
+
+Commands tenSamples(int well) {
+    return Commands(10, "QueryInternalValue(" + std::to_string(10 + well) + ")");
+}
+
+Commands concat(std::initializer_list<Commands> parts) {
+    Commands all;
+    for (const Commands& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+}  // namespace
+
+#define WAIT_IDLE(dialog) QTRY_VERIFY_WITH_TIMEOUT(!(dialog).busy(), 15000)
+
+class HardwareDialogsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void moveOpensWithZerosPositionsAndForces_data();
+    void moveOpensWithZerosPositionsAndForces();
+    void applyMovesEveryWellAndWaitsWithTheControlsDisabled_data();
+    void applyMovesEveryWellAndWaitsWithTheControlsDisabled();
+    void aHeldJogButtonJogsUntilReleased();
+    void aClickOutsideTheJogButtonsSendsNothing();
+    void calibrationShowsTheRecordsAndFitsTheGain();
+    void calculateNeedsTwoReadingsThatDiffer();
+    void calibrationApplySavesAndHomeAndMoveTalk_data();
+    void calibrationApplySavesAndHomeAndMoveTalk();
+};
+
+void HardwareDialogsTest::moveOpensWithZerosPositionsAndForces_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("P7") << 0 << QStringLiteral("Extend by relative amount (mm) :");
+    QTest::newRow("Q3") << 2 << QStringLiteral("Retract by relative amount (mm) :");
+}
+
+void HardwareDialogsTest::moveOpensWithZerosPositionsAndForces() {
+    QFETCH(int, type);
+    QFETCH(QString, label);
+    Bench bench(type);
+    bench.device.sim().setInternalValue(72, 1000);
+    bench.device.sim().setInternalValue(12, 1250);
+    bench.link.loadCellGain[2] = 0.002;
+    bench.link.Positioning(1, 8, -2000);
+    bench.link.WaitMotorsIdle();
+    bench.device.sim().clearReceivedCommands();
+
+    CMoveToSizeDlg dialog(bench.link);
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Move to Position"));
+    QCOMPARE(dialog.amountLabel()->text(), label);
+    QVERIFY(dialog.applyButton()->isDefault());
+    QVERIFY(!dialog.applyButton()->isEnabled());
+    WAIT_IDLE(dialog);
+    QVERIFY(dialog.applyButton()->isEnabled());
+
+    Commands expected;
+    for (int well = 0; well < 6; ++well) {
+        expected.push_back("QueryInternalValue(" + std::to_string(70 + well) + ")");
+    }
+    for (int well = 0; well < 6; ++well) {
+        expected.push_back("QueryMotorPos(" + std::to_string(well) + ")");
+        const Commands samples = tenSamples(well);
+        expected.insert(expected.end(), samples.begin(), samples.end());
+    }
+    QCOMPARE(bench.device.sim().receivedCommands(), expected);
+    QCOMPARE(bench.link.loadCellZero[2], std::uint16_t{1000});
+    // -2000 steps at 0.5 um: 1 mm; (1250 - 1000) × 0.002 = 0.5 N.
+    QCOMPARE(dialog.positionEdit(1)->text(), QStringLiteral("1"));
+    QCOMPARE(dialog.positionEdit(0)->text(), QStringLiteral("0"));
+    QCOMPARE(dialog.forceEdit(2)->text(), QStringLiteral("0.5"));
+    QVERIFY(dialog.positionEdit(0)->isReadOnly());
+}
+
+void HardwareDialogsTest::applyMovesEveryWellAndWaitsWithTheControlsDisabled_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("shown");
+    // +1 mm at 0.5 um per step: 2000 steps, down for the Q3, up for the P7.
+    QTest::newRow("P7") << 0 << QStringLiteral("Positioning(0,8,2000)") << QStringLiteral("-1");
+    QTest::newRow("Q3") << 2 << QStringLiteral("Positioning(0,8,-2000)") << QStringLiteral("1");
+}
+
+void HardwareDialogsTest::applyMovesEveryWellAndWaitsWithTheControlsDisabled() {
+    QFETCH(int, type);
+    QFETCH(QString, target);
+    QFETCH(QString, shown);
+    Bench bench(type);
+    CMoveToSizeDlg dialog(bench.link);
+    dialog.show();
+    WAIT_IDLE(dialog);
+    bench.device.sim().clearReceivedCommands();
+    dialog.amountEdit(0)->setText(QStringLiteral("1"));
+    dialog.amountEdit(3)->setText(QStringLiteral("0.0004"));  // 0.8 steps: none
+    dialog.amountEdit(5)->clear();                            // empty: 0
+    QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+    QVERIFY(dialog.busy());
+    QVERIFY(!dialog.applyButton()->isEnabled());
+    QVERIFY(!dialog.jogButton(0, false)->isEnabled());
+    QVERIFY(!dialog.amountEdit(0)->isEnabled());
+    dialog.reject();
+    QVERIFY(dialog.isVisible());
+    WAIT_IDLE(dialog);
+    QVERIFY(dialog.applyButton()->isEnabled());
+
+    const Commands commands = bench.withoutPolls();
+    Commands moves;
+    for (int well = 0; well < 6; ++well) {
+        moves.push_back("QueryMotorPos(" + std::to_string(well) + ")");
+        moves.push_back(well == 0 ? target.toStdString()
+                                  : "Positioning(" + std::to_string(well) + ",8,0)");
+    }
+    QCOMPARE(Commands(commands.begin(), commands.begin() + 12), moves);
+    QCOMPARE(commands.size(), std::size_t{12 + 6 * 11});
+    QCOMPARE(dialog.positionEdit(0)->text(), shown);
+    dialog.reject();
+    QVERIFY(!dialog.isVisible());
+}
+
+void HardwareDialogsTest::aHeldJogButtonJogsUntilReleased() {
+    Bench bench(0);
+    CMoveToSizeDlg dialog(bench.link);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    WAIT_IDLE(dialog);
+    bench.device.sim().clearReceivedCommands();
+
+    kyrvana::gui::COrvendaButton* button = dialog.jogButton(2, false);
+    const QIcon normal = button->icon();
+    QTest::mousePress(button, Qt::LeftButton);
+    QCOMPARE(dialog.jogWell(), 2);
+    QVERIFY(button->icon().cacheKey() != normal.cacheKey());
+    // Only the held button stays usable.
+    QVERIFY(button->isEnabled());
+    QVERIFY(!dialog.jogButton(2, true)->isEnabled());
+    QVERIFY(!dialog.applyButton()->isEnabled());
+    QVERIFY(!dialog.doneButton()->isEnabled());
+    dialog.reject();
+    QVERIFY(dialog.isVisible());
+    QTRY_COMPARE(bench.device.sim().receivedCommands(), Commands{"\x1CZ(2,0,7,0)"});
+
+    QTest::mouseRelease(button, Qt::LeftButton);
+    QCOMPARE(dialog.jogWell(), -1);
+    QCOMPARE(button->icon().cacheKey(), normal.cacheKey());
+    WAIT_IDLE(dialog);
+    QVERIFY(!bench.device.sim().motorsMoving());
+    QCOMPARE(bench.withoutPolls(),
+             concat({{"\x1CZ(2,0,7,0)", "\x1CZ(2,1,0,0)", "QueryMotorPos(2)"}, tenSamples(2)}));
+    // The well was read again where the jog left it.
+    const auto steps = static_cast<int>(bench.device.sim().motorPosition(2));
+    QVERIFY(steps != 0);
+    QCOMPARE(dialog.positionEdit(2)->text().toStdString(),
+             kyrvana::strippedNumberText(kyrvana::positionMm(steps, 0.5)));
+    QVERIFY(dialog.applyButton()->isEnabled());
+
+    // The second button of a well jogs in direction 1.
+    bench.device.sim().clearReceivedCommands();
+    QTest::mousePress(dialog.jogButton(5, true), Qt::LeftButton);
+    QTest::mouseRelease(dialog.jogButton(5, true), Qt::LeftButton);
+    WAIT_IDLE(dialog);
+    const Commands commands = bench.withoutPolls();
+    QCOMPARE(Commands(commands.begin(), commands.begin() + 2),
+             (Commands{"\x1CZ(5,1,7,0)", "\x1CZ(5,1,0,0)"}));
+}
+
+void HardwareDialogsTest::aClickOutsideTheJogButtonsSendsNothing() {
+    Bench bench(2);
+    CMoveToSizeDlg dialog(bench.link);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    WAIT_IDLE(dialog);
+    bench.device.sim().clearReceivedCommands();
+    QTest::mousePress(dialog.amountLabel(), Qt::LeftButton);
+    QTest::mouseRelease(dialog.amountLabel(), Qt::LeftButton);
+    QTest::mousePress(&dialog, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseRelease(&dialog, Qt::LeftButton, {}, QPoint(1, 1));
+    // A release on a jog button without its press stops nothing.
+    QTest::mouseRelease(dialog.jogButton(0, false), Qt::LeftButton);
+    QCOMPARE(dialog.jogWell(), -1);
+    QVERIFY(!dialog.busy());
+    QVERIFY(bench.device.sim().receivedCommands().empty());
+}
+
+void HardwareDialogsTest::calibrationShowsTheRecordsAndFitsTheGain() {
+    Bench bench(0);
+    bench.device.sim().writeEepromItem(
+        3840, "100,0.001,32000\n50,0.0005,31000\n44.5,0.00098,30000\n100,0,0\n100,0,0\n100,0,0\n");
+    CLoadCellCalDlg dialog(bench.link, bench.boxes);
+    dialog.show();
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Load Cell Calibration"));
+    QCOMPARE(dialog.cellCombo()->count(), 6);
+    QCOMPARE(dialog.cellCombo()->itemText(5), QStringLiteral("6"));
+    QVERIFY(!dialog.readButton()->isEnabled());
+    WAIT_IDLE(dialog);
+    QCOMPARE(dialog.fullScaleEdit()->text(), QStringLiteral("100"));
+    QCOMPARE(dialog.gainEdit()->text(), QStringLiteral("0.001"));
+    QCOMPARE(dialog.readingsList()->horizontalHeaderItem(0)->text(), QStringLiteral("Weight(g)"));
+    QCOMPARE(dialog.readingsList()->columnWidth(1), 100);
+
+    dialog.cellCombo()->setCurrentIndex(2);
+    QCOMPARE(dialog.cellIndex(), 2);
+    QCOMPARE(dialog.fullScaleEdit()->text(), QStringLiteral("44.5"));
+    QCOMPARE(dialog.gainEdit()->text(), QStringLiteral("0.00098"));
+
+    bench.device.sim().clearReceivedCommands();
+    bench.device.sim().setInternalValue(12, 1000);
+    dialog.weightEdit()->setText(QStringLiteral("100"));
+    QTest::mouseClick(dialog.readButton(), Qt::LeftButton);
+    QVERIFY(!dialog.calculateButton()->isEnabled());
+    WAIT_IDLE(dialog);
+    QCOMPARE(bench.device.sim().receivedCommands(), tenSamples(2));
+    bench.device.sim().setInternalValue(12, 2000);
+    dialog.weightEdit()->setText(QStringLiteral("200"));
+    dialog.read();
+    WAIT_IDLE(dialog);
+    QCOMPARE(dialog.readingsList()->itemCount(), 2);
+    QCOMPARE(dialog.readingsList()->itemText(0, 0), QStringLiteral("100"));
+    QCOMPARE(dialog.readingsList()->itemText(0, 1), QStringLiteral("1000"));
+    QCOMPARE(dialog.readingsList()->itemText(1, 1), QStringLiteral("2000"));
+    dialog.gainEdit()->clear();
+    QTest::mouseClick(dialog.calculateButton(), Qt::LeftButton);
+    QCOMPARE(dialog.gainEdit()->text(), QStringLiteral("0.00098"));
+    QVERIFY(bench.boxes.shown.isEmpty());
+
+    // Another load cell: the readings are gone.
+    dialog.cellCombo()->setCurrentIndex(0);
+    QCOMPARE(dialog.readingsList()->itemCount(), 0);
+    QCOMPARE(dialog.gainEdit()->text(), QStringLiteral("0.001"));
+}
+
+void HardwareDialogsTest::calculateNeedsTwoReadingsThatDiffer() {
+    Bench bench(0);
+    CLoadCellCalDlg dialog(bench.link, bench.boxes);
+    WAIT_IDLE(dialog);
+    dialog.gainEdit()->setText(QStringLiteral("0.5"));
+    bench.device.sim().setInternalValue(10, 1500);
+    dialog.weightEdit()->setText(QStringLiteral("100"));
+    dialog.read();
+    WAIT_IDLE(dialog);
+    dialog.calculate();
+    dialog.weightEdit()->setText(QStringLiteral("200.5"));
+    dialog.read();
+    WAIT_IDLE(dialog);
+    QCOMPARE(dialog.readingsList()->itemText(1, 0), QStringLiteral("200.5"));
+    // Two weights, one raw reading: no slope.
+    dialog.calculate();
+    QCOMPARE(bench.boxes.shown.size(), 2);
+    for (const auto& box : bench.boxes.shown) {
+        QCOMPARE(box.text, QStringLiteral("At least 2 different Weights required\n"));
+        QCOMPARE(box.icon, QMessageBox::Critical);
+    }
+    QCOMPARE(dialog.gainEdit()->text(), QStringLiteral("0.5"));
+    QTest::mouseClick(dialog.clearButton(), Qt::LeftButton);
+    QCOMPARE(dialog.readingsList()->itemCount(), 0);
+}
+
+void HardwareDialogsTest::calibrationApplySavesAndHomeAndMoveTalk_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("move");
+    QTest::newRow("P7") << 0 << QStringLiteral("Positioning(1,8,4000)");
+    QTest::newRow("Q3") << 2 << QStringLiteral("Positioning(1,8,-4000)");
+}
+
+void HardwareDialogsTest::calibrationApplySavesAndHomeAndMoveTalk() {
+    QFETCH(int, type);
+    QFETCH(QString, move);
+    Bench bench(type);
+    CLoadCellCalDlg dialog(bench.link, bench.boxes);
+    WAIT_IDLE(dialog);
+    dialog.cellCombo()->setCurrentIndex(1);
+    bench.device.sim().clearReceivedCommands();
+
+    QTest::mouseClick(dialog.homeButton(), Qt::LeftButton);
+    WAIT_IDLE(dialog);
+    QTest::mouseClick(dialog.moveButton(), Qt::LeftButton);
+    WAIT_IDLE(dialog);
+    QCOMPARE(bench.device.sim().receivedCommands(),
+             (Commands{"Homing", "QueryMotorPos(1)", move.toStdString()}));
+
+    bench.device.sim().clearReceivedCommands();
+    dialog.fullScaleEdit()->setText(QStringLiteral("44.5"));
+    dialog.gainEdit()->setText(QStringLiteral("0.00098"));
+    QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+    QVERIFY(!dialog.doneButton()->isEnabled());
+    WAIT_IDLE(dialog);
+    const Commands commands = bench.device.sim().receivedCommands();
+    QCOMPARE(commands.back(), std::string("UpdateFromSDIni(2,1)"));
+    // The second of the six lines carries the new values and the well's zero.
+    const QStringList lines =
+        QString::fromStdString(bench.device.sim().eepromItem(3840)).split('\n');
+    QCOMPARE(lines.size(), 7);
+    QVERIFY2(lines[1].startsWith(QStringLiteral("44.5,0.00098,")), qPrintable(lines[1]));
+    QCOMPARE(lines[1].section(',', 2).toInt(), int{bench.link.loadCellZero[1]});
+    QCOMPARE(bench.link.fullScaleLoad[1], 44.5f);
+    // Choosing the well again shows what was saved.
+    dialog.cellCombo()->setCurrentIndex(0);
+    dialog.cellCombo()->setCurrentIndex(1);
+    QCOMPARE(dialog.fullScaleEdit()->text(), QStringLiteral("44.5"));
+    QVERIFY(bench.boxes.shown.isEmpty());
+}
+
+QTEST_MAIN(HardwareDialogsTest)
+#include "hardware_dialogs_test.moc"
