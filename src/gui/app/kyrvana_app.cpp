@@ -1,6 +1,7 @@
 #include "gui/app/kyrvana_app.h"
 
 #include <QFile>
+#include <QTimer>
 #include <cstdio>
 
 #include "gui/app/app_identity.h"
@@ -42,7 +43,7 @@ bool CKyrvanaApp::initInstance() {
     if (options.simulate) {
         simulated_ = std::make_unique<SimulatedDevice>();
         std::string reason;
-        if (!simulated_->start(&reason)) {
+        if (!simulated_->makeFolders(&reason)) {
             std::fprintf(stderr, "kyrvana: %s\n", reason.c_str());
             return false;
         }
@@ -62,6 +63,16 @@ bool CKyrvanaApp::initInstance() {
         quit();
     });
     mainFrame_->show();
+    if (simulated_) {
+        // Plugged in once the window is up: the document's next look at the
+        // port list finds it, as it finds a stimulator plugged in later.
+        QTimer::singleShot(0, this, [this] {
+            std::string reason;
+            if (!simulated_->start(&reason)) {
+                std::fprintf(stderr, "kyrvana: %s\n", reason.c_str());
+            }
+        });
+    }
     return true;
 }
 

@@ -31,7 +31,10 @@ SimulatedDevice::~SimulatedDevice() {
     }
 }
 
-bool SimulatedDevice::start(std::string* error) {
+bool SimulatedDevice::makeFolders(std::string* error) {
+    if (!folder_.empty()) {
+        return true;
+    }
     std::error_code ec;
     std::string pattern =
         (std::filesystem::temp_directory_path(ec) / "kyrvana-simulate-XXXXXX").string();
@@ -41,7 +44,15 @@ bool SimulatedDevice::start(std::string* error) {
     folder_ = pattern;
     sysfsRoot_ = folder_ / "sysfs";
     std::filesystem::create_directories(sysfsRoot_, ec);
+    return true;
+}
+
+bool SimulatedDevice::start(std::string* error) {
+    if (!makeFolders(error)) {
+        return false;
+    }
     if (options_.sdCard.empty()) {
+        std::error_code ec;
         options_.sdCard = folder_ / "sd-card";
         std::filesystem::create_directories(options_.sdCard, ec);
         std::string seedError;

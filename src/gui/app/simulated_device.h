@@ -21,8 +21,11 @@ class SimulatedDevice {
     SimulatedDevice(const SimulatedDevice&) = delete;
     SimulatedDevice& operator=(const SimulatedDevice&) = delete;
 
-    // Makes the folders, starts the simulator and plugs it in. False with a
-    // reason in `error` when any step fails.
+    // Makes the temporary folders; sysfsRoot() is known from then on, so a
+    // document can be pointed at it before the device is plugged in.
+    bool makeFolders(std::string* error = nullptr);
+    // Makes the folders when that has not been done, starts the simulator
+    // and plugs it in. False with a reason in `error` when a step fails.
     bool start(std::string* error = nullptr);
 
     // Takes the port out of the tree and puts it back, as a USB cable.
