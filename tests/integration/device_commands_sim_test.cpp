@@ -38,140 +38,58 @@ class DeviceCommandsTest : public testing::Test {
 
 TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
     device_.putFile("DATA/T1.CSV", "abc");
+    // Answers land here; only the bytes sent matter in this test.
+    int n = 0;
+    double d = 0;
+    std::uint32_t w = 0;
+    std::string t;
+    Commands lines;
+    using L = DeviceLink;
     const struct {
         const char* name;
         std::function<int(DeviceLink&)> call;
         int result;
         Commands sent;
-        // A state poll that may repeat until the motors stand.
-        bool repeatsPoll = false;
+        bool repeatsPoll = false;  // a state poll that repeats until the motors stand
     } cases[] = {
-        {"revision",
-         [](DeviceLink& l) {
-             std::string t;
-             return l.QueryRev(3, t);
-         },
-         0,
-         {"QueryRev(3)"}},
-        {"internal value",
-         [](DeviceLink& l) {
-             int v = 0;
-             return l.QueryInternalValue(5, v);
-         },
-         0,
+        // clang-format off
+        {"revision", [&](L& l) { return l.QueryRev(3, t); }, 0, {"QueryRev(3)"}},
+        {"revision 5 is never sent", [&](L& l) { return l.QueryRev(5, t); }, 1, {}},
+        {"internal value", [&](L& l) { return l.QueryInternalValue(5, n); }, 0,
          {"QueryInternalValue(5)"}},
         // The one command with a carriage return of its own.
-        {"test state",
-         [](DeviceLink& l) {
-             int v = 0;
-             return l.QueryTestState(v) ? 0 : 1;
-         },
-         0,
+        {"test state", [&](L& l) { return l.QueryTestState(n) ? 0 : 1; }, 0,
          {"QueryInternalValue(1)\r"}},
-        {"pitch",
-         [](DeviceLink& l) {
-             double v = 0;
-             return l.QueryUmPerUstep(4, v);
-         },
-         0,
-         {"QueryUmPerUstep(4)"}},
-        {"control setting read",
-         [](DeviceLink& l) {
-             std::uint32_t v = 0;
-             return l.GetEepromControlSettingsData(3, v);
-         },
-         0,
+        {"pitch", [&](L& l) { return l.QueryUmPerUstep(4, d); }, 0, {"QueryUmPerUstep(4)"}},
+        {"control setting read", [&](L& l) { return l.GetEepromControlSettingsData(3, w); }, 0,
          {"GetEepromControlSettingsData(0, 3)"}},
-        {"control setting write",
-         [](DeviceLink& l) { return l.SetEepromControlSettingsData(5, 6, 3); },
-         0,
+        {"control setting write", [&](L& l) { return l.SetEepromControlSettingsData(5, 6, 3); }, 0,
          {"SetEepromControlSettingsData(5, 6, 3)"}},
         {"take the sequence",
-         [](DeviceLink& l) {
-             return l.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom,
-                                      DeviceLink::kUpdateTestSequence);
-         },
-         0,
-         {"UpdateFromSDIni(2,0)"}},
+         [&](L& l) { return l.UpdateFromSDIni(L::kUpdateSourceEeprom, L::kUpdateTestSequence); },
+         0, {"UpdateFromSDIni(2,0)"}},
         {"take the calibration",
-         [](DeviceLink& l) {
-             return l.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom,
-                                      DeviceLink::kUpdateCalibration);
-         },
-         0,
-         {"UpdateFromSDIni(2,1)"}},
-        {"listing",
-         [](DeviceLink& l) {
-             Commands v;
-             return l.ListFilesOnSDCard(v);
-         },
-         0,
-         {"ListFilesOnSDCard"}},
-        {"volume",
-         [](DeviceLink& l) {
-             int v = 0;
-             return l.QuerySDVolumeSizeKB(v);
-         },
-         0,
-         {"QuerySDVolumeSizeKB"}},
-        {"file open",
-         [](DeviceLink& l) {
-             int v = 0;
-             return l.ReadFileOnSDCardFirst("DATA/T1.CSV", v);
-         },
-         0,
+         [&](L& l) { return l.UpdateFromSDIni(L::kUpdateSourceEeprom, L::kUpdateCalibration); },
+         0, {"UpdateFromSDIni(2,1)"}},
+        {"listing", [&](L& l) { return l.ListFilesOnSDCard(lines); }, 0, {"ListFilesOnSDCard"}},
+        {"volume", [&](L& l) { return l.QuerySDVolumeSizeKB(n); }, 0, {"QuerySDVolumeSizeKB"}},
+        {"file open", [&](L& l) { return l.ReadFileOnSDCardFirst("DATA/T1.CSV", n); }, 0,
          {"ReadFileOnSDCardFirst(\"DATA/T1.CSV\")"}},
-        {"file delete",
-         [](DeviceLink& l) { return l.DeleteFileFromSDCard("DATA/T1.CSV"); },
-         0,
+        {"file delete", [&](L& l) { return l.DeleteFileFromSDCard("DATA/T1.CSV"); }, 0,
          {"DeleteFileFromSDCard(\"DATA/T1.CSV\")"}},
-        {"positioning",
-         [](DeviceLink& l) { return l.Positioning(2, DeviceLink::kPositioningAbsolute, -320); },
-         0,
+        {"positioning", [&](L& l) { return l.Positioning(2, L::kPositioningAbsolute, -320); }, 0,
          {"Positioning(2,8,-320)"}},
-        {"motors state",
-         [](DeviceLink& l) {
-             int v = 0;
-             return l.GetMotorsState(v);
-         },
-         1,
-         {"GetMotorsState"}},
-        {"motor position",
-         [](DeviceLink& l) {
-             int v = 0;
-             return l.QueryMotorPos(1, v);
-         },
-         1,
-         {"QueryMotorPos(1)"}},
-        {"homing", [](DeviceLink& l) { return l.Homing(); }, 0, {"Homing"}},
-        {"jog start",
-         [](DeviceLink& l) { return l.JogMotor(3, 1, DeviceLink::kJogSpeed); },
-         0,
-         {"\x1CZ(3,1,7,0)"}},
-        // Stopping waits until the motors stand.
-        {"jog stop",
-         [](DeviceLink& l) { return l.JogMotor(3, 1, 0); },
-         0,
-         {"\x1CZ(3,1,0,0)", "GetMotorsState"},
-         true},
-        {"packed read",
-         [](DeviceLink& l) {
-             std::uint32_t v = 0;
-             return l.ReadDeviceWord(DeviceLink::kHomingDisabledAddress, v);
-         },
-         0,
+        {"motors state", [&](L& l) { return l.GetMotorsState(n); }, 1, {"GetMotorsState"}},
+        {"motor position", [&](L& l) { return l.QueryMotorPos(1, n); }, 1, {"QueryMotorPos(1)"}},
+        {"homing", [&](L& l) { return l.Homing(); }, 0, {"Homing"}},
+        // Packed commands: 0x1C, the letter, the arguments.
+        {"jog start", [&](L& l) { return l.JogMotor(3, 1, L::kJogSpeed); }, 0, {"\x1CZ(3,1,7,0)"}},
+        {"jog stop", [&](L& l) { return l.JogMotor(3, 1, 0); }, 0,
+         {"\x1CZ(3,1,0,0)", "GetMotorsState"}, true},
+        {"packed read", [&](L& l) { return l.ReadDeviceWord(L::kHomingDisabledAddress, w); }, 0,
          {"\x1CO(4348)"}},
-        {"packed write",
-         [](DeviceLink& l) { return l.SetInternalValue(49, 1); },
-         0,
-         {"\x1Cw(49,1)"}},
-        {"revision 5 is never sent",
-         [](DeviceLink& l) {
-             std::string t;
-             return l.QueryRev(5, t);
-         },
-         1,
-         {}},
+        {"packed write", [&](L& l) { return l.SetInternalValue(49, 1); }, 0, {"\x1Cw(49,1)"}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

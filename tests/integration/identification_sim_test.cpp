@@ -166,18 +166,6 @@ TEST_F(IdentificationTest, AnUnansweredRevisionRepeatsThePreviousText) {
     EXPECT_EQ(link_.hardwareRevision, 2);
 }
 
-TEST_F(IdentificationTest, QueryRevAboveFourIsRefusedUnsent) {
-    test_support::RunningSimulator device;
-    Attach(device);
-    ASSERT_EQ(link_.OpenPort(), SerialOk);
-    std::string text = "kept";
-    EXPECT_EQ(link_.QueryRev(5, text), 1);
-    EXPECT_EQ(text, "kept");
-    EXPECT_EQ(link_.QueryRev(4, text), 0);
-    EXPECT_EQ(text, "Bootloader REV 1.02");
-    EXPECT_EQ(device.sim().receivedCommands(), Commands{"QueryRev(4)"});
-}
-
 TEST_F(IdentificationTest, APortHeldByAnotherProgramIsExplained) {
     test_support::RunningSimulator device;
     Attach(device);
