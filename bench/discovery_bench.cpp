@@ -133,6 +133,24 @@ bool measurePlugging(const fs::path& root, kyrvana::sim::SimulatedStimulator& de
     return ok;
 }
 
+// The identification's own share: Connect without the settling wait.
+void measureIdentification(kyrvana::sim::SimulatedStimulator& device, int rounds) {
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round) {
+        kyrvana::DeviceLink link;
+        link.portName = device.portPath();
+        link.settleDelay = 0ms;
+        const Clock::time_point started = Clock::now();
+        if (link.Connect() != 1) {
+            std::fprintf(stderr, "connect failed\n");
+            return;
+        }
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+        link.serial.CloseSerialPort();
+    }
+    report("identification alone (Connect, settle 0)", times);
+}
+
 // Processor time of the whole process while the request loop idles.
 void measureIdle(const char* what, const fs::path& root, kyrvana::sim::SimulatedStimulator& device,
                  bool plugged) {
@@ -184,6 +202,7 @@ int main(int argc, char** argv) {
 
     std::printf("Discovery with the request thread polling once a second (%d rounds each)\n",
                 rounds);
+    measureIdentification(device, rounds * 2);
     bool ok = measurePlugging(root, device, 2000ms, rounds);
     ok = measurePlugging(root, device, 0ms, rounds * 2) && ok;
     measureIdle("idle loop, no device:", root, device, false);
