@@ -5,10 +5,17 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include "cli/cli_options.h"
+#include "cli/calibrate_command.h"
 #include "cli/check_command.h"
+#include "cli/cli_options.h"
+#include "cli/delete_command.h"
+#include "cli/download_command.h"
+#include "cli/files_command.h"
+#include "cli/home_command.h"
 #include "cli/identify_command.h"
+#include "cli/move_command.h"
 #include "cli/ports_command.h"
+#include "cli/position_command.h"
 #include "cli/program_command.h"
 #include "cli/read_command.h"
 #include "cli/show_command.h"
@@ -46,6 +53,13 @@ int main(int argc, char** argv) {
     addProgramCommand(app, options);
     addReadCommand(app, options);
     addCheckCommand(app, options);
+    addFilesCommand(app, options);
+    addDownloadCommand(app, options);
+    addDeleteCommand(app, options);
+    addPositionCommand(app, options);
+    addMoveCommand(app, options);
+    addHomeCommand(app, options);
+    addCalibrateCommand(app, options);
 
     try {
         app.parse(argc, argv);

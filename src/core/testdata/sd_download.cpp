@@ -1,14 +1,17 @@
 #include "core/testdata/sd_download.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <system_error>
 
+#include "core/common/c_locale_text.h"
 #include "core/testdata/sd_file_names.h"
 
 namespace kyrvana {
@@ -20,21 +23,32 @@ constexpr std::int64_t kPiece = 1024;
 
 // A temporary file in `folder`, open for binary writing; null when none can
 // be made. Kept in the same folder so that the rename into place cannot
-// cross file systems.
+// cross file systems, and made with the usual permissions (0666 less the
+// umask), which the finished file keeps.
 std::FILE* makeTemporary(const fs::path& folder, fs::path& path) {
-    std::string pattern = (folder / ".kyrvana-download-XXXXXX").string();
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate =
+            folder / cFormat(".kyrvana-download-%d-%u-%08x", static_cast<int>(::getpid()),
+                             counter.fetch_add(1), static_cast<unsigned>(random()));
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            return nullptr;
+        }
+        std::FILE* file = ::fdopen(fd, "wb");
+        if (file == nullptr) {
+            ::close(fd);
+            ::unlink(candidate.c_str());
+            return nullptr;
+        }
+        path = candidate;
+        return file;
     }
-    std::FILE* file = ::fdopen(fd, "wb");
-    if (file == nullptr) {
-        ::close(fd);
-        ::unlink(pattern.c_str());
-        return nullptr;
-    }
-    path = pattern;
-    return file;
+    return nullptr;
 }
 
 // Flushes the file to the disk and closes it; false when any step failed,

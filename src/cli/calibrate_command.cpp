@@ -1,0 +1,113 @@
+#include "cli/calibrate_command.h"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "cli/connected_device.h"
+#include "core/common/c_locale_text.h"
+#include "core/common/stripped_number_text.h"
+
+namespace kyrvana::cli {
+namespace {
+
+struct CalibrateArguments {
+    int well = kFirstWell;
+    std::vector<std::string> pairs;
+    // Read in the "C" locale whatever the environment says.
+    std::string fullScaleLoad;
+    std::string gain;
+};
+
+bool isNumber(std::string_view text) {
+    std::size_t used = 0;
+    const double value = cStrtod(text, &used);
+    return used > 0 && used == text.size() && std::isfinite(value);
+}
+
+int runFit(const CalibrateArguments& arguments) {
+    const auto rows = parseCalibrationPairs(arguments.pairs);
+    if (!rows) {
+        std::fputs("kyrvana-cli: readings are WEIGHT_G:RAW pairs, such as 100:1532\n", stderr);
+        return kExitUsage;
+    }
+    const GainFitResult result = fitGain(*rows);
+    if (result.fit != GainFit::Ok) {
+        std::fputs(kTooFewWeightsMessage, stderr);
+        return kExitFailure;
+    }
+    return printData(strippedNumberText(result.gain) + "\n") ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+std::optional<std::vector<CalibrationRow>> parseCalibrationPairs(
+    const std::vector<std::string>& pairs) {
+    std::vector<CalibrationRow> rows;
+    for (const std::string& pair : pairs) {
+        const std::size_t colon = pair.find(':');
+        if (colon == std::string::npos) {
+            return std::nullopt;
+        }
+        CalibrationRow row{pair.substr(0, colon), pair.substr(colon + 1)};
+        if (!isNumber(row.weightG) || !isNumber(row.raw)) {
+            return std::nullopt;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void addCalibrateCommand(CLI::App& app, CliOptions& options) {
+    auto arguments = std::make_shared<CalibrateArguments>();
+    CLI::App* calibrate = app.add_subcommand("calibrate", "Calibrate a well's load cell");
+    calibrate->require_subcommand(1);
+
+    CLI::App* read =
+        calibrate->add_subcommand("read", "Print the well's averaged raw load cell reading");
+    read->add_option("--well", arguments->well, "Well 1 to 6")
+        ->required()
+        ->check(CLI::Range(kFirstWell, kLastWell));
+    read->callback([&options, arguments] {
+        options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
+            const double raw = link.AverageInternalValue(arguments->well - 1);
+            return printData(strippedNumberText(raw) + "\n") ? kExitSuccess : kExitFailure;
+        });
+    });
+
+    CLI::App* fit = calibrate->add_subcommand(
+        "fit", "Print the gain (N per raw count) fitted to weights and their raw readings");
+    fit->add_option("readings", arguments->pairs, "WEIGHT_G:RAW pairs")->required();
+    fit->callback([&options, arguments] { options.exitStatus = runFit(*arguments); });
+
+    CLI::App* apply = calibrate->add_subcommand(
+        "apply", "Store the well's full-scale load and gain and save all six records");
+    apply->add_option("--well", arguments->well, "Well 1 to 6")
+        ->required()
+        ->check(CLI::Range(kFirstWell, kLastWell));
+    apply->add_option("--full-scale-load", arguments->fullScaleLoad, "Full-scale load in N")
+        ->required();
+    apply->add_option("--gain", arguments->gain, "Gain in N per raw count")->required();
+    apply->callback([&options, arguments] {
+        if (!isNumber(arguments->fullScaleLoad) || !isNumber(arguments->gain)) {
+            std::fputs(
+                "kyrvana-cli: --full-scale-load and --gain take numbers, such as 100 and "
+                "0.00098\n",
+                stderr);
+            options.exitStatus = kExitUsage;
+            return;
+        }
+        options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
+            if (applyCalibration(link, arguments->well - 1, cAtof(arguments->fullScaleLoad),
+                                 cAtof(arguments->gain)) != 0) {
+                std::fputs("kyrvana-cli: the calibration was not saved\n", stderr);
+                return kExitFailure;
+            }
+            // What the device now holds, one line per well.
+            return printData(calibrationText(link)) ? kExitSuccess : kExitFailure;
+        });
+    });
+}
+
+}  // namespace kyrvana::cli

@@ -1,0 +1,124 @@
+#include "cli/download_command.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/connected_device.h"
+#include "core/common/c_locale_text.h"
+#include "core/testdata/sd_download.h"
+#include "core/testdata/sd_file_listing.h"
+#include "core/testdata/test_data_texts.h"
+
+namespace kyrvana::cli {
+namespace {
+
+struct DownloadArguments {
+    std::vector<std::string> names;
+    bool all = false;
+    std::string folder = ".";
+};
+
+// "\rNAME  123 / 4567 kB", redrawn at most ten times a second.
+class ProgressLine {
+  public:
+    explicit ProgressLine(std::string name) : name_(std::move(name)) {}
+    ~ProgressLine() {
+        if (shown_) {
+            std::fputs("\r\033[K", stderr);
+            std::fflush(stderr);
+        }
+    }
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    void show(std::int64_t done, std::int64_t total) {
+        const auto now = std::chrono::steady_clock::now();
+        if (shown_ && done < total && now - last_ < std::chrono::milliseconds(100)) {
+            return;
+        }
+        last_ = now;
+        shown_ = true;
+        std::fprintf(stderr, "\r%s  %lld / %lld kB", name_.c_str(),
+                     static_cast<long long>(done / 1000), static_cast<long long>(total / 1000));
+        std::fflush(stderr);
+    }
+
+  private:
+    std::string name_;
+    bool shown_ = false;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+int runDownload(const DownloadArguments& arguments, DeviceLink& link) {
+    std::vector<std::string> names = arguments.names;
+    if (arguments.all) {
+        const SdListing listing = readSdListing(link);
+        if (!listing.complete) {
+            std::fputs("kyrvana-cli: the file listing broke off\n", stderr);
+            return kExitFailure;
+        }
+        for (const SdFileEntry& file : listing.files) {
+            names.push_back(file.name);
+        }
+    }
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    int status = kExitSuccess;
+    for (const std::string& name : names) {
+        DownloadReport report;
+        {
+            ProgressLine line(name);
+            DownloadProgress progress;
+            if (terminal) {
+                progress = [&line](std::int64_t done, std::int64_t total) {
+                    line.show(done, total);
+                };
+            }
+            report = downloadSdFile(link, name, arguments.folder, progress);
+        }
+        switch (report.outcome) {
+            case DownloadOutcome::Complete:
+                printData(name + "\t" + kDownloadCompleteStatus + "\t" + report.savedAs.string() +
+                          "\n");
+                break;
+            case DownloadOutcome::Incomplete:
+                printData(name + "\t" + kDownloadIncompleteStatus + "\t" + report.savedAs.string() +
+                          "\n");
+                status = kExitFailure;
+                break;
+            case DownloadOutcome::CannotOpen:
+                std::fprintf(stderr, "%s: %s\n", kCannotOpenForWritingMessage, name.c_str());
+                status = kExitFailure;
+                break;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+void addDownloadCommand(CLI::App& app, CliOptions& options) {
+    auto arguments = std::make_shared<DownloadArguments>();
+    CLI::App* download =
+        app.add_subcommand("download", "Download test data files from the stimulator's SD card");
+    CLI::Option* names =
+        download->add_option("names", arguments->names, "Names of the files (as `files` lists)");
+    CLI::Option* all = download->add_flag("--all", arguments->all, "Download every listed file");
+    names->excludes(all);
+    download->add_option("--to", arguments->folder,
+                         "Folder to download into (made when missing; default: the current one)");
+    download->callback([&options, arguments] {
+        if (arguments->names.empty() && !arguments->all) {
+            std::fputs("kyrvana-cli: download needs file names or --all\n", stderr);
+            options.exitStatus = kExitUsage;
+            return;
+        }
+        options.exitStatus = withConnectedDevice(
+            options, [&](DeviceLink& link) { return runDownload(*arguments, link); });
+    });
+}
+
+}  // namespace kyrvana::cli
