@@ -41,25 +41,6 @@ TEST(SetEditorFieldsTest, FieldsOfASet) {
     EXPECT_FALSE(setEditorFields(SetRecord{}).customizeEachWell);
 }
 
-TEST(SetEditorFieldsTest, WaveformTextsBothWays) {
-    EXPECT_EQ(waveformText(FunctionType::Custom), "InvalidFunction");
-    EXPECT_EQ(waveformText(static_cast<FunctionType>(9)), "InvalidFunction");
-    EXPECT_EQ(waveformCode("Custom"), FunctionType::Custom);
-    EXPECT_EQ(waveformCode("ramp"), FunctionType::Unknown);
-    for (const FunctionType code :
-         {FunctionType::Ramp, FunctionType::Strain, FunctionType::Step, FunctionType::Sinusoid}) {
-        EXPECT_EQ(waveformCode(waveformText(code)), code);
-    }
-}
-
-TEST(SetEditorFieldsTest, LabelsFollowModeAndHardware) {
-    EXPECT_EQ(magnitudeLabel(1, 2), "Load Magnitude (mN)");
-    EXPECT_EQ(magnitudeLabel(0, 2), "Stretch Magnitude (um)");
-    EXPECT_EQ(magnitudeLabel(0, 1), "Compress Magnitude (um)");
-    EXPECT_EQ(loadDurationLabel(2), "Stretch Duration");
-    EXPECT_EQ(doNotDeformLabel(0), "Do Not Compress");
-}
-
 TEST(SetEditorFieldsTest, DoNotBoxesEmptyAndRestoreTheirPhase) {
     SetEditorFields fields = setEditorFields(SetRecord{});
     setDoNotRecover(fields, true);
