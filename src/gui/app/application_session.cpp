@@ -4,6 +4,7 @@
 
 #include "core/programming/device_programming.h"
 #include "gui/app/document_commands.h"
+#include "gui/app/hardware_commands.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/qt_document_host.h"
 #include "gui/editor/stage_view.h"
@@ -22,6 +23,8 @@ ApplicationSession::ApplicationSession(CMainFrame& frame, AppSettings& settings,
     host_->attach(document_.get(), &frame, view_);
     commands_ =
         std::make_unique<DocumentCommands>(*document_, *view_, settings, dialogs, boxes, &frame);
+
+    attachHardwareDialogs(*this, settings, boxes, &frame);
 
     connect(&frame, &CMainFrame::commandTriggered, this, [this](int id) { commands_->run(id); });
     connect(view_.data(), &CStageView::firstShown, this, [this] {

@@ -1,0 +1,39 @@
+#include "gui/app/hardware_commands.h"
+
+#include <QDialog>
+
+#include "core/device/command_ids.h"
+#include "core/protocol/kyrvana_doc.h"
+#include "gui/app/application_session.h"
+#include "gui/app/document_commands.h"
+#include "gui/app/qt_document_host.h"
+#include "gui/hardware/load_cell_cal_dlg.h"
+#include "gui/hardware/move_to_size_dlg.h"
+#include "gui/testdata/access_test_data_dlg.h"
+
+namespace kyrvana::gui {
+
+void attachHardwareDialogs(ApplicationSession& session, AppSettings& settings, MessageBoxes& boxes,
+                           QWidget* parent) {
+    CKyrvanaDoc& document = session.document();
+
+    session.host().setTestDataDialog([&settings, &boxes, parent](DeviceLink& link) {
+        CAccessTestDataDlg dialog(link, boxes, settings, parent);
+        dialog.exec();
+    });
+
+    session.commands().setHandler(kCmdMoveToPosition, [&document, parent] {
+        CMoveToSizeDlg dialog(document.link(), parent);
+        if (dialog.exec() == QDialog::Accepted) {
+            // The request thread knows this code but does nothing with it.
+            document.PostRequest(kRequestMoveToPositionClosed);
+        }
+    });
+
+    session.commands().setHandler(kCmdLoadCellCalibration, [&document, &boxes, parent] {
+        CLoadCellCalDlg dialog(document.link(), boxes, parent);
+        dialog.exec();
+    });
+}
+
+}  // namespace kyrvana::gui
