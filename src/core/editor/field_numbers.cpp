@@ -35,23 +35,7 @@ double fieldNumber(std::string_view text) {
 }
 
 double millisecondsPerTimeUnit(std::string_view word) {
-    switch (parseTimeUnits(word)) {
-        case TimeUnits::Seconds:
-            return 1000.0;
-        case TimeUnits::Minutes:
-            return 60000.0;
-        case TimeUnits::Hours:
-            return 3600000.0;
-        case TimeUnits::Days:
-            return 86400000.0;
-        case TimeUnits::Milliseconds:
-            return 1.0;
-        case TimeUnits::Deciseconds:
-            return 100.0;
-        case TimeUnits::Unknown:
-            break;
-    }
-    return 1.0;
+    return kyrvana::millisecondsPerTimeUnit(parseTimeUnits(word));
 }
 
 double fieldMilliseconds(std::string_view text, std::string_view word) {

@@ -104,4 +104,21 @@ std::string_view formatDataType(DataType code) {
     return textOfCode(kDataTypeTexts, code, "InvalidDataType");
 }
 
+double millisecondsPerTimeUnit(TimeUnits code) {
+    switch (code) {
+        case TimeUnits::Seconds:
+            return 1000.0;
+        case TimeUnits::Minutes:
+            return 60000.0;
+        case TimeUnits::Hours:
+            return 3600000.0;
+        case TimeUnits::Days:
+            return 86400000.0;
+        case TimeUnits::Deciseconds:
+            return 100.0;
+        default:
+            return 1.0;
+    }
+}
+
 }  // namespace kyrvana

@@ -32,6 +32,9 @@ TimeUnits parseTimeUnits(std::string_view text);
 std::string_view formatTimeUnits(TimeUnits code);
 // The short letter shown after a duration: "S", "m", "h", "d", "mS", "dS".
 std::string_view timeUnitsLetter(TimeUnits code);
+// Milliseconds in one unit of `code`; 1 (milliseconds) for an unknown unit,
+// so an unknown unit shows and converts durations unchanged.
+double millisecondsPerTimeUnit(TimeUnits code);
 
 // Compared byte for byte; "Max" is an older word for "All". Code 2 is written
 // "All(64) " with a trailing blank.

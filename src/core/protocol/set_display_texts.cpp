@@ -8,23 +8,6 @@ namespace {
 
 constexpr const char* kUnknown = "Unknown";
 
-double millisecondsPerUnit(TimeUnits units) {
-    switch (units) {
-        case TimeUnits::Seconds:
-            return 1000.0;
-        case TimeUnits::Minutes:
-            return 60000.0;
-        case TimeUnits::Hours:
-            return 3600000.0;
-        case TimeUnits::Days:
-            return 86400000.0;
-        case TimeUnits::Deciseconds:
-            return 100.0;
-        default:
-            return 1.0;
-    }
-}
-
 std::string phaseOrNone(const Protocol& protocol, int index, std::int32_t SetRecord::*phase) {
     const SetRecord* set = protocol.setAt(index);
     if (set == nullptr) {
@@ -48,7 +31,7 @@ std::string durationText(std::int32_t milliseconds, TimeUnits units) {
     if (units == TimeUnits::Milliseconds) {
         return cFormat("%.0f (%s)", static_cast<double>(milliseconds), letter.c_str());
     }
-    return cFormat("%.2f (%s)", static_cast<double>(milliseconds) / millisecondsPerUnit(units),
+    return cFormat("%.2f (%s)", static_cast<double>(milliseconds) / millisecondsPerTimeUnit(units),
                    letter.c_str());
 }
 
