@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Renders PNGs of the main window, the about box, the settings dialogs and the
-# drawn controls for review: screenshots.sh [BUILD_FOLDER]
+# Renders PNGs of the main window (empty, and with a programmed three-set
+# sequence on a simulated stimulator), the set editor in both wordings, the
+# about box, the settings dialogs and the drawn controls for review:
+#   screenshots.sh [BUILD_FOLDER]
 # The pictures land in BUILD_FOLDER/screenshots (default build-gui).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
