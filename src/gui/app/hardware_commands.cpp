@@ -22,6 +22,11 @@ void attachHardwareDialogs(ApplicationSession& session, AppSettings& settings, M
         dialog.exec();
     });
 
+    // The request thread checks that no test is running before it opens the
+    // dialog.
+    session.commands().setHandler(kCmdAccessTestData,
+                                  [&document] { document.PostRequest(kRequestAccessTestData); });
+
     session.commands().setHandler(kCmdMoveToPosition, [&document, parent] {
         CMoveToSizeDlg dialog(document.link(), parent);
         if (dialog.exec() == QDialog::Accepted) {
