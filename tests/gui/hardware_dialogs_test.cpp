@@ -84,6 +84,7 @@ class HardwareDialogsTest : public QObject {
     void applyMovesEveryWellAndWaitsWithTheControlsDisabled();
     void aHeldJogButtonJogsUntilReleased();
     void aClickOutsideTheJogButtonsSendsNothing();
+    void aJogStopsWhenTheDialogGoesAway();
     void calibrationShowsTheRecordsAndFitsTheGain();
     void calculateNeedsTwoReadingsThatDiffer();
     void calibrationApplySavesAndHomeAndMoveTalk_data();
@@ -242,6 +243,21 @@ void HardwareDialogsTest::aClickOutsideTheJogButtonsSendsNothing() {
     QCOMPARE(dialog.jogWell(), -1);
     QVERIFY(!dialog.busy());
     QVERIFY(bench.device.sim().receivedCommands().empty());
+}
+
+void HardwareDialogsTest::aJogStopsWhenTheDialogGoesAway() {
+    Bench bench(0);
+    auto dialog = std::make_unique<CMoveToSizeDlg>(bench.link);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    WAIT_IDLE(*dialog);
+    bench.device.sim().clearReceivedCommands();
+    QTest::mousePress(dialog->jogButton(1, true), Qt::LeftButton);
+    dialog.reset();
+    const Commands commands = bench.withoutPolls();
+    QCOMPARE(Commands(commands.begin(), commands.begin() + 2),
+             (Commands{"\x1CZ(1,1,7,0)", "\x1CZ(1,1,0,0)"}));
+    QVERIFY(!bench.device.sim().motorsMoving());
 }
 
 void HardwareDialogsTest::calibrationShowsTheRecordsAndFitsTheGain() {

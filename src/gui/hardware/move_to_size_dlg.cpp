@@ -98,7 +98,18 @@ CMoveToSizeDlg::CMoveToSizeDlg(DeviceLink& link, QWidget* parent)
 }
 
 CMoveToSizeDlg::~CMoveToSizeDlg() {
-    runner_->shutDown();
+    // An actuator must not keep moving because its dialog went away while a
+    // jog button was held: the stop still goes out.
+    if (jogWell_ != -1) {
+        disconnect(runner_, nullptr, this, nullptr);
+        const int well = jogWell_;
+        DeviceLink& device = link_;
+        runner_->run([&device, well] {
+            WellReading ignored;
+            stopJog(device, well, ignored);
+        });
+    }
+    runner_->shutDown(true);
 }
 
 void CMoveToSizeDlg::buildLayout() {

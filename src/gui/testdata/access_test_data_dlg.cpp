@@ -212,8 +212,11 @@ void CAccessTestDataDlg::scanForData() {
     if (busy()) {
         return;
     }
+    // The list always shows exactly the entries held, so it empties at once.
     responseLines_.clear();
     files_.clear();
+    fillList();
+    showUsedStorage();
     auto listing = std::make_shared<SdListing>();
     DeviceLink& device = link_;
     runner_->run([&device, listing] { *listing = readSdListing(device); },

@@ -36,11 +36,14 @@ void DeviceTaskRunner::post(std::function<void()> call) {
     QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
 }
 
-void DeviceTaskRunner::shutDown() {
+void DeviceTaskRunner::shutDown(bool finishQueued) {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        tasks_.clear();
+        finishQueued_ = finishQueued;
+        if (!finishQueued) {
+            tasks_.clear();
+        }
     }
     wake_.notify_one();
     if (worker_.joinable()) {
@@ -54,7 +57,7 @@ void DeviceTaskRunner::workerLoop() {
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return stopping_ || !tasks_.empty(); });
-            if (stopping_) {
+            if (stopping_ && (!finishQueued_ || tasks_.empty())) {
                 return;
             }
             task = std::move(tasks_.front());

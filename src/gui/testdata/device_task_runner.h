@@ -36,10 +36,11 @@ class DeviceTaskRunner : public QObject {
     // Tasks queued or running, or their `done` not yet run.
     bool busy() const { return pending_ > 0; }
 
-    // Waits for the running task and drops the queued ones; no `done` runs
-    // afterwards. Called by the destructor; a dialog calls it first thing in
-    // its own destructor, before the members its tasks report to are gone.
-    void shutDown();
+    // Waits for the running task and drops the queued ones (or, with
+    // `finishQueued`, runs them first); no `done` runs afterwards. Called by
+    // the destructor; a dialog calls it first thing in its own destructor,
+    // before the members its tasks report to are gone.
+    void shutDown(bool finishQueued = false);
 
   signals:
     void busyChanged(bool busy);
@@ -52,6 +53,7 @@ class DeviceTaskRunner : public QObject {
     std::condition_variable wake_;
     std::deque<std::function<void()>> tasks_;
     bool stopping_ = false;
+    bool finishQueued_ = false;
     std::thread worker_;
     int pending_ = 0;  // GUI thread only
 };
