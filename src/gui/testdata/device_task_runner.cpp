@@ -1,8 +1,17 @@
 #include "gui/testdata/device_task_runner.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 
 namespace kyrvana::gui {
+namespace {
+
+QEvent::Type wakeUpEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+}  // namespace
 
 DeviceTaskRunner::DeviceTaskRunner(QObject* parent) : QObject(parent) {}
 
@@ -31,9 +40,52 @@ void DeviceTaskRunner::run(std::function<void()> work, std::function<void()> don
 }
 
 void DeviceTaskRunner::post(std::function<void()> call) {
-    // Queued to this object: a call still queued when the runner is
-    // destroyed is dropped with it.
-    QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    std::lock_guard lock(postedMutex_);
+    posted_.push_back(std::move(call));
+    if (!wakeUpPending_) {
+        wakeUpPending_ = true;
+        // Posted to this object while the lock is held, so the GUI thread
+        // takes the event over through the same lock. A wake-up still queued
+        // when the runner is destroyed is dropped with it.
+        QCoreApplication::postEvent(this, new QEvent(wakeUpEventType()));
+    }
+}
+
+bool DeviceTaskRunner::event(QEvent* event) {
+    if (event->type() == wakeUpEventType()) {
+        runPostedCalls();
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void DeviceTaskRunner::runPostedCalls() {
+    // Only the calls that were there when the event came, one at a time and
+    // in order, so that a box a call shows cannot run later calls first and a
+    // worker that posts without pause cannot keep the window from painting.
+    std::size_t budget = 0;
+    {
+        std::lock_guard lock(postedMutex_);
+        budget = posted_.size();
+    }
+    for (; budget > 0; --budget) {
+        std::function<void()> call;
+        {
+            std::lock_guard lock(postedMutex_);
+            if (posted_.empty()) {
+                break;
+            }
+            call = std::move(posted_.front());
+            posted_.pop_front();
+        }
+        call();
+    }
+    std::lock_guard lock(postedMutex_);
+    if (posted_.empty()) {
+        wakeUpPending_ = false;
+    } else {
+        QCoreApplication::postEvent(this, new QEvent(wakeUpEventType()));
+    }
 }
 
 void DeviceTaskRunner::shutDown(bool finishQueued) {

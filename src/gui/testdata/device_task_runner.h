@@ -45,8 +45,13 @@ class DeviceTaskRunner : public QObject {
   signals:
     void busyChanged(bool busy);
 
+  protected:
+    bool event(QEvent* event) override;
+
   private:
     void workerLoop();
+    // GUI thread: runs the calls that post() queued.
+    void runPostedCalls();
     void taskFinished(const std::function<void()>& done);
 
     std::mutex mutex_;
@@ -55,6 +60,12 @@ class DeviceTaskRunner : public QObject {
     bool stopping_ = false;
     bool finishQueued_ = false;
     std::thread worker_;
+    // Calls from the worker for the GUI thread. Our own queue rather than
+    // functors handed to Qt: the hand-over then goes through this mutex, and
+    // one wake-up event at a time is enough however fast the worker posts.
+    std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
+    bool wakeUpPending_ = false;
     int pending_ = 0;  // GUI thread only
 };
 
