@@ -34,28 +34,6 @@ std::uint8_t asByte(std::int32_t code) {
     return static_cast<std::uint8_t>(code);
 }
 
-DeviceSetRecord deviceRecordFrom(const SetRecord& set) {
-    DeviceSetRecord record;
-    record.name = deviceText(set.name, DeviceSetRecord::kNameLength);
-    record.repetitions = asUnsigned(set.numReps);
-    for (std::size_t well = 0; well < kWellCount; ++well) {
-        // Whole units, rounded toward minus infinity: -200.5 becomes -201.
-        record.magnitude[well] = saturatingFloor<std::int32_t>(set.magnitude[well]);
-        record.preload[well] = saturatingFloor<std::int32_t>(set.preloadMag[well]);
-    }
-    record.loadDurationMs = asUnsigned(set.stretchDurationMs);
-    record.holdDurationMs = asUnsigned(set.holdTimeMs);
-    record.unloadDurationMs = asUnsigned(set.recoveryDurationMs);
-    record.restDurationMs = asUnsigned(set.restTimeMs);
-    record.waveform = asByte(codeOf(set.function[0]));
-    record.controlMode = asByte(codeOf(set.mode[0]));
-    record.preloadType = asByte(codeOf(set.preloadType[0]));
-    record.timeUnitsText =
-        deviceText(formatTimeUnits(set.timeUnits), DeviceSetRecord::kTimeUnitsLength);
-    record.dataPeriodMs = deviceDataPeriod(set.dataFrequency);
-    return record;
-}
-
 SetRecord setFrom(const DeviceSetRecord& record) {
     SetRecord set;
     set.name = record.name;
@@ -82,6 +60,28 @@ SetRecord setFrom(const DeviceSetRecord& record) {
 }
 
 }  // namespace
+
+DeviceSetRecord deviceSetRecordFrom(const SetRecord& set) {
+    DeviceSetRecord record;
+    record.name = deviceText(set.name, DeviceSetRecord::kNameLength);
+    record.repetitions = asUnsigned(set.numReps);
+    for (std::size_t well = 0; well < kWellCount; ++well) {
+        // Whole units, rounded toward minus infinity: -200.5 becomes -201.
+        record.magnitude[well] = saturatingFloor<std::int32_t>(set.magnitude[well]);
+        record.preload[well] = saturatingFloor<std::int32_t>(set.preloadMag[well]);
+    }
+    record.loadDurationMs = asUnsigned(set.stretchDurationMs);
+    record.holdDurationMs = asUnsigned(set.holdTimeMs);
+    record.unloadDurationMs = asUnsigned(set.recoveryDurationMs);
+    record.restDurationMs = asUnsigned(set.restTimeMs);
+    record.waveform = asByte(codeOf(set.function[0]));
+    record.controlMode = asByte(codeOf(set.mode[0]));
+    record.preloadType = asByte(codeOf(set.preloadType[0]));
+    record.timeUnitsText =
+        deviceText(formatTimeUnits(set.timeUnits), DeviceSetRecord::kTimeUnitsLength);
+    record.dataPeriodMs = deviceDataPeriod(set.dataFrequency);
+    return record;
+}
 
 void DeviceSetTable::clear() {
     entries.fill(DeviceSetRecord{});
@@ -123,7 +123,7 @@ int fillDeviceSetTable(DeviceSetTable& table, const Protocol& sequence) {
     const int count = std::min(sequence.setCount(), DeviceSetTable::kEntries);
     for (int i = 0; i < count; ++i) {
         table.entries[static_cast<std::size_t>(i)] =
-            deviceRecordFrom(sequence.sets[static_cast<std::size_t>(i)]);
+            deviceSetRecordFrom(sequence.sets[static_cast<std::size_t>(i)]);
     }
     return count;
 }

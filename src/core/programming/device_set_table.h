@@ -62,6 +62,12 @@ std::string deviceText(std::string_view text, std::size_t length);
 std::uint32_t deviceDataPeriod(DataFrequency frequency);
 DataFrequency dataFrequencyFromDevicePeriod(std::uint32_t periodMs);
 
+// One set as the device stores it: magnitudes and preloads rounded down to
+// whole units, durations and repetitions bit for bit as unsigned, codes in one
+// byte each (Unknown as 255), the name and the time-unit word cut to what the
+// device keeps, and the recording period of the data frequency.
+DeviceSetRecord deviceSetRecordFrom(const SetRecord& set);
+
 // Clears the table and fills it with the first ten sets of `sequence`;
 // returns how many entries were filled.
 int fillDeviceSetTable(DeviceSetTable& table, const Protocol& sequence);

@@ -77,14 +77,19 @@ std::string buildSequenceText(const DeviceSetTable& table, std::int32_t repeatCo
     return text;
 }
 
+std::string setNameAsRead(std::string_view field) {
+    std::string name = deviceText(field, DeviceSetRecord::kNameLength);
+    std::replace(name.begin(), name.end(), '|', ' ');
+    return name;
+}
+
 void parseSequenceLine(int index, std::string_view line, DeviceSetTable& table) {
     if (index < 0 || index >= DeviceSetTable::kEntries) {
         return;
     }
     DeviceSetRecord& entry = table.entries[static_cast<std::size_t>(index)];
     FieldReader fields(line);
-    entry.name = deviceText(fields.text(), DeviceSetRecord::kNameLength);
-    std::replace(entry.name.begin(), entry.name.end(), '|', ' ');
+    entry.name = setNameAsRead(fields.text());
     entry.loadDurationMs = fields.unsignedInteger();
     entry.holdDurationMs = fields.unsignedInteger();
     entry.unloadDurationMs = fields.unsignedInteger();

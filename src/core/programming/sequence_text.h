@@ -24,6 +24,10 @@ inline constexpr std::string_view kSequenceTextHeader =
 // The text for the entries up to the first one with 0 repetitions.
 std::string buildSequenceText(const DeviceSetTable& table, std::int32_t repeatCount);
 
+// The set name that a name field of the text gives back: cut to what the
+// device keeps, with every "|" read as a blank.
+std::string setNameAsRead(std::string_view field);
+
 // One set line into entry `index` (0 to 9; other indices are ignored). Fields
 // are split at commas; numbers are read as decimal integers that stop at the
 // first character that is not part of one; a missing or empty field gives 0
