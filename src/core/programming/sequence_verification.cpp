@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "core/common/c_locale_text.h"
 #include "core/editor/test_name_rules.h"
@@ -91,25 +92,14 @@ std::string dataPeriodText(std::uint32_t periodMs) {
     return std::string(dataFrequencyHzText(frequency)) + " Hz";
 }
 
-std::string homingText(std::uint32_t word) {
-    switch (word) {
-        case 0:
-            return "no";
-        case 1:
-            return "yes";
-        default:
-            return cFormat("%u", word);
-    }
+std::string yesOrNo(bool value) {
+    return value ? "yes" : "no";
 }
 
-std::string disabledWellsText(std::int32_t mask) {
-    constexpr std::int32_t kWellBits = (1 << kWellCount) - 1;
-    if ((mask & ~kWellBits) != 0) {
-        return cFormat("mask %d", mask);
-    }
+std::string disabledWellsText(std::uint8_t mask) {
     std::string text;
     for (std::size_t well = 0; well < kWellCount; ++well) {
-        if ((mask >> well) & 1) {
+        if ((mask >> well) & 1u) {
             text += cFormat(text.empty() ? "%zu" : ", %zu", well + 1);
         }
     }
@@ -164,8 +154,8 @@ void compareSet(Differences& out, int number, const DeviceSetRecord& device,
 }  // namespace
 
 std::vector<DeviceSetRecord> usedDeviceSets(const DeviceSetTable& table) {
-    const auto used = table.entries.begin() + table.usedCount();
-    return {table.entries.begin(), used};
+    const auto used = std::span(table.entries).first(static_cast<std::size_t>(table.usedCount()));
+    return {used.begin(), used.end()};
 }
 
 DeviceContents deviceFormOf(const TestToProgram& test) {
@@ -183,7 +173,7 @@ DeviceContents deviceFormOf(const TestToProgram& test) {
     cleanTestName(name);
     contents.testName = firstLine(deviceText(name, name.size()));
     contents.testNumber = test.testNumber;
-    contents.homingWord = test.homingDisabled ? 1 : 0;
+    contents.homingDisabled = test.homingDisabled;
     contents.disabledWellsMask = test.disabledWellsMask;
     contents.velocityCode = test.velocityCode;
     return contents;
@@ -205,11 +195,13 @@ std::vector<std::string> listDifferences(const DeviceContents& device,
                 });
     out.compare("Test Name", device.testName, sequence.testName, quoted);
     out.compare("Test Number", device.testNumber, sequence.testNumber, quoted);
-    out.compare("Disable Homing", device.homingWord, sequence.homingWord, homingText);
+    out.compare("Disable Homing", device.homingDisabled, sequence.homingDisabled, yesOrNo);
     out.compare("Disabled Wells", device.disabledWellsMask, sequence.disabledWellsMask,
                 disabledWellsText);
-    out.compare("Force Control Velocity Code", device.velocityCode, sequence.velocityCode,
-                [](std::uint32_t code) { return cFormat("%u", code); });
+    if (device.velocityCode && sequence.velocityCode) {
+        out.compare("Force Control Velocity Code", *device.velocityCode, *sequence.velocityCode,
+                    [](std::uint32_t code) { return cFormat("%u", code); });
+    }
     return lines;
 }
 

@@ -24,16 +24,17 @@ namespace kyrvana {
 struct DeviceContents {
     // One record per set, in running order.
     std::vector<DeviceSetRecord> sets;
-    // Repeats of the entire sequence; none when no sequence text is stored.
+    // None when the device holds no usable sequence text.
     std::optional<std::int32_t> repeatCount;
     std::string testName;
     std::string testNumber;
-    // The homing word: 1 when homing is disabled, 0 when not.
-    std::uint32_t homingWord = 0;
+    bool homingDisabled = false;
     // Bit n-1 set: well n is disabled.
-    std::int32_t disabledWellsMask = 0;
-    // Force-control maximum velocity code, as control setting 3 of well 0.
-    std::uint32_t velocityCode = 0;
+    std::uint8_t disabledWellsMask = 0;
+    // Force-control maximum velocity code, as control setting 3 of well 0;
+    // none when it was not read (Read Device reads it only with a sequence),
+    // and then it is not compared.
+    std::optional<std::uint32_t> velocityCode;
 };
 
 // The test as the program would write it: the sequence and the values of the
