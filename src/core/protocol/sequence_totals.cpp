@@ -16,21 +16,32 @@ double totalDurationSeconds(const Protocol& protocol) {
     return total;
 }
 
+PreloadTiming preloadTiming(const SetRecord& set) {
+    const auto any = [&](PreloadType type) {
+        return set.preloadType[0] == type || set.preloadType[1] == type;
+    };
+    if (any(PreloadType::EveryRepetition)) {
+        return PreloadTiming::EveryRepetition;
+    }
+    if (any(PreloadType::FirstRepetition)) {
+        return PreloadTiming::FirstRepetition;
+    }
+    return PreloadTiming::None;
+}
+
 double preloadExtra(const Protocol& protocol, int index) {
     const SetRecord* set = protocol.setAt(index);
     if (set == nullptr || set->numReps <= 0) {
         return 0.0;
     }
     // Counted in closed form: a file may ask for two billion repetitions.
-    constexpr double kPreloadMs = 2.0;
-    const auto any = [&](PreloadType type) {
-        return set->preloadType[0] == type || set->preloadType[1] == type;
-    };
-    if (any(PreloadType::EveryRepetition)) {
-        return kPreloadMs * static_cast<double>(set->numReps);
-    }
-    if (any(PreloadType::FirstRepetition)) {
-        return kPreloadMs;
+    switch (preloadTiming(*set)) {
+        case PreloadTiming::EveryRepetition:
+            return kPreloadMs * static_cast<double>(set->numReps);
+        case PreloadTiming::FirstRepetition:
+            return kPreloadMs;
+        case PreloadTiming::None:
+            break;
     }
     return 0.0;
 }

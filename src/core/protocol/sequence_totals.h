@@ -11,6 +11,13 @@ namespace kyrvana {
 // repetitions times the four phase durations, plus the preload allowance.
 double totalDurationSeconds(const Protocol& protocol);
 
+// When a set preloads: the device presses each actuator to its preload force
+// before the load, taking kPreloadMs for it. Only the X and Y preload types
+// count; "every repetition" on either wins over "first repetition only".
+inline constexpr double kPreloadMs = 2.0;
+enum class PreloadTiming { None, FirstRepetition, EveryRepetition };
+PreloadTiming preloadTiming(const SetRecord& set);
+
 // Milliseconds the device spends on preloading during one set: 2.0 ms for each
 // repetition that preloads. Only the X and Y preload types count. 0.0 for an
 // index outside the list.

@@ -1,0 +1,372 @@
+#include "core/preview/sequence_profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "core/common/c_locale_text.h"
+#include "core/editor/set_limits.h"
+#include "core/protocol/enumeration_texts.h"
+#include "core/protocol/sequence_totals.h"
+
+namespace kyrvana {
+namespace {
+
+constexpr int kQuantityCount = 3;
+
+int quantityIndex(ProfileQuantity quantity) {
+    return static_cast<int>(quantity);
+}
+
+// A set's quantity comes from its unit; a unit the program does not know
+// falls back on the control mode.
+ProfileQuantity quantityOf(const SetRecord& set) {
+    switch (set.units[0]) {
+        case UnitsCode::Percent:
+            return ProfileQuantity::Strain;
+        case UnitsCode::Micrometres:
+        case UnitsCode::Millimetres:
+            return ProfileQuantity::Displacement;
+        case UnitsCode::Millinewtons:
+        case UnitsCode::Micronewtons:
+        case UnitsCode::Newtons:
+            return ProfileQuantity::Force;
+        case UnitsCode::Unknown:
+            break;
+    }
+    return set.mode[0] == ControlMode::Force ? ProfileQuantity::Force
+                                             : ProfileQuantity::Displacement;
+}
+
+// The size of one unit in micrometres, per cent or millinewtons; an unknown
+// unit is taken as the smallest of its quantity.
+double unitSize(UnitsCode unit) {
+    switch (unit) {
+        case UnitsCode::Millimetres:
+        case UnitsCode::Newtons:
+            return 1000.0;
+        case UnitsCode::Micronewtons:
+            return 0.001;
+        case UnitsCode::Percent:
+        case UnitsCode::Micrometres:
+        case UnitsCode::Millinewtons:
+        case UnitsCode::Unknown:
+            break;
+    }
+    return 1.0;
+}
+
+bool beyond(double value, double limit, bool above) {
+    const double slack = 1e-9 * std::max(1.0, std::abs(limit));
+    return above ? value > limit + slack : value < limit - slack;
+}
+
+}  // namespace
+
+const char* profileQuantityName(ProfileQuantity quantity) {
+    switch (quantity) {
+        case ProfileQuantity::Strain:
+            return "Strain";
+        case ProfileQuantity::Force:
+            return "Force";
+        case ProfileQuantity::Displacement:
+            break;
+    }
+    return "Displacement";
+}
+
+SequenceProfile::SequenceProfile(ProfileInputs inputs)
+    : repeatCount_(std::max(inputs.repeatCount, 0)),
+      hardwareType_(inputs.hardwareType),
+      fullScaleLoads_(inputs.fullScaleLoads) {
+    for (int w = 0; w < kWellCount; ++w) {
+        enabled_[w] = inputs.disabledWells.flags[w] == 0;
+    }
+    const Protocol& sequence = inputs.sequence;
+    std::array<double, kQuantityCount> unitSizes{1.0, 1.0, 1.0};
+    std::vector<double> setUnitSizes;
+    // Set by set in the order the total time adds them, so that one pass
+    // ends exactly where the total time says.
+    double elapsed = 0.0;
+    for (int i = 0; i < sequence.setCount(); ++i) {
+        const SetRecord& set = sequence.sets[i];
+        ProfileSetShape shape = makeSetShape(set, i);
+        shape.quantity = quantityOf(set);
+        const double setMs = static_cast<double>(shape.repetitions) *
+                                 (static_cast<double>(std::max(set.stretchDurationMs, 0)) +
+                                  static_cast<double>(std::max(set.holdTimeMs, 0)) +
+                                  static_cast<double>(std::max(set.recoveryDurationMs, 0)) +
+                                  static_cast<double>(std::max(set.restTimeMs, 0))) +
+                             preloadExtra(sequence, i);
+        shape.startSeconds = elapsed;
+        elapsed += setMs * 0.001;
+        shape.endSeconds = elapsed;
+        const int q = quantityIndex(shape.quantity);
+        if (units_[q].empty()) {
+            units_[q] = std::string(formatUnits(set.units[0]));
+            unitSizes[q] = unitSize(set.units[0]);
+        }
+        setUnitSizes.push_back(unitSize(set.units[0]));
+        spanUnits_.emplace_back(formatUnits(set.units[0]));
+        shapes_.push_back(shape);
+    }
+    passSeconds_ = elapsed;
+
+    // Magnitudes in the profile's unit of each quantity, and the running
+    // positions that one-way sets leave for the sets after them.
+    std::array<std::array<double, kWellCount>, kQuantityCount> position{};
+    for (std::size_t i = 0; i < shapes_.size(); ++i) {
+        ProfileSetShape& shape = shapes_[i];
+        const int q = quantityIndex(shape.quantity);
+        const double scale = setUnitSizes[i] / unitSizes[q];
+        for (int w = 0; w < kWellCount; ++w) {
+            shape.magnitude[w] *= scale;
+            shape.startPosition[w] = position[q][w];
+            position[q][w] = shape.endPosition(w, 0);
+        }
+    }
+    for (ProfileSetShape& shape : shapes_) {
+        shape.passDrift = position[quantityIndex(shape.quantity)];
+        shape.cacheWholeRange();
+    }
+    buildLimits(unitSizes);
+    for (const ProfileSetShape& shape : shapes_) {
+        spans_.push_back(spanOf(shape, 0));
+        const bool first = !spans_.back().crossesLimit;
+        crossesAnyPass_.push_back(!first || !limitReason(shape, repeatCount_ - 1).empty());
+    }
+}
+
+void SequenceProfile::buildLimits(const std::array<double, 3>& unitSizes) {
+    if (usesQuantity(ProfileQuantity::Displacement)) {
+        const double size = unitSizes[quantityIndex(ProfileQuantity::Displacement)];
+        travel_ = maximumMagnitude(0, hardwareType_, 0.0f) / size;
+        ProfileLimitBand band;
+        band.quantity = ProfileQuantity::Displacement;
+        band.low = 0.0;
+        band.high = travel_;
+        band.label = cFormat("Start position to actuator travel (%g %s)", travel_,
+                             unitOf(ProfileQuantity::Displacement).c_str());
+        limits_.push_back(band);
+    }
+    if (usesQuantity(ProfileQuantity::Force) && fullScaleLoads_) {
+        const double size = unitSizes[quantityIndex(ProfileQuantity::Force)];
+        for (int w = 0; w < kWellCount; ++w) {
+            if (!enabled_[w]) {
+                continue;
+            }
+            // The load cell's full scale is in newtons.
+            const double full = static_cast<double>((*fullScaleLoads_)[w]) * 1000.0 / size;
+            fullScale_[w] = full;
+            ProfileLimitBand band;
+            band.quantity = ProfileQuantity::Force;
+            band.well = w;
+            band.low = -full;
+            band.high = full;
+            band.label = cFormat("Well %d load cell full scale (%g %s)", w + 1, full,
+                                 unitOf(ProfileQuantity::Force).c_str());
+            limits_.push_back(band);
+        }
+    }
+}
+
+std::string SequenceProfile::limitReason(const ProfileSetShape& shape, int pass) const {
+    std::string reason;
+    const auto add = [&](int well, const char* what) {
+        if (!reason.empty()) {
+            reason += "; ";
+        }
+        reason += cFormat("Well %d %s", well + 1, what);
+    };
+    for (int w = 0; w < kWellCount; ++w) {
+        if (!enabled_[w] || pass < 0) {
+            continue;
+        }
+        const ValueRange range = shape.wholeEnvelope(w, pass);
+        if (shape.quantity == ProfileQuantity::Displacement) {
+            // The stretching hardware may move below its start within a
+            // repetition (a negative magnitude); no hardware may end a
+            // repetition there.
+            const double lowest = hardwareType_ == 2
+                                      ? std::min(shape.base(w, pass, 0), shape.endPosition(w, pass))
+                                      : range.min;
+            if (beyond(lowest, 0.0, false)) {
+                add(w, "goes below its start position");
+            }
+            if (beyond(range.max, travel_, true)) {
+                add(w, "goes beyond the actuator's travel");
+            }
+        } else if (shape.quantity == ProfileQuantity::Force && fullScaleLoads_) {
+            if (beyond(range.max, fullScale_[w], true) ||
+                beyond(range.min, -fullScale_[w], false)) {
+                add(w, "goes beyond its load cell's full scale");
+            }
+        }
+    }
+    return reason;
+}
+
+ProfileSetSpan SequenceProfile::spanOf(const ProfileSetShape& shape, int pass) const {
+    ProfileSetSpan span;
+    span.setIndex = shape.setIndex;
+    span.sequenceRepeat = pass;
+    const double offset = pass * passSeconds_;
+    span.startSeconds = offset + shape.startSeconds;
+    span.endSeconds = offset + shape.endSeconds;
+    span.repetitions = shape.repetitions;
+    span.quantity = shape.quantity;
+    span.unit = spanUnits_[static_cast<std::size_t>(shape.setIndex)];
+    span.custom = shape.waveform == FunctionType::Custom;
+    span.limitReason = limitReason(shape, pass);
+    span.crossesLimit = !span.limitReason.empty();
+    return span;
+}
+
+bool SequenceProfile::wellEnabled(int well) const {
+    return well >= 0 && well < kWellCount && enabled_[well];
+}
+
+const std::string& SequenceProfile::unitOf(ProfileQuantity quantity) const {
+    return units_[quantityIndex(quantity)];
+}
+
+const std::vector<ProfileSetSpan>& SequenceProfile::spans() const {
+    return spans_;
+}
+
+const std::vector<ProfileLimitBand>& SequenceProfile::limits() const {
+    return limits_;
+}
+
+bool SequenceProfile::setCrossesLimit(int setIndex) const {
+    return setIndex >= 0 && setIndex < static_cast<int>(crossesAnyPass_.size()) &&
+           crossesAnyPass_[setIndex];
+}
+
+std::pair<int, int> SequenceProfile::passesBetween(double t0, double t1) const {
+    if (repeatCount_ <= 0 || passSeconds_ <= 0.0) {
+        return {0, repeatCount_ - 1};
+    }
+    const auto passOf = [&](double t) {
+        const double pass = std::floor(t / passSeconds_);
+        return static_cast<int>(std::clamp(pass, 0.0, static_cast<double>(repeatCount_ - 1)));
+    };
+    return {passOf(t0), passOf(t1)};
+}
+
+std::vector<ProfileSetSpan> SequenceProfile::spansBetween(double t0, double t1,
+                                                          int maxCount) const {
+    std::vector<ProfileSetSpan> result;
+    if (repeatCount_ <= 0 || shapes_.empty() || t1 < t0) {
+        return result;
+    }
+    const auto [firstPass, lastPass] = passesBetween(t0, t1);
+    for (int pass = firstPass; pass <= lastPass; ++pass) {
+        const double offset = pass * passSeconds_;
+        for (const ProfileSetShape& shape : shapes_) {
+            if (offset + shape.endSeconds < t0 || offset + shape.startSeconds > t1) {
+                continue;
+            }
+            if (static_cast<int>(result.size()) >= maxCount) {
+                return result;
+            }
+            result.push_back(spanOf(shape, pass));
+        }
+    }
+    return result;
+}
+
+const ProfileSetShape* SequenceProfile::shapeAt(double seconds, int* pass, double* local) const {
+    if (shapes_.empty() || repeatCount_ <= 0 || !(seconds >= 0.0) || seconds > totalSeconds()) {
+        return nullptr;
+    }
+    *pass = passesBetween(seconds, seconds).first;
+    *local = seconds - *pass * passSeconds_;
+    // The last set that starts at or before the time.
+    const auto after = std::upper_bound(
+        shapes_.begin(), shapes_.end(), *local,
+        [](double t, const ProfileSetShape& shape) { return t < shape.startSeconds; });
+    return after == shapes_.begin() ? &shapes_.front() : &*(after - 1);
+}
+
+int SequenceProfile::spanAt(double seconds) const {
+    int pass = 0;
+    double local = 0.0;
+    const ProfileSetShape* shape = shapeAt(seconds, &pass, &local);
+    return shape != nullptr ? shape->setIndex : -1;
+}
+
+ProfileReading SequenceProfile::valueAt(int well, double seconds) const {
+    ProfileReading reading;
+    int pass = 0;
+    double local = 0.0;
+    const ProfileSetShape* shape = wellEnabled(well) ? shapeAt(seconds, &pass, &local) : nullptr;
+    if (shape == nullptr) {
+        return reading;
+    }
+    const double inSet = local - shape->startSeconds;
+    reading.setIndex = shape->setIndex;
+    reading.sequenceRepeat = pass;
+    reading.repetition = shape->repetitions > 0 ? shape->repetitionAt(inSet) + 1 : 0;
+    reading.value = shape->valueAt(well, pass, inSet);
+    reading.quantity = shape->quantity;
+    reading.unit = unitOf(shape->quantity);
+    reading.phase = repetitionPhaseName(shape->phaseAt(inSet));
+    return reading;
+}
+
+std::vector<ProfileMarker> SequenceProfile::markers(double t0, double t1, int maxPerSet) const {
+    std::vector<ProfileMarker> result;
+    if (repeatCount_ <= 0 || t1 < t0 || maxPerSet <= 0) {
+        return result;
+    }
+    const auto [firstPass, lastPass] = passesBetween(t0, t1);
+    const std::int64_t passes = lastPass - firstPass + 1;
+    // Leave out whole passes, then repetitions, so that no set gives more than
+    // maxPerSet preloads.
+    const std::int64_t passStride = (passes + maxPerSet - 1) / maxPerSet;
+    const std::int64_t perPass =
+        std::max<std::int64_t>(1, maxPerSet / ((passes + passStride - 1) / passStride));
+    for (std::int64_t pass = firstPass; pass <= lastPass; pass += passStride) {
+        const double offset = static_cast<double>(pass) * passSeconds_;
+        for (const ProfileSetShape& shape : shapes_) {
+            if (shape.repetitions <= 0 || shape.firstPreloadSeconds <= 0.0) {
+                continue;
+            }
+            const double from = std::max(t0 - offset - shape.startSeconds, 0.0);
+            const double to = t1 - offset - shape.startSeconds;
+            if (to < 0.0 || from > shape.durationSeconds()) {
+                continue;
+            }
+            std::int64_t first = shape.repetitionAt(from);
+            if (shape.repetitionStart(first) < from) {
+                ++first;
+            }
+            std::int64_t last = shape.preloads(1) ? shape.repetitionAt(to) : 0;
+            if (shape.repetitionStart(last) > to) {
+                --last;
+            }
+            const std::int64_t count = last - first + 1;
+            const std::int64_t stride = std::max<std::int64_t>(1, (count + perPass - 1) / perPass);
+            for (std::int64_t k = first; k <= last; k += stride) {
+                const double at = shape.repetitionStart(k);
+                for (int w = 0; w < kWellCount; ++w) {
+                    if (!enabled_[w] || shape.preloadMilliNewtons[w] == 0.0) {
+                        continue;
+                    }
+                    ProfileMarker marker;
+                    marker.seconds = offset + shape.startSeconds + at;
+                    marker.well = w;
+                    marker.setIndex = shape.setIndex;
+                    marker.value = shape.base(w, static_cast<int>(pass), k);
+                    marker.preloadMilliNewtons = shape.preloadMilliNewtons[w];
+                    marker.label = cFormat("Preload %.1f mN", shape.preloadMilliNewtons[w]);
+                    result.push_back(std::move(marker));
+                }
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace kyrvana

@@ -1,0 +1,207 @@
+#pragma once
+
+// The commanded profile of a test sequence: for each well, the target the
+// device drives over time, in each set's control quantity, for every pass of
+// the sequence. It is what the preview chart draws and what `kyrvana-cli
+// profile` prints.
+//
+// One repetition of a set is, in order:
+//   preload  2 ms at the running position, when the set preloads in this
+//            repetition (the same allowance the total time counts);
+//   load     over the load duration, from the running position p to p + m
+//            (m the well's magnitude);
+//   hold     at p + m;
+//   recovery over the recovery duration, back to p;
+//   rest     at p.
+// A set without a recovery duration never comes back: each repetition adds m
+// to the running position (a set with neither duration jumps by m at the
+// start of each repetition). A set with a recovery but no load duration only
+// recovers: each repetition takes m off the running position. The running
+// position carries over to the next set of the same quantity and to the next
+// pass of the sequence.
+//
+// The waveforms shape the load and recovery phases as described with
+// waveformFraction() (profile_set_shape.h): ramp and strain as straight
+// ramps, step as a jump at the start of the phase, sinusoid as a smooth
+// half-wave, custom as a ramp marked custom.
+//
+// Values are given per quantity in one unit: the unit of the first set of
+// that quantity in the sequence (a sequence that mixes micrometre and
+// millimetre sets is drawn in the unit it starts with).
+//
+// Nothing here depends on the process locale or throws.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/hardware/well_settings.h"
+#include "core/preview/profile_set_shape.h"
+#include "core/protocol/protocol.h"
+
+namespace kyrvana {
+
+// "Displacement", "Strain", "Force".
+const char* profileQuantityName(ProfileQuantity quantity);
+
+// What a profile is built from.
+struct ProfileInputs {
+    Protocol sequence;
+    // Passes through the whole sequence ("Repeats of Entire Sequence"); 0 or
+    // less gives an empty profile, as the total time shows 00:00:00.
+    std::int32_t repeatCount = 1;
+    DisabledWells disabledWells;
+    // The device's hardware type decides the actuator's travel (2: the
+    // stretching hardware).
+    int hardwareType = 0;
+    // Each well's load-cell full scale in newtons, known when a device is
+    // connected; force sets are then limited by it.
+    std::optional<std::array<float, kWellCount>> fullScaleLoads;
+};
+
+// One set in one pass of the sequence.
+struct ProfileSetSpan {
+    int setIndex = 0;
+    int sequenceRepeat = 0;  // the pass, from 0
+    double startSeconds = 0.0;
+    double endSeconds = 0.0;
+    std::int64_t repetitions = 0;
+    ProfileQuantity quantity = ProfileQuantity::Displacement;
+    std::string unit;  // the set's own unit ("um", "mm", "%", "mN", "uN", "N")
+    bool custom = false;
+    // True when some enabled well leaves the limits during this span.
+    bool crossesLimit = false;
+    std::string limitReason;  // empty when it crosses none
+};
+
+// The profile of one well at one time. A point that stands for a stretch of
+// time holding more than one cycle carries the envelope (the lowest and
+// highest target in that stretch); otherwise min == max == value.
+struct ProfilePoint {
+    double seconds = 0.0;
+    double value = 0.0;
+    double min = 0.0;
+    double max = 0.0;
+    bool envelope = false;
+    int setIndex = 0;
+    ProfileQuantity quantity = ProfileQuantity::Displacement;
+};
+
+// A preload: the actuator presses to the preload force before the load.
+struct ProfileMarker {
+    double seconds = 0.0;
+    int well = 0;  // 0 to 5
+    int setIndex = 0;
+    double value = 0.0;  // the profile's target there, in the quantity's unit
+    double preloadMilliNewtons = 0.0;
+    std::string label;  // "Preload 50.0 mN"
+};
+
+// The range a quantity must stay in; a side without a bound is empty.
+// Displacement: not below the start position (the running position where a
+// repetition starts or ends), not beyond the actuator's travel. Force, with a
+// device connected: within each well's full-scale load.
+struct ProfileLimitBand {
+    ProfileQuantity quantity = ProfileQuantity::Displacement;
+    int well = -1;  // -1: every well
+    std::optional<double> low;
+    std::optional<double> high;
+    std::string label;
+};
+
+// What lies under a time, for a hover text.
+struct ProfileReading {
+    int setIndex = -1;  // -1: no set there (outside the profile, or a disabled well)
+    int sequenceRepeat = 0;
+    std::int64_t repetition = 0;  // from 1
+    double value = 0.0;
+    ProfileQuantity quantity = ProfileQuantity::Displacement;
+    std::string unit;   // the quantity's unit in this profile
+    std::string phase;  // "Preload", "Load", "Hold", "Recovery", "Rest"
+};
+
+class SequenceProfile {
+  public:
+    explicit SequenceProfile(ProfileInputs inputs);
+
+    // One pass through the sequence, exactly totalDurationSeconds for a
+    // sequence without negative durations or repetitions.
+    double passSeconds() const { return passSeconds_; }
+    int repeatCount() const { return repeatCount_; }
+    // All passes.
+    double totalSeconds() const { return passSeconds_ * repeatCount_; }
+
+    bool wellEnabled(int well) const;
+    // The unit of a quantity in this profile, empty when no set uses it.
+    const std::string& unitOf(ProfileQuantity quantity) const;
+    bool usesQuantity(ProfileQuantity quantity) const { return !unitOf(quantity).empty(); }
+
+    // The spans of the first pass, one per set.
+    const std::vector<ProfileSetSpan>& spans() const;
+    // The spans of every pass that meet [t0, t1], at most maxCount of them in
+    // time order.
+    std::vector<ProfileSetSpan> spansBetween(double t0, double t1, int maxCount = 10000) const;
+    // True when the set crosses a limit in any pass.
+    bool setCrossesLimit(int setIndex) const;
+    // The set under a time, or -1.
+    int spanAt(double seconds) const;
+
+    // The profile of one well between t0 and t1 (clipped to the profile) at
+    // about `points` evenly spaced times, plus the corners of the cycles where
+    // they are wider than a point, plus the set boundaries in the window (a
+    // jump shows as two points at the same time). Every well gets the same
+    // times. Empty for a disabled well or an empty window. The work grows with
+    // `points` and the number of sets in the window, never with repetitions.
+    std::vector<ProfilePoint> sample(int well, double t0, double t1, int points) const;
+
+    // The preloads between t0 and t1, for the enabled wells; where a set
+    // preloads more often than maxPerSet in the window, every so many are
+    // left out.
+    std::vector<ProfileMarker> markers(double t0, double t1, int maxPerSet = 200) const;
+
+    const std::vector<ProfileLimitBand>& limits() const;
+
+    ProfileReading valueAt(int well, double seconds) const;
+
+  private:
+    // The set under a time: its shape, the pass and the seconds since the
+    // pass's start; nullptr outside the profile.
+    const ProfileSetShape* shapeAt(double seconds, int* pass, double* local) const;
+    // The first and last pass that meet [t0, t1].
+    std::pair<int, int> passesBetween(double t0, double t1) const;
+    void buildLimits(const std::array<double, 3>& unitSizes);
+    // Why the set leaves the limits in the given pass; empty when it does not.
+    std::string limitReason(const ProfileSetShape& shape, int pass) const;
+    ProfileSetSpan spanOf(const ProfileSetShape& shape, int pass) const;
+    void samplePiece(int well, int pass, const ProfileSetShape& shape, double t0, double t1,
+                     double step, std::vector<ProfilePoint>& points) const;
+    void sampleAcrossSets(int well, double t0, double t1, int count,
+                          std::vector<ProfilePoint>& points) const;
+
+    int repeatCount_ = 0;
+    int hardwareType_ = 0;
+    std::optional<std::array<float, kWellCount>> fullScaleLoads_;
+    double passSeconds_ = 0.0;
+    std::array<bool, kWellCount> enabled_{};
+    std::array<std::string, 3> units_;
+    std::vector<ProfileSetShape> shapes_;
+    std::vector<std::string> spanUnits_;
+    std::vector<ProfileSetSpan> spans_;
+    std::vector<bool> crossesAnyPass_;
+    std::vector<ProfileLimitBand> limits_;
+    // The limits in the profile's units.
+    double travel_ = 0.0;
+    std::array<double, kWellCount> fullScale_{};
+};
+
+// The profile of one well (or every enabled well) between `from` and `to` as
+// CSV in the "C" locale: "seconds", the set number (from 1) and its unit, then
+// per well its value and, when any row holds an envelope, its min and max
+// (left empty on rows that hold none).
+std::string profileCsv(const SequenceProfile& profile, std::optional<int> well, double from,
+                       double to, int points);
+
+}  // namespace kyrvana

@@ -1,0 +1,221 @@
+// Sampling a profile for drawing: the work depends on the number of points
+// asked for and the sets in view, never on the number of repetitions.
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/preview/sequence_profile.h"
+
+namespace kyrvana {
+namespace {
+
+// Where a repetition spans fewer than this many points, the points carry the
+// envelope of the time each stands for; otherwise they are single values with
+// the corners of each repetition between them.
+constexpr double kPointsPerRepetitionForDetail = 2.0;
+
+struct PieceSampler {
+    const ProfileSetShape& shape;
+    int well;
+    int pass;
+    double setStart;  // absolute seconds
+    double from;      // the part of the set in view
+    double to;
+    double step;
+    bool envelope;
+    std::vector<ProfilePoint>& points;
+
+    void emit(double t, bool right, double cellFrom, double cellTo) const {
+        const double local = t - setStart;
+        const double value = shape.valueAt(well, pass, local, right);
+        ProfilePoint point{t, value, value, value, false, shape.setIndex, shape.quantity};
+        if (envelope) {
+            ValueRange range = shape.envelope(well, pass, cellFrom - setStart, cellTo - setStart);
+            range.include(value);
+            point.min = range.min;
+            point.max = range.max;
+            point.envelope = true;
+        }
+        points.push_back(point);
+    }
+
+    void emitCorner(double t, bool jump) const {
+        if (jump) {
+            emit(t, false, t, t);
+        }
+        emit(t, true, t, t);
+    }
+
+    // The corners of the repetitions in view, in time order, merged with the
+    // grid times in between.
+    void emitInside(double t0) const {
+        const double half = step * 0.5;
+        auto gridTime = [&](std::int64_t i) { return t0 + static_cast<double>(i) * step; };
+        std::int64_t i = step > 0.0 ? static_cast<std::int64_t>(std::floor((from - t0) / step)) : 0;
+        while (step > 0.0 && gridTime(i) <= from) {
+            ++i;
+        }
+        const auto emitGridBefore = [&](double limit) {
+            while (step > 0.0 && gridTime(i) < limit && gridTime(i) < to) {
+                const double t = gridTime(i);
+                emit(t, true, std::max(t - half, from), std::min(t + half, to));
+                ++i;
+            }
+        };
+        if (!envelope && shape.repetitions > 0) {
+            const std::int64_t first = shape.repetitionAt(from - setStart);
+            const std::int64_t last = shape.repetitionAt(to - setStart);
+            for (std::int64_t k = first; k <= last; ++k) {
+                const double repStart = setStart + shape.repetitionStart(k);
+                const auto corners = shape.corners(k);
+                // Phases of no duration share their time with the next one.
+                for (std::size_t c = 0; c < corners.size(); ++c) {
+                    bool jump = corners[c].jump;
+                    while (c + 1 < corners.size() && corners[c + 1].seconds == corners[c].seconds) {
+                        jump = jump || corners[++c].jump;
+                    }
+                    const double t = repStart + corners[c].seconds;
+                    if (t <= from || t >= to) {
+                        continue;
+                    }
+                    emitGridBefore(t);
+                    if (step > 0.0 && std::abs(gridTime(i) - t) < 1e-12 * std::max(1.0, t)) {
+                        ++i;
+                    }
+                    emitCorner(t, jump);
+                }
+            }
+        }
+        emitGridBefore(to);
+    }
+};
+
+}  // namespace
+
+std::vector<ProfilePoint> SequenceProfile::sample(int well, double t0, double t1,
+                                                  int points) const {
+    std::vector<ProfilePoint> result;
+    if (!wellEnabled(well) || shapes_.empty() || repeatCount_ <= 0) {
+        return result;
+    }
+    t0 = std::max(t0, 0.0);
+    t1 = std::min(t1, totalSeconds());
+    if (!(t0 <= t1)) {
+        return result;
+    }
+    const int count = std::max(points, 2);
+    const auto [firstPass, lastPass] = passesBetween(t0, t1);
+    const double pieces =
+        static_cast<double>(lastPass - firstPass + 1) * static_cast<double>(shapes_.size());
+    if (pieces > count) {
+        sampleAcrossSets(well, t0, t1, count, result);
+        return result;
+    }
+    const double step = (t1 - t0) / (count - 1);
+    result.reserve(static_cast<std::size_t>(count) + 2 * static_cast<std::size_t>(pieces));
+    for (int pass = firstPass; pass <= lastPass; ++pass) {
+        for (const ProfileSetShape& shape : shapes_) {
+            samplePiece(well, pass, shape, t0, t1, step, result);
+        }
+    }
+    return result;
+}
+
+void SequenceProfile::samplePiece(int well, int pass, const ProfileSetShape& shape, double t0,
+                                  double t1, double step, std::vector<ProfilePoint>& points) const {
+    const double setStart = pass * passSeconds_ + shape.startSeconds;
+    const double from = std::max(setStart, t0);
+    const double to = std::min(setStart + shape.durationSeconds(), t1);
+    if (to < from) {
+        return;
+    }
+    const bool envelope = shape.repetitions > 1 &&
+                          shape.shortestRepetitionSeconds() < kPointsPerRepetitionForDetail * step;
+    PieceSampler sampler{shape, well, pass, setStart, from, to, step, envelope, points};
+    const double half = step * 0.5;
+    // The set's own ends, so that a jump between sets shows as two points at
+    // the same time.
+    sampler.emit(from, true, from, std::min(from + half, to));
+    sampler.emitInside(t0);
+    sampler.emit(to, false, std::max(to - half, from), to);
+}
+
+void SequenceProfile::sampleAcrossSets(int well, double t0, double t1, int count,
+                                       std::vector<ProfilePoint>& points) const {
+    // More sets in view than points: each point stands for the time around
+    // it, across whatever sets and passes that holds, with one point per
+    // quantity found there.
+    const double step = (t1 - t0) / (count - 1);
+    const double half = step * 0.5;
+    const double lastPass = repeatCount_ - 1;
+    for (int i = 0; i < count; ++i) {
+        const double t = t0 + i * step;
+        const double cellFrom = std::max(t - half, t0);
+        const double cellTo = std::min(t + half, t1);
+        std::array<ValueRange, 3> ranges{};
+        std::array<int, 3> setOf{-1, -1, -1};
+        const auto take = [&](const ProfileSetShape& shape, const ValueRange& range) {
+            const int q = static_cast<int>(shape.quantity);
+            if (setOf[q] < 0) {
+                ranges[q] = range;
+                setOf[q] = shape.setIndex;
+            } else {
+                ranges[q].include(range);
+            }
+        };
+        const auto visit = [&](const ProfileSetShape& shape) {
+            const double lo =
+                std::clamp(std::ceil((cellFrom - shape.endSeconds) / passSeconds_), 0.0, lastPass);
+            const double hi =
+                std::clamp(std::floor((cellTo - shape.startSeconds) / passSeconds_), 0.0, lastPass);
+            for (const double pass : {lo, hi}) {
+                const double start = pass * passSeconds_ + shape.startSeconds;
+                const double a = std::max(cellFrom - start, 0.0);
+                const double b = std::min(cellTo - start, shape.durationSeconds());
+                if (a > b) {
+                    continue;
+                }
+                const int p = static_cast<int>(pass);
+                take(shape, a == 0.0 && b == shape.durationSeconds()
+                                ? shape.wholeEnvelope(well, p)
+                                : shape.envelope(well, p, a, b));
+            }
+            if (hi - lo >= 2.0) {
+                // Whole passes in between move linearly with the pass number.
+                take(shape, shape.wholeEnvelope(well, static_cast<int>(lo) + 1));
+                take(shape, shape.wholeEnvelope(well, static_cast<int>(hi) - 1));
+            }
+        };
+        if (cellTo - cellFrom >= passSeconds_) {
+            for (const ProfileSetShape& shape : shapes_) {
+                visit(shape);
+            }
+        } else {
+            // Less than a pass: only the sets around the cell's ends.
+            const auto [firstPass, lastPassInCell] = passesBetween(cellFrom, cellTo);
+            for (int pass = firstPass; pass <= lastPassInCell; ++pass) {
+                const double offset = pass * passSeconds_;
+                auto it = std::lower_bound(shapes_.begin(), shapes_.end(), cellFrom - offset,
+                                           [](const ProfileSetShape& shape, double time) {
+                                               return shape.endSeconds < time;
+                                           });
+                for (; it != shapes_.end() && it->startSeconds <= cellTo - offset; ++it) {
+                    visit(*it);
+                }
+            }
+        }
+        const ProfileReading here = valueAt(well, t);
+        for (int q = 0; q < 3; ++q) {
+            if (setOf[q] < 0) {
+                continue;
+            }
+            const bool atTime = here.setIndex >= 0 && static_cast<int>(here.quantity) == q;
+            const double value = atTime ? here.value : (ranges[q].min + ranges[q].max) * 0.5;
+            points.push_back(ProfilePoint{
+                t, value, std::min(ranges[q].min, value), std::max(ranges[q].max, value), true,
+                atTime ? here.setIndex : setOf[q], static_cast<ProfileQuantity>(q)});
+        }
+    }
+}
+
+}  // namespace kyrvana
