@@ -89,6 +89,7 @@ class HardwareDialogsTest : public QObject {
     void calculateNeedsTwoReadingsThatDiffer();
     void calibrationApplySavesAndHomeAndMoveTalk_data();
     void calibrationApplySavesAndHomeAndMoveTalk();
+    void calibrationApplyKeepsWhatTheFieldsShowed();
 };
 
 void HardwareDialogsTest::moveOpensWithZerosPositionsAndForces_data() {
@@ -373,6 +374,47 @@ void HardwareDialogsTest::calibrationApplySavesAndHomeAndMoveTalk() {
     dialog.cellCombo()->setCurrentIndex(1);
     QCOMPARE(dialog.fullScaleEdit()->text(), QStringLiteral("44.5"));
     QVERIFY(bench.boxes.shown.isEmpty());
+}
+
+// Apply with the fields left alone writes back the device's own values, not
+// what their texts would read as; a value typed as the field shows values is
+// stored exactly, and a fitted gain goes out as it was fitted.
+void HardwareDialogsTest::calibrationApplyKeepsWhatTheFieldsShowed() {
+    Bench bench(0);
+    bench.device.sim().writeEepromItem(
+        3840, "111.1,0.00346875,32000\n50,0.0005,31000\n100,0,0\n100,0,0\n100,0,0\n100,0,0\n");
+    CLoadCellCalDlg dialog(bench.link, bench.boxes);
+    WAIT_IDLE(dialog);
+    QCOMPARE(dialog.fullScaleEdit()->text(), QStringLiteral("111.1"));
+    QCOMPARE(dialog.gainEdit()->text(), QStringLiteral("0.00346875"));
+    const auto firstLine = [&] {
+        return QString::fromStdString(bench.device.sim().eepromItem(3840)).section('\n', 0, 0);
+    };
+
+    dialog.apply();
+    WAIT_IDLE(dialog);
+    QCOMPARE(firstLine(), QStringLiteral("111.1,0.00346875,32000"));
+
+    dialog.gainEdit()->setText(QStringLiteral("0.0034688"));
+    dialog.apply();
+    WAIT_IDLE(dialog);
+    QCOMPARE(firstLine(), QStringLiteral("111.1,0.0034688,32000"));
+
+    // 1.5 N over 1000 counts, fitted and cut to 0.00153.
+    bench.device.sim().setInternalValue(10, 1000);
+    dialog.weightEdit()->setText(QStringLiteral("0"));
+    dialog.read();
+    WAIT_IDLE(dialog);
+    bench.device.sim().setInternalValue(10, 2000);
+    dialog.weightEdit()->setText(QStringLiteral("156.122449"));
+    dialog.read();
+    WAIT_IDLE(dialog);
+    dialog.calculate();
+    QCOMPARE(dialog.gainEdit()->text(), QStringLiteral("0.00153"));
+    dialog.apply();
+    WAIT_IDLE(dialog);
+    QCOMPARE(firstLine(), QStringLiteral("111.1,0.00153,32000"));
+    QCOMPARE(bench.link.loadCellGain[0], static_cast<double>(153.0f / 100000.0f));
 }
 
 QTEST_MAIN(HardwareDialogsTest)

@@ -54,6 +54,8 @@ class SetParamEditorTest : public QObject {
     void okReportsAllFailuresInOneBoxAndStaysOpen_data();
     void okReportsAllFailuresInOneBoxAndStaysOpen();
     void okSavesTheFields();
+    void openAndOkLeavesEverySetUnchanged();
+    void typedDurationsAreSavedToTheMillisecond();
     void choicesTheCombosDoNotOfferAreKept();
     void uncheckingCustomizeCopiesWellOne();
     void doNotBoxesEmptyAndRestoreTheirPhase();
@@ -218,6 +220,86 @@ void SetParamEditorTest::okSavesTheFields() {
     }
     QCOMPARE(set.preloadType[0], PreloadType::FirstRepetition);
     QCOMPARE(set.dataFrequency, DataFrequency::Hz0_001);
+}
+
+// Sets as files and devices hand them over: every time unit, durations that
+// have no short binary form, long fractions, wells that differ, unused
+// phases below 0, and choices the editor does not offer. Opened and closed
+// with OK, each comes back exactly as it was.
+void SetParamEditorTest::openAndOkLeavesEverySetUnchanged() {
+    std::vector<SetRecord> sets;
+    const TimeUnits units[] = {TimeUnits::Milliseconds, TimeUnits::Seconds, TimeUnits::Minutes,
+                               TimeUnits::Hours,        TimeUnits::Days,    TimeUnits::Deciseconds};
+    const std::int32_t durations[] = {1001, 120599, 120600, 59999, 86400001, 2147483647};
+    for (const TimeUnits unit : units) {
+        for (const std::int32_t ms : durations) {
+            SetRecord set;
+            set.timeUnits = unit;
+            set.stretchDurationMs = ms;
+            set.recoveryDurationMs = ms;
+            set.holdTimeMs = ms - 1;
+            set.restTimeMs = ms / 7;
+            set.magnitude.fill(0.1 + ms % 1000);
+            set.preloadMag.fill(0.30000000000000004);
+            sets.push_back(set);
+        }
+    }
+    SetRecord wells;
+    wells.magnitude = {1.001, 2.675, 1e-7, 1000.0000000000001, 3.3, 0};
+    wells.preloadMag = {0, 0.1, 0.2, 0.3, 0.4, 12.5};
+    sets.push_back(wells);
+    SetRecord odd;
+    odd.name = "A name longer than fifteen";
+    odd.mode[0] = ControlMode::Force;
+    odd.units[0] = UnitsCode::Millinewtons;
+    odd.function[0] = FunctionType::Step;
+    odd.stretchDurationMs = -5;
+    odd.recoveryDurationMs = -1;
+    odd.numReps = -3;
+    odd.preloadType[0] = static_cast<PreloadType>(3);
+    odd.dataFrequency = DataFrequency::None;
+    sets.push_back(odd);
+    SetRecord unknownMode;
+    unknownMode.mode[0] = static_cast<ControlMode>(5);
+    sets.push_back(unknownMode);
+
+    for (const SetRecord& original : sets) {
+        Editor editor(2, original);
+        editor.dialog.accept();
+        QVERIFY2(editor.boxes.shown.isEmpty(),
+                 editor.boxes.shown.isEmpty() ? "" : qPrintable(editor.boxes.shown[0].text));
+        QCOMPARE(editor.dialog.result(), int(QDialog::Accepted));
+        QVERIFY2(editor.set == original, qPrintable(QStringLiteral("%1 ms, unit %2")
+                                                        .arg(original.stretchDurationMs)
+                                                        .arg(codeOf(original.timeUnits))));
+    }
+}
+
+// Typed as the fields show them, durations are saved to the millisecond (in
+// binary, 1.001 x 1000 falls just below 1001 and 2.01 x 60000 below 120600);
+// the field shows the shortest text of the saved value.
+void SetParamEditorTest::typedDurationsAreSavedToTheMillisecond() {
+    SetRecord opened;
+    opened.holdTimeMs = 1001;
+    Editor editor(0, opened);
+    CSetParamEditor& dialog = editor.dialog;
+    QCOMPARE(dialog.holdDurationEdit()->text(), QStringLiteral("1.001"));
+    retype(dialog.loadDurationEdit(), QStringLiteral("1.001"));
+    retype(dialog.restDurationEdit(), QStringLiteral("59.999"));
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(editor.set.stretchDurationMs, 1001);
+    QCOMPARE(editor.set.holdTimeMs, 1001);
+    QCOMPARE(editor.set.restTimeMs, 59999);
+
+    Editor minutes(0);
+    minutes.dialog.timeUnitsCombo()->setCurrentText(QStringLiteral("Minutes"));
+    retype(minutes.dialog.loadDurationEdit(), QStringLiteral("2.01"));
+    retype(minutes.dialog.recoveryDurationEdit(), QStringLiteral("0.5"));
+    minutes.dialog.accept();
+    QCOMPARE(minutes.dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(minutes.set.stretchDurationMs, 120600);
+    QCOMPARE(minutes.set.recoveryDurationMs, 30000);
 }
 
 void SetParamEditorTest::choicesTheCombosDoNotOfferAreKept() {

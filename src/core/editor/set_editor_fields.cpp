@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "core/common/c_locale_text.h"
+#include "core/common/shortest_number_text.h"
 #include "core/editor/field_numbers.h"
 #include "core/protocol/enumeration_texts.h"
 #include "core/protocol/frequency_texts.h"
@@ -53,6 +54,14 @@ SetEditorFields setEditorFields(const SetRecord& set) {
     fields.doNotRecover = set.recoveryDurationMs <= 0;
     fields.repetitionsText = cFormat("%d", set.numReps);
     fields.frequencyText = dataFrequencyHzText(set.dataFrequency);
+    return fields;
+}
+
+SetEditorFields openingFields(const SetRecord& set) {
+    SetEditorFields fields = setEditorFields(set);
+    setDoNotDeform(fields, fields.doNotDeform);
+    setDoNotRecover(fields, fields.doNotRecover);
+    setCustomizeEachWell(fields, fields.customizeEachWell);
     return fields;
 }
 

@@ -49,9 +49,15 @@ struct SetEditorFields {
     friend bool operator==(const SetEditorFields&, const SetEditorFields&) = default;
 };
 
-// The fields for `set` when the editor opens. Durations and magnitudes are
-// shown as the shortest texts that read back as the same values.
+// The fields for `set`. Durations and magnitudes are shown as the shortest
+// texts that read back as the same values.
 SetEditorFields setEditorFields(const SetRecord& set);
+
+// The fields as the editor shows them when it opens: those above with the
+// check boxes' rules applied once (an unused phase shows 0; without
+// customizing, every well shows well 1's values). OK compares the fields
+// with these to tell which ones the user left alone.
+SetEditorFields openingFields(const SetRecord& set);
 
 // Waveform texts as the editor shows them ("True Strain" for a strain,
 // "InvalidFunction" for Custom and unknown codes) and as it reads them back

@@ -23,11 +23,12 @@ constexpr int kFirstWell = 0;
 
 // The field values read once, in milliseconds and whole numbers.
 struct ReadFields {
+    std::string name;
     FunctionType waveform = FunctionType::Unknown;
-    double loadMs = 0.0;
-    double holdMs = 0.0;
-    double recoveryMs = 0.0;
-    double restMs = 0.0;
+    TypedDuration load;
+    TypedDuration hold;
+    TypedDuration recovery;
+    TypedDuration rest;
     std::array<double, kWellCount> magnitude{};
     std::array<double, kWellCount> preload{};
     std::int32_t repetitions = 0;
@@ -40,20 +41,63 @@ std::int32_t repetitionsOf(std::string_view text) {
         std::clamp<long long>(cAtoll(text), 0, std::numeric_limits<std::int32_t>::max()));
 }
 
-ReadFields readFields(const SetEditorFields& fields) {
+// A field whose text is still the one the editor opened with gives back the
+// set's own value. Its text reads back as that value in almost every case;
+// where it cannot (an unused phase of -5 ms shows 0, a name from a file is
+// longer than the editor's 15 characters, a count below 0) the set keeps
+// what it had rather than what the text would make of it.
+class FieldReader {
+  public:
+    FieldReader(const SetEditorFields& fields, const SetRecord& original)
+        : fields_(fields),
+          shown_(openingFields(original)),
+          sameUnit_(fields.timeUnitsWord == shown_.timeUnitsWord) {}
+
+    TypedDuration duration(std::string SetEditorFields::*field, std::int32_t own) const {
+        if (sameUnit_ && fields_.*field == shown_.*field) {
+            return {own, static_cast<double>(own)};
+        }
+        return typedDuration(fields_.*field, fields_.timeUnitsWord);
+    }
+
+    double number(std::array<std::string, kWellCount> SetEditorFields::*field, std::size_t well,
+                  double own) const {
+        const std::string& text = (fields_.*field)[well];
+        return text == (shown_.*field)[well] ? own : fieldNumber(text);
+    }
+
+    bool untouched(std::string SetEditorFields::*field) const {
+        return fields_.*field == shown_.*field;
+    }
+
+  private:
+    const SetEditorFields& fields_;
+    const SetEditorFields shown_;
+    const bool sameUnit_;
+};
+
+ReadFields readFields(const SetEditorFields& fields, const SetRecord& original) {
+    const FieldReader reader(fields, original);
     ReadFields read;
+    read.name =
+        reader.untouched(&SetEditorFields::name) ? original.name : fields.name.substr(0, 15);
     read.waveform = waveformCode(fields.waveformText);
-    read.loadMs = fieldMilliseconds(fields.loadDurationText, fields.timeUnitsWord);
-    read.holdMs = fieldMilliseconds(fields.holdDurationText, fields.timeUnitsWord);
-    read.recoveryMs = fieldMilliseconds(fields.recoveryDurationText, fields.timeUnitsWord);
-    read.restMs = fieldMilliseconds(fields.restDurationText, fields.timeUnitsWord);
+    read.load = reader.duration(&SetEditorFields::loadDurationText, original.stretchDurationMs);
+    read.hold = reader.duration(&SetEditorFields::holdDurationText, original.holdTimeMs);
+    read.recovery =
+        reader.duration(&SetEditorFields::recoveryDurationText, original.recoveryDurationMs);
+    read.rest = reader.duration(&SetEditorFields::restDurationText, original.restTimeMs);
     for (std::size_t well = 0; well < kWellCount; ++well) {
         // Without "Customize Each Well" every well takes well 1's values.
         const std::size_t source = fields.customizeEachWell ? well : 0;
-        read.magnitude[well] = fieldNumber(fields.magnitudeText[source]);
-        read.preload[well] = fieldNumber(fields.preloadText[source]);
+        read.magnitude[well] =
+            reader.number(&SetEditorFields::magnitudeText, source, original.magnitude[source]);
+        read.preload[well] =
+            reader.number(&SetEditorFields::preloadText, source, original.preloadMag[source]);
     }
-    read.repetitions = repetitionsOf(fields.repetitionsText);
+    read.repetitions = reader.untouched(&SetEditorFields::repetitionsText)
+                           ? original.numReps
+                           : repetitionsOf(fields.repetitionsText);
     read.force = fields.modeIndex == codeOf(ControlMode::Force);
     return read;
 }
@@ -82,17 +126,17 @@ bool beyondTravel(double peak, double milliseconds, const SetLimitsHardware& har
 SetRecord savedSet(const SetEditorFields& fields, const ReadFields& read,
                    const SetRecord& original) {
     SetRecord set = original;
-    set.name = fields.name.substr(0, 15);
+    set.name = read.name;
     set.mode[0] = static_cast<ControlMode>(fields.modeIndex);
     set.units[0] = read.force ? UnitsCode::Millinewtons : UnitsCode::Micrometres;
     set.function[0] = read.waveform;
     set.magnitude = read.magnitude;
     set.preloadMag = read.preload;
     set.preloadType[0] = static_cast<PreloadType>(fields.preloadIndex);
-    set.stretchDurationMs = savedMilliseconds(read.loadMs);
-    set.recoveryDurationMs = savedMilliseconds(read.recoveryMs);
-    set.holdTimeMs = savedMilliseconds(read.holdMs);
-    set.restTimeMs = savedMilliseconds(read.restMs);
+    set.stretchDurationMs = read.load.milliseconds;
+    set.recoveryDurationMs = read.recovery.milliseconds;
+    set.holdTimeMs = read.hold.milliseconds;
+    set.restTimeMs = read.rest.milliseconds;
     set.numReps = read.repetitions;
     set.timeUnits = parseTimeUnits(fields.timeUnitsWord);
     set.dataFrequency = dataFrequencyFromHz(fields.frequencyText);
@@ -129,27 +173,29 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
     }
     SetLimitsResult result;
     result.set = original;
-    const ReadFields read = readFields(fields);
+    const ReadFields read = readFields(fields, original);
+    const double loadMs = read.load.exactMilliseconds;
+    const double recoveryMs = read.recovery.exactMilliseconds;
     std::vector<std::string>& messages = result.messages;
 
     // A phase of no length is a phase that is not used.
-    result.doNotDeform = fields.doNotDeform || read.loadMs <= 0.0;
-    result.doNotRecover = fields.doNotRecover || read.recoveryMs <= 0.0;
+    result.doNotDeform = fields.doNotDeform || loadMs <= 0.0;
+    result.doNotRecover = fields.doNotRecover || recoveryMs <= 0.0;
 
     const bool stretches = hardware.hardwareType == kStretchHardwareType;
-    if (!result.doNotDeform && read.loadMs < kMinimumPhaseMs) {
+    if (!result.doNotDeform && loadMs < kMinimumPhaseMs) {
         messages.push_back(cFormat(stretches ? "Error:  Minimum Stretch Duration = %.2f mS\n"
                                              : "Error:  Minimum Compress Duration = %.2f mS\n",
                                    kMinimumPhaseMs));
     }
-    if (!result.doNotRecover && read.recoveryMs < kMinimumPhaseMs) {
+    if (!result.doNotRecover && recoveryMs < kMinimumPhaseMs) {
         messages.push_back(
             cFormat("Error:  Minimum Recovery Duration = %.2f mS\n", kMinimumPhaseMs));
     }
-    if (read.restMs < 0.0) {
+    if (read.rest.exactMilliseconds < 0.0) {
         messages.emplace_back("Error:  Minimum Rest duration = 0.0 S\n");
     }
-    if (read.holdMs < 0.0) {
+    if (read.hold.exactMilliseconds < 0.0) {
         messages.emplace_back("Error:  Minimum Hold duration = 0.0 S\n");
     }
     if (read.repetitions == 0) {
@@ -184,24 +230,24 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
             cFormat("Error:  Maximum %s Speed = %.1f mm/S\n",
                     std::string(waveformText(read.waveform)).c_str(), limit);
         bool tooFast = false;
-        if (!result.doNotDeform && peak / read.loadMs > limit) {
+        if (!result.doNotDeform && peak / loadMs > limit) {
             messages.push_back(speedMessage);
             tooFast = true;
         }
-        if (!result.doNotRecover && peak / read.recoveryMs > limit) {
+        if (!result.doNotRecover && peak / recoveryMs > limit) {
             messages.push_back(speedMessage);
             tooFast = true;
         }
         // The travel is judged only for a set that is otherwise possible.
         if (!tooFast && messages.empty()) {
-            if (!result.doNotDeform && beyondTravel(peak, read.loadMs, hardware)) {
+            if (!result.doNotDeform && beyondTravel(peak, loadMs, hardware)) {
                 messages.emplace_back(
                     stretches ? "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch "
                                 "Duration\n\tOr Reduce Stretch Magnitude\n"
                               : "Error:  Cannot achieve X Compress Phase\n\tIncrease Compress "
                                 "Duration\n\tOr Reduce Compress Magnitude\n");
             }
-            if (!result.doNotRecover && beyondTravel(peak, read.recoveryMs, hardware)) {
+            if (!result.doNotRecover && beyondTravel(peak, recoveryMs, hardware)) {
                 messages.emplace_back(
                     "Error:  Cannot achieve X Recovery Phase\n\tIncrease Recovery "
                     "Duration\n\tOr Reduce Recovery Magnitude\n");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/common/decimal_text.h"
 #include "core/common/saturating_cast.h"
 
 namespace kyrvana {
@@ -19,7 +20,12 @@ double moveSign(std::uint8_t hardwareType) {
 }
 
 int relativeMoveTarget(int current, double amountMm, double umPerUstep, std::uint8_t hardwareType) {
-    const double offset = amountMm * moveSign(hardwareType) * -1.0 * 1000.0 / umPerUstep;
+    // The amount was typed in mm as a decimal. Its double times 1000 can land
+    // just below the micrometres typed (1.001 x 1000 = 1000.9999999999999),
+    // and the cut to whole microsteps would then lose a step the user asked
+    // for; the micrometres come from the typed digits instead.
+    const double micrometres = timesAsDouble(decimalOf(amountMm), 1000);
+    const double offset = micrometres * moveSign(hardwareType) * -1.0 / umPerUstep;
     if (amountMm == 0.0 || !std::isfinite(offset)) {
         return current;
     }

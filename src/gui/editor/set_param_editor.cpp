@@ -72,13 +72,8 @@ CSetParamEditor::CSetParamEditor(SetRecord& set, const SetLimitsHardware& hardwa
     loadLabel_->setText(fromCore(kyrvana::loadDurationLabel(hardwareType)));
     doNotDeform_->setText(fromCore(kyrvana::doNotDeformLabel(hardwareType)));
 
-    // Opening applies the check boxes' rules once: an emptied phase shows
-    // 0, and without customizing every well shows well 1's values.
-    opened_ = setEditorFields(set_);
-    SetEditorFields shown = opened_;
-    setDoNotDeform(shown, shown.doNotDeform);
-    setDoNotRecover(shown, shown.doNotRecover);
-    setCustomizeEachWell(shown, shown.customizeEachWell);
+    opened_ = openingFields(set_);
+    const SetEditorFields& shown = opened_;
     setFields(shown);
     modeChanged(mode_->currentIndex());
     load_->setEnabled(!shown.doNotDeform);
@@ -247,14 +242,15 @@ QRadioButton* CSetParamEditor::preloadChoice(int index) const {
 SetEditorFields CSetParamEditor::fields() const {
     SetEditorFields fields;
     fields.name = toCore(name_->text());
-    fields.modeIndex = mode_->currentIndex();
+    fields.modeIndex = mode_->currentIndex() < 0 ? opened_.modeIndex : mode_->currentIndex();
     fields.waveformText = selectedText(waveform_, opened_.waveformText);
     for (std::size_t well = 0; well < kWellCount; ++well) {
         fields.magnitudeText[well] = toCore(magnitude_[well]->text());
         fields.preloadText[well] = toCore(preload_[well]->text());
     }
     fields.customizeEachWell = customize_->isChecked();
-    fields.preloadIndex = preloadChoices_->checkedId();
+    fields.preloadIndex =
+        preloadChoices_->checkedId() < 0 ? opened_.preloadIndex : preloadChoices_->checkedId();
     fields.timeUnitsWord = selectedText(timeUnits_, opened_.timeUnitsWord);
     fields.loadDurationText = toCore(load_->text());
     fields.holdDurationText = toCore(hold_->text());

@@ -107,8 +107,9 @@ class CSetParamEditor : public QDialog {
     SetLimitsHardware hardware_;
     DisabledWells& wells_;
     MessageBoxes& boxes_;
-    // What the combo boxes mean when the set holds a choice they do not
-    // offer (a dSeconds set, a step waveform): the set's own word is kept.
+    // The fields as the dialog opened. A choice the combo boxes and radio
+    // buttons do not offer (a dSeconds set, a step waveform) stays the set's
+    // own; OK tells from them which fields the user left alone.
     SetEditorFields opened_;
     bool checking_ = false;
     std::thread worker_;

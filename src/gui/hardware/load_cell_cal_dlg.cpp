@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/common/c_locale_text.h"
-#include "core/common/stripped_number_text.h"
+#include "core/common/shown_number.h"
 #include "core/hardware/load_cell_calibration.h"
 #include "core/hardware/well_motion.h"
 #include "gui/app/message_boxes.h"
@@ -40,10 +40,6 @@ QString latin1(const std::string& text) {
 
 std::string bytes(const QString& text) {
     return text.toLatin1().toStdString();
-}
-
-QString numberText(double value) {
-    return latin1(strippedNumberText(value));
 }
 
 COrvendaButton* makeButton(const char* text, const char* name, QWidget* parent) {
@@ -191,8 +187,18 @@ void CLoadCellCalDlg::setBusy(bool isBusy) {
 
 void CLoadCellCalDlg::showRecord() {
     const auto well = static_cast<std::size_t>(cellIndex());
-    fullScaleEdit_->setText(numberText(fullScaleLoad_[well]));
-    gainEdit_->setText(numberText(loadCellGain_[well]));
+    showFullScale(shownSingle(fullScaleLoad_[well]));
+    showGain(shownNumber(loadCellGain_[well]));
+}
+
+void CLoadCellCalDlg::showFullScale(const ShownNumber& shown) {
+    fullScale_ = shown;
+    fullScaleEdit_->setText(latin1(shown.text));
+}
+
+void CLoadCellCalDlg::showGain(const ShownNumber& shown) {
+    gain_ = shown;
+    gainEdit_->setText(latin1(shown.text));
 }
 
 void CLoadCellCalDlg::home() {
@@ -244,15 +250,19 @@ void CLoadCellCalDlg::calculate() {
         messages_.showError(this, QString::fromLatin1(kTooFewWeightsMessage));
         return;
     }
-    gainEdit_->setText(numberText(result.gain));
+    // The fitted gain carries single precision: shown as such ("0.00098"),
+    // while Apply takes the fitted value itself unless the text is changed.
+    showGain(shownSingle(static_cast<float>(result.gain)));
 }
 
 void CLoadCellCalDlg::apply() {
     if (busy()) {
         return;
     }
-    const double fullScale = cAtof(bytes(fullScaleEdit_->text()));
-    const double gain = cAtof(bytes(gainEdit_->text()));
+    // A field left alone gives back the value it showed, not a fresh
+    // reading of its text.
+    const double fullScale = fieldValue(fullScale_, bytes(fullScaleEdit_->text()));
+    const double gain = fieldValue(gain_, bytes(gainEdit_->text()));
     const int well = cellIndex();
     auto records = std::make_shared<Records>();
     DeviceLink& device = link_;

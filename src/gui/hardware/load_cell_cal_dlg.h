@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <array>
 
+#include "core/common/shown_number.h"
 #include "core/device/device_link.h"
 
 class QComboBox;
@@ -73,6 +74,8 @@ class CLoadCellCalDlg : public QDialog {
     void buildLayout();
     void setBusy(bool busy);
     void showRecord();
+    void showFullScale(const ShownNumber& shown);
+    void showGain(const ShownNumber& shown);
 
     DeviceLink& link_;
     MessageBoxes& messages_;
@@ -80,6 +83,9 @@ class CLoadCellCalDlg : public QDialog {
     // The records as last read from or saved to the device.
     std::array<float, kWells> fullScaleLoad_{};
     std::array<double, kWells> loadCellGain_{};
+    // What the full-scale and gain fields show and the values behind them.
+    ShownNumber fullScale_;
+    ShownNumber gain_;
 
     QComboBox* cellCombo_ = nullptr;
     QLineEdit* weightEdit_ = nullptr;

@@ -303,7 +303,9 @@ TEST(SetLimitsSaveTest, AnEmptyPhaseChecksItsBoxEvenWhenTheSetIsRefused) {
 }
 
 // Pressing OK on a set that was not changed gives the same set back, whatever
-// its durations and unit.
+// its durations and unit, and also where the texts shown cannot carry the
+// set's own values: an unused phase below 0 shows 0, a name from a file is
+// longer than the editor keeps, a repetition count below 0.
 TEST(SetLimitsSaveTest, UnchangedSetComesBackUnchanged) {
     const std::vector<TimeUnits> units = {
         TimeUnits::Seconds,      TimeUnits::Minutes,     TimeUnits::Hours,  TimeUnits::Days,
@@ -323,23 +325,50 @@ TEST(SetLimitsSaveTest, UnchangedSetComesBackUnchanged) {
             set.numReps = 3;
             set.dataFrequency = DataFrequency::Hz0_01;
             const SetLimitsResult result =
-                checkSetLimits(setEditorFields(set), set, SetLimitsHardware{});
+                checkSetLimits(openingFields(set), set, SetLimitsHardware{});
             ASSERT_TRUE(result.passed()) << result.text();
             EXPECT_EQ(result.set, set) << ms << " ms in unit " << codeOf(unit);
         }
     }
+
+    SetRecord odd;
+    odd.name = "A name longer than fifteen";
+    odd.stretchDurationMs = -5;
+    odd.recoveryDurationMs = -7;
+    odd.numReps = -3;
+    odd.magnitude.fill(1.0000000000000002);
+    odd.mode[0] = ControlMode::Force;
+    odd.units[0] = UnitsCode::Millinewtons;
+    const SetLimitsResult result = checkSetLimits(openingFields(odd), odd, SetLimitsHardware{});
+    ASSERT_TRUE(result.passed()) << result.text();
+    EXPECT_EQ(result.set, odd);
 }
 
-TEST(FieldNumbersTest, DurationsShowInTheirShortestExactText) {
-    EXPECT_EQ(durationFieldText(1500, "Seconds"), "1.5");
-    EXPECT_EQ(durationFieldText(6000, "Minutes"), "0.1");
-    EXPECT_EQ(durationFieldText(250, "mSeconds"), "250");
-    EXPECT_EQ(durationFieldText(5400000, "Hours"), "1.5");
-    EXPECT_EQ(durationFieldText(0, "Days"), "0");
-    EXPECT_EQ(durationFieldText(-1, "Seconds"), "-0.001");
-    // An unknown unit shows and reads milliseconds.
-    EXPECT_EQ(durationFieldText(1234, "InvalidMode"), "1234");
-    EXPECT_EQ(fieldMilliseconds("1234", ""), 1234.0);
+// A changed unit gives the same digits another meaning; a retyped field is
+// read anew, to the millisecond.
+TEST(SetLimitsSaveTest, TypedDurationsAreSavedAsTyped) {
+    SetRecord set;
+    set.timeUnits = TimeUnits::Seconds;
+    SetEditorFields fields = openingFields(set);
+    fields.timeUnitsWord = "Minutes";
+    fields.holdDurationText = "1";  // as the seconds showed it, now in minutes
+    fields.loadDurationText = "0.01";
+    fields.recoveryDurationText = "0.251";
+    fields.restDurationText = "2.01";
+    SetLimitsResult result = checkSetLimits(fields, set, SetLimitsHardware{});
+    ASSERT_TRUE(result.passed()) << result.text();
+    EXPECT_EQ(result.set.stretchDurationMs, 600);
+    EXPECT_EQ(result.set.recoveryDurationMs, 15060);
+    EXPECT_EQ(result.set.holdTimeMs, 60000);
+    EXPECT_EQ(result.set.restTimeMs, 120600);
+
+    fields = openingFields(set);
+    fields.loadDurationText = "1.001";
+    fields.recoveryDurationText = "0.251";
+    result = checkSetLimits(fields, set, SetLimitsHardware{});
+    ASSERT_TRUE(result.passed()) << result.text();
+    EXPECT_EQ(result.set.stretchDurationMs, 1001);
+    EXPECT_EQ(result.set.recoveryDurationMs, 251);
 }
 
 }  // namespace

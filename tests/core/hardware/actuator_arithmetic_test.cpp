@@ -49,6 +49,9 @@ TEST(ActuatorArithmetic, RelativeTargetsForBothModels) {
         // Toward zero, not down: -1.5 steps become -1.
         {"1.5 steps down become -1", 0, 0.0015, 1.0, kQ3, -1},
         {"zero amount keeps the position", 777, 0.0, 0.15625, kQ3, 777},
+        // 1.001 x 1000 is 1000.9999999999999 in binary: the typed digits count.
+        {"1.001 mm on a 1 um pitch", 0, 1.001, 1.0, kP7, 1001},
+        {"4.35 mm on a 0.5 um pitch", 0, 4.35, 0.5, kQ3, -8700},
         {"the 2 mm calibration move of a P7", 0, kCalibrationMoveMm, 0.15625, kP7, 12800},
         {"the 2 mm calibration move of a Q3", 0, kCalibrationMoveMm, 0.15625, kQ3, -12800},
         // A pitch the device never told cannot give a distance: stay.

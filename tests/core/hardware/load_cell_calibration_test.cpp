@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/common/c_locale_text.h"
+#include "core/common/shown_number.h"
+
 namespace kyrvana {
 namespace {
 
@@ -61,6 +64,35 @@ TEST(CalibrationRecords, TextInTheStandardStreamForm) {
               "1.23457e+06,1.5,1\n"
               "5,2e-07,2\n"
               "10,3,3\n");
+}
+
+// The calibration dialog shows each gain as its shortest text and takes an
+// untouched field's value back as it is. Whatever the device holds (six
+// significant digits) therefore goes back to the device unchanged, a text
+// typed as the field shows it gives the same value, and a fitted gain shows
+// the value the device will store.
+TEST(CalibrationRecords, GainsRoundTripThroughTheDialogFields) {
+    // The records' text writes each gain in the standard stream's form.
+    const auto storedText = [](double gain) { return cDefaultFloatText(gain); };
+    for (int exponent = -7; exponent <= -2; ++exponent) {
+        for (int mantissa = 100000; mantissa <= 999999; mantissa += 97) {
+            const std::string held = storedText(cAtof(cFormat("%de%d", mantissa, exponent - 5)));
+            const ShownNumber shown = shownNumber(cAtof(held));
+            ASSERT_EQ(storedText(fieldValue(shown, shown.text)), held);
+            ASSERT_EQ(fieldValue(shownNumber(0.5), shown.text), cAtof(held)) << shown.text;
+        }
+    }
+
+    for (int hundredThousandths = 1; hundredThousandths < 100000; hundredThousandths += 3) {
+        const double gain = cutGain(hundredThousandths / 100000.0 + 1e-12);
+        const ShownNumber shown = shownSingle(static_cast<float>(gain));
+        ASSERT_EQ(shown.value, gain);
+        ASSERT_EQ(cAtof(storedText(fieldValue(shown, shown.text))), cAtof(shown.text))
+            << shown.text;
+    }
+    EXPECT_EQ(shownNumber(0.00346875).text, "0.00346875");
+    EXPECT_EQ(shownSingle(111.1f).text, "111.1");
+    EXPECT_EQ(shownSingle(static_cast<float>(cutGain(0.00098))).text, "0.00098");
 }
 
 }  // namespace
