@@ -19,6 +19,7 @@
 #include "cli/program_command.h"
 #include "cli/read_command.h"
 #include "cli/show_command.h"
+#include "core/common/interrupt_cleanup.h"
 #include "core/device/message_log.h"
 
 int main(int argc, char** argv) {
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber);
     app.add_flag("-v,--verbose", options.verbosity, "Message log lines on standard error");
     app.require_subcommand(1);
+
+    // Ctrl+C while a file is being written leaves the earlier file and no
+    // temporary one.
+    kyrvana::installInterruptCleanup();
 
     // Standard output carries only data: the message log never writes there,
     // and with -v its lines go to standard error.

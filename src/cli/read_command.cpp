@@ -50,10 +50,18 @@ int runRead(const ReadArguments& arguments, const CliOptions& options) {
         std::fputs("kyrvana-cli: cannot write to standard output\n", stderr);
         return kExitFailure;
     }
-    if (!arguments.output.empty() &&
-        writeProtocolFile(arguments.output, sequence, hardware) != ProtocolWriteStatus::Written) {
-        std::fprintf(stderr, "kyrvana-cli: cannot write %s\n", arguments.output.c_str());
-        return kExitFailure;
+    if (!arguments.output.empty()) {
+        // The file is replaced only once the whole new sequence is on the
+        // disk: a script that reads a device into the file it keeps must
+        // never be left with half a protocol after a full disk or Ctrl+C.
+        const WholeFileResult written = writeProtocolFile(arguments.output, sequence, hardware);
+        if (!written.written()) {
+            std::fprintf(stderr,
+                         "kyrvana-cli: cannot write %s: %s; an earlier file of that name is "
+                         "unchanged\n",
+                         arguments.output.c_str(), written.reason().c_str());
+            return kExitFailure;
+        }
     }
     return kExitSuccess;
 }

@@ -69,7 +69,7 @@ class ProgrammingCommandsTest : public testing::Test {
     std::string path(const char* name) const { return (folder_ / name).string(); }
 
     std::string writeFile(const char* name, Protocol sequence, const HardwareSettings& hardware) {
-        EXPECT_EQ(writeProtocolFile(path(name), sequence, hardware), ProtocolWriteStatus::Written);
+        EXPECT_TRUE(writeProtocolFile(path(name), sequence, hardware).written());
         return path(name);
     }
 
@@ -81,9 +81,21 @@ class ProgrammingCommandsTest : public testing::Test {
     }
 
     RunResult run(const std::string& arguments) const {
-        const fs::path outFile = folder_ / "stdout.txt";
+        return run(arguments, "", folder_ / "stdout.txt");
+    }
+
+    // As if the disk had room for 512 bytes per file: the shell limits the
+    // files the tool may grow (a write beyond fails with EFBIG rather than
+    // ending the tool), and standard output goes nowhere so that only the
+    // tool's own files meet the limit.
+    RunResult runOnAFullDisk(const std::string& arguments) const {
+        return run(arguments, "trap '' XFSZ; ulimit -f 1; ", "/dev/null");
+    }
+
+    RunResult run(const std::string& arguments, const std::string& shell,
+                  const fs::path& outFile) const {
         const fs::path errFile = folder_ / "stderr.txt";
-        const std::string command = std::string("'") + KYRVANA_CLI_PATH +
+        const std::string command = shell + "exec '" + KYRVANA_CLI_PATH +
                                     "' --settle-ms 0 --timeout 1000 --port '" + device_.portPath() +
                                     "' " + arguments + " >'" + outFile.string() + "' 2>'" +
                                     errFile.string() + "'";
@@ -125,6 +137,27 @@ TEST_F(ProgrammingCommandsTest, ProgramThenReadRoundTripsATenSetFile) {
     EXPECT_EQ(readAsFileShows, shown.out);
     EXPECT_NE(read.out.find("Set 2\tRamp (mN)\t200"), std::string::npos);
     EXPECT_NE(read.err.find("Disabled wells: none\nHoming disabled: no\n"), std::string::npos);
+}
+
+// Reading a device into the file a script keeps, on a disk without room for
+// it: the earlier file stays byte for byte, nothing else is left, and the
+// tool says so and fails.
+TEST_F(ProgrammingCommandsTest, ReadOntoAFullDiskKeepsTheEarlierFile) {
+    const std::string file = writeFile("ten.tmt", tenWholeSets(), HardwareSettings{});
+    ASSERT_EQ(run("program '" + file + "'").exitStatus, 0);
+    const fs::path kept = folder_ / "kept";
+    fs::create_directory(kept);
+    const std::string earlier = "an earlier protocol\r\n";
+    std::ofstream(kept / "out.tmt", std::ios::binary) << earlier;
+
+    const RunResult read = runOnAFullDisk("read -o '" + (kept / "out.tmt").string() + "'");
+    EXPECT_EQ(read.exitStatus, 1);
+    EXPECT_NE(read.err.find("kyrvana-cli: cannot write " + (kept / "out.tmt").string() +
+                            ": File too large; an earlier file of that name is unchanged\n"),
+              std::string::npos)
+        << read.err;
+    EXPECT_EQ(readAll(kept / "out.tmt"), earlier);
+    EXPECT_EQ(std::distance(fs::directory_iterator(kept), fs::directory_iterator()), 1);
 }
 
 TEST_F(ProgrammingCommandsTest, OptionsOverrideTheFileAndTheForm) {

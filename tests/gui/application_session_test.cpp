@@ -25,6 +25,8 @@
 #include "gui/controls/report_ctrl.h"
 #include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
+#include "support/file_size_limit.h"
+#include "support/temporary_folder.h"
 
 using namespace kyrvana;
 using namespace kyrvana::gui;
@@ -106,6 +108,7 @@ class ApplicationSessionTest : public QObject {
     void menuFollowsPlugAndUnplug();
     void saveThenOpenRoundTrips();
     void openAndSaveLeaveThingsAloneWhenTheyCannot();
+    void saveOntoAFullDiskKeepsTheEarlierFile();
     void programThenReadBackThroughTheMenu();
     void disableWellsFromTheMenuRebuildsTheList();
     void closingStopsTheRequestThread();
@@ -216,11 +219,50 @@ void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
     QCOMPARE(window.listNames(), QStringList{"Kept"});
     QVERIFY(window.pane().endsWith(QStringLiteral("earlier line\n")));
 
-    // A file that cannot be created: no message.
+    // A file that cannot be created: the box says so, the pane stays.
     window.dialogs.savePath = window.folder.filePath(QStringLiteral("no/such/folder/x.tmt"));
     window.action(kCmdFileSave)->trigger();
-    QVERIFY(!window.pane().contains(QStringLiteral("Successfully Saved")));
+    QVERIFY(window.pane().endsWith(QStringLiteral("earlier line\n")));
+    QCOMPARE(window.boxes.shown.size(), 2);
+    QCOMPARE(window.boxes.shown[1].text, QStringLiteral("Protocol File Not Saved\n") +
+                                             window.dialogs.savePath +
+                                             QStringLiteral("\nNo such file or directory\n"
+                                                            "Any earlier file of that name is "
+                                                            "unchanged.\n"));
+    QCOMPARE(window.boxes.shown[1].icon, QMessageBox::Critical);
+}
+
+// A save that runs out of disk space keeps the protocol that was there, byte
+// for byte, and says that the sequence on the screen was not saved.
+void ApplicationSessionTest::saveOntoAFullDiskKeepsTheEarlierFile() {
+    Window window;
+    QVERIFY(window.started);
+    QVERIFY(window.showAndConnect());
+    const QString saved = window.folder.filePath(QStringLiteral("protocols/kept.tmt"));
+    QDir().mkpath(QFileInfo(saved).absolutePath());
+    window.dialogs.savePath = saved;
+    window.compose({namedSet("Kept", 400)});
+    window.action(kCmdFileSave)->trigger();
+    const std::string before = test_support::readFile(saved.toStdString());
+    QVERIFY(!before.empty());
+
+    window.compose({namedSet("One", 100), namedSet("Two", 200), namedSet("Three", 300),
+                    namedSet("Four", 400), namedSet("Five", 500)});
+    window.view().appendLogText("earlier line\n");
+    {
+        const test_support::FileSizeLimit full(before.size());
+        QVERIFY(full.ok());
+        window.action(kCmdFileSave)->trigger();
+    }
+    QCOMPARE(test_support::readFile(saved.toStdString()), before);
+    QCOMPARE(QDir(QFileInfo(saved).absolutePath())
+                 .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("kept.tmt")});
     QCOMPARE(window.boxes.shown.size(), 1);
+    QVERIFY2(window.boxes.shown[0].text.startsWith(QStringLiteral("Protocol File Not Saved\n") +
+                                                   saved + QStringLiteral("\nFile too large\n")),
+             qPrintable(window.boxes.shown[0].text));
+    QVERIFY(window.pane().endsWith(QStringLiteral("earlier line\n")));
 }
 
 void ApplicationSessionTest::programThenReadBackThroughTheMenu() {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -19,13 +20,13 @@ locale_t cLocale() {
 // Switches the calling thread to the "C" locale for the lifetime of the
 // object; other threads keep theirs.
 class ThreadLocaleScope {
-public:
+  public:
     ThreadLocaleScope() : previous_(uselocale(cLocale())) {}
     ~ThreadLocaleScope() { uselocale(previous_); }
     ThreadLocaleScope(const ThreadLocaleScope&) = delete;
     ThreadLocaleScope& operator=(const ThreadLocaleScope&) = delete;
 
-private:
+  private:
     locale_t previous_;
 };
 
@@ -88,7 +89,9 @@ double cStrtod(std::string_view text, std::size_t* used) {
     return value;
 }
 
-double cAtof(std::string_view text) { return cStrtod(text, nullptr); }
+double cAtof(std::string_view text) {
+    return cStrtod(text, nullptr);
+}
 
 std::string cFormatV(const char* format, va_list arguments) {
     ThreadLocaleScope scope;
@@ -112,6 +115,10 @@ std::string cFormat(const char* format, ...) {
     return text;
 }
 
+std::string cErrorText(int error) {
+    return strerror_l(error, cLocale());
+}
+
 std::string cToUpper(std::string_view text) {
     std::string upper(text);
     for (char& c : upper) {
@@ -122,6 +129,8 @@ std::string cToUpper(std::string_view text) {
     return upper;
 }
 
-std::string cDefaultFloatText(double value) { return cFormat("%g", value); }
+std::string cDefaultFloatText(double value) {
+    return cFormat("%g", value);
+}
 
 }  // namespace kyrvana

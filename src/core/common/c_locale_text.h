@@ -31,6 +31,9 @@ double cStrtod(std::string_view text, std::size_t* used);
 std::string cFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string cFormatV(const char* format, va_list arguments) __attribute__((format(printf, 1, 0)));
 
+// strerror() in the "C" locale: "No space left on device".
+std::string cErrorText(int error);
+
 // Upper-cases the letters a to z only; every other byte is kept as it is.
 std::string cToUpper(std::string_view text);
 

@@ -1,7 +1,6 @@
 #include "core/protocol/protocol_writer.h"
 
 #include <array>
-#include <fstream>
 
 #include "core/common/c_locale_text.h"
 #include "core/protocol/instruction_keywords.h"
@@ -95,15 +94,9 @@ std::string protocolFileText(Protocol& protocol, const HardwareSettings& hardwar
     return text;
 }
 
-ProtocolWriteStatus writeProtocolFile(const std::string& path, Protocol& protocol,
-                                      const HardwareSettings& hardware) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) {
-        return ProtocolWriteStatus::CannotOpen;
-    }
-    writeText(out, protocolFileText(protocol, hardware));
-    out.close();
-    return out.fail() ? ProtocolWriteStatus::WriteFailed : ProtocolWriteStatus::Written;
+WholeFileResult writeProtocolFile(const std::string& path, Protocol& protocol,
+                                  const HardwareSettings& hardware) {
+    return writeWholeFile(path, protocolFileText(protocol, hardware));
 }
 
 }  // namespace kyrvana

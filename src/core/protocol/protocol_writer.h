@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "core/common/whole_file_writer.h"
 #include "core/protocol/hardware_settings.h"
 #include "core/protocol/instruction.h"
 #include "core/protocol/protocol.h"
@@ -31,16 +32,11 @@ void writeProtocolTable(std::ostream& out, const Protocol& protocol,
 // The hardware block followed by the table, as one text.
 std::string protocolFileText(Protocol& protocol, const HardwareSettings& hardware);
 
-enum class ProtocolWriteStatus {
-    Written,
-    // The file could not be created or truncated; nothing was written.
-    CannotOpen,
-    // The file was opened but not all of it could be written.
-    WriteFailed,
-};
-
-// Creates or truncates the file and writes the hardware block and the table.
-ProtocolWriteStatus writeProtocolFile(const std::string& path, Protocol& protocol,
-                                      const HardwareSettings& hardware);
+// Writes the hardware block and the table as the whole file at `path`: the
+// file is replaced only once every byte of the new content is on the disk,
+// and a write that fails (a full disk, a folder that cannot be written)
+// leaves an earlier file of that name as it was.
+WholeFileResult writeProtocolFile(const std::string& path, Protocol& protocol,
+                                  const HardwareSettings& hardware);
 
 }  // namespace kyrvana

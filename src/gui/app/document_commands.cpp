@@ -19,7 +19,7 @@ DocumentCommands::DocumentCommands(CKyrvanaDoc& document, CStageView& view, AppS
       dialogs_(dialogs),
       boxes_(boxes),
       parent_(parent) {
-    const ProtocolFileContext files{document_, view_, settings_, dialogs_, parent_};
+    const ProtocolFileContext files{document_, view_, settings_, dialogs_, boxes_, parent_};
     handlers_.insert(kCmdFileOpen, [files] { openProtocolFile(files); });
     handlers_.insert(kCmdFileSave, [files] { saveProtocolFile(files); });
     // The device work runs on the request thread; the menu only leaves the

@@ -8,6 +8,7 @@
 #include "core/protocol/protocol_writer.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/file_dialogs.h"
+#include "gui/app/message_boxes.h"
 #include "gui/editor/stage_view.h"
 
 namespace kyrvana::gui {
@@ -80,8 +81,17 @@ void saveProtocolFile(const ProtocolFileContext& context) {
     rememberFolder(context, path);
 
     Protocol sequence = context.document.sequence();
-    if (writeProtocolFile(localPath(path), sequence, context.document.hardware()) ==
-        ProtocolWriteStatus::CannotOpen) {
+    const WholeFileResult written =
+        writeProtocolFile(localPath(path), sequence, context.document.hardware());
+    if (!written.written()) {
+        // Writing in place would truncate a good file before knowing that
+        // the new one fits; the new content goes to a temporary file
+        // instead, and when that fails the user must learn that the file on
+        // disk is still the earlier one, not the sequence on the screen.
+        context.boxes.showError(
+            context.parent, QString::fromLatin1(kNotSavedMessage) + path + QStringLiteral("\n") +
+                                QString::fromStdString(written.reason()) + QStringLiteral("\n") +
+                                QString::fromLatin1(kEarlierFileKeptMessage));
         return;
     }
     SequenceViewModel& model = context.view.model();

@@ -11,6 +11,7 @@ namespace kyrvana::gui {
 class AppSettings;
 class CStageView;
 class FileDialogs;
+class MessageBoxes;
 
 // File > Open and File > Save: a protocol file (".tmt") into the document
 // and the view, and the checked sequence out of them. Both start in the
@@ -22,6 +23,7 @@ struct ProtocolFileContext {
     CStageView& view;
     AppSettings& settings;
     FileDialogs& dialogs;
+    MessageBoxes& boxes;
     QWidget* parent = nullptr;
 };
 
@@ -29,11 +31,16 @@ inline constexpr const char* kProtocolFileFilter = "Kyrvana File (*.tmt)";
 inline constexpr const char* kProtocolFileSuffix = "tmt";
 inline constexpr const char* kOpenedMessage = "Protocol File Successfully Opened\n";
 inline constexpr const char* kSavedMessage = "Protocol File Successfully Saved\n";
+// Followed by the path and the reason, each on its own line.
+inline constexpr const char* kNotSavedMessage = "Protocol File Not Saved\n";
+inline constexpr const char* kEarlierFileKeptMessage =
+    "Any earlier file of that name is unchanged.\n";
 
 // A file that cannot be read changes nothing and says nothing.
 void openProtocolFile(const ProtocolFileContext& context);
-// Runs the sequence checks first; a file that cannot be created gets nothing
-// and no message.
+// Runs the sequence checks first. The file is replaced whole or not at all;
+// when it cannot be written an error box says so and the success line is not
+// shown.
 void saveProtocolFile(const ProtocolFileContext& context);
 
 }  // namespace kyrvana::gui
