@@ -16,6 +16,7 @@
 #include "cli/move_command.h"
 #include "cli/ports_command.h"
 #include "cli/position_command.h"
+#include "cli/profile_command.h"
 #include "cli/program_command.h"
 #include "cli/read_command.h"
 #include "cli/show_command.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
 
     // One line per subcommand.
     addShowCommand(app, options);
+    addProfileCommand(app, options);
     addPortsCommand(app, options);
     addIdentifyCommand(app, options);
     addProgramCommand(app, options);

@@ -210,7 +210,7 @@ ProfileSetSpan SequenceProfile::spanOf(const ProfileSetShape& shape, int pass) c
     ProfileSetSpan span;
     span.setIndex = shape.setIndex;
     span.sequenceRepeat = pass;
-    const double offset = pass * passSeconds_;
+    const double offset = passStart(pass);
     span.startSeconds = offset + shape.startSeconds;
     span.endSeconds = offset + shape.endSeconds;
     span.repetitions = shape.repetitions;
@@ -262,7 +262,7 @@ std::vector<ProfileSetSpan> SequenceProfile::spansBetween(double t0, double t1,
     }
     const auto [firstPass, lastPass] = passesBetween(t0, t1);
     for (int pass = firstPass; pass <= lastPass; ++pass) {
-        const double offset = pass * passSeconds_;
+        const double offset = passStart(pass);
         for (const ProfileSetShape& shape : shapes_) {
             if (offset + shape.endSeconds < t0 || offset + shape.startSeconds > t1) {
                 continue;
@@ -281,7 +281,7 @@ const ProfileSetShape* SequenceProfile::shapeAt(double seconds, int* pass, doubl
         return nullptr;
     }
     *pass = passesBetween(seconds, seconds).first;
-    *local = seconds - *pass * passSeconds_;
+    *local = seconds - passStart(*pass);
     // The last set that starts at or before the time.
     const auto after = std::upper_bound(
         shapes_.begin(), shapes_.end(), *local,
@@ -328,7 +328,7 @@ std::vector<ProfileMarker> SequenceProfile::markers(double t0, double t1, int ma
     const std::int64_t perPass =
         std::max<std::int64_t>(1, maxPerSet / ((passes + passStride - 1) / passStride));
     for (std::int64_t pass = firstPass; pass <= lastPass; pass += passStride) {
-        const double offset = static_cast<double>(pass) * passSeconds_;
+        const double offset = passStart(pass);
         for (const ProfileSetShape& shape : shapes_) {
             if (shape.repetitions <= 0 || shape.firstPreloadSeconds <= 0.0) {
                 continue;

@@ -132,7 +132,9 @@ class SequenceProfile {
     double passSeconds() const { return passSeconds_; }
     int repeatCount() const { return repeatCount_; }
     // All passes.
-    double totalSeconds() const { return passSeconds_ * repeatCount_; }
+    double totalSeconds() const {
+        return repeatCount_ > 0 ? passStart(repeatCount_ - 1) + passSeconds_ : 0.0;
+    }
 
     bool wellEnabled(int well) const;
     // The unit of a quantity in this profile, empty when no set uses it.
@@ -150,11 +152,18 @@ class SequenceProfile {
     int spanAt(double seconds) const;
 
     // The profile of one well between t0 and t1 (clipped to the profile) at
-    // about `points` evenly spaced times, plus the corners of the cycles where
-    // they are wider than a point, plus the set boundaries in the window (a
-    // jump shows as two points at the same time). Every well gets the same
-    // times. Empty for a disabled well or an empty window. The work grows with
-    // `points` and the number of sets in the window, never with repetitions.
+    // `points` evenly spaced times (at least 2), and within each set:
+    //  - where a repetition spans two points or more, its corners too (the
+    //    ends of its phases; a jump shows as two points at the same time), so
+    //    that single cycles are drawn exactly;
+    //  - where it spans fewer, each point carries the envelope of the time
+    //    it stands for (half a step either side, within its set);
+    //  - the set's own ends.
+    // Where more sets (over all passes) are in view than points, each time
+    // gets one envelope point per quantity found around it instead. Every
+    // well gets the same times and quantities. Empty for a disabled well or
+    // an empty window. The work grows with `points` and the sets in view,
+    // never with repetitions or passes.
     std::vector<ProfilePoint> sample(int well, double t0, double t1, int points) const;
 
     // The preloads between t0 and t1, for the enabled wells; where a set
@@ -167,6 +176,9 @@ class SequenceProfile {
     ProfileReading valueAt(int well, double seconds) const;
 
   private:
+    // Every time in the profile is a pass's start plus a time within the
+    // pass, computed the same way everywhere so that ends meet exactly.
+    double passStart(std::int64_t pass) const { return static_cast<double>(pass) * passSeconds_; }
     // The set under a time: its shape, the pass and the seconds since the
     // pass's start; nullptr outside the profile.
     const ProfileSetShape* shapeAt(double seconds, int* pass, double* local) const;

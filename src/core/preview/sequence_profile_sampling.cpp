@@ -46,14 +46,42 @@ struct PieceSampler {
         emit(t, true, t, t);
     }
 
-    // The corners of the repetitions in view, in time order, merged with the
-    // grid times in between.
+    // The corners of the repetitions in view, in time order; phases of no
+    // duration share their time with the next one.
+    std::vector<ProfileSetShape::Corner> cornersInView() const {
+        std::vector<ProfileSetShape::Corner> result;
+        if (envelope || shape.repetitions <= 0) {
+            return result;
+        }
+        const std::int64_t first = shape.repetitionAt(from - setStart);
+        const std::int64_t last = shape.repetitionAt(to - setStart);
+        for (std::int64_t k = first; k <= last; ++k) {
+            const double repStart = setStart + shape.repetitionStart(k);
+            for (const ProfileSetShape::Corner& corner : shape.corners(k)) {
+                const double t = repStart + corner.seconds;
+                if (t <= from || t >= to) {
+                    continue;
+                }
+                if (!result.empty() && result.back().seconds >= t) {
+                    result.back().jump = result.back().jump || corner.jump;
+                } else {
+                    result.push_back(ProfileSetShape::Corner{t, corner.jump});
+                }
+            }
+        }
+        return result;
+    }
+
+    // The grid times within the set, merged with its corners.
     void emitInside(double t0) const {
         const double half = step * 0.5;
-        auto gridTime = [&](std::int64_t i) { return t0 + static_cast<double>(i) * step; };
-        std::int64_t i = step > 0.0 ? static_cast<std::int64_t>(std::floor((from - t0) / step)) : 0;
-        while (step > 0.0 && gridTime(i) <= from) {
-            ++i;
+        const auto gridTime = [&](std::int64_t i) { return t0 + static_cast<double>(i) * step; };
+        std::int64_t i = 0;
+        if (step > 0.0) {
+            i = static_cast<std::int64_t>(std::floor((from - t0) / step));
+            while (gridTime(i) <= from) {
+                ++i;
+            }
         }
         const auto emitGridBefore = [&](double limit) {
             while (step > 0.0 && gridTime(i) < limit && gridTime(i) < to) {
@@ -62,29 +90,14 @@ struct PieceSampler {
                 ++i;
             }
         };
-        if (!envelope && shape.repetitions > 0) {
-            const std::int64_t first = shape.repetitionAt(from - setStart);
-            const std::int64_t last = shape.repetitionAt(to - setStart);
-            for (std::int64_t k = first; k <= last; ++k) {
-                const double repStart = setStart + shape.repetitionStart(k);
-                const auto corners = shape.corners(k);
-                // Phases of no duration share their time with the next one.
-                for (std::size_t c = 0; c < corners.size(); ++c) {
-                    bool jump = corners[c].jump;
-                    while (c + 1 < corners.size() && corners[c + 1].seconds == corners[c].seconds) {
-                        jump = jump || corners[++c].jump;
-                    }
-                    const double t = repStart + corners[c].seconds;
-                    if (t <= from || t >= to) {
-                        continue;
-                    }
-                    emitGridBefore(t);
-                    if (step > 0.0 && std::abs(gridTime(i) - t) < 1e-12 * std::max(1.0, t)) {
-                        ++i;
-                    }
-                    emitCorner(t, jump);
-                }
+        for (const ProfileSetShape::Corner& corner : cornersInView()) {
+            emitGridBefore(corner.seconds);
+            // A grid time on the corner itself is the corner.
+            if (step > 0.0 &&
+                std::abs(gridTime(i) - corner.seconds) < 1e-12 * std::max(1.0, corner.seconds)) {
+                ++i;
             }
+            emitCorner(corner.seconds, corner.jump);
         }
         emitGridBefore(to);
     }
@@ -123,9 +136,9 @@ std::vector<ProfilePoint> SequenceProfile::sample(int well, double t0, double t1
 
 void SequenceProfile::samplePiece(int well, int pass, const ProfileSetShape& shape, double t0,
                                   double t1, double step, std::vector<ProfilePoint>& points) const {
-    const double setStart = pass * passSeconds_ + shape.startSeconds;
+    const double setStart = passStart(pass) + shape.startSeconds;
     const double from = std::max(setStart, t0);
-    const double to = std::min(setStart + shape.durationSeconds(), t1);
+    const double to = std::min(passStart(pass) + shape.endSeconds, t1);
     if (to < from) {
         return;
     }
@@ -169,13 +182,13 @@ void SequenceProfile::sampleAcrossSets(int well, double t0, double t1, int count
             const double hi =
                 std::clamp(std::floor((cellTo - shape.startSeconds) / passSeconds_), 0.0, lastPass);
             for (const double pass : {lo, hi}) {
-                const double start = pass * passSeconds_ + shape.startSeconds;
+                const int p = static_cast<int>(pass);
+                const double start = passStart(p) + shape.startSeconds;
                 const double a = std::max(cellFrom - start, 0.0);
                 const double b = std::min(cellTo - start, shape.durationSeconds());
                 if (a > b) {
                     continue;
                 }
-                const int p = static_cast<int>(pass);
                 take(shape, a == 0.0 && b == shape.durationSeconds()
                                 ? shape.wholeEnvelope(well, p)
                                 : shape.envelope(well, p, a, b));
@@ -194,7 +207,7 @@ void SequenceProfile::sampleAcrossSets(int well, double t0, double t1, int count
             // Less than a pass: only the sets around the cell's ends.
             const auto [firstPass, lastPassInCell] = passesBetween(cellFrom, cellTo);
             for (int pass = firstPass; pass <= lastPassInCell; ++pass) {
-                const double offset = pass * passSeconds_;
+                const double offset = passStart(pass);
                 auto it = std::lower_bound(shapes_.begin(), shapes_.end(), cellFrom - offset,
                                            [](const ProfileSetShape& shape, double time) {
                                                return shape.endSeconds < time;
