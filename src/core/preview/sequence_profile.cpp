@@ -18,28 +18,42 @@ int quantityIndex(ProfileQuantity quantity) {
     return static_cast<int>(quantity);
 }
 
-// A set's quantity comes from its unit; a unit the program does not know
-// falls back on the control mode.
-ProfileQuantity quantityOf(const SetRecord& set) {
-    switch (set.units[0]) {
+bool isForceUnit(UnitsCode unit) {
+    return unit == UnitsCode::Millinewtons || unit == UnitsCode::Micronewtons ||
+           unit == UnitsCode::Newtons;
+}
+
+// The unit a set's magnitudes are in. A force set keeps a force unit and is
+// otherwise in millinewtons, as the set editor enters it: protocol files do
+// not store the unit, so a force set read from one still holds the default
+// micrometres. A unit the program does not know counts as micrometres.
+UnitsCode magnitudeUnit(const SetRecord& set) {
+    const UnitsCode unit = set.units[0];
+    if (set.mode[0] == ControlMode::Force) {
+        return isForceUnit(unit) ? unit : UnitsCode::Millinewtons;
+    }
+    switch (unit) {
         case UnitsCode::Percent:
-            return ProfileQuantity::Strain;
         case UnitsCode::Micrometres:
         case UnitsCode::Millimetres:
-            return ProfileQuantity::Displacement;
         case UnitsCode::Millinewtons:
         case UnitsCode::Micronewtons:
         case UnitsCode::Newtons:
-            return ProfileQuantity::Force;
+            return unit;
         case UnitsCode::Unknown:
             break;
     }
-    return set.mode[0] == ControlMode::Force ? ProfileQuantity::Force
-                                             : ProfileQuantity::Displacement;
+    return UnitsCode::Micrometres;
 }
 
-// The size of one unit in micrometres, per cent or millinewtons; an unknown
-// unit is taken as the smallest of its quantity.
+ProfileQuantity quantityOf(UnitsCode unit) {
+    if (unit == UnitsCode::Percent) {
+        return ProfileQuantity::Strain;
+    }
+    return isForceUnit(unit) ? ProfileQuantity::Force : ProfileQuantity::Displacement;
+}
+
+// The size of one unit in micrometres, per cent or millinewtons.
 double unitSize(UnitsCode unit) {
     switch (unit) {
         case UnitsCode::Millimetres:
@@ -91,7 +105,8 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
     for (int i = 0; i < sequence.setCount(); ++i) {
         const SetRecord& set = sequence.sets[i];
         ProfileSetShape shape = makeSetShape(set, i);
-        shape.quantity = quantityOf(set);
+        const UnitsCode unit = magnitudeUnit(set);
+        shape.quantity = quantityOf(unit);
         const double setMs = static_cast<double>(shape.repetitions) *
                                  (static_cast<double>(std::max(set.stretchDurationMs, 0)) +
                                   static_cast<double>(std::max(set.holdTimeMs, 0)) +
@@ -103,11 +118,11 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
         shape.endSeconds = elapsed;
         const int q = quantityIndex(shape.quantity);
         if (units_[q].empty()) {
-            units_[q] = std::string(formatUnits(set.units[0]));
-            unitSizes[q] = unitSize(set.units[0]);
+            units_[q] = std::string(formatUnits(unit));
+            unitSizes[q] = unitSize(unit);
         }
-        setUnitSizes.push_back(unitSize(set.units[0]));
-        spanUnits_.emplace_back(formatUnits(set.units[0]));
+        setUnitSizes.push_back(unitSize(unit));
+        spanUnits_.emplace_back(formatUnits(unit));
         shapes_.push_back(shape);
     }
     passSeconds_ = elapsed;

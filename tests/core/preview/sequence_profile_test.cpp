@@ -161,26 +161,35 @@ TEST(SequenceProfileRunningPosition, OneWaySetsMoveItAndLaterSetsStartThere) {
 }
 
 TEST(SequenceProfileRunningPosition, MixedUnitsKeepOneUnitPerQuantity) {
+    // A force set as a protocol file gives it back: the file keeps the mode
+    // but not the unit, which stays micrometres.
+    SetRecord forceFromFile = cycleSet(1000, 0, 1000, 0, 1, 40.0, UnitsCode::Micrometres);
+    forceFromFile.mode[0] = ControlMode::Force;
     const SequenceProfile profile =
         profileOf({cycleSet(1000, 0, 1000, 0, 1, 2.0, UnitsCode::Millimetres),
                    cycleSet(1000, 0, 1000, 0, 1, 0.5, UnitsCode::Newtons),
                    cycleSet(1000, 0, 1000, 0, 1, 500.0, UnitsCode::Micrometres),
                    cycleSet(1000, 0, 1000, 0, 1, 300.0, UnitsCode::Micronewtons),
-                   cycleSet(1000, 0, 1000, 0, 1, 5.0, UnitsCode::Percent)});
+                   cycleSet(1000, 0, 1000, 0, 1, 5.0, UnitsCode::Percent), forceFromFile});
     EXPECT_EQ(profile.unitOf(ProfileQuantity::Displacement), "mm");
     EXPECT_EQ(profile.unitOf(ProfileQuantity::Force), "N");
     EXPECT_EQ(profile.unitOf(ProfileQuantity::Strain), "%");
-    const double peaks[] = {2.0, 0.5, 0.5, 0.0003, 5.0};
-    const ProfileQuantity quantities[] = {ProfileQuantity::Displacement, ProfileQuantity::Force,
-                                          ProfileQuantity::Displacement, ProfileQuantity::Force,
-                                          ProfileQuantity::Strain};
-    const char* setUnits[] = {"mm", "N", "um", "uN", "%"};
-    for (int i = 0; i < 5; ++i) {
+    struct Peak {
+        double value;
+        ProfileQuantity quantity;
+        const char* setUnit;
+    };
+    const Peak peaks[] = {
+        {2.0, ProfileQuantity::Displacement, "mm"}, {0.5, ProfileQuantity::Force, "N"},
+        {0.5, ProfileQuantity::Displacement, "um"}, {0.0003, ProfileQuantity::Force, "uN"},
+        {5.0, ProfileQuantity::Strain, "%"},        {0.04, ProfileQuantity::Force, "mN"},
+    };
+    for (int i = 0; i < 6; ++i) {
         const ProfileReading peak = profile.valueAt(0, 2.0 * i + 1.0);
         EXPECT_EQ(peak.setIndex, i);
-        EXPECT_NEAR(peak.value, peaks[i], 1e-12);
-        EXPECT_EQ(peak.quantity, quantities[i]);
-        EXPECT_EQ(profile.spans()[i].unit, setUnits[i]);
+        EXPECT_NEAR(peak.value, peaks[i].value, 1e-12);
+        EXPECT_EQ(peak.quantity, peaks[i].quantity);
+        EXPECT_EQ(profile.spans()[i].unit, peaks[i].setUnit);
     }
 }
 
