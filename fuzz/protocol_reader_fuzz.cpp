@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the protocol reader. Whatever it accepts must also
 // go through the list texts and totals, and must be stable under the writer:
 // writing what was read, reading that and writing again gives the same file.
+// Listing what did not read must not change what is read.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     Protocol protocol;
     HardwareSettings hardware;
-    if (!protocolWasRead(readProtocolText(text, protocol, hardware))) {
+    ProtocolReadProblems problems;
+    const ProtocolReadStatus status = readProtocolText(text, protocol, hardware, &problems);
+    (void)protocolReadProblemsText(problems);
+    if (!protocolWasRead(status)) {
         return 0;
+    }
+    Protocol unlisted;
+    HardwareSettings unlistedHardware;
+    if (readProtocolText(text, unlisted, unlistedHardware) != status || !(unlisted == protocol)) {
+        __builtin_trap();
     }
 
     WellDisabledChecks disabled{};

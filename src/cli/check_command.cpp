@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "cli/cli_host.h"
+#include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
 #include "core/editor/sequence_checks.h"
 #include "core/editor/set_editor_fields.h"
 #include "core/protocol/kyrvana_doc.h"
-#include "core/protocol/protocol_reader.h"
 
 namespace kyrvana::cli {
 namespace {
@@ -33,9 +33,7 @@ std::string prefixed(const std::string& prefix, const std::string& message) {
 int runCheck(const CheckArguments& arguments) {
     Protocol sequence;
     HardwareSettings settings;
-    if (!protocolWasRead(readProtocolFile(arguments.file, sequence, settings))) {
-        std::fprintf(stderr, "kyrvana-cli: cannot read the protocol file %s\n",
-                     arguments.file.c_str());
+    if (!readUsableProtocolFile(arguments.file, sequence, settings)) {
         return kExitFailure;
     }
     SetLimitsHardware hardware;

@@ -5,10 +5,10 @@
 
 #include "cli/cli_device.h"
 #include "cli/cli_host.h"
+#include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
 #include "core/programming/device_programming.h"
 #include "core/protocol/kyrvana_doc.h"
-#include "core/protocol/protocol_reader.h"
 
 namespace kyrvana::cli {
 namespace {
@@ -46,17 +46,8 @@ int runProgram(const ProgramArguments& arguments, const CliOptions& options) {
 
     Protocol sequence;
     HardwareSettings hardware;
-    const ProtocolReadStatus status = readProtocolFile(arguments.file, sequence, hardware);
-    if (!protocolWasRead(status)) {
-        std::fprintf(stderr, "kyrvana-cli: cannot read the protocol file %s\n",
-                     arguments.file.c_str());
+    if (!readUsableProtocolFile(arguments.file, sequence, hardware)) {
         return kExitFailure;
-    }
-    if (status == ProtocolReadStatus::LastRowCutShort) {
-        std::fprintf(stderr,
-                     "kyrvana-cli: %s: the last row ends before its last column and was left "
-                     "out\n",
-                     arguments.file.c_str());
     }
     if (arguments.repeats) {
         hardware.RepeatTestSequence = *arguments.repeats;

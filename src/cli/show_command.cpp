@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 
+#include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
 #include "core/editor/sequence_list_text.h"
 #include "core/protocol/protocol_reader.h"
@@ -34,20 +35,8 @@ int runShow(const ShowArguments& arguments) {
                                           ? readProtocol(std::cin, protocol, hardware)
                                           : readProtocolFile(arguments.file, protocol, hardware);
     const std::string shownName = fromStdin ? "standard input" : arguments.file;
-    switch (status) {
-        case ProtocolReadStatus::CannotOpen:
-            std::cerr << "kyrvana-cli: cannot open " << shownName << "\n";
-            return kExitFailure;
-        case ProtocolReadStatus::Damaged:
-            std::cerr << "kyrvana-cli: " << shownName
-                      << " is not a readable protocol file (reading stopped before its end)\n";
-            return kExitFailure;
-        case ProtocolReadStatus::LastRowCutShort:
-            std::cerr << "kyrvana-cli: " << shownName
-                      << ": the last row ends before its last column and was left out\n";
-            break;
-        case ProtocolReadStatus::Complete:
-            break;
+    if (!reportProtocolReadStatus(shownName, status)) {
+        return kExitFailure;
     }
     std::cout << showText(protocol, hardware);
     std::cout.flush();

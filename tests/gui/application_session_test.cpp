@@ -109,6 +109,7 @@ class ApplicationSessionTest : public QObject {
     void saveThenOpenRoundTrips();
     void openAndSaveLeaveThingsAloneWhenTheyCannot();
     void saveOntoAFullDiskKeepsTheEarlierFile();
+    void openWarnsAboutWordsItCouldNotRead();
     void programThenReadBackThroughTheMenu();
     void disableWellsFromTheMenuRebuildsTheList();
     void closingStopsTheRequestThread();
@@ -184,6 +185,7 @@ void ApplicationSessionTest::saveThenOpenRoundTrips() {
     QCOMPARE(window.view().list()->itemText(1, 2), QStringLiteral("750"));
     QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Opened\n"));
     QCOMPARE(window.session->document().sequence().setCount(), 3);
+    QVERIFY(window.boxes.shown.isEmpty());
 }
 
 void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
@@ -263,6 +265,30 @@ void ApplicationSessionTest::saveOntoAFullDiskKeepsTheEarlierFile() {
                                                    saved + QStringLiteral("\nFile too large\n")),
              qPrintable(window.boxes.shown[0].text));
     QVERIFY(window.pane().endsWith(QStringLiteral("earlier line\n")));
+}
+
+// The file is opened as it reads, and a warning names what did not read.
+void ApplicationSessionTest::openWarnsAboutWordsItCouldNotRead() {
+    Window window;
+    QVERIFY(window.started);
+    QVERIFY(window.showAndConnect());
+    const QString path = window.folder.filePath(QStringLiteral("odd.tmt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Name\tColour\tXFunction\tNumReps\t\r\nA\tred\tRmp\t2\t\r\n");
+    file.close();
+    window.dialogs.openPath = path;
+    window.action(kCmdFileOpen)->trigger();
+
+    QCOMPARE(window.listNames(), QStringList{"A"});
+    QCOMPARE(window.view().list()->itemText(0, 1), QStringLiteral("InvalidFunction (um)"));
+    QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Opened\n"));
+    QCOMPARE(window.boxes.shown.size(), 1);
+    const RecordingMessageBoxes::Box& box = window.boxes.shown[0];
+    QCOMPARE(box.icon, QMessageBox::Warning);
+    QVERIFY2(box.text.contains(QStringLiteral("line 1: unknown column \"Colour\"\n"
+                                              "line 2, XFunction: unknown waveform \"Rmp\"\n")),
+             qPrintable(box.text));
 }
 
 void ApplicationSessionTest::programThenReadBackThroughTheMenu() {

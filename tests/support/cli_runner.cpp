@@ -6,6 +6,18 @@
 
 namespace kyrvana::test_support {
 
+std::string shellQuoted(std::string_view text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "'";
+}
+
 CliRun runCli(const std::string& cliPath, const std::string& arguments,
               const TemporaryFolder& folder) {
     const std::string outFile = folder.file("cli-stdout.txt");

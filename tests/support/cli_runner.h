@@ -3,6 +3,7 @@
 // Runs the built kyrvana-cli through the shell and collects what it printed.
 
 #include <string>
+#include <string_view>
 
 #include "support/temporary_folder.h"
 
@@ -18,5 +19,8 @@ struct CliRun {
 // standard output and error pass through files in `folder`.
 CliRun runCli(const std::string& cliPath, const std::string& arguments,
               const TemporaryFolder& folder);
+
+// One shell word, whatever the text holds.
+std::string shellQuoted(std::string_view text);
 
 }  // namespace kyrvana::test_support

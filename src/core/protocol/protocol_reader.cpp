@@ -76,9 +76,18 @@ bool readHardwareBlock(ReadCursor& cursor, HardwareSettings& hardware) {
 // The current token is the first keyword; the rest of its line holds the
 // others. Unknown keywords keep their place as Unknown columns so that their
 // values are skipped.
-bool readHeader(ReadCursor& cursor, Protocol& protocol) {
+bool readHeader(ReadCursor& cursor, Protocol& protocol, ProtocolReadProblems& problems) {
     protocol.clear();
-    protocol.columns.push_back(instructionFromKeyword(cursor.current));
+    const std::size_t headerLine = cursor.tokens.tokenLine();
+    const auto addColumn = [&](std::string_view keyword) {
+        const Instruction column = instructionFromKeyword(keyword);
+        // The empty first "keyword" of an empty file names nothing at all.
+        if (column == Instruction::Unknown && !keyword.empty()) {
+            problems.add(headerLine, keyword, Instruction::Unknown);
+        }
+        protocol.columns.push_back(column);
+    };
+    addColumn(cursor.current);
     std::string rest;
     if (!cursor.tokens.restOfLine(rest, kMaxHeaderRestLength)) {
         return false;
@@ -93,8 +102,7 @@ bool readHeader(ReadCursor& cursor, Protocol& protocol) {
             ++end;
         }
         if (end > start) {
-            protocol.columns.push_back(
-                instructionFromKeyword(std::string_view(rest).substr(start, end - start)));
+            addColumn(std::string_view(rest).substr(start, end - start));
         }
         start = end;
     }
@@ -105,12 +113,17 @@ bool readHeader(ReadCursor& cursor, Protocol& protocol) {
 enum class RowOutcome { Added, CutShort, Failed };
 
 // One set: one token per column, whatever the line breaks. Later columns for
-// the same field overwrite earlier ones.
-RowOutcome readSetRow(ReadCursor& cursor, Protocol& protocol) {
+// the same field overwrite earlier ones. The values that are not values of
+// their column count only for a row that is kept.
+RowOutcome readSetRow(ReadCursor& cursor, Protocol& protocol, ProtocolReadProblems& problems) {
     SetRecord set;
+    ProtocolReadProblems rowProblems;
     const std::size_t columnCount = protocol.columns.size();
     for (std::size_t column = 0; column < columnCount; ++column) {
-        applyColumnValue(set, protocol.columns[column], cursor.current);
+        const Instruction code = protocol.columns[column];
+        if (!applyColumnValue(set, code, cursor.current)) {
+            rowProblems.add(cursor.tokens.tokenLine(), cursor.current, code);
+        }
         if (!cursor.advance()) {
             if (cursor.tokens.failed()) {
                 return RowOutcome::Failed;
@@ -127,6 +140,7 @@ RowOutcome readSetRow(ReadCursor& cursor, Protocol& protocol) {
         return RowOutcome::Failed;
     }
     protocol.sets.push_back(std::move(set));
+    problems.append(rowProblems);
     return RowOutcome::Added;
 }
 
@@ -140,13 +154,12 @@ class ViewBuffer : public std::streambuf {
     }
 };
 
-}  // namespace
-
 // Everything is read into copies first and handed over only when the reading
 // got to the end of the file: a file that turns out to be damaged halfway
 // leaves the open sequence and its hardware values as they were, rather than
 // a half-read sequence that could be programmed into a device by mistake.
-ProtocolReadStatus readProtocol(std::istream& in, Protocol& protocol, HardwareSettings& hardware) {
+ProtocolReadStatus readInto(std::istream& in, Protocol& protocol, HardwareSettings& hardware,
+                            ProtocolReadProblems& problems) {
     ReadCursor cursor(in);
     HardwareSettings readHardware = hardware;
     Protocol readSequence;
@@ -160,12 +173,12 @@ ProtocolReadStatus readProtocol(std::istream& in, Protocol& protocol, HardwareSe
         return ProtocolReadStatus::Damaged;
     }
     // An empty file gives one unknown column and no sets: an empty sequence.
-    if (!readHeader(cursor, readSequence)) {
+    if (!readHeader(cursor, readSequence, problems)) {
         return ProtocolReadStatus::Damaged;
     }
     ProtocolReadStatus status = ProtocolReadStatus::Complete;
     while (cursor.hasToken) {
-        const RowOutcome outcome = readSetRow(cursor, readSequence);
+        const RowOutcome outcome = readSetRow(cursor, readSequence, problems);
         if (outcome == RowOutcome::Failed) {
             return ProtocolReadStatus::Damaged;
         }
@@ -178,15 +191,27 @@ ProtocolReadStatus readProtocol(std::istream& in, Protocol& protocol, HardwareSe
     return status;
 }
 
+}  // namespace
+
+ProtocolReadStatus readProtocol(std::istream& in, Protocol& protocol, HardwareSettings& hardware,
+                                ProtocolReadProblems* problems) {
+    ProtocolReadProblems found;
+    const ProtocolReadStatus status = readInto(in, protocol, hardware, found);
+    if (problems != nullptr) {
+        *problems = std::move(found);
+    }
+    return status;
+}
+
 ProtocolReadStatus readProtocolText(std::string_view text, Protocol& protocol,
-                                    HardwareSettings& hardware) {
+                                    HardwareSettings& hardware, ProtocolReadProblems* problems) {
     ViewBuffer buffer(text);
     std::istream in(&buffer);
-    return readProtocol(in, protocol, hardware);
+    return readProtocol(in, protocol, hardware, problems);
 }
 
 ProtocolReadStatus readProtocolFile(const std::string& path, Protocol& protocol,
-                                    HardwareSettings& hardware) {
+                                    HardwareSettings& hardware, ProtocolReadProblems* problems) {
     // A folder opens like a file on Linux but reads as empty, which would
     // clear the sequence.
     std::error_code error;
@@ -197,7 +222,7 @@ ProtocolReadStatus readProtocolFile(const std::string& path, Protocol& protocol,
     if (!in.is_open()) {
         return ProtocolReadStatus::CannotOpen;
     }
-    return readProtocol(in, protocol, hardware);
+    return readProtocol(in, protocol, hardware, problems);
 }
 
 }  // namespace kyrvana

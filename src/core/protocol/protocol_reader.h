@@ -4,7 +4,7 @@
 // hardware values, a header line of column keywords, and then the sets, each
 // as many tokens as there are columns. Unknown keywords and words do not stop
 // the reading: an unknown column is skipped and an unknown word leaves -1 in
-// its field.
+// its field; both are listed for the caller to judge.
 
 #include <istream>
 #include <string>
@@ -12,6 +12,7 @@
 
 #include "core/protocol/hardware_settings.h"
 #include "core/protocol/protocol.h"
+#include "core/protocol/protocol_read_problems.h"
 
 namespace kyrvana {
 
@@ -41,10 +42,16 @@ inline constexpr std::size_t kMaxHeaderRestLength = 2047;
 inline constexpr std::size_t kMaxProtocolFileSets = 1000;
 
 // Reads from a stream opened in binary mode (line ends may be LF or CR LF).
-ProtocolReadStatus readProtocol(std::istream& in, Protocol& protocol, HardwareSettings& hardware);
+// `problems`, when given, receives the header keywords and values that the
+// reader could not take, by line and word, whatever the status; what the
+// reader builds is the same with or without it.
+ProtocolReadStatus readProtocol(std::istream& in, Protocol& protocol, HardwareSettings& hardware,
+                                ProtocolReadProblems* problems = nullptr);
 ProtocolReadStatus readProtocolText(std::string_view text, Protocol& protocol,
-                                    HardwareSettings& hardware);
+                                    HardwareSettings& hardware,
+                                    ProtocolReadProblems* problems = nullptr);
 ProtocolReadStatus readProtocolFile(const std::string& path, Protocol& protocol,
-                                    HardwareSettings& hardware);
+                                    HardwareSettings& hardware,
+                                    ProtocolReadProblems* problems = nullptr);
 
 }  // namespace kyrvana

@@ -18,8 +18,12 @@ bool ProtocolTokenizer::next(std::string& token) {
     }
     auto c = buffer_->sgetc();
     while (c != kEnd && isProtocolBlank(std::char_traits<char>::to_char_type(c))) {
+        if (c == '\n') {
+            ++line_;
+        }
         c = buffer_->snextc();
     }
+    tokenLine_ = line_;
     while (c != kEnd && !isProtocolBlank(std::char_traits<char>::to_char_type(c))) {
         if (token.size() == kMaxTokenLength) {
             failed_ = true;
@@ -38,13 +42,17 @@ bool ProtocolTokenizer::restOfLine(std::string& line, std::size_t maxLength) {
         return false;
     }
     // One more byte than allowed may be the carriage return of a CR LF end.
-    for (auto c = buffer_->sbumpc(); c != kEnd && c != '\n'; c = buffer_->sbumpc()) {
+    auto c = buffer_->sbumpc();
+    for (; c != kEnd && c != '\n'; c = buffer_->sbumpc()) {
         if (line.size() > maxLength) {
             failed_ = true;
             line.clear();
             return false;
         }
         line += std::char_traits<char>::to_char_type(c);
+    }
+    if (c == '\n') {
+        ++line_;
     }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();

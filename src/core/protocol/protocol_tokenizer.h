@@ -35,9 +35,16 @@ class ProtocolTokenizer {
 
     bool failed() const { return failed_; }
 
+    // The line (from 1) on which the last token read by next() starts, so
+    // that what cannot be read can be shown where it stands in the file.
+    std::size_t tokenLine() const { return tokenLine_; }
+
   private:
     std::streambuf* buffer_;
     bool failed_ = false;
+    // The line of the next byte to read.
+    std::size_t line_ = 1;
+    std::size_t tokenLine_ = 0;
 };
 
 }  // namespace kyrvana

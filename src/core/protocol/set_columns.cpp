@@ -33,6 +33,33 @@ std::uint32_t unsignedFrom(std::string_view token) {
     return static_cast<std::uint32_t>(value);
 }
 
+// Whether the C library finds a number at the start of the token, as atof and
+// atoi read it. "abc" reads as 0 without being a 0.
+bool startsWithNumber(std::string_view token) {
+    std::size_t used = 0;
+    cStrtod(token, &used);
+    return used > 0;
+}
+
+bool startsWithInteger(std::string_view token) {
+    const std::size_t digit = (!token.empty() && (token[0] == '+' || token[0] == '-')) ? 1 : 0;
+    return digit < token.size() && token[digit] >= '0' && token[digit] <= '9';
+}
+
+bool readFloat(double& field, std::string_view token) {
+    std::size_t used = 0;
+    field = cStrtod(token, &used);
+    return used > 0;
+}
+
+// Stores a word's code; false for a word the vocabulary does not know, whose
+// code (-1) is stored all the same.
+template <typename Code>
+bool known(Code& field, Code code) {
+    field = code;
+    return code != Code::Unknown;
+}
+
 std::string text(std::string_view word) {
     return std::string(word);
 }
@@ -79,150 +106,115 @@ std::string fileTokenFromName(std::string_view name) {
     return token;
 }
 
-void applyColumnValue(SetRecord& set, Instruction column, std::string_view token) {
+bool applyColumnValue(SetRecord& set, Instruction column, std::string_view token) {
     switch (column) {
         case Instruction::Name:
             set.name = nameFromFileToken(token);
-            break;
+            return true;
         case Instruction::XMode:
-            set.mode[0] = parseControlMode(token);
-            break;
+            return known(set.mode[0], parseControlMode(token));
         case Instruction::YMode:
-            set.mode[1] = parseControlMode(token);
-            break;
+            return known(set.mode[1], parseControlMode(token));
         case Instruction::ZMode:
-            set.mode[2] = parseControlMode(token);
-            break;
+            return known(set.mode[2], parseControlMode(token));
         case Instruction::XFunction:
-            set.function[0] = parseFunctionType(token);
-            break;
+            return known(set.function[0], parseFunctionType(token));
         case Instruction::YFunction:
-            set.function[1] = parseFunctionType(token);
-            break;
+            return known(set.function[1], parseFunctionType(token));
         case Instruction::ZFunction:
-            set.function[2] = parseFunctionType(token);
-            break;
+            return known(set.function[2], parseFunctionType(token));
         case Instruction::XUnits:
-            set.units[0] = parseUnits(token);
-            break;
+            return known(set.units[0], parseUnits(token));
         case Instruction::YUnits:
-            set.units[1] = parseUnits(token);
-            break;
+            return known(set.units[1], parseUnits(token));
         case Instruction::ZUnits:
-            set.units[2] = parseUnits(token);
-            break;
+            return known(set.units[2], parseUnits(token));
         case Instruction::XMagnitude:
-            set.magnitude[0] = cAtof(token);
-            break;
+            return readFloat(set.magnitude[0], token);
         case Instruction::YMagnitude:
-            set.magnitude[1] = cAtof(token);
-            break;
+            return readFloat(set.magnitude[1], token);
         case Instruction::ZMagnitude:
-            set.magnitude[2] = cAtof(token);
-            break;
+            return readFloat(set.magnitude[2], token);
         case Instruction::AMagnitude:
-            set.magnitude[3] = cAtof(token);
-            break;
+            return readFloat(set.magnitude[3], token);
         case Instruction::BMagnitude:
-            set.magnitude[4] = cAtof(token);
-            break;
+            return readFloat(set.magnitude[4], token);
         case Instruction::CMagnitude:
-            set.magnitude[5] = cAtof(token);
-            break;
+            return readFloat(set.magnitude[5], token);
         case Instruction::XPreloadType:
-            set.preloadType[0] = parsePreloadType(token);
-            break;
+            return known(set.preloadType[0], parsePreloadType(token));
         case Instruction::YPreloadType:
-            set.preloadType[1] = parsePreloadType(token);
-            break;
+            return known(set.preloadType[1], parsePreloadType(token));
         case Instruction::ZPreloadType:
-            set.preloadType[2] = parsePreloadType(token);
-            break;
+            return known(set.preloadType[2], parsePreloadType(token));
         case Instruction::XPreloadMag:
-            set.preloadMag[0] = cAtof(token);
-            break;
+            return readFloat(set.preloadMag[0], token);
         case Instruction::YPreloadMag:
-            set.preloadMag[1] = cAtof(token);
-            break;
+            return readFloat(set.preloadMag[1], token);
         case Instruction::ZPreloadMag:
-            set.preloadMag[2] = cAtof(token);
-            break;
+            return readFloat(set.preloadMag[2], token);
         case Instruction::APreloadMag:
-            set.preloadMag[3] = cAtof(token);
-            break;
+            return readFloat(set.preloadMag[3], token);
         case Instruction::BPreloadMag:
-            set.preloadMag[4] = cAtof(token);
-            break;
+            return readFloat(set.preloadMag[4], token);
         case Instruction::CPreloadMag:
-            set.preloadMag[5] = cAtof(token);
-            break;
+            return readFloat(set.preloadMag[5], token);
         case Instruction::StretchDurationSec:
-            set.stretchDurationSec = cAtof(token);
-            break;
+            return readFloat(set.stretchDurationSec, token);
         case Instruction::RecoveryDurationSec:
-            set.recoveryDurationSec = cAtof(token);
-            break;
+            return readFloat(set.recoveryDurationSec, token);
         case Instruction::HoldTimeSec:
-            set.holdTimeSec = cAtof(token);
-            break;
+            return readFloat(set.holdTimeSec, token);
         case Instruction::RestTimeSec:
-            set.restTimeSec = cAtof(token);
-            break;
+            return readFloat(set.restTimeSec, token);
         case Instruction::StretchDurationMSec:
             set.stretchDurationMs = millisecondsFrom(token);
-            break;
+            return startsWithNumber(token);
         case Instruction::RecoveryDurationMSec:
             set.recoveryDurationMs = millisecondsFrom(token);
-            break;
+            return startsWithNumber(token);
         case Instruction::HoldTimeMSec:
             set.holdTimeMs = millisecondsFrom(token);
-            break;
+            return startsWithNumber(token);
         case Instruction::RestTimeMSec:
             set.restTimeMs = millisecondsFrom(token);
-            break;
+            return startsWithNumber(token);
         case Instruction::NumReps:
             set.numReps = cAtoi(token);
-            break;
+            return startsWithInteger(token);
         case Instruction::DataFreqHz:
-            set.dataFrequency = dataFrequencyFromHz(token);
-            break;
+            return known(set.dataFrequency, dataFrequencyFromHz(token));
         case Instruction::DataFreqMS:
             set.dataFrequency = dataFrequencyFromMs(token, set.dataPeriodMs);
-            break;
+            return startsWithInteger(token);
         case Instruction::DataType:
-            set.dataType = parseDataType(token);
-            break;
+            return known(set.dataType, parseDataType(token));
         case Instruction::ImageFreqHz:
-            set.imageFrequency = imageFrequencyFromText(token);
-            break;
+            return known(set.imageFrequency, imageFrequencyFromText(token));
         case Instruction::Tolerance:
-            set.tolerance = cAtof(token);
-            break;
+            return readFloat(set.tolerance, token);
         case Instruction::TolCorOver:
             set.tolCorOver = cAtoi(token) != 0;
-            break;
+            return startsWithInteger(token);
         case Instruction::TimeUnits:
-            set.timeUnits = parseTimeUnits(token);
-            break;
+            return known(set.timeUnits, parseTimeUnits(token));
         case Instruction::AutoAdjust:
             set.autoAdjust = cAtoi(token);
-            break;
+            return startsWithInteger(token);
         case Instruction::LoadSpeed:
-            set.loadSpeed = cAtof(token);
-            break;
+            return readFloat(set.loadSpeed, token);
         case Instruction::UnloadSpeed:
-            set.unloadSpeed = cAtof(token);
-            break;
+            return readFloat(set.unloadSpeed, token);
         case Instruction::LoadAccel:
             set.loadAccel = unsignedFrom(token);
-            break;
+            return startsWithInteger(token);
         case Instruction::UnloadAccel:
             set.unloadAccel = unsignedFrom(token);
-            break;
+            return startsWithInteger(token);
         default:
             // The preload types of wells A to C have no keyword and unknown
             // columns have no field: the value is skipped.
-            break;
+            return true;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "core/protocol/kyrvana_doc.h"
 #include "core/protocol/protocol_reader.h"
 #include "core/protocol/protocol_writer.h"
+#include "gui/app/app_identity.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/file_dialogs.h"
 #include "gui/app/message_boxes.h"
@@ -30,6 +31,21 @@ void rememberFolder(const ProtocolFileContext& context, const QString& path) {
     context.settings.setTemplateDir(QFileInfo(path).absolutePath());
 }
 
+std::string unreadWordsWarning(const ProtocolReadProblems& problems) {
+    std::string text = "Some words of this file are not protocol values:\n\n";
+    text += protocolReadProblemsText(problems);
+    text += '\n';
+    if (problems.unknownColumns() > 0) {
+        text += "The values of unknown columns were skipped.\n";
+    }
+    if (problems.unreadableValues() > 0) {
+        text +=
+            "Where a value did not read, the set holds an invalid value (0 for a number): "
+            "correct the file or the sets before programming the device.\n";
+    }
+    return text;
+}
+
 // File names reach the C library as the system's local 8-bit encoding.
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -50,7 +66,8 @@ void openProtocolFile(const ProtocolFileContext& context) {
 
     Protocol sequence;
     HardwareSettings hardware = context.document.hardware();
-    if (!protocolWasRead(readProtocolFile(localPath(path), sequence, hardware))) {
+    ProtocolReadProblems problems;
+    if (!protocolWasRead(readProtocolFile(localPath(path), sequence, hardware, &problems))) {
         return;
     }
     context.document.update(
@@ -64,6 +81,11 @@ void openProtocolFile(const ProtocolFileContext& context) {
     model.clearMessages();
     model.appendMessage(kOpenedMessage);
     context.view.refreshFromModel();
+    if (!problems.empty()) {
+        context.boxes.show(context.parent, QString::fromLatin1(kApplicationName),
+                           QString::fromLatin1(unreadWordsWarning(problems)), QMessageBox::Warning,
+                           QMessageBox::Ok);
+    }
 }
 
 void saveProtocolFile(const ProtocolFileContext& context) {

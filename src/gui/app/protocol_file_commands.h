@@ -36,7 +36,11 @@ inline constexpr const char* kNotSavedMessage = "Protocol File Not Saved\n";
 inline constexpr const char* kEarlierFileKeptMessage =
     "Any earlier file of that name is unchanged.\n";
 
-// A file that cannot be read changes nothing and says nothing.
+// A file that cannot be read changes nothing and says nothing. A file read
+// with words that are not protocol values is opened all the same (its sets
+// then show the invalid texts), and a warning box names each such word with
+// its line, so that a data file or a misspelt waveform is not mistaken for a
+// usable test.
 void openProtocolFile(const ProtocolFileContext& context);
 // Runs the sequence checks first. The file is replaced whole or not at all;
 // when it cannot be written an error box says so and the success line is not

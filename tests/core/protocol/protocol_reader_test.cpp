@@ -203,6 +203,61 @@ TEST(ProtocolReaderTest, NumbersSaturateAndTruncate) {
     EXPECT_FALSE(set.tolCorOver);  // read as an integer: 0
 }
 
+// The reader lists what it could not take, by line and word, and builds the
+// same sequence as without the list.
+TEST(ProtocolReaderTest, ReportsWordsItCouldNotTake) {
+    struct Case {
+        std::string text;
+        std::string problems;
+    };
+    std::string manyBadRows = "NAME XMODE\n";
+    for (int i = 0; i < 30; ++i) {
+        manyBadRows += "S bad\n";
+    }
+    std::string first20;
+    for (int line = 2; line < 22; ++line) {
+        first20 += cFormat("line %d, XMode: unknown control mode \"bad\"\n", line);
+    }
+    const Case cases[] = {
+        {"NAME XMODE XFUNCTION NUMREPS\nA disp Rmp 3\nB Disp Ramp five\n",
+         "line 2, XFunction: unknown waveform \"Rmp\"\nline 3, NumReps: no number in \"five\"\n"},
+        {"Time,Force,Position\n0.0,1.2,3\n0.1,1.3,3\n",
+         "line 1: unknown column \"Time,Force,Position\"\n"},
+        {"##HARDWARE\r\nKyrvana P7\r\nFirmwareVersion 1\r\nForceVelocityCode 7\r\n"
+         "RepeatTestSequence 1\r\nName\tColour\tTimeUnits\tXPreloadType\t\r\n"
+         "A\tred\tFortnights\tnone\t\r\nB\tblue\tSeconds\tAlways\t\r\n",
+         "line 6: unknown column \"Colour\"\nline 7, TimeUnits: unknown time unit "
+         "\"Fortnights\"\nline 8, XPreloadType: unknown preload type \"Always\"\n"},
+        // Exact words and leading numbers as the C library reads them.
+        {"XUNITS DATAFREQHZ DATATYPE IMAGEFREQHZ XMAGNITUDE NUMREPS STRETCHDURATIONMSEC\n"
+         "um None Max 0.1 .5 12abc 1e3\n"
+         "UM none all 2 abc - x\n",
+         "line 3, XUnits: unknown unit \"UM\"\nline 3, DataFreqHz: unknown data frequency "
+         "\"none\"\nline 3, DataType: unknown data type \"all\"\nline 3, ImageFreqHz: unknown "
+         "image frequency \"2\"\nline 3, XMagnitude: no number in \"abc\"\nline 3, NumReps: "
+         "no number in \"-\"\nline 3, StretchDurationMSec: no number in \"x\"\n"},
+        // A row split over lines: each word on its own line.
+        {"NAME XMODE\nA\n\nbogus\n", "line 4, XMode: unknown control mode \"bogus\"\n"},
+        // The row left out at the end does not count.
+        {"NAME XMODE NUMREPS\nA disp 1\nB bogus", ""},
+        {"", ""},
+        // Control characters, quotes and bytes above ASCII are shown escaped.
+        {std::string("NAME \x01\"x\\\xe9\n", 11),
+         "line 1: unknown column \"\\x01\\x22x\\x5C\\xE9\"\n"},
+        {manyBadRows, first20 + "... and 10 more\n"},
+    };
+    for (const Case& c : cases) {
+        Document listed;
+        ProtocolReadProblems problems;
+        const ProtocolReadStatus status =
+            readProtocolText(c.text, listed.protocol, listed.hardware, &problems);
+        EXPECT_EQ(protocolReadProblemsText(problems), c.problems) << c.text;
+        Document plain;
+        EXPECT_EQ(plain.read(c.text), status);
+        EXPECT_EQ(listed.protocol, plain.protocol) << c.text;
+    }
+}
+
 TEST(ProtocolReaderTest, FileThatCannotBeOpenedChangesNothing) {
     Document document;
     const Document before;

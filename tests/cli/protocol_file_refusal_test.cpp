@@ -1,0 +1,129 @@
+// kyrvana-cli check and program refuse files that are not protocol files, or
+// whose values the reader could not take, before anything goes to the device.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "support/cli_runner.h"
+#include "support/sim_fixture.h"
+#include "support/temporary_folder.h"
+
+namespace kyrvana {
+namespace {
+
+using test_support::CliRun;
+using test_support::shellQuoted;
+
+// Bytes of every value, as a binary file holds them, in short lines so that
+// the reader gets through them instead of stopping at an over-long line.
+std::string binaryBytes() {
+    std::string bytes;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 4000; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes += static_cast<char>(state >> 24);
+        if (i % 40 == 39) {
+            bytes += '\n';
+        }
+    }
+    return bytes;
+}
+
+class ProtocolFileRefusalTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device_.ok()) << device_.error();
+        ASSERT_FALSE(folder_.path().empty());
+    }
+
+    std::string write(const std::string& name, const std::string& content) const {
+        const std::string path = folder_.file(name);
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    CliRun run(const std::string& arguments) const {
+        return test_support::runCli(KYRVANA_CLI_PATH,
+                                    "--settle-ms 0 --timeout 1000 --port " +
+                                        shellQuoted(device_.portPath()) + " " + arguments,
+                                    folder_);
+    }
+
+    test_support::RunningSimulator device_;
+    test_support::TemporaryFolder folder_;
+};
+
+TEST_F(ProtocolFileRefusalTest, CheckAndProgramRefuseWhatIsNotAProtocol) {
+    struct Case {
+        const char* file;
+        std::string content;
+        // What standard error must say, in this order.
+        std::vector<std::string> said;
+    };
+    const Case cases[] = {
+        {"data.csv",
+         "Time,Force,Position\r\n0.00,1.25,3.10\r\n0.01,1.27,3.12\r\n",
+         {"data.csv: line 1: unknown column \"Time,Force,Position\"\n",
+          "data.csv is not a protocol file: no word of its header names a column\n"}},
+        {"image.bin",
+         binaryBytes(),
+         {"image.bin: line 1: unknown column \"\\x", "image.bin is not a protocol file"}},
+        {"mode.tmt",
+         "Name\tXMode\tXFunction\tNumReps\t\r\nA\tDisp\tRamp\t1\t\r\nB\tHold\tRamp\t1\t\r\n",
+         {"mode.tmt: line 3, XMode: unknown control mode \"Hold\"\n",
+          "mode.tmt is refused: 1 value could not be read\n"}},
+        {"words.tmt",
+         "NAME XFUNCTION XPRELOADTYPE TIMEUNITS NUMREPS\n"
+         "A InvalidFunction Every Weeks 1\n"
+         "B Ramp Sometimes Seconds one\n",
+         {"words.tmt: line 2, XFunction: unknown waveform \"InvalidFunction\"\n",
+          "words.tmt: line 2, TimeUnits: unknown time unit \"Weeks\"\n",
+          "words.tmt: line 3, XPreloadType: unknown preload type \"Sometimes\"\n",
+          "words.tmt: line 3, NumReps: no number in \"one\"\n",
+          "words.tmt is refused: 4 values could not be read\n"}},
+    };
+    device_.sim().writeEepromItem(1792, "untouched");
+    for (const Case& c : cases) {
+        const std::string path = write(c.file, c.content);
+        for (const char* command : {"check", "program"}) {
+            device_.sim().clearReceivedCommands();
+            const CliRun result = run(std::string(command) + " " + shellQuoted(path));
+            EXPECT_EQ(result.exitStatus, 1) << command << " " << c.file;
+            EXPECT_EQ(result.out, "") << command << " " << c.file;
+            std::size_t at = 0;
+            for (const std::string& text : c.said) {
+                at = result.err.find(text, at);
+                EXPECT_NE(at, std::string::npos) << command << " " << c.file << ": " << text << "\n"
+                                                 << result.err;
+            }
+            EXPECT_TRUE(device_.sim().receivedCommands().empty()) << command << " " << c.file;
+        }
+    }
+    EXPECT_EQ(device_.sim().eepromItem(1792), "untouched");
+}
+
+// Only warned about: a column nobody knows (its values are skipped) and a
+// last row cut short (it is left out); the rest of the file is checked.
+TEST_F(ProtocolFileRefusalTest, CheckWarnsAboutWhatItSkips) {
+    const std::string path = write("extra.tmt",
+                                   "NAME Comment XMODE NUMREPS\n"
+                                   "A first disp 2\n"
+                                   "B second");
+    const CliRun result = run("check --um-per-ustep 0.1 " + shellQuoted(path));
+    EXPECT_EQ(result.exitStatus, 0) << result.err << result.out;
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(result.err.find("extra.tmt: the last row ends before its last column and was "
+                              "left out\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("extra.tmt: line 1: unknown column \"Comment\"\n"),
+              std::string::npos);
+    EXPECT_NE(result.err.find("extra.tmt: the values of unknown columns are skipped\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace kyrvana
