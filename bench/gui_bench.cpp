@@ -29,6 +29,7 @@
 #include "core/device/command_ids.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/application_session.h"
+#include "gui/app/command_line.h"
 #include "gui/app/file_dialogs.h"
 #include "gui/app/kyrvana_app.h"
 #include "gui/app/main_frame.h"
@@ -89,14 +90,15 @@ class FirstPaint : public QObject {
 
 // The child of a cold-start run: `kyrvana --simulate` as the program starts.
 int coldStartChild(long long startNs) {
-    int argc = 2;
+    int argc = 1;
     char name[] = "kyrvana";
-    char simulate[] = "--simulate";
-    char* argv[] = {name, simulate, nullptr};
+    char* argv[] = {name, nullptr};
     const long long mainNs = monotonicNs();
     CKyrvanaApp app(argc, argv);
     const long long appNs = monotonicNs();
-    if (!app.initInstance()) {
+    CommandLineOptions options;
+    options.simulate = true;
+    if (!app.initInstance(options)) {
         return 1;
     }
     const long long initNs = monotonicNs();

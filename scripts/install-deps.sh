@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev
     clang libclang-rt-14-dev
     xvfb xauth imagemagick locales
+    dpkg-dev lintian desktop-file-utils appstream man-db udev x11-utils
 )
 
 missing=()

@@ -37,13 +37,32 @@ run_ctest() {
 
 # Test builds favour compile time: the machine has two cores and CI has a
 # time budget. Optimisation stays low; the sanitizer builds keep line tables
-# for their reports.
-fast=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g0" -DKYRVANA_BUILD_BENCH=OFF)
-sanitized=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DKYRVANA_BUILD_BENCH=OFF)
+# for their reports. Warnings are errors here. The plain build is also the
+# one packaged, so it is configured for the package's prefix.
+fast=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g0" -DKYRVANA_BUILD_BENCH=OFF
+    -DKYRVANA_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr)
+sanitized=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DKYRVANA_BUILD_BENCH=OFF
+    -DKYRVANA_WERROR=ON)
 
 echo "== plain build"
 "$root/scripts/build.sh" build-test "${fast[@]}"
 run_ctest build-test
+
+echo "== Debian package: built from the plain build, installed, checked, removed"
+package_log="$root/build-test/package.log"
+if deb="$("$root/scripts/package.sh" build-test | tail -n 1)"; then
+    "$root/scripts/check-package.sh" "$deb" 2>&1 | tee "$package_log" || true
+    line="$(grep -E '^package checks passed: [0-9]+, failed: [0-9]+$' "$package_log" || true)"
+    if [ -n "$line" ]; then
+        passed=$((passed + $(sed -E 's/.*passed: ([0-9]+),.*/\1/' <<<"$line")))
+        failed=$((failed + $(sed -E 's/.*failed: ([0-9]+)$/\1/' <<<"$line")))
+    else
+        failed=$((failed + 1))
+    fi
+else
+    echo "package: build FAILED"
+    failed=$((failed + 1))
+fi
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 "$root/scripts/build.sh" build-asan "${sanitized[@]}" -DKYRVANA_SANITIZE="address;undefined"

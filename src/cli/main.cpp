@@ -22,6 +22,7 @@
 #include "cli/show_command.h"
 #include "core/common/interrupt_cleanup.h"
 #include "core/device/message_log.h"
+#include "kyrvana/project_identity.h"
 
 int main(int argc, char** argv) {
     using namespace kyrvana::cli;
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
     CliOptions options;
     CLI::App app{"Kyrvana six-well stimulator: command-line tool", "kyrvana-cli"};
     app.option_defaults()->always_capture_default();
+    app.set_version_flag("--version", std::string("kyrvana-cli ") + kyrvana::kVersion,
+                         "Print the version and exit");
     app.add_option("--port", options.port,
                    "Serial port of the stimulator (default: found by its USB ids)");
     app.add_option("--sysfs-root", options.sysfsRoot, "Root folder of the sysfs tree to search")
@@ -71,7 +74,7 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& success) {
-        return app.exit(success);  // --help
+        return app.exit(success);  // --help, --version
     } catch (const CLI::ParseError& error) {
         app.exit(error);
         return kExitUsage;

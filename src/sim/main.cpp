@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "core/common/c_locale_text.h"
+#include "kyrvana/project_identity.h"
 #include "sim/sd_card_seed.h"
 #include "sim/simulated_stimulator.h"
 #include "sim/sysfs_port_publisher.h"
@@ -45,6 +46,7 @@ constexpr const char* kUsage =
     "                        (USB ids 03eb:2404, DIR/dev/ttyACM0 leads to the port),\n"
     "                        as the program's --sysfs-root expects; unplugged at exit\n"
     "  --help                show this help and exit\n"
+    "  --version             show the version and exit\n"
     "\n"
     "Talk to it by hand with: socat - /dev/pts/N,raw,echo=0\n";
 
@@ -52,6 +54,7 @@ struct Arguments {
     SimulatorOptions options;
     std::filesystem::path sysfsRoot;
     bool help = false;
+    bool version = false;
 };
 
 // A whole-text decimal number, or false.
@@ -83,7 +86,8 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
         kEeprom,
         kRunTest,
         kSysfsRoot,
-        kHelp
+        kHelp,
+        kShowVersion
     };
     static const option kOptions[] = {
         {"hardware-type", required_argument, nullptr, kHardwareType},
@@ -95,6 +99,7 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
         {"run-test", no_argument, nullptr, kRunTest},
         {"sysfs-root", required_argument, nullptr, kSysfsRoot},
         {"help", no_argument, nullptr, kHelp},
+        {"version", no_argument, nullptr, kShowVersion},
         {nullptr, 0, nullptr, 0},
     };
     SimulatorOptions& options = arguments->options;
@@ -145,6 +150,9 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
             case kHelp:
                 arguments->help = true;
                 break;
+            case kShowVersion:
+                arguments->version = true;
+                break;
             default:
                 std::fputs("Try 'kyrvana-sim --help'.\n", stderr);
                 return 2;
@@ -176,6 +184,10 @@ int main(int argc, char** argv) {
     }
     if (arguments.help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (arguments.version) {
+        std::printf("kyrvana-sim %s\n", kyrvana::kVersion);
         return 0;
     }
 

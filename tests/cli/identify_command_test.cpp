@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "kyrvana/project_identity.h"
 #include "sim/sysfs_port_publisher.h"
 #include "support/sim_fixture.h"
 
@@ -60,11 +63,12 @@ class CliDeviceTest : public testing::Test {
         return text.str();
     }
 
-    // Runs kyrvana-cli with short waits and the arguments (quoted for the shell).
-    RunResult run(const std::string& arguments) const {
+    // Runs kyrvana-cli with short waits and the arguments (quoted for the
+    // shell), started through `launcher` when one is given.
+    RunResult run(const std::string& arguments, const std::string& launcher = "") const {
         const fs::path outFile = folder_ / "stdout.txt";
         const fs::path errFile = folder_ / "stderr.txt";
-        const std::string command = std::string("'") + KYRVANA_CLI_PATH +
+        const std::string command = launcher + " '" + KYRVANA_CLI_PATH +
                                     "' --settle-ms 0 --timeout 1000 " + arguments + " >'" +
                                     outFile.string() + "' 2>'" + errFile.string() + "'";
         const int status = std::system(command.c_str());
@@ -177,6 +181,34 @@ TEST_F(CliDeviceTest, PortsMarksTheStimulator) {
                   "\tKyrvana Stimulator\tUSB\\VID_03EB&PID_2404\\KYRSIM0001\tstimulator\n" +
                   (root_ / "dev" / "ttyUSB0").string() +
                   "\tcdc_acm\tUSB\\VID_0403&PID_6001\\FT1\t-\n");
+}
+
+// The port is checked without being opened. Root may open any port, so as
+// root the tool runs as "nobody"; otherwise the port is closed to its owner.
+TEST_F(CliDeviceTest, PortsMarksAStimulatorThisUserMayNotOpen) {
+    test_support::RunningSimulator device;
+    sim::SysfsPortPublisher publisher;
+    plugIn(device, publisher);
+    std::string launcher;
+    if (::geteuid() == 0) {
+        fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec);
+        launcher = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    } else {
+        ASSERT_EQ(::chmod(device.portPath().c_str(), 0), 0);
+    }
+
+    const RunResult result = run(rootOption() + "ports", launcher);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, (root_ / "dev" / "ttyACM0").string() +
+                              "\tKyrvana Stimulator\tUSB\\VID_03EB&PID_2404\\KYRSIM0001\t"
+                              "stimulator (no access)\n");
+    // What to do: the udev rule and the command that applies it.
+    EXPECT_NE(result.err.find(kUdevRulePath), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(kUdevApplyCommand), std::string::npos) << result.err;
+    // The port was not opened: opening restarts a real stimulator.
+    EXPECT_TRUE(device.sim().receivedCommands().empty());
 }
 
 }  // namespace

@@ -34,21 +34,23 @@ class SimulatorFaults : public ::testing::Test {
 };
 
 struct AnswerFault {
-    sim::SimulatorFault fault;
+    Kind kind;
+    const char* commandPrefix;
+    std::size_t bytes;
     std::string expected;  // all bytes that arrive for "QueryRev(2)"
 };
 
 TEST_F(SimulatorFaults, ReplaceOrSpoilTheAnswersOfMatchingCommands) {
     const std::vector<AnswerFault> cases = {
-        {{Kind::NoAnswer, "QueryRev", 0}, ""},
-        {{Kind::CutShort, "QueryRev(2)", 8}, "Firmware"},
-        {{Kind::OverlongLine, "Query", 1500}, std::string(1500, 'A')},
+        {Kind::NoAnswer, "QueryRev", 0, ""},
+        {Kind::CutShort, "QueryRev(2)", 8, "Firmware"},
+        {Kind::OverlongLine, "Query", 1500, std::string(1500, 'A')},
     };
     for (const AnswerFault& c : cases) {
         sim().clearFaults();
-        sim().addFault(c.fault);
+        sim().addFault({c.kind, c.commandPrefix, c.bytes});
         ASSERT_TRUE(port().send("QueryRev(2)"));
-        EXPECT_EQ(port().readQuiet(100ms), c.expected) << c.fault.commandPrefix;
+        EXPECT_EQ(port().readQuiet(100ms), c.expected) << c.commandPrefix;
         // Other commands are answered as usual.
         EXPECT_EQ(port().ask("Homing"), "OK\r");
     }

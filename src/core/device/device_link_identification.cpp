@@ -16,6 +16,7 @@
 #include "core/device/port_list.h"
 #include "core/device/port_open_problem.h"
 #include "core/device/revision_texts.h"
+#include "kyrvana/project_identity.h"
 
 namespace kyrvana {
 namespace {
@@ -25,7 +26,7 @@ constexpr int kCalibrationAddress = 3840;
 constexpr int kConfigurationValue = 4;
 constexpr int kHardwareTypeValue = 6;
 constexpr int kTestStateCapacity = 512;
-constexpr const char* kSoftwareVersionLine = "Software Version 2.32\n";
+constexpr const char* kSoftwareVersionLine = "Software Version " KYRVANA_VERSION "\n";
 
 const char* hardwareTypeLine(std::uint8_t type) {
     switch (type) {
@@ -80,7 +81,8 @@ int DeviceLink::Connect() {
     auto hold = Hold();
     if (OpenPort() != SerialOk) {
         // The port's own line has the system's error number; say what to do.
-        const std::string explanation = portOpenProblemText(diagnosePortOpen(portName), portName);
+        const std::string explanation =
+            portOpenProblemText(diagnosePortOpen(portName), portName, udevRuleInstalled());
         if (!explanation.empty()) {
             MessageLog::Instance().Write(explanation);
         }

@@ -5,6 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "kyrvana/project_identity.h"
 
 namespace kyrvana {
 namespace {
@@ -47,12 +51,39 @@ PortOpenProblem diagnosePortOpen(const std::string& portName) {
     return problem;
 }
 
-std::string portOpenProblemText(PortOpenProblem problem, const std::string& portName) {
+PortOpenProblem portAccessProblem(const std::string& portName) {
+    if (portName.empty() || ::faccessat(AT_FDCWD, portName.c_str(), R_OK | W_OK, AT_EACCESS) == 0) {
+        return PortOpenProblem::Other;
+    }
+    return errno == EACCES || errno == EPERM ? PortOpenProblem::Permission : PortOpenProblem::Other;
+}
+
+bool udevRuleInstalled() {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(kUdevRulePath, ec);
+}
+
+std::string portOpenProblemText(PortOpenProblem problem, const std::string& portName,
+                                bool ruleInstalled) {
+    // The rule opens the port to the user at the local desktop (logind's
+    // uaccess); a port plugged in before the rule arrived needs it applied.
+    // Over a remote login only the dialout group helps.
+    const std::string rule = std::string("Kyrvana's udev rule (") + kUdevRulePath + ")";
+    const std::string dialout =
+        " Over a remote login, add your user to the dialout group instead (sudo usermod -aG "
+        "dialout $USER, then log out and in again).\n";
     switch (problem) {
         case PortOpenProblem::Permission:
-            return "You may not use the serial port " + portName +
-                   ": add your user to the dialout group (sudo usermod -aG dialout $USER, then "
-                   "log out and in again) or install the stimulator's udev rule.\n";
+            if (ruleInstalled) {
+                return "You may not use the serial port " + portName + ". " + rule +
+                       " gives the user at the desktop access to the stimulator; apply it "
+                       "without logging out: " +
+                       kUdevApplyCommand + "." + dialout;
+            }
+            return "You may not use the serial port " + portName + ". Install " + rule +
+                   ", which gives the user at the desktop access to the stimulator, and apply "
+                   "it without logging out: " +
+                   kUdevApplyCommand + "." + dialout;
         case PortOpenProblem::InUse:
             return "The serial port " + portName +
                    " is in use by another program: close that program (or the other copy of this "

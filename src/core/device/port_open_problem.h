@@ -19,7 +19,19 @@ enum class PortOpenProblem {
 // settings), to tell the causes apart. Meant for right after a failed open.
 PortOpenProblem diagnosePortOpen(const std::string& portName);
 
+// Permission when this user may not open the port for reading and writing,
+// Other otherwise. Asks the kernel without opening the port: opening the
+// stimulator's port restarts it.
+PortOpenProblem portAccessProblem(const std::string& portName);
+
+// True when the udev rule that gives the desktop user the stimulator's port is
+// installed where this build puts it.
+bool udevRuleInstalled();
+
 // The explanation for the message log, ended by a line feed; empty for Other.
-std::string portOpenProblemText(PortOpenProblem problem, const std::string& portName);
+// For Permission it names the udev rule and the command that applies it, or,
+// when the rule is not installed, says to install it first.
+std::string portOpenProblemText(PortOpenProblem problem, const std::string& portName,
+                                bool ruleInstalled);
 
 }  // namespace kyrvana

@@ -1,6 +1,8 @@
 #include "gui/app/kyrvana_app.h"
 
+#include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 
@@ -13,13 +15,33 @@
 #include "gui/app/message_boxes.h"
 #include "gui/app/quit_on_signals.h"
 #include "gui/app/simulated_device.h"
+#include "kyrvana/project_identity.h"
 
 namespace kyrvana::gui {
+namespace {
+
+// The application icon from the pictures compiled into the program (one per
+// size), so that the window has it also when run from the build tree. Empty
+// in programs built without them, such as the tests.
+QIcon applicationIcon() {
+    QIcon icon;
+    const QDir pictures(QStringLiteral(":/icons"));
+    for (const QString& name : pictures.entryList({QStringLiteral("kyrvana-*.png")})) {
+        icon.addFile(pictures.filePath(name));
+    }
+    return icon;
+}
+
+}  // namespace
 
 CKyrvanaApp::CKyrvanaApp(int& argc, char** argv) : QApplication(argc, argv) {
     setOrganizationName(QString::fromLatin1(kOrganizationName));
     setApplicationName(QString::fromLatin1(kApplicationName));
-    setApplicationVersion(QStringLiteral("2.32"));
+    setApplicationVersion(QString::fromLatin1(kVersion));
+    // Names the installed desktop entry: Wayland compositors match the window
+    // to it (and so to its icon) by this name.
+    setDesktopFileName(QString::fromLatin1(kAppId));
+    setWindowIcon(applicationIcon());
     // No display name: on X11 it would be appended to every window title, and
     // the main window's title must stay "Kyrvana".
     settings_ = std::make_unique<AppSettings>();
@@ -31,14 +53,7 @@ CKyrvanaApp::~CKyrvanaApp() {
     simulated_.reset();
 }
 
-bool CKyrvanaApp::initInstance() {
-    CommandLineOptions options;
-    QString error;
-    if (!parseCommandLine(arguments(), options, &error)) {
-        std::fprintf(stderr, "kyrvana: %s\nTry 'kyrvana --help'.\n", qPrintable(error));
-        return false;
-    }
-
+bool CKyrvanaApp::initInstance(const CommandLineOptions& options) {
     DocumentOptions documentOptions;
     if (options.simulate) {
         simulated_ = std::make_unique<SimulatedDevice>();

@@ -7,11 +7,12 @@ namespace kyrvana::gui {
 
 class AppSettings;
 class ApplicationSession;
+struct CommandLineOptions;
 class CMainFrame;
 class SimulatedDevice;
 
 // The application object: names the organisation and application (which
-// places the user's settings), reads the command line, owns the settings,
+// places the user's settings), gives the windows their icon, owns the settings,
 // the main frame with the one document's session, and the simulated
 // stimulator of `--simulate`.
 class CKyrvanaApp : public QApplication {
@@ -21,9 +22,10 @@ class CKyrvanaApp : public QApplication {
     CKyrvanaApp(int& argc, char** argv);
     ~CKyrvanaApp() override;
 
-    // Creates and shows the main frame with its document; false when the
-    // program cannot start (the reason went to standard error).
-    bool initInstance();
+    // Creates and shows the main frame with its document, as the command line
+    // says; false when the program cannot start (the reason went to standard
+    // error).
+    bool initInstance(const CommandLineOptions& options);
 
     AppSettings& settings() { return *settings_; }
     CMainFrame* mainFrame() const { return mainFrame_.get(); }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/common/c_locale_text.h"
+
 namespace kyrvana {
 namespace {
 
@@ -56,7 +58,7 @@ TEST(DeviceSetTableTest, FillTakesTheDeviceFormOfEachSet) {
 TEST(DeviceSetTableTest, TenSetsAtMostAndZeroRepetitionsEndTheTable) {
     Protocol eleven;
     for (int i = 0; i < 11; ++i) {
-        eleven.append(namedSet("S" + std::to_string(i)));
+        eleven.append(namedSet(cFormat("S%d", i)));
     }
     DeviceSetTable table;
     EXPECT_EQ(fillDeviceSetTable(table, eleven), 10);

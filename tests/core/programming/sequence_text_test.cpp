@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/common/c_locale_text.h"
+
 namespace kyrvana {
 namespace {
 
@@ -100,7 +102,7 @@ TEST(SequenceTextTest, FewerThanThreeLinesChangeNothing) {
 TEST(SequenceTextTest, LinesBeyondTheTenthEntryAreIgnored) {
     std::vector<std::string> lines = {"RepeatAll,1", "header"};
     for (int i = 0; i < 14; ++i) {
-        lines.push_back("S" + std::to_string(i) + ",1,0,1,0,3");
+        lines.push_back(cFormat("S%d,1,0,1,0,3", i));
     }
     DeviceSetTable table;
     std::int32_t repeats = 0;
