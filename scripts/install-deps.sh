@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libcli11-dev
-    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev
+    qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl1-mesa-dev qt6-svg-dev
     clang libclang-rt-14-dev
     xvfb xauth imagemagick locales
     dpkg-dev lintian desktop-file-utils appstream man-db udev x11-utils

@@ -25,6 +25,7 @@
 #include "gui/controls/report_ctrl.h"
 #include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
+#include "scripted_file_dialogs.h"
 #include "support/file_size_limit.h"
 #include "support/temporary_folder.h"
 
@@ -32,22 +33,6 @@ using namespace kyrvana;
 using namespace kyrvana::gui;
 
 namespace {
-
-// Answers the file dialogs with a chosen path (empty: cancelled).
-class ScriptedFileDialogs final : public FileDialogs {
-  public:
-    QString openFileName(QWidget*, const FileDialogRequest& request) override {
-        requests.append(request);
-        return openPath;
-    }
-    QString saveFileName(QWidget*, const FileDialogRequest& request) override {
-        requests.append(request);
-        return savePath;
-    }
-    QString openPath;
-    QString savePath;
-    QList<FileDialogRequest> requests;
-};
 
 SetRecord namedSet(const char* name, double magnitude) {
     SetRecord set;

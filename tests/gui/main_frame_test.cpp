@@ -65,7 +65,7 @@ class MainFrameTest : public QObject {
     void toolbarHasSixButtonsWithPrompts();
     void statusTipsFallBackToReady();
     void simulatedDeviceIsMarked();
-    void windowIsFixedAndTitled();
+    void windowGrowsFromItsFirstSize();
     void sizesGrowWithTheDisplay_data();
     void sizesGrowWithTheDisplay();
     void centralViewReplacesThePlaceholder();
@@ -77,10 +77,12 @@ void MainFrameTest::menusHaveTheirTextsShortcutsAndIds() {
     for (const QAction* action : frame.menuBar()->actions()) {
         titles << action->text();
     }
-    QCOMPARE(titles, (QStringList{"&File", "&Hardware"}));
+    QCOMPARE(titles, (QStringList{"&File", "&View", "&Hardware"}));
 
     QCOMPARE(describeMenu(topMenu(frame, "&File")),
-             (QStringList{"&Open...|Ctrl+O|57601", "&Save|Ctrl+S|57603", "E&xit||57665"}));
+             (QStringList{"&Open...|Ctrl+O|57601", "&Save|Ctrl+S|57603",
+                          "&Export Preview...||32800", "E&xit||57665"}));
+    QCOMPARE(frame.viewMenu(), topMenu(frame, "&View"));
     QCOMPARE(
         describeMenu(topMenu(frame, "&Hardware")),
         (QStringList{"Read Device||32771", "Program Device||32772", "Access Test Data||32784",
@@ -97,7 +99,8 @@ void MainFrameTest::connectionEnablesExactlyTheDeviceCommands() {
         kCmdAccessTestData, kCmdMoveToPosition, kCmdConnectionIndicator};
     const QList<int> alwaysEnabled{
         kCmdAppExit,      kCmdLoadCellCalibration, kCmdForceControlSettings,
-        kCmdDisableWells, kCmdManualConnectDevice, kCmdAppAbout};
+        kCmdDisableWells, kCmdManualConnectDevice, kCmdAppAbout,
+        kCmdExportPreview};
 
     for (const bool connected : {false, true, false}) {
         frame.setConnected(connected);
@@ -209,15 +212,20 @@ void MainFrameTest::simulatedDeviceIsMarked() {
     QVERIFY(!pane->isVisible());
 }
 
-void MainFrameTest::windowIsFixedAndTitled() {
+void MainFrameTest::windowGrowsFromItsFirstSize() {
     CMainFrame frame;
     QCOMPARE(frame.windowTitle(), QStringLiteral("Kyrvana"));
-    const QSize expected = gui::scaledSize(QSize(950, 600), frame.scale());
-    QCOMPARE(frame.size(), expected);
-    QCOMPARE(frame.minimumSize(), expected);
-    QCOMPARE(frame.maximumSize(), expected);
-    QVERIFY(!(frame.windowFlags() & Qt::WindowMaximizeButtonHint));
+    const QSize first = gui::scaledSize(QSize(950, 600), frame.scale());
+    QCOMPARE(frame.size(), first);
+    QCOMPARE(frame.minimumSize(), first);
+    QVERIFY(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(frame.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    frame.show();
+    frame.resize(first + QSize(400, 300));
+    QCOMPARE(frame.size(), first + QSize(400, 300));
+    frame.resize(first - QSize(100, 100));
+    QCOMPARE(frame.size(), first);
 }
 
 void MainFrameTest::sizesGrowWithTheDisplay_data() {

@@ -31,6 +31,7 @@ enum CommandId : int {
     kCmdAutoConnectOn = 32790,
     kCmdManualConnectDevice = 32791,
     kCmdDisableWells = 32792,
+    kCmdExportPreview = 32800,
 };
 
 // Codes that the menu commands leave in the document for the request thread.

@@ -43,6 +43,30 @@ void AppSettings::setTemplateDir(const QString& folder) {
     store_->setValue(kTemplateDirKey, folder);
 }
 
+QByteArray AppSettings::windowGeometry() const {
+    return store_->value(QLatin1String(kWindowGeometryKey)).toByteArray();
+}
+
+void AppSettings::setWindowGeometry(const QByteArray& geometry) {
+    store_->setValue(QLatin1String(kWindowGeometryKey), geometry);
+}
+
+QByteArray AppSettings::splitterState() const {
+    return store_->value(QLatin1String(kSplitterStateKey)).toByteArray();
+}
+
+void AppSettings::setSplitterState(const QByteArray& state) {
+    store_->setValue(QLatin1String(kSplitterStateKey), state);
+}
+
+bool AppSettings::previewVisible() const {
+    return store_->value(QLatin1String(kPreviewVisibleKey), true).toBool();
+}
+
+void AppSettings::setPreviewVisible(bool visible) {
+    store_->setValue(QLatin1String(kPreviewVisibleKey), visible);
+}
+
 QString AppSettings::defaultDataDir() {
     return documentsSubfolder("Data");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -28,12 +29,25 @@ class AppSettings {
     void setDataDir(const QString& folder);
     void setTemplateDir(const QString& folder);
 
+    // The main window's size and place (QWidget::saveGeometry), the sequence
+    // view's splitter (QSplitter::saveState) and whether the preview is
+    // shown; empty (shown) until first written.
+    QByteArray windowGeometry() const;
+    void setWindowGeometry(const QByteArray& geometry);
+    QByteArray splitterState() const;
+    void setSplitterState(const QByteArray& state);
+    bool previewVisible() const;
+    void setPreviewVisible(bool visible);
+
     // "<documents>/Kyrvana/Data" and "<documents>/Kyrvana/Templates".
     static QString defaultDataDir();
     static QString defaultTemplateDir();
 
     static constexpr const char* kDataDirKey = "Settings/DataDir";
     static constexpr const char* kTemplateDirKey = "Settings/TemplateDir";
+    static constexpr const char* kWindowGeometryKey = "Window/Geometry";
+    static constexpr const char* kSplitterStateKey = "Window/Splitter";
+    static constexpr const char* kPreviewVisibleKey = "Window/PreviewVisible";
 
   private:
     QString folder(const char* key, const QString& fallback) const;

@@ -6,7 +6,9 @@
 #include "gui/app/document_commands.h"
 #include "gui/app/hardware_commands.h"
 #include "gui/app/main_frame.h"
+#include "gui/app/preview_commands.h"
 #include "gui/app/qt_document_host.h"
+#include "gui/editor/sequence_preview.h"
 #include "gui/editor/stage_view.h"
 
 namespace kyrvana::gui {
@@ -25,6 +27,7 @@ ApplicationSession::ApplicationSession(CMainFrame& frame, AppSettings& settings,
         std::make_unique<DocumentCommands>(*document_, *view_, settings, dialogs, boxes, &frame);
 
     attachHardwareDialogs(*this, settings, boxes, &frame);
+    preview_ = attachSequencePreview(*this, frame, settings, dialogs, boxes);
 
     connect(&frame, &CMainFrame::commandTriggered, this, [this](int id) { commands_->run(id); });
     connect(view_.data(), &CStageView::firstShown, this, [this] {
@@ -51,6 +54,10 @@ ApplicationSession::~ApplicationSession() {
 
 CStageView& ApplicationSession::view() {
     return *view_;
+}
+
+SequencePreview& ApplicationSession::preview() {
+    return *preview_;
 }
 
 void ApplicationSession::shutDown() {

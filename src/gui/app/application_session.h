@@ -15,6 +15,7 @@ class DocumentCommands;
 class FileDialogs;
 class MessageBoxes;
 class QtDocumentHost;
+class SequencePreview;
 
 // The one document of a run and everything that joins it to the main frame:
 // the Qt host of the document, the sequence view as the frame's client area,
@@ -32,6 +33,7 @@ class ApplicationSession : public QObject {
     CKyrvanaDoc& document() { return *document_; }
     QtDocumentHost& host() { return *host_; }
     CStageView& view();
+    SequencePreview& preview();
     DocumentCommands& commands() { return *commands_; }
 
     // Answers what the request thread still waits for, stops it and joins
@@ -50,7 +52,8 @@ class ApplicationSession : public QObject {
     // Declared before the document, which keeps a reference to it.
     std::unique_ptr<QtDocumentHost> host_;
     std::unique_ptr<CKyrvanaDoc> document_;
-    QPointer<CStageView> view_;  // owned by the frame
+    QPointer<CStageView> view_;          // owned by the frame
+    QPointer<SequencePreview> preview_;  // owned by the view
     std::unique_ptr<DocumentCommands> commands_;
     bool closeHeldBack_ = false;
 };

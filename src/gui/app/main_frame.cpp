@@ -35,7 +35,7 @@ QLabel* makeIndicatorPane(const QString& text, QWidget* parent) {
 CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromLatin1(kFrameTitle));
     scale_ = displayScale(*this);
 
@@ -49,7 +49,13 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     placeholder->setAutoFillBackground(true);
     setCentralWidget(placeholder);
 
-    setFixedSize(scaledSize(QSize(kBaseWidth, kBaseHeight), scale_));
+    // The form was laid out for a fixed 950 x 600 window. The sequence
+    // preview needs more room than that to show weeks of cycles, so the
+    // window can be resized and maximised; the form's size stays the
+    // smallest and the first one, so nothing of the form is ever cut off.
+    const QSize formSize = scaledSize(QSize(kBaseWidth, kBaseHeight), scale_);
+    setMinimumSize(formSize);
+    resize(formSize);
     updateCommandStates();
 }
 
@@ -68,6 +74,7 @@ void CMainFrame::createActions() {
 
 void CMainFrame::createMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    viewMenu_ = menuBar()->addMenu(QStringLiteral("&View"));
     QMenu* hardware = menuBar()->addMenu(QStringLiteral("&Hardware"));
     QMenu* advanced = nullptr;
     QMenu* help = nullptr;
@@ -144,7 +151,7 @@ void CMainFrame::createStatusBar() {
     statusBar()->addPermanentWidget(capsPane_);
     statusBar()->addPermanentWidget(numPane_);
     statusBar()->addPermanentWidget(scrollPane_);
-    statusBar()->setSizeGripEnabled(false);
+    statusBar()->setSizeGripEnabled(true);
 }
 
 void CMainFrame::dispatch(int id) {

@@ -5,13 +5,15 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QToolBar;
 
 namespace kyrvana::gui {
 
-// The program's main window: title "Kyrvana" whatever document is open, a
-// fixed size of 950 x 600 grown with the display's DPI, the menu and the
-// six-button toolbar built from the command table, and a status bar with the
+// The program's main window: title "Kyrvana" whatever document is open, at
+// least and at first 950 x 600 grown with the display's DPI (it may be
+// resized and maximised), the menu and the six-button toolbar built from the
+// command table, a View menu for the panes' toggles, and a status bar with the
 // message pane, an optional "Simulated stimulator" pane and the CAP, NUM and
 // SCRL indicators. It holds no device logic: the document's commands leave
 // through commandTriggered(), and the owner says when a device is connected.
@@ -45,6 +47,8 @@ class CMainFrame : public QMainWindow {
     // The action of a command id (its data is the id), or nullptr.
     QAction* commandAction(int id) const;
     QToolBar* commandToolBar() const { return toolBar_; }
+    // The View menu, where the panes of the window add their toggles.
+    QMenu* viewMenu() const { return viewMenu_; }
 
     // The message pane's text ("Ready" when idle).
     QString statusText() const;
@@ -81,6 +85,7 @@ class CMainFrame : public QMainWindow {
     bool simulated_ = false;
     QHash<int, QAction*> actions_;
     QToolBar* toolBar_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
     QLabel* messagePane_ = nullptr;
     QLabel* simulatedPane_ = nullptr;
     QLabel* capsPane_ = nullptr;

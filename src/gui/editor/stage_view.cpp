@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -76,8 +77,18 @@ CStageView::CStageView(CKyrvanaDoc& document, DocumentHost& host, MessageBoxes& 
 }
 
 void CStageView::buildWidgets() {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(10, 6, 10, 8);
+    // The form (list, buttons, fields) above, the message pane below, and
+    // between them the place of the sequence preview; a splitter lets the
+    // user share the height among them.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 6, 10, 8);
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setObjectName(QStringLiteral("viewSplitter"));
+    splitter_->setChildrenCollapsible(false);
+    outer->addWidget(splitter_);
+    auto* form = new QWidget(splitter_);
+    auto* layout = new QVBoxLayout(form);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
 
     auto* titleRow = new QHBoxLayout;
@@ -109,10 +120,11 @@ void CStageView::buildWidgets() {
         fromCore(cFormat(kColumnsFormat, widths[0], widths[1], widths[2], widths[3], widths[4],
                          widths[5], widths[6], widths[7], widths[8], widths[9], widths[10],
                          widths[11], widths[12], widths[13], widths[14])));
-    // Ten rows, the device's capacity, fit without scrolling.
-    list_->setFixedHeight(list_->horizontalHeader()->sizeHint().height() +
-                          kMaximumSets * list_->verticalHeader()->defaultSectionSize() +
-                          2 * list_->frameWidth());
+    // Ten rows, the device's capacity, fit without scrolling; a taller
+    // window gives the list more.
+    list_->setMinimumHeight(list_->horizontalHeader()->sizeHint().height() +
+                            kMaximumSets * list_->verticalHeader()->defaultSectionSize() +
+                            2 * list_->frameWidth());
     list_->installEventFilter(this);
     connect(list_, &CReportCtrl::cellDoubleClicked, this, [this](int, int) { editSet(); });
     layout->addWidget(list_);
@@ -191,11 +203,13 @@ void CStageView::buildWidgets() {
     }
     layout->addLayout(fieldRow);
 
-    pane_ = new QPlainTextEdit(this);
+    pane_ = new QPlainTextEdit(splitter_);
     pane_->setObjectName(QStringLiteral("messagePane"));
     pane_->setReadOnly(true);
     pane_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    layout->addWidget(pane_, 1);
+    pane_->setMinimumHeight(3 * pane_->fontMetrics().lineSpacing());
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 1);
 
     connect(repeats_, &QLineEdit::textEdited, this, [this](const QString& text) {
         model_.repeatText = toCore(text);
@@ -261,6 +275,13 @@ void CStageView::fillRow(int row, const WellDisabledChecks& disabled) {
 void CStageView::showTotals() {
     totalTime_->setText(fromCore(model_.totalTimeText()));
     usedMemory_->setText(fromCore(model_.usedMemoryText()));
+    emit sequenceShown();
+}
+
+void CStageView::setPreview(QWidget* preview, int stretch) {
+    splitter_->insertWidget(1, preview);
+    splitter_->setCollapsible(1, true);
+    splitter_->setStretchFactor(1, stretch);
 }
 
 void CStageView::appendLogText(const std::string& text) {

@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 
 namespace kyrvana {
 class CKyrvanaDoc;
@@ -69,6 +70,12 @@ class CStageView : public QWidget {
     // Rebuilds the list from the working sequence (with the document's
     // disabled wells) and recomputes the totals.
     void rebuildList();
+    // Puts `preview` between the form and the message pane (the splitter
+    // takes ownership); it may be collapsed, and takes `stretch` shares of
+    // extra height where the form and the pane take one each.
+    void setPreview(QWidget* preview, int stretch);
+    QSplitter* splitter() const { return splitter_; }
+
     // A message-log line for the pane.
     void appendLogText(const std::string& text);
 
@@ -110,6 +117,9 @@ class CStageView : public QWidget {
   signals:
     // The view was shown for the first time: the device work may begin.
     void firstShown();
+    // The sequence, its repeat count or the wells it runs on may have
+    // changed: the list and totals show the new state.
+    void sequenceShown();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -138,6 +148,7 @@ class CStageView : public QWidget {
     Protocol shownSequence_;
     DisabledWells shownWells_;
 
+    QSplitter* splitter_ = nullptr;
     QLabel* deviceLine_ = nullptr;
     CReportCtrl* list_ = nullptr;
     QLineEdit* totalTime_ = nullptr;

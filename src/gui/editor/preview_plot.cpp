@@ -1,0 +1,163 @@
+#include "gui/editor/preview_plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kyrvana::gui {
+namespace {
+
+constexpr std::array<ProfileQuantity, 3> kQuantities{
+    ProfileQuantity::Displacement, ProfileQuantity::Strain, ProfileQuantity::Force};
+
+// A limit is drawn into the value range when it lies within this share of
+// the lines' own range from them: a far-off travel limit would flatten the
+// lines to nothing, a near one is what the user needs to see.
+constexpr double kNearLimitShare = 0.5;
+// Room above and below the lines, as a share of the range.
+constexpr double kPadding = 0.05;
+
+std::size_t indexOf(ProfileQuantity quantity) {
+    return static_cast<std::size_t>(quantity);
+}
+
+// Appends one sampled point: a single value, or the envelope drawn from the
+// extreme nearer the previous point to the other one.
+void appendPoint(QList<QPointF>& line, const ProfilePoint& point, double x, bool& endsHigh) {
+    if (!point.envelope) {
+        line.append(QPointF(x, point.value));
+        return;
+    }
+    if (endsHigh) {
+        line.append(QPointF(x, point.max));
+        line.append(QPointF(x, point.min));
+    } else {
+        line.append(QPointF(x, point.min));
+        line.append(QPointF(x, point.max));
+    }
+    endsHigh = !endsHigh;
+}
+
+// Splits one well's samples into runs of one quantity.
+void appendTraces(PreviewPlot& plot, int well, const std::vector<ProfilePoint>& samples) {
+    bool endsHigh = false;
+    for (const ProfilePoint& point : samples) {
+        if (plot.traces.empty() || plot.traces.back().well != well ||
+            plot.traces.back().quantity != point.quantity) {
+            plot.traces.push_back(PreviewTrace{well, point.quantity, {}});
+            endsHigh = false;
+        }
+        appendPoint(plot.traces.back().points, point, point.seconds / plot.unit.seconds, endsHigh);
+    }
+}
+
+void widenToInclude(AxisRange& range, double value) {
+    range.low = std::min(range.low, value);
+    range.high = std::max(range.high, value);
+}
+
+AxisRange linesRange(const PreviewPlot& plot, ProfileQuantity quantity) {
+    AxisRange range{std::numeric_limits<double>::infinity(),
+                    -std::numeric_limits<double>::infinity()};
+    for (const PreviewTrace& trace : plot.traces) {
+        if (trace.quantity != quantity) {
+            continue;
+        }
+        for (const QPointF& point : trace.points) {
+            widenToInclude(range, point.y());
+        }
+    }
+    return range;
+}
+
+AxisRange valueRange(const PreviewPlot& plot, const SequenceProfile& profile,
+                     ProfileQuantity quantity) {
+    AxisRange range = linesRange(plot, quantity);
+    if (range.empty()) {
+        range = AxisRange{0.0, 0.0};
+    }
+    const double near = kNearLimitShare * std::max(range.high - range.low, std::abs(range.high));
+    const AxisRange lines = range;
+    for (const ProfileLimitBand& band : profile.limits()) {
+        if (band.quantity != quantity) {
+            continue;
+        }
+        for (const std::optional<double>& bound : {band.low, band.high}) {
+            if (bound && *bound >= lines.low - near && *bound <= lines.high + near) {
+                widenToInclude(range, *bound);
+            }
+        }
+    }
+    double pad = kPadding * (range.high - range.low);
+    if (pad <= 0.0) {
+        pad = std::max(1.0, 0.1 * std::abs(range.high));
+    }
+    return AxisRange{range.low - pad, range.high + pad};
+}
+
+}  // namespace
+
+TimeAxisUnit timeAxisUnitFor(double spanSeconds) {
+    static constexpr std::array<TimeAxisUnit, 4> kUnits{
+        TimeAxisUnit{"days", 86400.0}, TimeAxisUnit{"h", 3600.0}, TimeAxisUnit{"min", 60.0},
+        TimeAxisUnit{"s", 1.0}};
+    for (const TimeAxisUnit& unit : kUnits) {
+        if (spanSeconds >= unit.seconds) {
+            return unit;
+        }
+    }
+    return kUnits.back();
+}
+
+QColor wellColor(int well) {
+    static constexpr std::array<QRgb, kWellCount> kColours{
+        0x0072B2,  // blue
+        0xE69F00,  // orange
+        0x009E73,  // bluish green
+        0xD55E00,  // vermilion
+        0xCC79A7,  // reddish purple
+        0x56B4E9,  // sky blue
+    };
+    return QColor(kColours[static_cast<std::size_t>(std::clamp(well, 0, kWellCount - 1))]);
+}
+
+QString displayUnit(const std::string& unit) {
+    if (unit == "um") {
+        return QStringLiteral("µm");
+    }
+    if (unit == "uN") {
+        return QStringLiteral("µN");
+    }
+    return QString::fromLatin1(unit.data(), static_cast<qsizetype>(unit.size()));
+}
+
+QString valueAxisTitle(const SequenceProfile& profile, ProfileQuantity quantity) {
+    return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(profileQuantityName(quantity)),
+                                         displayUnit(profile.unitOf(quantity)));
+}
+
+PreviewPlot buildPreviewPlot(const SequenceProfile& profile, double from, double to, int points) {
+    PreviewPlot plot;
+    plot.from = from;
+    plot.to = to;
+    plot.unit = timeAxisUnitFor(to - from);
+    for (const ProfileQuantity quantity : kQuantities) {
+        if (profile.usesQuantity(quantity)) {
+            plot.quantities.push_back(quantity);
+        }
+    }
+    for (int well = 0; well < kWellCount; ++well) {
+        if (profile.wellEnabled(well)) {
+            appendTraces(plot, well, profile.sample(well, from, to, points));
+        }
+    }
+    plot.ranges.fill(AxisRange{1.0, 0.0});
+    for (const ProfileQuantity quantity : plot.quantities) {
+        plot.ranges[indexOf(quantity)] = valueRange(plot, profile, quantity);
+    }
+    plot.spans = profile.spansBetween(from, to);
+    plot.markers = profile.markers(from, to);
+    return plot;
+}
+
+}  // namespace kyrvana::gui

@@ -1,0 +1,259 @@
+#include "gui/editor/sequence_preview.h"
+
+#include <QAction>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "core/protocol/kyrvana_doc.h"
+#include "gui/app/app_settings.h"
+#include "gui/app/file_dialogs.h"
+#include "gui/app/latin1_text.h"
+#include "gui/app/message_boxes.h"
+#include "gui/controls/report_ctrl.h"
+#include "gui/editor/preview_chart.h"
+#include "gui/editor/stage_view.h"
+
+namespace kyrvana::gui {
+namespace {
+
+const QColor kCrossingRow(250, 222, 205);
+
+bool sameInputs(const ProfileInputs& a, const ProfileInputs& b) {
+    return a.sequence == b.sequence && a.repeatCount == b.repeatCount &&
+           a.disabledWells.flags == b.disabledWells.flags && a.hardwareType == b.hardwareType &&
+           a.fullScaleLoads == b.fullScaleLoads;
+}
+
+// Why a set crosses a limit: in the first pass, or else in the first later
+// pass where it does (a running position may reach the limit only then).
+QString limitReasonOf(const SequenceProfile& profile, int set) {
+    const std::vector<ProfileSetSpan>& first = profile.spans();
+    if (set >= 0 && static_cast<std::size_t>(set) < first.size() &&
+        !first[static_cast<std::size_t>(set)].limitReason.empty()) {
+        return fromCore(first[static_cast<std::size_t>(set)].limitReason);
+    }
+    for (const ProfileSetSpan& span : profile.spansBetween(0.0, profile.totalSeconds())) {
+        if (span.setIndex == set && span.crossesLimit) {
+            return QStringLiteral("%1 (pass %2)")
+                .arg(fromCore(span.limitReason))
+                .arg(span.sequenceRepeat + 1);
+        }
+    }
+    return QString();
+}
+
+QString setTitle(const Protocol& sequence, int set) {
+    const SetRecord* record = sequence.setAt(set);
+    return QStringLiteral("Set %1 \"%2\"")
+        .arg(set + 1)
+        .arg(record != nullptr ? fromCore(record->name) : QString());
+}
+
+}  // namespace
+
+SequencePreview::SequencePreview(CKyrvanaDoc& document, CStageView& view, AppSettings& settings,
+                                 FileDialogs& dialogs, MessageBoxes& boxes, QWidget* parent)
+    : QWidget(parent),
+      document_(document),
+      view_(view),
+      settings_(settings),
+      dialogs_(dialogs),
+      boxes_(boxes) {
+    setObjectName(QStringLiteral("sequencePreviewPane"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    chart_ = new CPreviewChart(this);
+    layout->addWidget(chart_, 1);
+    limitLine_ = new QLabel(this);
+    limitLine_->setObjectName(QStringLiteral("previewLimitLine"));
+    limitLine_->setWordWrap(true);
+    limitLine_->setStyleSheet(QStringLiteral("QLabel { color: #8a2c00; }"));
+    limitLine_->hide();
+    layout->addWidget(limitLine_);
+
+    toggle_ = new QAction(QStringLiteral("Sequence &Preview"), this);
+    toggle_->setCheckable(true);
+    toggle_->setChecked(true);
+    toggle_->setStatusTip(QStringLiteral("Show or hide the preview of the sequence"));
+    connect(toggle_, &QAction::toggled, this, &SequencePreview::setPaneShown);
+
+    connect(&view_, &CStageView::sequenceShown, this, &SequencePreview::refresh);
+    connect(view_.list()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { chart_->setHighlightedSet(view_.selectedRow()); });
+    connect(chart_, &CPreviewChart::setClicked, this, [this](int set) {
+        if (set < view_.list()->itemCount()) {
+            view_.selectRow(set);
+        }
+    });
+    connect(chart_, &CPreviewChart::exportRequested, this, &SequencePreview::exportAs);
+    refresh();
+}
+
+SequencePreview::~SequencePreview() = default;
+
+ProfileInputs SequencePreview::currentInputs() {
+    ProfileInputs inputs;
+    inputs.sequence = view_.model().workingSequence;
+    inputs.repeatCount = view_.model().repeatCount;
+    inputs.disabledWells = document_.disabledWells();
+    // The device's figures are written by the request thread before it
+    // raises the ready flag, and are read only while the flag is up.
+    if (document_.deviceReady()) {
+        const DeviceLink& link = document_.link();
+        hardwareType_ = link.hardwareType;
+        inputs.fullScaleLoads = link.fullScaleLoad;
+    }
+    inputs.hardwareType = hardwareType_;
+    return inputs;
+}
+
+void SequencePreview::refresh() {
+    ProfileInputs inputs = currentInputs();
+    if (shownInputs_ && sameInputs(*shownInputs_, inputs)) {
+        return;
+    }
+    shownInputs_ = inputs;
+    showProfile(std::make_shared<const SequenceProfile>(std::move(inputs)));
+}
+
+void SequencePreview::showProfile(std::shared_ptr<const SequenceProfile> profile) {
+    std::vector<std::string> names;
+    for (const SetRecord& set : shownInputs_->sequence.sets) {
+        names.push_back(set.name);
+    }
+    chart_->setProfile(std::move(profile), std::move(names));
+    chart_->setHighlightedSet(view_.selectedRow());
+    markRows();
+    showLimitLine();
+}
+
+void SequencePreview::markRows() {
+    const SequenceProfile* profile = chart_->profile();
+    CReportCtrl* list = view_.list();
+    const QSignalBlocker quiet(list);
+    for (int row = 0; row < list->itemCount(); ++row) {
+        const bool crosses = profile != nullptr && profile->setCrossesLimit(row);
+        const QString reason = crosses ? limitReasonOf(*profile, row) : QString();
+        for (int column = 0; column < list->columnCount(); ++column) {
+            if (QTableWidgetItem* cell = list->item(row, column)) {
+                cell->setBackground(crosses ? QBrush(kCrossingRow) : QBrush());
+                cell->setToolTip(reason);
+            }
+        }
+    }
+}
+
+// Names the first set that crosses a limit (and how many more do), and the
+// custom waveforms, whose real shape only the device knows.
+void SequencePreview::showLimitLine() {
+    const SequenceProfile* profile = chart_->profile();
+    const Protocol& sequence = shownInputs_->sequence;
+    QStringList lines;
+    QList<int> crossing;
+    QList<int> custom;
+    for (int set = 0; profile != nullptr && set < sequence.setCount(); ++set) {
+        if (profile->setCrossesLimit(set)) {
+            crossing << set;
+        }
+        if (static_cast<std::size_t>(set) < profile->spans().size() &&
+            profile->spans()[static_cast<std::size_t>(set)].custom) {
+            custom << set;
+        }
+    }
+    if (!crossing.isEmpty()) {
+        QString line = QStringLiteral("%1 crosses a limit: %2")
+                           .arg(setTitle(sequence, crossing.first()),
+                                limitReasonOf(*profile, crossing.first()));
+        if (crossing.size() > 1) {
+            line += QStringLiteral(" (and %1 more sets)").arg(crossing.size() - 1);
+        }
+        lines << line;
+    }
+    for (const int set : custom) {
+        lines << QStringLiteral("%1 has a custom waveform, stored on the device: drawn as a ramp.")
+                     .arg(setTitle(sequence, set));
+    }
+    limitLine_->setText(lines.join(QLatin1Char('\n')));
+    limitLine_->setVisible(!lines.isEmpty());
+    chart_->setAccessibleDescription(lines.isEmpty() ? QStringLiteral("No set crosses a limit")
+                                                     : lines.join(QLatin1Char(' ')));
+}
+
+void SequencePreview::setPaneShown(bool shown) {
+    setVisible(shown);
+    QSplitter* splitter = view_.splitter();
+    const int index = splitter->indexOf(this);
+    if (!shown || index < 0) {
+        return;
+    }
+    // Shown again after it was dragged shut: give it half of the pane's and
+    // the form's height above their least.
+    QList<int> sizes = splitter->sizes();
+    if (sizes.value(index) == 0) {
+        int spare = 0;
+        for (int other = 0; other < sizes.size(); ++other) {
+            if (other == index) {
+                continue;
+            }
+            const int least = splitter->widget(other)->minimumSizeHint().height();
+            const int given = std::max(0, sizes[other] - least) / 2;
+            sizes[other] -= given;
+            spare += given;
+        }
+        sizes[index] = spare;
+        splitter->setSizes(sizes);
+    }
+}
+
+void SequencePreview::exportPreview() {
+    QStringList filters;
+    for (const PreviewExportFormat format :
+         {PreviewExportFormat::Png, PreviewExportFormat::Svg, PreviewExportFormat::Csv}) {
+        filters << exportFilter(format);
+    }
+    exportWith(filters.join(QStringLiteral(";;")), exportSuffix(PreviewExportFormat::Png),
+               std::nullopt);
+}
+
+void SequencePreview::exportAs(PreviewExportFormat format) {
+    exportWith(exportFilter(format), exportSuffix(format), format);
+}
+
+void SequencePreview::exportWith(const QString& filter, const QString& suffix,
+                                 std::optional<PreviewExportFormat> format) {
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Export Preview");
+    const QString name = fromCore(view_.model().testName);
+    request.folder =
+        QDir(settings_.templateDir()).filePath(name.isEmpty() ? QStringLiteral("preview") : name);
+    request.filter = filter;
+    request.defaultSuffix = suffix;
+    const QString path = dialogs_.saveFileName(window(), request);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!write(format.value_or(exportFormatForPath(path)), path)) {
+        boxes_.showError(window(), QString::fromLatin1(kExportFailedMessage).arg(path));
+    }
+}
+
+bool SequencePreview::write(PreviewExportFormat format, const QString& path) {
+    switch (format) {
+        case PreviewExportFormat::Png:
+            return savePreviewPng(*chart_, path);
+        case PreviewExportFormat::Svg:
+            return savePreviewSvg(*chart_, path);
+        case PreviewExportFormat::Csv:
+            return chart_->profile() != nullptr &&
+                   savePreviewCsv(*chart_->profile(), chart_->visibleFrom(), chart_->visibleTo(),
+                                  kCsvPoints, path);
+    }
+    return false;
+}
+
+}  // namespace kyrvana::gui
