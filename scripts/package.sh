@@ -30,7 +30,10 @@ cmake -S "$root" -B "$root/$folder" -G Ninja "${options[@]}" >/dev/null
 cmake --build "$root/$folder" --parallel "$(nproc)"
 
 mkdir -p "$root/dist"
-(cd "$root/$folder" && cpack -G DEB >/dev/null)
+if ! (cd "$root/$folder" && cpack -G DEB >cpack.log 2>&1); then
+    cat "$root/$folder/cpack.log" >&2
+    exit 1
+fi
 package="$(ls -t "$root/$folder"/kyrvana_*.deb | head -n 1)"
 mv -f "$package" "$root/dist/"
 echo "$root/dist/$(basename "$package")"
