@@ -19,6 +19,7 @@
 #include "sim/command_recognizer.h"
 #include "sim/firmware.h"
 #include "sim/pseudo_terminal.h"
+#include "sim/second_reader.h"
 
 namespace kyrvana::sim {
 
@@ -60,6 +61,7 @@ struct SimulatedStimulator::State {
     int wakeWrite = -1;
     std::thread thread;
     std::atomic<bool> running{false};
+    SecondReader secondReader;
 
     void wake() const {
         const char byte = 1;
@@ -242,6 +244,12 @@ bool SimulatedStimulator::State::answer(const RecognizedCommand& command, bool* 
                     break;
                 case SimulatorFault::Kind::HangUpAfter:
                     break;
+                case SimulatorFault::Kind::Stall:
+                    delay += fault->stall;
+                    break;
+                case SimulatorFault::Kind::Replace:
+                    reply = fault->text;
+                    break;
             }
         }
         changed.notify_all();
@@ -399,6 +407,7 @@ bool SimulatedStimulator::start(std::string* error) {
 
 void SimulatedStimulator::stop() {
     State& s = *state_;
+    s.secondReader.stop();
     if (!s.thread.joinable()) {
         return;
     }
@@ -459,6 +468,19 @@ void SimulatedStimulator::clearFaults() {
 void SimulatedStimulator::setLatency(std::chrono::milliseconds latency) {
     std::lock_guard lock(state_->mutex);
     state_->latency = latency;
+}
+
+bool SimulatedStimulator::setSecondReader(bool on) {
+    State& s = *state_;
+    if (!on) {
+        s.secondReader.stop();
+        return true;
+    }
+    return s.running && s.secondReader.start(portPath());
+}
+
+std::size_t SimulatedStimulator::bytesTakenBySecondReader() const {
+    return state_->secondReader.bytesTaken();
 }
 
 void SimulatedStimulator::hangUp() {

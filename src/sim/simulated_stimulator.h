@@ -52,6 +52,9 @@ struct SimulatorFault {
         OverlongLine,  // a line of `bytes` bytes with no terminator instead of the answer
         Garbage,       // `bytes` random bytes instead of the answer
         HangUpAfter,   // after `bytes` bytes of the answer the master side is closed
+        Stall,         // the answer comes `stall` later than it would (a paused device;
+                       // longer than the program's read time-out it is a late answer)
+        Replace,       // `text` instead of the answer ("ERROR\r", a size that is no number)
     };
     Kind kind = Kind::NoAnswer;
     std::string commandPrefix;
@@ -61,6 +64,8 @@ struct SimulatorFault {
     std::size_t skip = 0;
     // How many matching commands the fault hits after the skipped ones; 0: all.
     std::size_t times = 0;
+    std::chrono::milliseconds stall{0};  // Stall
+    std::string text{};                  // Replace
 };
 
 class SimulatedStimulator {
@@ -92,6 +97,15 @@ class SimulatedStimulator {
     void addFault(SimulatorFault fault);
     void clearFaults();
     void setLatency(std::chrono::milliseconds latency);
+    // Another program reading the port while it is on (a terminal program,
+    // a service probing a new ttyACM): it holds its own descriptor on the
+    // slave side and takes whatever bytes it gets to first. Turn it on
+    // before the program opens the port, which then takes it exclusively.
+    // False when the slave side cannot be opened.
+    bool setSecondReader(bool on);
+    // Bytes the second reader took so far.
+    std::size_t bytesTakenBySecondReader() const;
+
     // Closes the master side now, as a device unplugged in mid-transfer.
     // Returns once it is closed; stop() still has to be called.
     void hangUp();

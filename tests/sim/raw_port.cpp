@@ -10,7 +10,9 @@
 namespace kyrvana::sim_tests {
 
 RawPort::RawPort(const std::string& path) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    // Non-blocking, so that a byte another reader took after poll() cannot
+    // block the test in read().
+    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         return;
     }
@@ -34,6 +36,13 @@ bool RawPort::send(const std::string& bytes) {
         if (n < 0 && errno == EINTR) {
             continue;
         }
+        if (n < 0 && errno == EAGAIN) {
+            pollfd p{fd_, POLLOUT, 0};
+            if (::poll(&p, 1, 5000) <= 0) {
+                return false;
+            }
+            continue;
+        }
         if (n <= 0) {
             return false;
         }
@@ -51,7 +60,7 @@ bool RawPort::readSome(std::string* into, std::size_t count, std::chrono::millis
     char buffer[4096];
     const ssize_t n = ::read(fd_, buffer, std::min(count, sizeof buffer));
     if (n <= 0) {
-        if (n < 0 && errno == EINTR) {
+        if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
             return true;
         }
         hungUp_ = true;

@@ -70,6 +70,44 @@ TEST_F(SimulatorFaults, SkipAndTimesPickTheCommandsHit) {
     EXPECT_EQ(port().ask("GetMotorsState"), "0\r");
 }
 
+TEST_F(SimulatorFaults, AStallHoldsOneAnswerAndLaterCommandsQueueBehindIt) {
+    sim::SimulatorFault stall{Kind::Stall, "GetMotorsState", 0, 1, 1};
+    stall.stall = 300ms;
+    sim().addFault(stall);
+    EXPECT_EQ(port().ask("GetMotorsState"), "0\r");
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(port().send("GetMotorsState"));
+    ASSERT_TRUE(port().send("Homing"));
+    // Nothing while the device is paused, then both answers in order.
+    EXPECT_EQ(port().readQuiet(100ms), "");
+    EXPECT_EQ(port().readUntil('\r'), "0\r");
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms);
+    EXPECT_EQ(port().readUntil('\r'), "OK\r");
+}
+
+TEST_F(SimulatorFaults, ReplaceSendsTheGivenTextInsteadOfTheAnswer) {
+    sim::SimulatorFault error{Kind::Replace, "ReadFileOnSDCardFirst", 0, 0, 1};
+    error.text = "ERROR\r";
+    sim().addFault(error);
+    device_.putFile("A.CSV", "abc");
+    EXPECT_EQ(port().ask("ReadFileOnSDCardFirst(\"A.CSV\")"), "ERROR\r");
+    EXPECT_EQ(port().ask("ReadFileOnSDCardFirst(\"A.CSV\")"), "3\r");
+}
+
+TEST_F(SimulatorFaults, ASecondReaderTakesBytesMeantForTheProgram) {
+    port_.reset();
+    ASSERT_TRUE(sim().setSecondReader(true));
+    port_ = std::make_unique<RawPort>(device_.portPath());
+    std::string arrived;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(port().send("QueryRev(0)"));
+        arrived += port().readQuiet(20ms);
+    }
+    EXPECT_GT(sim().bytesTakenBySecondReader(), 0u);
+    sim().setSecondReader(false);
+    EXPECT_EQ(port().ask("GetMotorsState"), "0\r");
+}
+
 TEST_F(SimulatorFaults, LatencyDelaysEveryAnswer) {
     sim().setLatency(120ms);
     const auto started = std::chrono::steady_clock::now();

@@ -6,8 +6,10 @@
 #include <cerrno>
 
 namespace kyrvana {
+namespace {
 
-Readiness WaitReadable(int fd, int wakeFd, std::chrono::steady_clock::time_point deadline) {
+Readiness WaitFor(short events, int fd, int wakeFd,
+                  std::chrono::steady_clock::time_point deadline) {
     if (fd < 0) {
         return Readiness::Failed;
     }
@@ -16,7 +18,7 @@ Readiness WaitReadable(int fd, int wakeFd, std::chrono::steady_clock::time_point
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
         const int timeoutMs =
             left.count() <= 0 ? 0 : static_cast<int>(std::min<long long>(left.count(), 1 << 30));
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        pollfd fds[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
         const int ready = ::poll(fds, 2, timeoutMs);
         if (ready < 0) {
             if (errno == EINTR) {
@@ -32,8 +34,8 @@ Readiness WaitReadable(int fd, int wakeFd, std::chrono::steady_clock::time_point
         }
         // Bytes that arrived before a hang-up are still delivered: a read
         // tells whether any are left.
-        if ((fds[0].revents & POLLIN) != 0) {
-            return Readiness::Readable;
+        if ((fds[0].revents & events) != 0) {
+            return Readiness::Ready;
         }
         if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) {
             return Readiness::HungUp;
@@ -47,6 +49,16 @@ Readiness WaitReadable(int fd, int wakeFd, std::chrono::steady_clock::time_point
             return Readiness::TimedOut;
         }
     }
+}
+
+}  // namespace
+
+Readiness WaitReadable(int fd, int wakeFd, std::chrono::steady_clock::time_point deadline) {
+    return WaitFor(POLLIN, fd, wakeFd, deadline);
+}
+
+Readiness WaitWritable(int fd, int wakeFd, std::chrono::steady_clock::time_point deadline) {
+    return WaitFor(POLLOUT, fd, wakeFd, deadline);
 }
 
 }  // namespace kyrvana

@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -87,8 +88,8 @@ SerialStatus Serial::Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts,
         return SerialOk;
     }
 
-    // Non-blocking so that a port waiting for carrier cannot hang the open;
-    // cleared below once the line is configured.
+    // Non-blocking for good: a port waiting for carrier cannot hang the
+    // open, and no read or write can block past its deadline (see serial.h).
     const std::string path(portName);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -145,9 +146,7 @@ SerialStatus Serial::Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts,
     // A read returns as soon as one byte is there; waiting is done by poll().
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (::tcsetattr(fd, TCSANOW, &raw) != 0 || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    if (::tcsetattr(fd, TCSANOW, &raw) != 0) {
         const int error = errno;
         ReleaseAfterFailedOpen(fd, true);
         LogFailure("SetCommTimeouts", error);
@@ -230,17 +229,34 @@ bool Serial::CloseSerialPort() {
 SerialStatus Serial::Write(const void* bytes, std::size_t length) {
     const auto* next = static_cast<const char*>(bytes);
     std::size_t left = length;
+    const auto deadline = ReadDeadline();
     while (left > 0) {
         const ssize_t written = ::write(fd_, next, left);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        if (written >= 0) {
+            next += written;
+            left -= static_cast<std::size_t>(written);
+            continue;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN) {
             LogFailure("WriteFile", errno);
             return SerialWriteFailed;
         }
-        next += written;
-        left -= static_cast<std::size_t>(written);
+        // The device does not take bytes: wait for room, not past the deadline.
+        switch (WaitWritable(fd_, wakeFd_, deadline)) {
+            case Readiness::Ready:
+                break;
+            case Readiness::TimedOut:
+                LogFailure("WriteFile", ETIMEDOUT);
+                return SerialWriteFailed;
+            case Readiness::HungUp:
+            case Readiness::Woken:
+            case Readiness::Failed:
+                LogFailure("WriteFile", EIO);
+                return SerialWriteFailed;
+        }
     }
     return SerialOk;
 }
@@ -250,7 +266,7 @@ SerialStatus Serial::ReadSome(char* buffer, std::size_t maximum,
     got = 0;
     for (;;) {
         switch (WaitReadable(fd_, wakeFd_, deadline)) {
-            case Readiness::Readable:
+            case Readiness::Ready:
                 break;
             case Readiness::TimedOut:
                 return SerialReadTimeout;
@@ -265,16 +281,19 @@ SerialStatus Serial::ReadSome(char* buffer, std::size_t maximum,
             return SerialOk;
         }
         // End of file or EIO: the device went away (a pseudo-terminal whose
-        // master closed reports EIO).
+        // master closed reports EIO). EAGAIN: another reader took what poll()
+        // announced; wait again.
         if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
             return SerialReadFailed;
         }
     }
 }
 
-SerialStatus Serial::ReadByte(char& byte) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(activeReadTimeoutMs_);
+std::chrono::steady_clock::time_point Serial::ReadDeadline() const {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(activeReadTimeoutMs_);
+}
+
+SerialStatus Serial::ReadByte(char& byte, std::chrono::steady_clock::time_point deadline) {
     std::size_t got = 0;
     return ReadSome(&byte, 1, deadline, got);
 }
@@ -284,9 +303,10 @@ SerialStatus Serial::ReadLine(char* buffer, int capacity, int& count) {
     if (capacity < 1) {
         return SerialBufferFull;
     }
+    const auto deadline = ReadDeadline();
     for (;;) {
         char byte = 0;
-        const SerialStatus status = ReadByte(byte);
+        const SerialStatus status = ReadByte(byte, deadline);
         if (status == SerialReadTimeout) {
             LogTimeout();
         }
@@ -308,9 +328,10 @@ SerialStatus Serial::ReadLines(std::vector<std::string>& lines, int& count) {
     lines.clear();
     count = 0;
     std::string line;
+    const auto deadline = ReadDeadline();
     for (;;) {
         char byte = 0;
-        const SerialStatus status = ReadByte(byte);
+        const SerialStatus status = ReadByte(byte, deadline);
         if (status == SerialReadTimeout) {
             LogTimeout();
         }
@@ -340,8 +361,7 @@ SerialStatus Serial::ReadLines(std::vector<std::string>& lines, int& count) {
 SerialStatus Serial::ReadExact(void* buffer, int length, int& count) {
     count = 0;
     auto* bytes = static_cast<char*>(buffer);
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(activeReadTimeoutMs_);
+    const auto deadline = ReadDeadline();
     while (count < length) {
         std::size_t got = 0;
         const SerialStatus status =
@@ -355,6 +375,43 @@ SerialStatus Serial::ReadExact(void* buffer, int length, int& count) {
         count += static_cast<int>(got);
     }
     return SerialOk;
+}
+
+SerialStatus Serial::DiscardUntilQuiet(std::chrono::milliseconds quiet,
+                                       std::chrono::milliseconds limit, std::size_t& discarded) {
+    discarded = 0;
+    const auto giveUp = std::chrono::steady_clock::now() + limit;
+    char sink[256];
+    for (;;) {
+        const auto quietUntil = std::min(std::chrono::steady_clock::now() + quiet, giveUp);
+        std::size_t got = 0;
+        const SerialStatus status = ReadSome(sink, sizeof sink, quietUntil, got);
+        if (status == SerialReadFailed) {
+            return status;
+        }
+        discarded += got;
+        if (status == SerialReadTimeout) {
+            // Quiet for the whole interval, or out of patience.
+            const bool quietReached = quietUntil < giveUp;
+            const SerialStatus flushed = FlushInput();
+            return flushed != SerialOk ? flushed : quietReached ? SerialOk : SerialReadTimeout;
+        }
+    }
+}
+
+SerialStatus Serial::FlushInput() {
+    if (!isOpen_) {
+        return SerialReadFailed;
+    }
+    return ::tcflush(fd_, TCIFLUSH) == 0 ? SerialOk : SerialReadFailed;
+}
+
+std::size_t Serial::PendingInput() const {
+    int waiting = 0;
+    if (!isOpen_ || ::ioctl(fd_, FIONREAD, &waiting) != 0 || waiting < 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(waiting);
 }
 
 void Serial::setReadTimeoutMs(int milliseconds) {

@@ -6,10 +6,16 @@
 // The port is taken exclusively and put into raw mode (every byte passes
 // unchanged in both directions) while its line settings (baud rate, framing,
 // hardware flow control) stay as the system has them. Answers are framed
-// only by their terminator or byte count: a read waits for each byte up to
-// the read time-out and never reads past the end of an answer. Every failure
-// is written to the message log (except a bare read failure) and returned as
-// a SerialStatus.
+// only by their terminator or byte count: a read never reads past the end of
+// an answer. Every failure is written to the message log (except a bare read
+// failure) and returned as a SerialStatus.
+//
+// No call waits longer than the read time-out. The descriptor stays
+// non-blocking for as long as it is open: poll() saying "readable" is no
+// promise that a read finds the byte (another program reading the port, a
+// terminal or a service probing a new ttyACM, may take it first), and a
+// blocking read() would then wait for ever. Reads and writes wait in poll()
+// against one deadline per call instead.
 
 #include <termios.h>
 
@@ -48,24 +54,41 @@ class Serial {
                       bool longReadTimeouts, int baudRate, bool keepLineSettings,
                       std::string_view portName);
 
-    // Writes every byte, blocking until all are written.
+    // Writes every byte. A device that takes none for the read time-out (its
+    // input queue full, a stalled USB endpoint) makes it fail as a write.
     SerialStatus Write(const void* bytes, std::size_t length);
     SerialStatus Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
 
     // One answer line ended by a carriage return, which is replaced by a zero
     // byte. Status 64 when `capacity` bytes were stored without a carriage
-    // return (the text is then not terminated). Waits up to the read time-out
-    // for each byte.
+    // return (the text is then not terminated). The whole line must arrive
+    // within one read time-out.
     SerialStatus ReadLine(char* buffer, int capacity, int& count);
 
     // A multi-line answer ended by 0x17: lines are split at line feeds; an
     // unfinished last line is kept only when it holds at least 2 bytes.
     // `count` counts the bytes stored in lines. Status 64 when a line reaches
-    // kLineLimit bytes (the lines before it stay in `lines`).
+    // kLineLimit bytes (the lines before it stay in `lines`). The whole answer
+    // must arrive within one read time-out.
     SerialStatus ReadLines(std::vector<std::string>& lines, int& count);
 
     // Exactly `length` bytes within one read time-out for the whole call.
     SerialStatus ReadExact(void* buffer, int length, int& count);
+
+    // Brings the line back into step after an answer that did not come in
+    // time or could not be used: reads and throws away whatever the device
+    // still sends until nothing has come for `quiet`, then clears the input
+    // queue, so that no late answer is taken as the reply to a later
+    // command. Gives up waiting for quiet after `limit` (a device that never
+    // stops talking) with SerialReadTimeout, the queue cleared all the same;
+    // SerialReadFailed when the port failed. `discarded` counts the bytes
+    // read and thrown away (not those cleared from the queue).
+    SerialStatus DiscardUntilQuiet(std::chrono::milliseconds quiet, std::chrono::milliseconds limit,
+                                   std::size_t& discarded);
+    // Clears what was received and not yet read.
+    SerialStatus FlushInput();
+    // How many received bytes wait to be read; 0 when the port is closed.
+    std::size_t PendingInput() const;
 
     // Restores the line settings found at open and closes the port. True when
     // the port is closed afterwards; a failing close() is logged and returns
@@ -92,7 +115,8 @@ class Serial {
     // with `got` >= 1, SerialReadTimeout or SerialReadFailed.
     SerialStatus ReadSome(char* buffer, std::size_t maximum,
                           std::chrono::steady_clock::time_point deadline, std::size_t& got);
-    SerialStatus ReadByte(char& byte);
+    SerialStatus ReadByte(char& byte, std::chrono::steady_clock::time_point deadline);
+    std::chrono::steady_clock::time_point ReadDeadline() const;
     SerialStatus ConfigureLine(int fd, bool dtrEnable, bool xonXoff, bool highSpeedDefault,
                                int baudRate);
     void ReleaseAfterFailedOpen(int fd, bool settingsChanged);
