@@ -235,6 +235,12 @@ int main(int argc, char** argv) {
             kyrvana::sim::SysfsPortPublisher publisher;
             if (!arguments.sysfsRoot.empty()) {
                 if (publisher.publish(arguments.sysfsRoot, simulator.portPath(), &error)) {
+                    if (publisher.replacedStale()) {
+                        std::fprintf(stderr,
+                                     "kyrvana-sim: replaced a port left behind under %s by a "
+                                     "simulator that is gone\n",
+                                     arguments.sysfsRoot.c_str());
+                    }
                     std::fprintf(
                         stderr, "kyrvana-sim: plugged in as %s\n",
                         (arguments.sysfsRoot / "dev" / publisher.options().ttyName).c_str());

@@ -1,12 +1,15 @@
 #include "sim/sysfs_port_publisher.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <utility>
+
+#include "sim/stale_port_removal.h"
 
 namespace kyrvana::sim {
 
@@ -70,16 +73,17 @@ bool SysfsPortPublisher::publish(const fs::path& root, const std::string& portPa
     const fs::path ttyFolder = interface / "tty" / tty;
     const fs::path deviceNode = root_ / "dev" / tty;
     const fs::path classEntry = root_ / "sys" / "class" / "tty" / tty;
+    replacedStale_ = removePortsLeftBehind(root_, usbDevice, classEntry);
     for (const fs::path& taken : {classEntry, deviceNode, usbDevice}) {
         if (entryExists(taken)) {
             return fail(error, taken.string() +
-                                   " already exists (another simulated port, or "
-                                   "one left behind: remove it)");
+                                   " already exists (a simulated port that is still plugged "
+                                   "in, or entries no simulator made: remove them)");
         }
     }
 
     const bool made =
-        makeFolder(usbDevice, error) &&
+        makeFolder(usbDevice, error) && takeOwnership(usbDevice, error) &&
         makeFile(usbDevice / "idVendor", options_.vendorId, error) &&
         makeFile(usbDevice / "idProduct", options_.productId, error) &&
         (options_.serial.empty() || makeFile(usbDevice / "serial", options_.serial, error)) &&
@@ -106,6 +110,20 @@ bool SysfsPortPublisher::publish(const fs::path& root, const std::string& portPa
 void SysfsPortPublisher::unpublish() {
     removeMade();
     published_ = false;
+}
+
+bool SysfsPortPublisher::takeOwnership(const fs::path& usbDevice, std::string* error) {
+    const fs::path lockFile = usbDevice / kPortOwnerLockName;
+    ownerLock_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (ownerLock_ < 0) {
+        return fail(error, "cannot make " + lockFile.string() + ": " + std::strerror(errno));
+    }
+    made_.push_back(lockFile);
+    // Nobody else can hold it: the file is new.
+    if (::flock(ownerLock_, LOCK_EX | LOCK_NB) != 0) {
+        return fail(error, "cannot lock " + lockFile.string() + ": " + std::strerror(errno));
+    }
+    return true;
 }
 
 bool SysfsPortPublisher::makeFolder(const fs::path& folder, std::string* error) {
@@ -165,6 +183,11 @@ void SysfsPortPublisher::removeMade() {
     for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
         std::error_code ec;
         fs::remove(*it, ec);  // a folder still holding another port's entries stays
+    }
+    // The port is gone from the tree before its lock is let go.
+    if (ownerLock_ >= 0) {
+        ::close(ownerLock_);
+        ownerLock_ = -1;
     }
     // Folders that another publisher made under the same root and that this
     // one shared go when they are empty now, so the last port to leave leaves

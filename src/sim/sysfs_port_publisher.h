@@ -15,6 +15,13 @@
 //
 // The class entry is made last and removed first, so a port list read at the
 // same time sees either the whole port or none of it.
+//
+// A publication holds a lock on <usbPort>/owner.lock for as long as it lasts.
+// The kernel drops the lock when the process ends, however it ends, so a tree
+// left behind by a killed simulator is told apart from a live one: the next
+// publisher replaces it rather than refuse, which would leave a device node
+// that leads to a pseudo-terminal number another program may since have been
+// given.
 
 #include <filesystem>
 #include <string>
@@ -40,15 +47,20 @@ class SysfsPortPublisher {
     SysfsPortPublisher& operator=(const SysfsPortPublisher&) = delete;
 
     // Plugs the port in under `root` with <root>/dev/<ttyName> leading to
-    // `portPath`. False with a reason in `error` when it is already published,
-    // when the tty name or USB port is taken under `root`, or when the tree
-    // cannot be written; nothing is left behind then.
+    // `portPath`. A port left behind under the same tty name or USB port by a
+    // publisher that is gone is removed first (see replacedStale()). False
+    // with a reason in `error` when it is already published, when the tty
+    // name or USB port is taken by a live publisher (or by entries of unknown
+    // origin), or when the tree cannot be written; nothing is left behind
+    // then.
     bool publish(const std::filesystem::path& root, const std::string& portPath,
                  std::string* error = nullptr);
     // Unplugs: removes every entry publish made (folders only when empty, so a
     // second port published under the same root keeps its share).
     void unpublish();
     bool published() const { return published_; }
+    // Whether the last publish() first removed a port left behind.
+    bool replacedStale() const { return replacedStale_; }
 
     const SysfsPortOptions& options() const { return options_; }
 
@@ -57,12 +69,15 @@ class SysfsPortPublisher {
     bool makeFile(const std::filesystem::path& file, const std::string& text, std::string* error);
     bool makeLink(const std::filesystem::path& link, const std::filesystem::path& target,
                   std::string* error);
+    bool takeOwnership(const std::filesystem::path& usbDevice, std::string* error);
     void removeMade();
 
     SysfsPortOptions options_;
     std::filesystem::path root_;
     std::vector<std::filesystem::path> made_;  // in the order made
+    int ownerLock_ = -1;
     bool published_ = false;
+    bool replacedStale_ = false;
 };
 
 }  // namespace kyrvana::sim

@@ -1,6 +1,8 @@
 #include "sim/sysfs_port_publisher.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -92,6 +94,7 @@ TEST_F(PublisherTest, TakenNameIsRefusedAndTheFirstPortStays) {
         EXPECT_FALSE(second.publish(root(), terminal().string(), &error));
         EXPECT_NE(error.find("ttyACM0"), std::string::npos) << error;
         EXPECT_FALSE(second.published());
+        EXPECT_FALSE(second.replacedStale());
         std::string again;
         EXPECT_FALSE(first.publish(root(), terminal().string(), &again));  // already out
     }
@@ -137,6 +140,49 @@ TEST_F(PublisherTest, FailedPublishLeavesNothingBehind) {
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(publisher.published());
     EXPECT_EQ(leftovers(), std::vector<fs::path>{root() / "dev"});
+}
+
+// A simulator killed while its port was plugged in leaves the tree behind,
+// with a device node leading to a pseudo-terminal number that another program
+// may be given next. The next simulator replaces such a port; entries that no
+// live simulator owns but that carry no owner lock are not touched.
+TEST_F(PublisherTest, PortLeftBehindByAGonePublisherIsReplaced) {
+    const fs::path oldTerminal = temp_.path() / "pts-3";
+    std::ofstream(oldTerminal) << "";
+    SysfsPortOptions otherUsbPort;
+    otherUsbPort.usbPort = "1-4";
+    for (const SysfsPortOptions& leftOptions : {SysfsPortOptions{}, otherUsbPort}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Ends without unplugging, as a killed simulator does.
+            SysfsPortPublisher left(leftOptions);
+            ::_exit(left.publish(root(), oldTerminal.string()) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        ASSERT_EQ(listUsbSerialPorts(root()).size(), 1u);
+
+        SysfsPortPublisher publisher;
+        std::string error;
+        ASSERT_TRUE(publisher.publish(root(), terminal().string(), &error)) << error;
+        EXPECT_TRUE(publisher.replacedStale());
+        const std::vector<PortInfo> ports = listUsbSerialPorts(root());
+        ASSERT_EQ(ports.size(), 1u) << leftOptions.usbPort;
+        EXPECT_EQ(fs::canonical(ports[0].portName), fs::canonical(terminal()));
+        publisher.unpublish();
+        EXPECT_EQ(leftovers(), std::vector<fs::path>{}) << leftOptions.usbPort;
+    }
+
+    fs::create_directories(root() / "dev");
+    fs::create_symlink(oldTerminal, root() / "dev" / "ttyACM0");
+    SysfsPortPublisher publisher;
+    std::string error;
+    EXPECT_FALSE(publisher.publish(root(), terminal().string(), &error));
+    EXPECT_FALSE(publisher.replacedStale());
+    EXPECT_NE(error.find("ttyACM0"), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_symlink(root() / "dev" / "ttyACM0"));
 }
 
 // Plugging and unplugging while the port list is read: every listing sees the
