@@ -7,6 +7,7 @@
 #include "cli/cli_host.h"
 #include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
+#include "core/editor/test_name_rules.h"
 #include "core/programming/device_programming.h"
 #include "core/protocol/kyrvana_doc.h"
 
@@ -98,6 +99,22 @@ int runProgram(const ProgramArguments& arguments, const CliOptions& options) {
     return kExitSuccess;
 }
 
+// The device keeps the name in front of other settings; a longer one would
+// overwrite them, so it is refused before anything is sent.
+CLI::Validator testNameLength() {
+    return CLI::Validator(
+        [](const std::string& name) {
+            if (name.size() <= kMaxTestNameLength) {
+                return std::string();
+            }
+            return cFormat(
+                "the device keeps a test name of at most %zu characters; this one "
+                "has %zu",
+                kMaxTestNameLength, name.size());
+        },
+        "TEXT");
+}
+
 }  // namespace
 
 std::optional<std::array<bool, DisabledWells::kWells>> parseWellList(const std::string& list) {
@@ -123,8 +140,8 @@ void addProgramCommand(CLI::App& app, CliOptions& options) {
     program->add_option("FILE", arguments->file, "Protocol file (.tmt)")
         ->required()
         ->check(CLI::ExistingFile);
-    program->add_option("--name", arguments->name,
-                        "Test name (default: the name the device holds)");
+    program->add_option("--name", arguments->name, "Test name (default: the name the device holds)")
+        ->check(testNameLength());
     program->add_option("--repeats", arguments->repeats,
                         "Repeats of the entire sequence (default: the file's hardware block)");
     program->add_flag("--disable-homing", arguments->disableHoming,

@@ -1,5 +1,6 @@
 // kyrvana-cli check and program refuse files that are not protocol files, or
-// whose values the reader could not take, before anything goes to the device.
+// whose values the reader could not take, and program refuses a test name the
+// device cannot keep, before anything goes to the device.
 
 #include <gtest/gtest.h>
 
@@ -123,6 +124,24 @@ TEST_F(ProtocolFileRefusalTest, CheckWarnsAboutWhatItSkips) {
               std::string::npos);
     EXPECT_NE(result.err.find("extra.tmt: the values of unknown columns are skipped\n"),
               std::string::npos);
+}
+
+// The device keeps 234 characters of test name before the homing and
+// disabled-wells words.
+TEST_F(ProtocolFileRefusalTest, ProgramRefusesANameTheDeviceCannotKeep) {
+    const std::string path = write("one.tmt", "NAME NUMREPS\nA 1\n");
+    const std::string longest(234, 'n');
+    const CliRun fits = run("program " + shellQuoted(path) + " --name " + longest);
+    ASSERT_EQ(fits.exitStatus, 0) << fits.err;
+    EXPECT_EQ(device_.sim().eepromItem(4112), longest);
+
+    device_.sim().clearReceivedCommands();
+    const CliRun tooLong = run("program " + shellQuoted(path) + " --name " + longest + "x");
+    EXPECT_EQ(tooLong.exitStatus, 2);
+    EXPECT_NE(tooLong.err.find("at most 234 characters; this one has 235"), std::string::npos)
+        << tooLong.err;
+    EXPECT_TRUE(device_.sim().receivedCommands().empty());
+    EXPECT_EQ(device_.sim().eepromItem(4112), longest);
 }
 
 }  // namespace

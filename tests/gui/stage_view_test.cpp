@@ -352,6 +352,11 @@ void StageViewTest::nameAndRepeatFieldsFeedTheChecks() {
     ViewOnDevice fixture;
     CStageView& view = fixture.view;
     fixture.setSequence({fortyFiveSecondSet()});
+    // Typing stops where the device's room for the name ends.
+    view.testNameEdit()->clear();
+    QTest::keyClicks(view.testNameEdit(), QString(240, QLatin1Char('n')));
+    QCOMPARE(view.testNameEdit()->text(), QString(234, QLatin1Char('n')));
+    QCOMPARE(view.model().testName, std::string(234, 'n'));
     view.testNameEdit()->clear();
     QTest::keyClicks(view.testNameEdit(), QStringLiteral("a/b:c"));
     view.repeatEdit()->clear();

@@ -46,6 +46,13 @@ int checkSequenceBeforeProgramming(SequenceViewModel& view, CKyrvanaDoc& documen
     if (cleanTestName(view.testName)) {
         plainBox(host, kInvalidTestNameWarning);
     }
+    // The window's field and the command line refuse such a name already;
+    // this also stops one the device itself gave back (written by an
+    // earlier program that did not check) from being written again.
+    if (view.testName.size() > kMaxTestNameLength) {
+        plainBox(host, kTestNameTooLongMessage);
+        return -1;
+    }
     const std::int32_t repeats = view.repeatCount;
     document.update([&](Protocol& documentSequence, HardwareSettings& hardware, DisabledWells&) {
         hardware.RepeatTestSequence = repeats;

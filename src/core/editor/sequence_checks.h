@@ -11,9 +11,9 @@ class DocumentHost;
 class SequenceViewModel;
 
 // Runs the checks in order and shows the first failure in a message box (no
-// icon). On success it cleans the test name (with a warning when it had to),
-// and hands the view's repeat count and working sequence to the document.
-// 1 when saving or programming may go on, -1 when not.
+// icon). It cleans the test name (with a warning when it had to) and refuses
+// one longer than the device keeps. On success it hands the view's repeat count and working
+// sequence to the document. 1 when saving or programming may go on, -1 when not.
 int checkSequenceBeforeProgramming(SequenceViewModel& view, CKyrvanaDoc& document,
                                    DocumentHost& host);
 

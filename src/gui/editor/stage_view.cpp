@@ -18,6 +18,7 @@
 #include "core/common/c_locale_text.h"
 #include "core/editor/sequence_checks.h"
 #include "core/editor/sequence_list_text.h"
+#include "core/editor/test_name_rules.h"
 #include "core/protocol/kyrvana_doc.h"
 #include "gui/app/app_identity.h"
 #include "gui/app/display_scale.h"
@@ -171,6 +172,8 @@ void CStageView::buildWidgets() {
     fieldRow->addWidget(new QLabel(QStringLiteral("Current Test Name and Number"), this));
     testName_ = new QLineEdit(this);
     testName_->setObjectName(QStringLiteral("testName"));
+    // The device keeps no more; typing or pasting stops at the limit.
+    testName_->setMaxLength(static_cast<int>(kMaxTestNameLength));
     testName_->setFixedWidth(scaled(170, scale_));
     fieldRow->addWidget(testName_);
     testNumber_ = readOnlyField(this, scaled(48, scale_));

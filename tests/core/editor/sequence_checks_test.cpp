@@ -104,5 +104,27 @@ TEST(SequenceChecksNameTest, ForbiddenCharactersAreReplacedWithOneWarning) {
     EXPECT_EQ(host.boxes().size(), 1u);
 }
 
+// The device keeps 234 characters of test name; a longer one would run into
+// the words stored after it.
+TEST(SequenceChecksNameTest, NameLongerThanTheDeviceKeepsIsRefused) {
+    test_support::RecordingHost host;
+    CKyrvanaDoc document(host);
+    SequenceViewModel view;
+    view.workingSequence.append(SetRecord{});
+    view.testName = std::string(234, 'n');
+    EXPECT_EQ(checkSequenceBeforeProgramming(view, document, host), 1);
+    EXPECT_TRUE(host.boxes().empty());
+
+    const Protocol accepted = document.sequence();
+    view.workingSequence.append(SetRecord{});
+    view.testName = std::string(234, 'n') + "/";
+    EXPECT_EQ(checkSequenceBeforeProgramming(view, document, host), -1);
+    const auto boxes = host.boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, kInvalidTestNameWarning);
+    EXPECT_EQ(boxes[1].text, "Error:  Maximum Test Name Length = 234 Characters\n");
+    EXPECT_EQ(document.sequence(), accepted);
+}
+
 }  // namespace
 }  // namespace kyrvana
