@@ -177,16 +177,27 @@ double ProfileSetShape::relativeValue(std::int64_t k, double tau, bool right) co
 }
 
 ValueRange ProfileSetShape::relativeRange(std::int64_t k, double from, double to) const {
-    ValueRange range{relativeValue(k, from, true), relativeValue(k, from, true)};
-    range.include(relativeValue(k, to, false));
     // Each phase is monotonic: its extremes within the window lie where the
-    // window or the phase ends.
-    for (const Phase& phase : phases(k)) {
+    // window or the phase ends. (At a jump right on the window's edge this
+    // takes in the value on the far side too, an instant's difference.)
+    const auto layout = phases(k);
+    const double end = layout.back().end;
+    from = std::clamp(from, 0.0, end);
+    to = std::clamp(to, from, end);
+    ValueRange range{layout.back().to, layout.back().to};
+    bool first = true;
+    for (const Phase& phase : layout) {
         if (phase.end < from || phase.begin > to) {
             continue;
         }
-        range.include(phaseValue(phase, waveform, std::clamp(from, phase.begin, phase.end)));
-        range.include(phaseValue(phase, waveform, std::clamp(to, phase.begin, phase.end)));
+        const double a = phaseValue(phase, waveform, std::clamp(from, phase.begin, phase.end));
+        const double b = phaseValue(phase, waveform, std::clamp(to, phase.begin, phase.end));
+        if (first) {
+            range = ValueRange{a, a};
+            first = false;
+        }
+        range.include(a);
+        range.include(b);
     }
     return range;
 }

@@ -119,6 +119,7 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
         const int q = quantityIndex(shape.quantity);
         if (units_[q].empty()) {
             units_[q] = std::string(formatUnits(unit));
+            firstSetOf_[q] = i;
             unitSizes[q] = unitSize(unit);
         }
         setUnitSizes.push_back(unitSize(unit));
@@ -140,15 +141,38 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
             position[q][w] = shape.endPosition(w, 0);
         }
     }
+    passDrift_ = position;
     for (ProfileSetShape& shape : shapes_) {
         shape.passDrift = position[quantityIndex(shape.quantity)];
         shape.cacheWholeRange();
+    }
+    buildRangeTables();
+    nextPreloadingSet_.assign(shapes_.size() + 1, -1);
+    for (std::size_t i = shapes_.size(); i-- > 0;) {
+        const bool preloads = shapes_[i].repetitions > 0 && shapes_[i].preloads(0);
+        nextPreloadingSet_[i] = preloads ? static_cast<int>(i) : nextPreloadingSet_[i + 1];
     }
     buildLimits(unitSizes);
     for (const ProfileSetShape& shape : shapes_) {
         spans_.push_back(spanOf(shape, 0));
         const bool first = !spans_.back().crossesLimit;
         crossesAnyPass_.push_back(!first || !limitReason(shape, repeatCount_ - 1).empty());
+    }
+}
+
+void SequenceProfile::buildRangeTables() {
+    for (int w = 0; w < kWellCount; ++w) {
+        for (int q = 0; q < kQuantityCount; ++q) {
+            if (!enabled_[w] || units_[q].empty()) {
+                continue;
+            }
+            std::vector<ValueRange> ranges;
+            for (const ProfileSetShape& shape : shapes_) {
+                ranges.push_back(quantityIndex(shape.quantity) == q ? shape.wholeRange[w]
+                                                                    : SetRangeTable::emptyRange());
+            }
+            rangeTables_[w][q] = SetRangeTable(ranges);
+        }
     }
 }
 
@@ -328,60 +352,6 @@ ProfileReading SequenceProfile::valueAt(int well, double seconds) const {
     reading.unit = unitOf(shape->quantity);
     reading.phase = repetitionPhaseName(shape->phaseAt(inSet));
     return reading;
-}
-
-std::vector<ProfileMarker> SequenceProfile::markers(double t0, double t1, int maxPerSet) const {
-    std::vector<ProfileMarker> result;
-    if (repeatCount_ <= 0 || t1 < t0 || maxPerSet <= 0) {
-        return result;
-    }
-    const auto [firstPass, lastPass] = passesBetween(t0, t1);
-    const std::int64_t passes = lastPass - firstPass + 1;
-    // Leave out whole passes, then repetitions, so that no set gives more than
-    // maxPerSet preloads.
-    const std::int64_t passStride = (passes + maxPerSet - 1) / maxPerSet;
-    const std::int64_t perPass =
-        std::max<std::int64_t>(1, maxPerSet / ((passes + passStride - 1) / passStride));
-    for (std::int64_t pass = firstPass; pass <= lastPass; pass += passStride) {
-        const double offset = passStart(pass);
-        for (const ProfileSetShape& shape : shapes_) {
-            if (shape.repetitions <= 0 || shape.firstPreloadSeconds <= 0.0) {
-                continue;
-            }
-            const double from = std::max(t0 - offset - shape.startSeconds, 0.0);
-            const double to = t1 - offset - shape.startSeconds;
-            if (to < 0.0 || from > shape.durationSeconds()) {
-                continue;
-            }
-            std::int64_t first = shape.repetitionAt(from);
-            if (shape.repetitionStart(first) < from) {
-                ++first;
-            }
-            std::int64_t last = shape.preloads(1) ? shape.repetitionAt(to) : 0;
-            if (shape.repetitionStart(last) > to) {
-                --last;
-            }
-            const std::int64_t count = last - first + 1;
-            const std::int64_t stride = std::max<std::int64_t>(1, (count + perPass - 1) / perPass);
-            for (std::int64_t k = first; k <= last; k += stride) {
-                const double at = shape.repetitionStart(k);
-                for (int w = 0; w < kWellCount; ++w) {
-                    if (!enabled_[w] || shape.preloadMilliNewtons[w] == 0.0) {
-                        continue;
-                    }
-                    ProfileMarker marker;
-                    marker.seconds = offset + shape.startSeconds + at;
-                    marker.well = w;
-                    marker.setIndex = shape.setIndex;
-                    marker.value = shape.base(w, static_cast<int>(pass), k);
-                    marker.preloadMilliNewtons = shape.preloadMilliNewtons[w];
-                    marker.label = cFormat("Preload %.1f mN", shape.preloadMilliNewtons[w]);
-                    result.push_back(std::move(marker));
-                }
-            }
-        }
-    }
-    return result;
 }
 
 }  // namespace kyrvana

@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "core/hardware/well_settings.h"
+#include "core/preview/profile_range_table.h"
 #include "core/preview/profile_set_shape.h"
 #include "core/protocol/protocol.h"
 
@@ -166,10 +167,10 @@ class SequenceProfile {
     // never with repetitions or passes.
     std::vector<ProfilePoint> sample(int well, double t0, double t1, int points) const;
 
-    // The preloads between t0 and t1, for the enabled wells; where a set
-    // preloads more often than maxPerSet in the window, every so many are
-    // left out.
-    std::vector<ProfileMarker> markers(double t0, double t1, int maxPerSet = 200) const;
+    // The preloads between t0 and t1 for the enabled wells, in time order:
+    // all of them where they lie further apart than (t1 - t0) / maxCount,
+    // otherwise the first in each such stretch of time.
+    std::vector<ProfileMarker> markers(double t0, double t1, int maxCount = 500) const;
 
     const std::vector<ProfileLimitBand>& limits() const;
 
@@ -185,9 +186,18 @@ class SequenceProfile {
     // The first and last pass that meet [t0, t1].
     std::pair<int, int> passesBetween(double t0, double t1) const;
     void buildLimits(const std::array<double, 3>& unitSizes);
+    void buildRangeTables();
     // Why the set leaves the limits in the given pass; empty when it does not.
     std::string limitReason(const ProfileSetShape& shape, int pass) const;
     ProfileSetSpan spanOf(const ProfileSetShape& shape, int pass) const;
+    struct PreloadAt {
+        const ProfileSetShape* shape;
+        int pass;
+        std::int64_t repetition;
+        double seconds;
+    };
+    // The first preload at or after a time.
+    std::optional<PreloadAt> nextPreload(double seconds) const;
     void samplePiece(int well, int pass, const ProfileSetShape& shape, double t0, double t1,
                      double step, std::vector<ProfilePoint>& points) const;
     void sampleAcrossSets(int well, double t0, double t1, int count,
@@ -199,10 +209,17 @@ class SequenceProfile {
     double passSeconds_ = 0.0;
     std::array<bool, kWellCount> enabled_{};
     std::array<std::string, 3> units_;
+    std::array<int, 3> firstSetOf_{-1, -1, -1};
     std::vector<ProfileSetShape> shapes_;
     std::vector<std::string> spanUnits_;
     std::vector<ProfileSetSpan> spans_;
     std::vector<bool> crossesAnyPass_;
+    // Per well and quantity: how far a pass moves the running position, and
+    // the extremes of runs of sets in the first pass.
+    std::array<std::array<double, kWellCount>, 3> passDrift_{};
+    std::array<std::array<SetRangeTable, 3>, kWellCount> rangeTables_;
+    // For each set, the first set from it on that preloads (-1: none).
+    std::vector<int> nextPreloadingSet_;
     std::vector<ProfileLimitBand> limits_;
     // The limits in the profile's units.
     double travel_ = 0.0;

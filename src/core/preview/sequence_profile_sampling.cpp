@@ -157,76 +157,79 @@ void SequenceProfile::sampleAcrossSets(int well, double t0, double t1, int count
                                        std::vector<ProfilePoint>& points) const {
     // More sets in view than points: each point stands for the time around
     // it, across whatever sets and passes that holds, with one point per
-    // quantity found there.
+    // quantity found there. The sets cut by the ends of that time count in
+    // part; the whole sets between come from the range tables.
     const double step = (t1 - t0) / (count - 1);
     const double half = step * 0.5;
-    const double lastPass = repeatCount_ - 1;
+    const int lastSet = static_cast<int>(shapes_.size()) - 1;
     for (int i = 0; i < count; ++i) {
         const double t = t0 + i * step;
         const double cellFrom = std::max(t - half, t0);
         const double cellTo = std::min(t + half, t1);
-        std::array<ValueRange, 3> ranges{};
-        std::array<int, 3> setOf{-1, -1, -1};
-        const auto take = [&](const ProfileSetShape& shape, const ValueRange& range) {
-            const int q = static_cast<int>(shape.quantity);
-            if (setOf[q] < 0) {
-                ranges[q] = range;
-                setOf[q] = shape.setIndex;
-            } else {
-                ranges[q].include(range);
-            }
-        };
-        const auto visit = [&](const ProfileSetShape& shape) {
-            const double lo =
-                std::clamp(std::ceil((cellFrom - shape.endSeconds) / passSeconds_), 0.0, lastPass);
-            const double hi =
-                std::clamp(std::floor((cellTo - shape.startSeconds) / passSeconds_), 0.0, lastPass);
-            for (const double pass : {lo, hi}) {
-                const int p = static_cast<int>(pass);
-                const double start = passStart(p) + shape.startSeconds;
-                const double a = std::max(cellFrom - start, 0.0);
-                const double b = std::min(cellTo - start, shape.durationSeconds());
-                if (a > b) {
-                    continue;
+        std::array<ValueRange, 3> ranges{SetRangeTable::emptyRange(), SetRangeTable::emptyRange(),
+                                         SetRangeTable::emptyRange()};
+        const auto wholeSets = [&](int pass, int first, int last) {
+            for (int q = 0; q < 3; ++q) {
+                const ValueRange range = rangeTables_[well][q].query(first, last);
+                if (!SetRangeTable::isEmpty(range)) {
+                    const double shift = pass * passDrift_[q][well];
+                    ranges[q].include(ValueRange{range.min + shift, range.max + shift});
                 }
-                take(shape, a == 0.0 && b == shape.durationSeconds()
-                                ? shape.wholeEnvelope(well, p)
-                                : shape.envelope(well, p, a, b));
-            }
-            if (hi - lo >= 2.0) {
-                // Whole passes in between move linearly with the pass number.
-                take(shape, shape.wholeEnvelope(well, static_cast<int>(lo) + 1));
-                take(shape, shape.wholeEnvelope(well, static_cast<int>(hi) - 1));
             }
         };
-        if (cellTo - cellFrom >= passSeconds_) {
-            for (const ProfileSetShape& shape : shapes_) {
-                visit(shape);
+        const auto partOfSet = [&](int pass, int index, double from, double to) {
+            const ProfileSetShape& shape = shapes_[static_cast<std::size_t>(index)];
+            const double a = std::max(from - shape.startSeconds, 0.0);
+            const double b = std::min(to - shape.startSeconds, shape.durationSeconds());
+            if (a <= b) {
+                ranges[static_cast<int>(shape.quantity)].include(shape.envelope(well, pass, a, b));
             }
+        };
+        const auto [firstPass, lastPass] = passesBetween(cellFrom, cellTo);
+        const double from = cellFrom - passStart(firstPass);
+        const double to = cellTo - passStart(lastPass);
+        // The set running at each end of the cell.
+        const int first =
+            static_cast<int>(std::lower_bound(shapes_.begin(), shapes_.end(), from,
+                                              [](const ProfileSetShape& s, double time) {
+                                                  return s.endSeconds < time;
+                                              }) -
+                             shapes_.begin());
+        const int last =
+            static_cast<int>(std::upper_bound(shapes_.begin(), shapes_.end(), to,
+                                              [](double time, const ProfileSetShape& s) {
+                                                  return time < s.startSeconds;
+                                              }) -
+                             shapes_.begin()) -
+            1;
+        if (firstPass == lastPass) {
+            partOfSet(firstPass, std::min(first, lastSet), from, to);
+            partOfSet(firstPass, std::max(last, 0), from, to);
+            wholeSets(firstPass, first + 1, last - 1);
         } else {
-            // Less than a pass: only the sets around the cell's ends.
-            const auto [firstPass, lastPassInCell] = passesBetween(cellFrom, cellTo);
-            for (int pass = firstPass; pass <= lastPassInCell; ++pass) {
-                const double offset = passStart(pass);
-                auto it = std::lower_bound(shapes_.begin(), shapes_.end(), cellFrom - offset,
-                                           [](const ProfileSetShape& shape, double time) {
-                                               return shape.endSeconds < time;
-                                           });
-                for (; it != shapes_.end() && it->startSeconds <= cellTo - offset; ++it) {
-                    visit(*it);
-                }
+            partOfSet(firstPass, std::min(first, lastSet), from, passSeconds_);
+            wholeSets(firstPass, first + 1, lastSet);
+            wholeSets(lastPass, 0, last - 1);
+            partOfSet(lastPass, std::max(last, 0), 0.0, to);
+            if (lastPass - firstPass >= 2) {
+                // Whole passes between move linearly with the pass number.
+                wholeSets(firstPass + 1, 0, lastSet);
+                wholeSets(lastPass - 1, 0, lastSet);
             }
         }
-        const ProfileReading here = valueAt(well, t);
+        int pass = 0;
+        double local = 0.0;
+        const ProfileSetShape* here = shapeAt(t, &pass, &local);
         for (int q = 0; q < 3; ++q) {
-            if (setOf[q] < 0) {
+            if (SetRangeTable::isEmpty(ranges[q])) {
                 continue;
             }
-            const bool atTime = here.setIndex >= 0 && static_cast<int>(here.quantity) == q;
-            const double value = atTime ? here.value : (ranges[q].min + ranges[q].max) * 0.5;
+            const bool atTime = here != nullptr && static_cast<int>(here->quantity) == q;
+            const double value = atTime ? here->valueAt(well, pass, local - here->startSeconds)
+                                        : (ranges[q].min + ranges[q].max) * 0.5;
             points.push_back(ProfilePoint{
                 t, value, std::min(ranges[q].min, value), std::max(ranges[q].max, value), true,
-                atTime ? here.setIndex : setOf[q], static_cast<ProfileQuantity>(q)});
+                atTime ? here->setIndex : firstSetOf_[q], static_cast<ProfileQuantity>(q)});
         }
     }
 }

@@ -150,6 +150,37 @@ TEST(ProfileSampling, ManyPassesGiveOnePointPerQuantityAtEachTime) {
     }
 }
 
+TEST(ProfileSampling, PointsStandingForManySetsHoldTheirExtremes) {
+    // Sets of varied magnitudes, some one way, more of them than points; in
+    // one pass and in passes that the points straddle.
+    std::vector<SetRecord> sets;
+    for (int i = 0; i < 300; ++i) {
+        SetRecord set = cycleSet(250 + i % 7 * 50, i % 3 * 100, i % 5 == 0 ? 0 : 300, 50,
+                                 1 + i % 4, 10.0 + (i * 37) % 200);
+        set.function[0] = static_cast<FunctionType>(i % 5);
+        sets.push_back(set);
+    }
+    for (const std::int32_t repeats : {1, 3}) {
+        SCOPED_TRACE(repeats);
+        const SequenceProfile profile = profileOf(sets, repeats);
+        const double total = profile.totalSeconds();
+        const std::vector<ProfilePoint> points = profile.sample(0, 0.0, total, 37);
+        ASSERT_EQ(points.size(), 37u);
+        const double step = total / 36;
+        for (const ProfilePoint& point : points) {
+            ASSERT_TRUE(point.envelope);
+            const ValueRange truth =
+                walked(profile, 0, std::max(point.seconds - step / 2, 0.0),
+                       std::min(point.seconds + step / 2, total));
+            // Walking can miss the tip of a peak, never add one.
+            EXPECT_LE(point.min, truth.min + 1e-9) << "at " << point.seconds;
+            EXPECT_GE(point.max, truth.max - 1e-9) << "at " << point.seconds;
+            EXPECT_NEAR(point.min, truth.min, 3.0) << "at " << point.seconds;
+            EXPECT_NEAR(point.max, truth.max, 3.0) << "at " << point.seconds;
+        }
+    }
+}
+
 std::vector<std::vector<std::string>> csvRows(const std::string& csv) {
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(csv);
