@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/common/c_locale_text.h"
+#include "core/common/saturating_cast.h"
 #include "core/editor/set_limits.h"
 #include "core/protocol/enumeration_texts.h"
 #include "core/protocol/sequence_totals.h"
@@ -155,8 +156,7 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
     buildLimits(unitSizes);
     for (const ProfileSetShape& shape : shapes_) {
         spans_.push_back(spanOf(shape, 0));
-        const bool first = !spans_.back().crossesLimit;
-        crossesAnyPass_.push_back(!first || !limitReason(shape, repeatCount_ - 1).empty());
+        firstCrossingPass_.push_back(firstCrossingPass(shape));
     }
 }
 
@@ -209,40 +209,76 @@ void SequenceProfile::buildLimits(const std::array<double, 3>& unitSizes) {
     }
 }
 
-std::string SequenceProfile::limitReason(const ProfileSetShape& shape, int pass) const {
-    std::string reason;
-    const auto add = [&](int well, const char* what) {
-        if (!reason.empty()) {
-            reason += "; ";
-        }
-        reason += cFormat("Well %d %s", well + 1, what);
-    };
+std::vector<SequenceProfile::LimitTest> SequenceProfile::limitTests(
+    const ProfileSetShape& shape) const {
+    std::vector<LimitTest> tests;
     for (int w = 0; w < kWellCount; ++w) {
-        if (!enabled_[w] || pass < 0) {
+        if (!enabled_[w]) {
             continue;
         }
-        const ValueRange range = shape.wholeEnvelope(w, pass);
+        const ValueRange range = shape.wholeEnvelope(w, 0);
+        const double slope = shape.passDrift[w];
         if (shape.quantity == ProfileQuantity::Displacement) {
             // The stretching hardware may move below its start within a
             // repetition (a negative magnitude); no hardware may end a
             // repetition there.
             const double lowest = hardwareType_ == 2
-                                      ? std::min(shape.base(w, pass, 0), shape.endPosition(w, pass))
+                                      ? std::min(shape.base(w, 0, 0), shape.endPosition(w, 0))
                                       : range.min;
-            if (beyond(lowest, 0.0, false)) {
-                add(w, "goes below its start position");
-            }
-            if (beyond(range.max, travel_, true)) {
-                add(w, "goes beyond the actuator's travel");
-            }
+            tests.push_back({w, lowest, slope, 0.0, false, "goes below its start position"});
+            tests.push_back(
+                {w, range.max, slope, travel_, true, "goes beyond the actuator's travel"});
         } else if (shape.quantity == ProfileQuantity::Force && fullScaleLoads_) {
-            if (beyond(range.max, fullScale_[w], true) ||
-                beyond(range.min, -fullScale_[w], false)) {
-                add(w, "goes beyond its load cell's full scale");
-            }
+            const char* what = "goes beyond its load cell's full scale";
+            tests.push_back({w, range.max, slope, fullScale_[w], true, what});
+            tests.push_back({w, range.min, slope, -fullScale_[w], false, what});
         }
     }
+    return tests;
+}
+
+std::string SequenceProfile::limitReason(const ProfileSetShape& shape, int pass) const {
+    std::string reason;
+    const LimitTest* last = nullptr;
+    for (const LimitTest& test : limitTests(shape)) {
+        if (!test.crossedIn(pass)) {
+            continue;
+        }
+        // A well's load cell is named once, whichever side it leaves.
+        if (last == nullptr || last->well != test.well || last->what != test.what) {
+            reason += cFormat("%sWell %d %s", reason.empty() ? "" : "; ", test.well + 1, test.what);
+        }
+        last = &test;
+    }
     return reason;
+}
+
+bool SequenceProfile::LimitTest::crossedIn(std::int64_t pass) const {
+    return beyond(value + static_cast<double>(pass) * slope, limit, above);
+}
+
+int SequenceProfile::firstCrossingPass(const ProfileSetShape& shape) const {
+    // Each test moves linearly with the pass: solve for the first pass that
+    // crosses, then step over rounding.
+    std::int64_t first = repeatCount_;
+    for (const LimitTest& test : limitTests(shape)) {
+        std::int64_t pass = 0;
+        if (!test.crossedIn(0)) {
+            const bool toward = test.above ? test.slope > 0.0 : test.slope < 0.0;
+            if (!toward) {
+                continue;
+            }
+            pass = saturatingCast<std::int64_t>(
+                std::max(std::ceil((test.limit - test.value) / test.slope), 0.0));
+            for (int step = 0; step < 2 && pass < first && !test.crossedIn(pass); ++step) {
+                ++pass;
+            }
+        }
+        if (pass < first && test.crossedIn(pass)) {
+            first = pass;
+        }
+    }
+    return first < repeatCount_ ? static_cast<int>(first) : -1;
 }
 
 ProfileSetSpan SequenceProfile::spanOf(const ProfileSetShape& shape, int pass) const {
@@ -278,8 +314,15 @@ const std::vector<ProfileLimitBand>& SequenceProfile::limits() const {
 }
 
 bool SequenceProfile::setCrossesLimit(int setIndex) const {
-    return setIndex >= 0 && setIndex < static_cast<int>(crossesAnyPass_.size()) &&
-           crossesAnyPass_[setIndex];
+    return firstCrossing(setIndex).has_value();
+}
+
+std::optional<ProfileSetSpan> SequenceProfile::firstCrossing(int setIndex) const {
+    if (setIndex < 0 || setIndex >= static_cast<int>(firstCrossingPass_.size()) ||
+        firstCrossingPass_[setIndex] < 0) {
+        return std::nullopt;
+    }
+    return spanOf(shapes_[static_cast<std::size_t>(setIndex)], firstCrossingPass_[setIndex]);
 }
 
 std::pair<int, int> SequenceProfile::passesBetween(double t0, double t1) const {

@@ -149,6 +149,9 @@ class SequenceProfile {
     std::vector<ProfileSetSpan> spansBetween(double t0, double t1, int maxCount = 10000) const;
     // True when the set crosses a limit in any pass.
     bool setCrossesLimit(int setIndex) const;
+    // The span of the set in the first pass where it crosses a limit (a
+    // one-way set may reach one only after many passes), with the reason.
+    std::optional<ProfileSetSpan> firstCrossing(int setIndex) const;
     // The set under a time, or -1.
     int spanAt(double seconds) const;
 
@@ -187,8 +190,22 @@ class SequenceProfile {
     std::pair<int, int> passesBetween(double t0, double t1) const;
     void buildLimits(const std::array<double, 3>& unitSizes);
     void buildRangeTables();
+    // One limit a set must keep in one well: the value it reaches in the
+    // first pass, how much further each pass takes it, and the bound.
+    struct LimitTest {
+        int well;
+        double value;
+        double slope;
+        double limit;
+        bool above;  // crossed above the bound, else below it
+        const char* what;
+        bool crossedIn(std::int64_t pass) const;
+    };
+    std::vector<LimitTest> limitTests(const ProfileSetShape& shape) const;
     // Why the set leaves the limits in the given pass; empty when it does not.
     std::string limitReason(const ProfileSetShape& shape, int pass) const;
+    // The first pass in which the set crosses a limit, or -1.
+    int firstCrossingPass(const ProfileSetShape& shape) const;
     ProfileSetSpan spanOf(const ProfileSetShape& shape, int pass) const;
     struct PreloadAt {
         const ProfileSetShape* shape;
@@ -213,7 +230,7 @@ class SequenceProfile {
     std::vector<ProfileSetShape> shapes_;
     std::vector<std::string> spanUnits_;
     std::vector<ProfileSetSpan> spans_;
-    std::vector<bool> crossesAnyPass_;
+    std::vector<int> firstCrossingPass_;
     // Per well and quantity: how far a pass moves the running position, and
     // the extremes of runs of sets in the first pass.
     std::array<std::array<double, kWellCount>, 3> passDrift_{};

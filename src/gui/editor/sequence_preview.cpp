@@ -31,19 +31,16 @@ bool sameInputs(const ProfileInputs& a, const ProfileInputs& b) {
 // Why a set crosses a limit: in the first pass, or else in the first later
 // pass where it does (a running position may reach the limit only then).
 QString limitReasonOf(const SequenceProfile& profile, int set) {
-    const std::vector<ProfileSetSpan>& first = profile.spans();
-    if (set >= 0 && static_cast<std::size_t>(set) < first.size() &&
-        !first[static_cast<std::size_t>(set)].limitReason.empty()) {
-        return fromCore(first[static_cast<std::size_t>(set)].limitReason);
+    const std::optional<ProfileSetSpan> crossing = profile.firstCrossing(set);
+    if (!crossing) {
+        return QString();
     }
-    for (const ProfileSetSpan& span : profile.spansBetween(0.0, profile.totalSeconds())) {
-        if (span.setIndex == set && span.crossesLimit) {
-            return QStringLiteral("%1 (pass %2)")
-                .arg(fromCore(span.limitReason))
-                .arg(span.sequenceRepeat + 1);
-        }
+    if (crossing->sequenceRepeat == 0) {
+        return fromCore(crossing->limitReason);
     }
-    return QString();
+    return QStringLiteral("%1 (pass %2)")
+        .arg(fromCore(crossing->limitReason))
+        .arg(crossing->sequenceRepeat + 1);
 }
 
 QString setTitle(const Protocol& sequence, int set) {

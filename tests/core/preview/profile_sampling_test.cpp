@@ -155,8 +155,8 @@ TEST(ProfileSampling, PointsStandingForManySetsHoldTheirExtremes) {
     // one pass and in passes that the points straddle.
     std::vector<SetRecord> sets;
     for (int i = 0; i < 300; ++i) {
-        SetRecord set = cycleSet(250 + i % 7 * 50, i % 3 * 100, i % 5 == 0 ? 0 : 300, 50,
-                                 1 + i % 4, 10.0 + (i * 37) % 200);
+        SetRecord set = cycleSet(250 + i % 7 * 50, i % 3 * 100, i % 5 == 0 ? 0 : 300, 50, 1 + i % 4,
+                                 10.0 + (i * 37) % 200);
         set.function[0] = static_cast<FunctionType>(i % 5);
         sets.push_back(set);
     }
@@ -169,9 +169,8 @@ TEST(ProfileSampling, PointsStandingForManySetsHoldTheirExtremes) {
         const double step = total / 36;
         for (const ProfilePoint& point : points) {
             ASSERT_TRUE(point.envelope);
-            const ValueRange truth =
-                walked(profile, 0, std::max(point.seconds - step / 2, 0.0),
-                       std::min(point.seconds + step / 2, total));
+            const ValueRange truth = walked(profile, 0, std::max(point.seconds - step / 2, 0.0),
+                                            std::min(point.seconds + step / 2, total));
             // Walking can miss the tip of a peak, never add one.
             EXPECT_LE(point.min, truth.min + 1e-9) << "at " << point.seconds;
             EXPECT_GE(point.max, truth.max - 1e-9) << "at " << point.seconds;

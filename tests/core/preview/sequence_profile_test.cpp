@@ -281,10 +281,20 @@ TEST(SequenceProfileLimits, SetsThatLeaveTheTravelOrGoBelowTheStartAreMarked) {
         }
     }
 
+    // A million passes of 1 um each: the travel is crossed in the 2000th.
+    SetRecord creep = inch;
+    creep.magnitude = {1.0, 0.5, 0.5, 0.5, 0.5, 0.5};
+    const SequenceProfile slow = profileOf({creep}, 1000000);
+    ASSERT_TRUE(slow.firstCrossing(0).has_value());
+    EXPECT_EQ(slow.firstCrossing(0)->sequenceRepeat, 2000);
+    EXPECT_EQ(slow.firstCrossing(0)->limitReason, "Well 1 goes beyond the actuator's travel");
+    EXPECT_FALSE(profileOf({creep}, 2000).setCrossesLimit(0));
+
     const SequenceProfile later = profileOf({inch}, 5);
     const auto lastPass = later.spansBetween(later.totalSeconds() - 0.5, later.totalSeconds());
     ASSERT_EQ(lastPass.size(), 1u);
     EXPECT_EQ(lastPass[0].sequenceRepeat, 4);
+    EXPECT_EQ(later.firstCrossing(0)->sequenceRepeat, 4);
     EXPECT_EQ(lastPass[0].limitReason,
               "Well 1 goes beyond the actuator's travel; Well 2 goes beyond the actuator's travel; "
               "Well 3 goes beyond the actuator's travel; Well 4 goes beyond the actuator's "
