@@ -21,6 +21,13 @@ PortOpenProblem fromErrno(int error) {
         case EBUSY:
         case EWOULDBLOCK:
             return PortOpenProblem::InUse;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return PortOpenProblem::Gone;
+        case ENOTTY:
+        case EISDIR:
+            return PortOpenProblem::NotATerminal;
         default:
             return PortOpenProblem::Other;
     }
@@ -37,6 +44,10 @@ PortOpenProblem diagnosePortOpen(const std::string& portName) {
     const int fd = ::open(portName.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return fromErrno(errno);
+    }
+    if (::isatty(fd) == 0) {
+        ::close(fd);
+        return PortOpenProblem::NotATerminal;
     }
     // Another copy of this program running as root holds only the lock.
     PortOpenProblem problem = PortOpenProblem::Other;
@@ -88,6 +99,14 @@ std::string portOpenProblemText(PortOpenProblem problem, const std::string& port
             return "The serial port " + portName +
                    " is in use by another program: close that program (or the other copy of this "
                    "one) and connect again.\n";
+        case PortOpenProblem::Gone:
+            return "There is no serial port " + portName +
+                   " (any more): the stimulator is unplugged or switched off, or the name is "
+                   "wrong.\n";
+        case PortOpenProblem::NotATerminal:
+            return portName +
+                   " is not a serial port, so the stimulator cannot be reached "
+                   "through it.\n";
         case PortOpenProblem::Other:
             break;
     }
