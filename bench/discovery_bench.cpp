@@ -141,8 +141,8 @@ void measureIdentification(kyrvana::sim::SimulatedStimulator& device, int rounds
         link.portName = device.portPath();
         link.settleDelay = 0ms;
         const Clock::time_point started = Clock::now();
-        if (link.Connect() != 1) {
-            std::fprintf(stderr, "connect failed\n");
+        if (const kyrvana::DeviceResult result = link.Connect(); !result) {
+            std::fprintf(stderr, "connect failed: %s\n", result.describe().c_str());
             return;
         }
         times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     documentOptions.settleDelay = std::chrono::milliseconds(0);
     kyrvana::CKyrvanaDoc document(host, documentOptions);
     document.link().portName = stimulator.portPath();
-    if (document.ConnectDevice() != 0) {
+    if (!document.ConnectDevice()) {
         return 1;
     }
     host.view.workingSequence = tenSets();
@@ -99,11 +99,11 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         stimulator.clearReceivedCommands();
         const auto start = Clock::now();
-        kyrvana::ProgramDevice(document);
+        const kyrvana::ProgrammingReport report = kyrvana::ProgramDevice(document);
         seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
         exchanges = stimulator.receivedCommands().size();
-        if (host.view.messagePane.find("Programming Device... Success") == std::string::npos) {
-            std::fprintf(stderr, "programming did not finish\n");
+        if (!report.ok()) {
+            std::fprintf(stderr, "programming failed: %s\n", report.outcome.describe().c_str());
             return 1;
         }
     }

@@ -86,7 +86,7 @@ double MedianRoundTrip(kyrvana::DeviceLink& link, int exchanges) {
     for (int i = 0; i < exchanges; ++i) {
         int value = 0;
         const auto before = Clock::now();
-        link.QueryInteger(kyrvana::command::QueryInternalValue(1), 128, value);
+        (void)link.QueryInteger(kyrvana::command::QueryInternalValue(1), 128, value);
         seconds.push_back(std::chrono::duration<double>(Clock::now() - before).count());
     }
     std::sort(seconds.begin(), seconds.end());

@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
 
     std::string copied(size, '\0');
     std::ifstream(copy, std::ios::binary).read(copied.data(), static_cast<std::streamsize>(size));
-    const bool identical = read.result == 0 &&
+    const bool identical = read.result.ok() &&
                            read.bytesWritten == static_cast<std::int64_t>(size) &&
                            copied == content;
     const double mb = static_cast<double>(size) / (1024.0 * 1024.0);
@@ -120,8 +120,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < exchanges; ++i) {
         int state = 0;
         const auto before = Clock::now();
-        if (link.QueryInteger(query, 128, state) != 0) {
-            std::fprintf(stderr, "exchange %d failed with status %d\n", i, link.lastStatus.load());
+        if (const kyrvana::DeviceResult result = link.QueryInteger(query, 128, state); !result) {
+            std::fprintf(stderr, "exchange %d failed: %s\n", i, result.describe().c_str());
             return 1;
         }
         microseconds.push_back(

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "core/common/c_locale_text.h"
 #include "core/common/stripped_number_text.h"
@@ -71,7 +72,12 @@ void addCalibrateCommand(CLI::App& app, CliOptions& options) {
         ->check(CLI::Range(kFirstWell, kLastWell));
     read->callback([&options, arguments] {
         options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
-            const double raw = link.AverageInternalValue(arguments->well - 1);
+            double raw = 0.0;
+            if (const DeviceResult result = link.AverageInternalValue(arguments->well - 1, raw);
+                !result) {
+                // An average with readings made up from others is no reading.
+                return reportFailure(result);
+            }
             return printData(strippedNumberText(raw) + "\n") ? kExitSuccess : kExitFailure;
         });
     });
@@ -99,10 +105,12 @@ void addCalibrateCommand(CLI::App& app, CliOptions& options) {
             return;
         }
         options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
-            if (applyCalibration(link, arguments->well - 1, cAtof(arguments->fullScaleLoad),
-                                 cAtof(arguments->gain)) != 0) {
+            if (const DeviceResult result =
+                    applyCalibration(link, arguments->well - 1, cAtof(arguments->fullScaleLoad),
+                                     cAtof(arguments->gain));
+                !result) {
                 std::fputs("kyrvana-cli: the calibration was not saved\n", stderr);
-                return kExitFailure;
+                return reportFailure(result);
             }
             // What the device now holds, one line per well.
             return printData(calibrationText(link)) ? kExitSuccess : kExitFailure;

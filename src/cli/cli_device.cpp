@@ -24,7 +24,13 @@ int connectDevice(CKyrvanaDoc& document, const CliOptions& options) {
         // Connecting without a port fails the way the program fails, with
         // its own message.
     }
-    return document.ConnectDevice() == 0 ? kExitSuccess : kExitFailure;
+    const DeviceResult connected = document.ConnectDevice();
+    return connected ? kExitSuccess : reportFailure(connected);
+}
+
+int reportFailure(const DeviceResult& result) {
+    std::fprintf(stderr, "kyrvana-cli: %s\n", result.describe().c_str());
+    return kExitFailure;
 }
 
 }  // namespace kyrvana::cli

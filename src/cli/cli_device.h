@@ -13,9 +13,14 @@ DocumentOptions documentOptions(const CliOptions& options);
 
 // Takes --port, or else the first port with the stimulator's USB ids under
 // --sysfs-root, and connects as the program does (identification and the
-// firmware check included). kExitSuccess when connected; otherwise the
-// program's own message is already on standard error and the result is
-// kExitFailure.
+// firmware check included). kExitSuccess when connected and every exchange
+// of the identification was answered; otherwise kExitFailure, with the
+// program's own message (when it shows one) and the reason on standard
+// error.
 int connectDevice(CKyrvanaDoc& document, const CliOptions& options);
+
+// Says on standard error why an operation failed ("kyrvana-cli: " and the
+// result's sentence) and gives kExitFailure.
+int reportFailure(const DeviceResult& result);
 
 }  // namespace kyrvana::cli

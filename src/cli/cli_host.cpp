@@ -27,24 +27,8 @@ BoxAnswer CliHost::messageBox(const std::string& text, const std::string&, BoxIc
 }
 
 void CliHost::withView(const std::function<void(SequenceViewModel&)>& work) {
-    std::string added;
-    {
-        std::lock_guard lock(mutex_);
-        work(view_);
-        // The pane keeps line ends as CR LF; print its new text with plain
-        // line feeds. A cleared pane starts over.
-        const std::string& pane = view_.messagePane;
-        if (pane.size() < paneShown_) {
-            paneShown_ = 0;
-        }
-        for (std::size_t i = paneShown_; i < pane.size(); ++i) {
-            if (pane[i] != '\r') {
-                added += pane[i];
-            }
-        }
-        paneShown_ = pane.size();
-    }
-    print(added);
+    std::lock_guard lock(mutex_);
+    work(view_);
 }
 
 void CliHost::postLogLine(const std::string&) {}

@@ -1,10 +1,11 @@
 #pragma once
 
-// The document's host in the command-line tool: message boxes and what the
-// device operations write to the sequence view's message pane go to standard
+// The document's host in the command-line tool: message boxes go to standard
 // error (diagnostics), the view's state is kept in memory for the subcommand
-// to read, and nothing waits for a user. Any subcommand that works through
-// the document (identify, program, read...) uses it.
+// to read, and nothing waits for a user. The message pane is not echoed: it
+// says "Success" whatever the device answered, so each subcommand says the
+// outcome itself from the operation's report. Any subcommand that works
+// through the document (identify, program, read...) uses it.
 
 #include <cstdio>
 #include <functional>
@@ -18,7 +19,7 @@ namespace kyrvana::cli {
 
 class CliHost : public DocumentHost {
   public:
-    // `messages` receives the boxes' texts and the message pane's new text.
+    // `messages` receives the boxes' texts.
     explicit CliHost(std::FILE* messages = stderr);
 
     BoxAnswer messageBox(const std::string& text, const std::string& caption, BoxIcon icon,
@@ -49,7 +50,6 @@ class CliHost : public DocumentHost {
     // Recursive: the sequence checks show their boxes from inside withView.
     mutable std::recursive_mutex mutex_;
     SequenceViewModel view_;
-    std::size_t paneShown_ = 0;  // how much of the message pane was printed
     int boxCount_ = 0;
     std::string lastBoxText_;
 };

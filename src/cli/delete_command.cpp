@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "core/testdata/sd_deletion.h"
 #include "core/testdata/sd_file_listing.h"
@@ -51,9 +52,8 @@ int runDelete(const DeleteArguments& arguments, DeviceLink& link) {
     DeletionReport report;
     if (arguments.all) {
         const SdListing listing = readSdListing(link);
-        if (!listing.complete) {
-            std::fputs("kyrvana-cli: the file listing broke off\n", stderr);
-            return kExitFailure;
+        if (!listing.result) {
+            return reportFailure(listing.result);
         }
         files = listing.files;
         const std::vector<SdFileEntry> before = files;
@@ -71,7 +71,7 @@ int runDelete(const DeleteArguments& arguments, DeviceLink& link) {
         report = deleteSdFiles(link, files, indices);
         printDeleted(before, files);
     }
-    if (report.failed == 0) {
+    if (report.result) {
         return kExitSuccess;
     }
     // Named files that stayed all failed; Delete All stopped at its first
@@ -80,7 +80,7 @@ int runDelete(const DeleteArguments& arguments, DeviceLink& link) {
     for (std::size_t i = 0; i < failed && i < files.size(); ++i) {
         std::fprintf(stderr, "%s: %s\n", kFileNotDeletedMessage, files[i].name.c_str());
     }
-    return kExitFailure;
+    return reportFailure(report.result);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "core/common/c_locale_text.h"
 #include "core/testdata/sd_download.h"
@@ -57,9 +58,8 @@ int runDownload(const DownloadArguments& arguments, DeviceLink& link) {
     std::vector<std::string> names = arguments.names;
     if (arguments.all) {
         const SdListing listing = readSdListing(link);
-        if (!listing.complete) {
-            std::fputs("kyrvana-cli: the file listing broke off\n", stderr);
-            return kExitFailure;
+        if (!listing.result) {
+            return reportFailure(listing.result);
         }
         for (const SdFileEntry& file : listing.files) {
             names.push_back(file.name);
@@ -87,11 +87,11 @@ int runDownload(const DownloadArguments& arguments, DeviceLink& link) {
             case DownloadOutcome::Incomplete:
                 printData(name + "\t" + kDownloadIncompleteStatus + "\t" + report.savedAs.string() +
                           "\n");
-                status = kExitFailure;
+                status = reportFailure(report.result);
                 break;
             case DownloadOutcome::CannotOpen:
                 std::fprintf(stderr, "%s: %s\n", kCannotOpenForWritingMessage, name.c_str());
-                status = kExitFailure;
+                status = reportFailure(report.result);
                 break;
         }
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "core/testdata/sd_file_listing.h"
 #include "core/testdata/storage_texts.h"
@@ -11,22 +12,22 @@ namespace kyrvana::cli {
 namespace {
 
 int runFiles(DeviceLink& link) {
-    const int volumeKB = querySdVolumeKB(link);
+    int volumeKB = 0;
+    if (const DeviceResult volume = link.QuerySDVolumeSizeKB(volumeKB); !volume) {
+        // Without the card's size the used share cannot be told.
+        return reportFailure(volume);
+    }
     const SdListing listing = readSdListing(link);
+    if (!listing.result) {
+        // A listing that broke off would pass for the whole card.
+        return reportFailure(listing.result);
+    }
     std::string text = "File Name\tSize (kB)\n";
     for (const SdFileEntry& file : listing.files) {
         text += file.name + "\t" + fileSizeText(file.size) + "\n";
     }
     text += "Used Storage\t" + usedStorageText(listing.files, volumeKB) + "\n";
-    if (!printData(text)) {
-        return kExitFailure;
-    }
-    if (!listing.complete) {
-        std::fputs("kyrvana-cli: the listing broke off; the files above are those listed so far\n",
-                   stderr);
-        return kExitFailure;
-    }
-    return kExitSuccess;
+    return printData(text) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace

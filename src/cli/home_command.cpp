@@ -1,5 +1,6 @@
 #include "cli/home_command.h"
 
+#include "cli/cli_device.h"
 #include "cli/connected_device.h"
 
 namespace kyrvana::cli {
@@ -10,10 +11,11 @@ void addHomeCommand(CLI::App& app, CliOptions& options) {
         options.exitStatus = withConnectedDevice(options, [](DeviceLink& link) {
             const auto hold = link.Hold();
             // The device answers at once; a script wants the motors home.
-            if (link.Homing() != 0 || link.WaitMotorsIdle() != 1) {
-                return kExitFailure;
+            DeviceResult result = link.Homing();
+            if (result) {
+                result = link.WaitMotorsIdle();
             }
-            return kExitSuccess;
+            return result ? kExitSuccess : reportFailure(result);
         });
     });
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "cli/position_command.h"
 #include "core/common/c_locale_text.h"
@@ -68,8 +69,11 @@ void addMoveCommand(CLI::App& app, CliOptions& options) {
         }
         options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
             WellReadings readings{};
-            readLoadCellZeros(link);
-            moveWellsBy(link, *amounts, readings);
+            DeviceResult result = readLoadCellZeros(link);
+            result.keepFirstFailure(moveWellsBy(link, *amounts, readings));
+            if (!result) {
+                return reportFailure(result);
+            }
             return printData(wellReadingsText(readings)) ? kExitSuccess : kExitFailure;
         });
     });

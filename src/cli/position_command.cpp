@@ -1,5 +1,6 @@
 #include "cli/position_command.h"
 
+#include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "core/common/c_locale_text.h"
 #include "core/common/stripped_number_text.h"
@@ -9,8 +10,12 @@ namespace {
 
 int runPosition(DeviceLink& link) {
     WellReadings readings{};
-    readLoadCellZeros(link);
-    refreshAllWells(link, readings);
+    DeviceResult result = readLoadCellZeros(link);
+    result.keepFirstFailure(refreshAllWells(link, readings));
+    if (!result) {
+        // A position or force that was not read would print as a real one.
+        return reportFailure(result);
+    }
     return printData(wellReadingsText(readings)) ? kExitSuccess : kExitFailure;
 }
 

@@ -14,7 +14,7 @@
 namespace kyrvana::cli {
 namespace {
 
-// What the message pane shows once every command was sent.
+// Printed only when the device acknowledged every programming command.
 constexpr const char* kSuccessText = "Programming Device... Success";
 
 struct ProgramArguments {
@@ -81,17 +81,17 @@ int runProgram(const ProgramArguments& arguments, const CliOptions& options) {
         view.homingDisabled = arguments.disableHoming;
     });
 
-    ProgramDevice(document);
-
-    const bool programmed = host.view().messagePane.find(kSuccessText) != std::string::npos;
-    const bool lastAcknowledged = document.link().lastStatus.load() == SerialOk;
+    const ProgrammingReport report = ProgramDevice(document);
     document.DisconnectDevice();
-    if (!programmed) {
-        return kExitFailure;
-    }
-    if (!lastAcknowledged) {
-        std::fputs("kyrvana-cli: the device did not answer the last programming command\n", stderr);
-        return kExitFailure;
+    if (!report.ok()) {
+        const ExchangeTally& exchanges = report.exchanges;
+        if (!exchanges.ok()) {
+            std::fprintf(stderr,
+                         "kyrvana-cli: the device may not hold the sequence: %zu of %d "
+                         "programming commands failed\n",
+                         exchanges.failures().size(), exchanges.sent());
+        }
+        return reportFailure(report.outcome);
     }
     if (std::printf("%s\n", kSuccessText) < 0 || std::fflush(stdout) != 0) {
         return kExitFailure;

@@ -36,8 +36,13 @@ int runRead(const ReadArguments& arguments, const CliOptions& options) {
     if (connectDevice(document, options) != kExitSuccess) {
         return kExitFailure;
     }
-    ReadDevice(document);
+    const ProgrammingReport report = ReadDevice(document);
     document.DisconnectDevice();
+    if (!report.ok()) {
+        // Nothing is printed or written: an empty or partial sequence would
+        // pass for what the device holds.
+        return reportFailure(report.outcome);
+    }
 
     Protocol sequence = document.sequence();
     const HardwareSettings hardware = document.hardware();

@@ -43,7 +43,7 @@ struct ConnectedDocument {
 
     // Connects on the calling thread; true when the device is ready.
     bool connect() {
-        return started && document->link().DetectDevice() && document->ConnectDevice() == 0 &&
+        return started && document->link().DetectDevice() && document->ConnectDevice() &&
                document->deviceReady();
     }
 

@@ -106,8 +106,8 @@ void HardwareDialogsTest::moveOpensWithZerosPositionsAndForces() {
     bench.device.sim().setInternalValue(72, 1000);
     bench.device.sim().setInternalValue(12, 1250);
     bench.link.loadCellGain[2] = 0.002;
-    bench.link.Positioning(1, 8, -2000);
-    bench.link.WaitMotorsIdle();
+    QVERIFY(bench.link.Positioning(1, 8, -2000).ok());
+    QVERIFY(bench.link.WaitMotorsIdle().ok());
     bench.device.sim().clearReceivedCommands();
 
     CMoveToSizeDlg dialog(bench.link);

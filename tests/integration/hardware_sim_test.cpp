@@ -52,8 +52,8 @@ class HardwareSimTest : public testing::TestWithParam<int> {
 
     // Puts well `well` at `steps` and forgets the commands that took it there.
     void Place(int well, int steps) {
-        ASSERT_EQ(link_.Positioning(well, 8, steps), 0);
-        ASSERT_EQ(link_.WaitMotorsIdle(), 1);
+        ASSERT_TRUE(link_.Positioning(well, 8, steps));
+        ASSERT_TRUE(link_.WaitMotorsIdle());
         sim().clearReceivedCommands();
     }
 
@@ -74,7 +74,7 @@ TEST_P(HardwareSimTest, ApplyMovesEveryWellFromWhereItStands) {
     Place(0, 1000);
     std::array<double, 6> amounts{1.0, 0.0, 0.0004, 0.0, 0.0, -0.5};
     WellReadings readings{};
-    moveWellsBy(link_, amounts, readings);
+    EXPECT_TRUE(moveWellsBy(link_, amounts, readings));
     const Commands commands = ReceivedWithoutPolls();
     // Q3: +1 mm at 0.5 um per step is 2000 steps fewer; P7: 2000 more.
     const std::string target0 = IsQ3() ? "Positioning(0,8,-1000)" : "Positioning(0,8,3000)";
@@ -96,7 +96,8 @@ TEST_P(HardwareSimTest, AWellWhosePositionCannotBeReadIsNotMoved) {
     link_.serial.setReadTimeoutMs(100);
     sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryMotorPos(3)", 0, 0, 1});
     WellReadings readings{};
-    moveWellsBy(link_, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0}, readings);
+    const DeviceResult result = moveWellsBy(link_, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0}, readings);
+    EXPECT_EQ(result.command(), "QueryMotorPos(3)");
     const Commands commands = ReceivedWithoutPolls();
     EXPECT_EQ(std::count_if(commands.begin(), commands.end(),
                             [](const std::string& c) { return c.starts_with("Positioning("); }),
@@ -106,11 +107,11 @@ TEST_P(HardwareSimTest, AWellWhosePositionCannotBeReadIsNotMoved) {
 }
 
 TEST_P(HardwareSimTest, JogStartsWithItsDirectionAndStopsWithDirectionOne) {
-    EXPECT_EQ(startJog(link_, 2, 0), 0);
+    EXPECT_TRUE(startJog(link_, 2, 0));
     WellReading reading;
-    EXPECT_EQ(stopJog(link_, 2, reading), 0);
-    EXPECT_EQ(startJog(link_, 4, 1), 0);
-    EXPECT_EQ(stopJog(link_, 4, reading), 0);
+    EXPECT_TRUE(stopJog(link_, 2, reading));
+    EXPECT_TRUE(startJog(link_, 4, 1));
+    EXPECT_TRUE(stopJog(link_, 4, reading));
     Commands commands = sim().receivedCommands();
     ASSERT_GE(commands.size(), 3u);
     EXPECT_EQ(commands[0], "\x1CZ(2,0,7,0)");
@@ -136,13 +137,13 @@ TEST_P(HardwareSimTest, PositionAndForceOfAWell) {
     link_.umPerUstep[1] = 0.15625;
     Place(1, -6400);
     sim().setInternalValue(71, 1000);
-    readLoadCellZeros(link_);
+    EXPECT_TRUE(readLoadCellZeros(link_));
     EXPECT_EQ(link_.loadCellZero[1], 1000);
     // Raw readings pinned at 1500.
     sim().setInternalValue(11, 1500);
     link_.loadCellGain[1] = 0.001;
     WellReading reading;
-    refreshWell(link_, 1, reading);
+    EXPECT_TRUE(refreshWell(link_, 1, reading));
     EXPECT_EQ(reading.positionMm, 1.0);
     EXPECT_DOUBLE_EQ(reading.forceN, 0.5);
 
@@ -150,16 +151,16 @@ TEST_P(HardwareSimTest, PositionAndForceOfAWell) {
     link_.serial.setReadTimeoutMs(100);
     sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryInternalValue(71)"});
     sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryMotorPos(1)"});
-    readLoadCellZeros(link_);
+    EXPECT_EQ(readLoadCellZeros(link_).command(), "QueryInternalValue(71)");
     EXPECT_EQ(link_.loadCellZero[1], 0);
-    refreshWell(link_, 1, reading);
+    EXPECT_EQ(refreshWell(link_, 1, reading).command(), "QueryMotorPos(1)");
     EXPECT_EQ(reading.positionMm, 1.0);
     EXPECT_DOUBLE_EQ(reading.forceN, 1.5);
 }
 
 TEST_P(HardwareSimTest, TheCalibrationMoveIsTwoMillimetresWithoutWaiting) {
     Place(3, 100);
-    EXPECT_EQ(moveWellForCalibration(link_, 3), 0);
+    EXPECT_TRUE(moveWellForCalibration(link_, 3));
     // 2 mm at 0.5 um per step: 4000 steps.
     const Commands expected = {"QueryMotorPos(3)",
                                IsQ3() ? "Positioning(3,8,-3900)" : "Positioning(3,8,4100)"};
@@ -167,10 +168,10 @@ TEST_P(HardwareSimTest, TheCalibrationMoveIsTwoMillimetresWithoutWaiting) {
 }
 
 TEST_P(HardwareSimTest, ApplyCalibrationSavesAllSixRecordsAndReloads) {
-    loadCalibration(link_);
+    ASSERT_TRUE(loadCalibration(link_));
     const std::string before = calibrationText(link_);
     sim().clearReceivedCommands();
-    EXPECT_EQ(applyCalibration(link_, 2, 44.5, cutGain(0.00098)), 0);
+    EXPECT_TRUE(applyCalibration(link_, 2, 44.5, cutGain(0.00098)));
     const Commands commands = sim().receivedCommands();
     ASSERT_FALSE(commands.empty());
     EXPECT_EQ(commands.back(), "UpdateFromSDIni(2,1)");
@@ -190,7 +191,7 @@ TEST_P(HardwareSimTest, ApplyCalibrationSavesAllSixRecordsAndReloads) {
     other.portName = device_.portPath();
     link_.serial.CloseSerialPort();
     ASSERT_EQ(other.OpenPort(), SerialOk);
-    loadCalibration(other);
+    ASSERT_TRUE(loadCalibration(other));
     EXPECT_EQ(other.fullScaleLoad[2], 44.5f);
     EXPECT_EQ(other.loadCellGain[2], 0.00098);
 }

@@ -49,7 +49,7 @@ class IdentificationTest : public testing::Test {
 TEST_F(IdentificationTest, LearnsTheDeviceAndLogsItsIdentityInOrder) {
     test_support::RunningSimulator device(simOptions("4.60", 2));
     Attach(device);
-    ASSERT_EQ(link_.Connect(), 1);
+    ASSERT_TRUE(link_.Connect());
 
     EXPECT_EQ(link_.revisions,
               (Commands{"Kyrvana Q3 Cell Stimulator", "Controller 6-axis, S/N KYRSIM0001",
@@ -109,7 +109,7 @@ TEST_F(IdentificationTest, HardwareTypeLine) {
         link.serial.setReadTimeoutMs(kShortTimeoutMs);
         log_.Clear();
         // An unknown type is reported, and the connection still completes.
-        EXPECT_EQ(link.Connect(), 1);
+        EXPECT_TRUE(link.Connect());
         EXPECT_EQ(link.hardwareType, c.type);
         EXPECT_EQ(log_.Count(c.line), 1u);
         EXPECT_DOUBLE_EQ(link.umPerUstep[5], 0.15625);
@@ -125,7 +125,7 @@ TEST_F(IdentificationTest, CalibrationLinesFillAtMostSixWells) {
     }
     device.sim().writeEepromItem(3840, item);
     Attach(device);
-    ASSERT_EQ(link_.Connect(), 1);
+    ASSERT_TRUE(link_.Connect());
     for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
         SCOPED_TRACE(well);
         EXPECT_FLOAT_EQ(link_.fullScaleLoad[well], 100.0f + static_cast<float>(well));
@@ -140,7 +140,7 @@ TEST_F(IdentificationTest, ShortAndEmptyCalibrationLinesKeepWhatTheyDoNotName) {
     Attach(device);
     link_.loadCellGain.fill(9.0);
     link_.loadCellZero.fill(7);
-    ASSERT_EQ(link_.Connect(), 1);
+    ASSERT_TRUE(link_.Connect());
     EXPECT_FLOAT_EQ(link_.fullScaleLoad[0], 50.0f);
     EXPECT_DOUBLE_EQ(link_.loadCellGain[0], 9.0);
     EXPECT_FLOAT_EQ(link_.fullScaleLoad[1], 111.0f);
@@ -158,7 +158,11 @@ TEST_F(IdentificationTest, AnUnansweredRevisionRepeatsThePreviousText) {
     device.sim().addFault({Fault::Kind::NoAnswer, "QueryRev(2)", 0});
     Attach(device);
     link_.firmwareRevisionCode = 4600;  // from a device connected before
-    ASSERT_EQ(link_.Connect(), 1);
+    // The connection goes on with the port open; the result names the query.
+    const DeviceResult result = link_.Connect();
+    EXPECT_EQ(result.why(), DeviceFailure::Timeout);
+    EXPECT_EQ(result.command(), "QueryRev(2)");
+    EXPECT_TRUE(link_.serial.isOpen());
     ASSERT_EQ(link_.revisions.size(), 4u);
     EXPECT_EQ(link_.revisions[2], link_.revisions[1]);
     EXPECT_EQ(link_.firmwareRevision, 1000);
@@ -173,7 +177,7 @@ TEST_F(IdentificationTest, APortHeldByAnotherProgramIsExplained) {
     holder.portName = device.portPath();
     ASSERT_EQ(holder.OpenPort(), SerialOk);
 
-    EXPECT_EQ(link_.Connect(), -1);
+    EXPECT_FALSE(link_.Connect());
     EXPECT_EQ(link_.lastStatus, SerialOpenFailed);
     const Commands lines = log_.Lines();
     ASSERT_EQ(lines.size(), 2u);
@@ -205,7 +209,8 @@ TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) 
         link.umPerUstep.fill(0.5);
 
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_EQ(link.Connect(), 1);
+        EXPECT_FALSE(link.Connect());
+        EXPECT_TRUE(link.serial.isOpen());
         // 17 exchanges, none waiting longer than one time-out.
         EXPECT_LT(std::chrono::steady_clock::now() - started, 17 * kShortTimeoutMs * 1ms + 1s);
 
@@ -273,7 +278,9 @@ TEST(FirmwareGateTest, RevisionFourFiftyNineIsTheOldestAccepted) {
         CKyrvanaDoc document(host, fastOptions());
         document.link().portName = device.portPath();
 
-        EXPECT_EQ(document.ConnectDevice(), c.accepted ? 0 : -1);
+        const DeviceResult result = document.ConnectDevice();
+        EXPECT_EQ(result.ok(), c.accepted) << result.describe();
+        EXPECT_EQ(result.command(), c.accepted ? "" : "QueryRev(2)");
         EXPECT_EQ(document.connected(), c.accepted);
         EXPECT_EQ(document.deviceReady(), c.accepted);
         if (c.accepted) {
@@ -300,7 +307,7 @@ TEST(FirmwareGateTest, NoPortShowsDeviceNotDetected) {
     test::LogCapture log;
     RecordingHost host;
     CKyrvanaDoc document(host, fastOptions());
-    EXPECT_EQ(document.ConnectDevice(), -1);
+    EXPECT_FALSE(document.ConnectDevice());
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0], kDeviceNotDetectedMessage);
     EXPECT_FALSE(document.connected());

@@ -27,7 +27,7 @@ inline DocumentOptions simulatorDocumentOptions(int readTimeoutMs = 1000) {
 inline void connectTo(CKyrvanaDoc& document, const test_support::RunningSimulator& device) {
     ASSERT_TRUE(device.ok()) << device.error();
     document.link().portName = device.portPath();
-    ASSERT_EQ(document.ConnectDevice(), 0);
+    ASSERT_TRUE(document.ConnectDevice());
 }
 
 // Ten sets that differ in every field the device keeps.

@@ -100,7 +100,7 @@ TEST_F(ProgrammingSimTest, ProgramDeviceSendsEverythingInItsOrder) {
     document_.setDisabledWells(wells);
     sim().clearReceivedCommands();
 
-    ProgramDevice(document_);
+    const ProgrammingReport report = ProgramDevice(document_);
 
     const std::string sequenceText =
         "RepeatAll,4\n"
@@ -128,6 +128,8 @@ TEST_F(ProgrammingSimTest, ProgramDeviceSendsEverythingInItsOrder) {
     expected.push_back("\x1Cw(49,18)");
     EXPECT_EQ(sim().receivedCommands(), expected);
     EXPECT_GT(sequenceText.size(), 400u);  // three pieces
+    EXPECT_TRUE(report.ok()) << report.outcome.describe();
+    EXPECT_EQ(report.exchanges.sent(), static_cast<int>(expected.size()));
 
     EXPECT_EQ(host_.view().messagePane, "\r\nProgramming Device... Success\r\n");
     EXPECT_EQ(host_.busyCalls(), (std::vector<bool>{true, false}));
@@ -145,8 +147,7 @@ TEST_F(ProgrammingSimTest, ReadDeviceGivesBackWhatWasProgrammed) {
     document_.update([](Protocol&, HardwareSettings& hardware, DisabledWells&) {
         hardware.ForceVelocityCode = 9;
     });
-    ProgramDevice(document_);
-    ASSERT_NE(host_.view().messagePane.find("Programming Device... Success"), std::string::npos);
+    ASSERT_TRUE(ProgramDevice(document_).ok());
 
     // Forget everything, then read it back.
     document_.update([](Protocol& sequence, HardwareSettings& hardware, DisabledWells& disabled) {
@@ -155,7 +156,9 @@ TEST_F(ProgrammingSimTest, ReadDeviceGivesBackWhatWasProgrammed) {
         disabled = DisabledWells{};
     });
     test::prepareView(host_, Protocol{}, "1", "Long run", false);
-    ReadDevice(document_);
+    const ProgrammingReport report = ReadDevice(document_);
+    EXPECT_TRUE(report.ok()) << report.outcome.describe();
+    EXPECT_TRUE(report.sequenceRead);
 
     const Protocol read = document_.sequence();
     ASSERT_EQ(read.setCount(), 10);
@@ -182,6 +185,7 @@ struct StoredText {
     std::vector<std::string> names;  // the sets read back
     std::int32_t repeatCount;        // 5 when the text leaves it as it was
     std::uint32_t velocityCode;      // 2 when the text leaves it as it was
+    bool sequenceRead;               // the read counts as a sequence read
 };
 
 std::ostream& operator<<(std::ostream& out, const StoredText& c) {
@@ -202,7 +206,11 @@ TEST_P(StoredTextTest, ReadsWithoutHarm) {
         hardware.RepeatTestSequence = 5;
         hardware.ForceVelocityCode = 2;
     });
-    ReadDevice(document_);
+    const ProgrammingReport report = ReadDevice(document_);
+    EXPECT_EQ(report.sequenceRead, c.sequenceRead);
+    // Every exchange was answered: only an unusable stored text fails it.
+    EXPECT_EQ(report.ok(), c.sequenceRead) << report.outcome.describe();
+    EXPECT_TRUE(report.exchanges.ok());
     EXPECT_EQ(programmedSetNames(), c.names);
     EXPECT_EQ(document_.hardware().RepeatTestSequence, c.repeatCount);
     EXPECT_EQ(document_.hardware().ForceVelocityCode, c.velocityCode);
@@ -225,29 +233,32 @@ std::string manyLines() {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, StoredTextTest,
-    testing::Values(StoredText{"only the two head lines", "RepeatAll,8\nheader\n", false, {}, 5, 2},
-                    StoredText{"repeat count 0 reads as 1",
-                               "RepeatAll,0\nheader\n" + setLine("A|B", 2),
-                               false,
-                               {"A B"},
-                               1,
-                               7},
-                    StoredText{"set lines beyond the tenth",
-                               manyLines(),
-                               false,
-                               {"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9"},
-                               2,
-                               7},
-                    StoredText{"garbage and cut lines",
-                               "RepeatAll,3\nx\n" + setLine("Good", 1) + "garbage,,,,,9,zz\n" +
-                                   std::string(300, ',') + "\n" + setLine("Never", 1),
-                               false,
-                               {"Good", "garbage"},
-                               3,
-                               7},
-                    StoredText{
-                        "a stored length over 4096", std::string("\x01\x10", 2), true, {}, 5, 2},
-                    StoredText{"nothing stored", std::string("\x00\x00", 2), true, {}, 5, 2}));
+    testing::Values(
+        StoredText{"only the two head lines", "RepeatAll,8\nheader\n", false, {}, 5, 2, false},
+        StoredText{"repeat count 0 reads as 1",
+                   "RepeatAll,0\nheader\n" + setLine("A|B", 2),
+                   false,
+                   {"A B"},
+                   1,
+                   7,
+                   true},
+        StoredText{"set lines beyond the tenth",
+                   manyLines(),
+                   false,
+                   {"S0", "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "S9"},
+                   2,
+                   7,
+                   true},
+        StoredText{"garbage and cut lines",
+                   "RepeatAll,3\nx\n" + setLine("Good", 1) + "garbage,,,,,9,zz\n" +
+                       std::string(300, ',') + "\n" + setLine("Never", 1),
+                   false,
+                   {"Good", "garbage"},
+                   3,
+                   7,
+                   true},
+        StoredText{"a stored length over 4096", std::string("\x01\x10", 2), true, {}, 5, 2, false},
+        StoredText{"nothing stored", std::string("\x00\x00", 2), true, {}, 5, 2, false}));
 
 TEST_F(ProgrammingSimTest, HomingBoxKeepsItsStateWhenThePackedReadFails) {
     sim().writeEepromItem(1792, "RepeatAll,1\nheader\n" + setLine("S", 1));
@@ -255,8 +266,11 @@ TEST_F(ProgrammingSimTest, HomingBoxKeepsItsStateWhenThePackedReadFails) {
     sim().addFault({Kind::NoAnswer, "\x1CO", 0});
     for (const bool shown : {true, false}) {
         host_.withView([&](SequenceViewModel& view) { view.homingDisabled = shown; });
-        ReadDevice(document_);
+        const ProgrammingReport report = ReadDevice(document_);
         EXPECT_EQ(host_.view().homingDisabled, shown);
+        EXPECT_TRUE(report.sequenceRead);
+        EXPECT_EQ(report.outcome.why(), DeviceFailure::Timeout);
+        EXPECT_EQ(report.outcome.command(), "\x1CO(4348)");
     }
     // The rest of the read went through.
     EXPECT_EQ(programmedSetNames(), std::vector<std::string>{"S"});
@@ -265,7 +279,7 @@ TEST_F(ProgrammingSimTest, HomingBoxKeepsItsStateWhenThePackedReadFails) {
 TEST_F(ProgrammingSimTest, NothingIsSentForARefusedSequence) {
     test::prepareView(host_, Protocol{}, "1", "T", false);
     sim().clearReceivedCommands();
-    ProgramDevice(document_);
+    EXPECT_EQ(ProgramDevice(document_).outcome.why(), DeviceFailure::Refused);
     ASSERT_EQ(host_.boxes().size(), 1u);
     EXPECT_EQ(host_.boxes()[0].text, "Please Specify a Test Sequence Before Executing");
     EXPECT_TRUE(sim().receivedCommands().empty());
@@ -276,8 +290,8 @@ TEST_F(ProgrammingSimTest, AnOpenPortWithoutAnIdentifiedDeviceIsRefused) {
     ASSERT_EQ(document_.link().OpenPort(), SerialOk);  // open, but not connected
     test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
     sim().clearReceivedCommands();
-    ProgramDevice(document_);
-    ReadDevice(document_);
+    EXPECT_EQ(ProgramDevice(document_).outcome.why(), DeviceFailure::NoPort);
+    EXPECT_EQ(ReadDevice(document_).outcome.why(), DeviceFailure::NoPort);
     const auto boxes = host_.boxes();
     ASSERT_EQ(boxes.size(), 2u);
     for (const auto& box : boxes) {
@@ -288,26 +302,34 @@ TEST_F(ProgrammingSimTest, AnOpenPortWithoutAnIdentifiedDeviceIsRefused) {
 
     // With the port closed the commands do nothing at all.
     document_.DisconnectDevice();
-    ProgramDevice(document_);
-    ReadDevice(document_);
+    EXPECT_FALSE(ProgramDevice(document_).ok());
+    EXPECT_FALSE(ReadDevice(document_).ok());
     EXPECT_EQ(host_.boxes().size(), 2u);
 }
 
-TEST_F(ProgrammingSimTest, ASilentAnswerDoesNotStopTheProgramming) {
+TEST_F(ProgrammingSimTest, ASilentAnswerDoesNotStopTheProgrammingButIsReported) {
     document_.link().serial.setReadTimeoutMs(200);
     test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
     sim().clearReceivedCommands();
-    ProgramDevice(document_);
+    ASSERT_TRUE(ProgramDevice(document_).ok());
     const Commands normal = sim().receivedCommands();
 
     sim().clearReceivedCommands();
     sim().addFault({Kind::NoAnswer, "SetEepromControlSettingsData(3, 1", 0});
     sim().addFault({Kind::CutShort, "SetEepromData(1994", 1});
     host_.withView([](SequenceViewModel& view) { view.clearMessages(); });
-    ProgramDevice(document_);
+    const ProgrammingReport report = ProgramDevice(document_);
     EXPECT_EQ(sim().receivedCommands(), normal);
+    // The window says what it always says; the report tells the truth.
     EXPECT_NE(host_.view().messagePane.find("Programming Device... Success"), std::string::npos);
     EXPECT_EQ(occurrences(host_.logText(), "\nReadFile Timed Out Waiting for Response\n"), 2u);
+    EXPECT_EQ(report.exchanges.sent(), static_cast<int>(normal.size()));
+    const std::vector<DeviceResult>& failures = report.exchanges.failures();
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].command(), "SetEepromControlSettingsData(3, 1, 333)");
+    EXPECT_EQ(failures[1].command().rfind("SetEepromData(1994,\"", 0), 0u);
+    EXPECT_EQ(report.outcome.command(), failures[0].command());
+    EXPECT_EQ(report.outcome.why(), DeviceFailure::Timeout);
 }
 
 TEST_F(ProgrammingSimTest, AVanishedDeviceEndsTheProgrammingAtOnce) {
@@ -317,22 +339,27 @@ TEST_F(ProgrammingSimTest, AVanishedDeviceEndsTheProgrammingAtOnce) {
     test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
     sim().addFault({Kind::HangUpAfter, "SetEepromControlSettingsData(2, 0", 0});
     const auto started = std::chrono::steady_clock::now();
-    ProgramDevice(document_);
+    const ProgrammingReport report = ProgramDevice(document_);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
     EXPECT_NE(host_.view().messagePane.find("Programming Device... Success"), std::string::npos);
-    EXPECT_NE(document_.link().lastStatus.load(), SerialOk);
+    EXPECT_EQ(report.outcome.command(), "SetEepromControlSettingsData(2, 0, 1)");
+    // Every command after it failed too, and is counted as such.
+    EXPECT_EQ(static_cast<int>(report.exchanges.failures().size()),
+              report.exchanges.sent() - 2 * 7 - 2);
 
     // Reading from the gone device ends as quickly, and the program works
     // again with the next device.
     const auto readStarted = std::chrono::steady_clock::now();
-    ReadDevice(document_);
+    const ProgrammingReport read = ReadDevice(document_);
     EXPECT_LT(std::chrono::steady_clock::now() - readStarted, 5s);
+    EXPECT_FALSE(read.sequenceRead);
+    EXPECT_FALSE(read.ok());
     document_.DisconnectDevice();
     test_support::RunningSimulator next;
     test::connectTo(document_, next);
     // The failed read left an empty sequence; the user composes a new one.
     test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
-    ProgramDevice(document_);
+    EXPECT_TRUE(ProgramDevice(document_).ok());
     EXPECT_EQ(next.sim().eepromItem(1792).substr(0, 12), "RepeatAll,1\n");
 }
 
@@ -350,7 +377,7 @@ TEST(ProgrammingEepromImageTest, AProgrammedSequenceSurvivesARestart) {
         CKyrvanaDoc document(host, test::simulatorDocumentOptions());
         test::connectTo(document, device);
         test::prepareView(host, programmed, "6", "Kept name", false);
-        ProgramDevice(document);
+        ASSERT_TRUE(ProgramDevice(document).ok());
         document.DisconnectDevice();
     }
     test_support::RunningSimulator restarted(options);
@@ -358,7 +385,7 @@ TEST(ProgrammingEepromImageTest, AProgrammedSequenceSurvivesARestart) {
     CKyrvanaDoc document(host, test::simulatorDocumentOptions());
     test::connectTo(document, restarted);
     EXPECT_EQ(host.view().testName, "Kept name");
-    ReadDevice(document);
+    ASSERT_TRUE(ReadDevice(document).ok());
     ASSERT_EQ(document.sequence().setCount(), 10);
     EXPECT_EQ(document.sequence().sets[7], test::asTheDeviceKeepsIt(programmed.sets[7]));
     EXPECT_EQ(document.hardware().RepeatTestSequence, 6);

@@ -233,7 +233,7 @@ TEST_F(RequestLoopTest, StoppingWakesAThreadWaitingForTheDevice) {
         // A device that does not answer: the read waits for its time-out.
         char answer[128];
         int count = 0;
-        document.link().QueryCommand("QueryInternalValue(4)", answer, sizeof answer, count);
+        (void)document.link().QueryCommand("QueryInternalValue(4)", answer, sizeof answer, count);
     };
     document_->StartRequestThread();
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));

@@ -84,13 +84,15 @@ TEST_F(TestDataSimTest, ScanListsOnlyTheDataFilesInDescendingOrder) {
     device_.putFile("DEMO.TMT", "##HARDWARE\n");
     device_.putFile("SYSTEM~1/WPSETT~1.DAT", "12345678");
     const SdListing listing = readSdListing(link_);
-    EXPECT_TRUE(listing.complete);
+    EXPECT_TRUE(listing.result);
     // Every line as the card sent it, folders and system files included.
     EXPECT_EQ(listing.responseLines.size(), 8u);
     const std::vector<SdFileEntry> expected = {
         {"DEMO_0002.CSV", 13000}, {"DEMO_0001.CSV", 2500}, {"A.CSV", 1}};
     EXPECT_EQ(listing.files, expected);
-    EXPECT_EQ(querySdVolumeKB(link_), 7741440);
+    int kilobytes = 0;
+    EXPECT_TRUE(link_.QuerySDVolumeSizeKB(kilobytes));
+    EXPECT_EQ(kilobytes, 7741440);
 }
 
 TEST_F(TestDataSimTest, AListingCutByATimeOutKeepsTheLinesThatArrived) {
@@ -99,12 +101,14 @@ TEST_F(TestDataSimTest, AListingCutByATimeOutKeepsTheLinesThatArrived) {
     // "0 DIR /DATA\r\n2 /DATA/B.CSV\r\n" and a piece of the next line.
     sim().addFault({Fault::Kind::CutShort, "ListFilesOnSDCard", 30});
     const SdListing listing = readSdListing(link_);
-    EXPECT_FALSE(listing.complete);
+    EXPECT_EQ(listing.result.why(), DeviceFailure::Timeout);
     const std::vector<SdFileEntry> expected = {{"B.CSV", 2}};
     EXPECT_EQ(listing.files, expected);
     sim().clearFaults();
     sim().addFault({Fault::Kind::NoAnswer, "QuerySDVolumeSizeKB"});
-    EXPECT_EQ(querySdVolumeKB(link_), -1);
+    int kilobytes = -1;
+    EXPECT_EQ(link_.QuerySDVolumeSizeKB(kilobytes).why(), DeviceFailure::Timeout);
+    EXPECT_EQ(kilobytes, -1);
 }
 
 TEST_F(TestDataSimTest, A2500ByteFileComesIn1024_1024And452) {
@@ -175,8 +179,10 @@ TEST_F(TestDataSimTest, AShortPieceMakesTheDownloadIncomplete) {
     sim().addFault(cut);
     const DownloadReport report = Download("T3.CSV");
     EXPECT_EQ(report.outcome, DownloadOutcome::Incomplete);
-    // The transfer went on after the short piece, as the device expects.
-    EXPECT_EQ(report.transfer.result, 0);
+    // The transfer went on after the short piece, as the device expects,
+    // and the report names the piece.
+    EXPECT_EQ(report.result.why(), DeviceFailure::Timeout);
+    EXPECT_EQ(report.result.command(), "ReadFileOnSDCardNext");
     EXPECT_EQ(report.transfer.shortChunks, 1);
     EXPECT_FALSE(fs::exists(downloads_ / "T3.CSV"));
     EXPECT_EQ(ReadAll(downloads_ / "T3.CSV.incomplete"),
@@ -187,6 +193,7 @@ TEST_F(TestDataSimTest, AFileTheDeviceCannotOpenLeavesNoFile) {
     // The device announces -1 for a file it cannot open.
     const DownloadReport report = Download("MISSING.CSV");
     EXPECT_EQ(report.outcome, DownloadOutcome::Incomplete);
+    EXPECT_EQ(report.result.why(), DeviceFailure::Unusable);
     EXPECT_TRUE(report.savedAs.empty());
     EXPECT_TRUE(FolderNames(downloads_).empty());
 }
@@ -206,6 +213,7 @@ TEST_F(TestDataSimTest, HostileNamesAreRefusedBeforeAnythingIsSentOrWritten) {
     for (const std::string& name : names) {
         const DownloadReport report = Download(name);
         EXPECT_EQ(report.outcome, DownloadOutcome::CannotOpen) << name;
+        EXPECT_EQ(report.result.why(), DeviceFailure::Refused) << name;
         EXPECT_TRUE(sim().receivedCommands().empty()) << name;
     }
     EXPECT_TRUE(FolderNames(downloads_).empty());
@@ -264,6 +272,7 @@ TEST_F(SdDeletionTest, AFailedDeletionKeepsItsEntryAndTheOthersGoOn) {
     const DeletionReport report = deleteSdFiles(link_, files_, {0, 1, 2});
     EXPECT_EQ(report.deleted, 2);
     EXPECT_EQ(report.failed, 1);
+    EXPECT_EQ(report.result.command(), "DeleteFileFromSDCard(\"C.CSV\")");
     EXPECT_EQ(Names(), (std::vector<std::string>{"C.CSV", "A.CSV"}));
 }
 
@@ -283,10 +292,10 @@ TEST_F(SdDeletionTest, DeleteAllEndsAtTheFirstFailure) {
 
 TEST_F(SdDeletionTest, ANameTooLongForTheCommandIsNotSent) {
     files_.push_back({std::string(40, 'L'), 1});
-    EXPECT_EQ(deleteSdFile(link_, files_, 4), 1);
+    EXPECT_FALSE(deleteSdFile(link_, files_, 4));
     EXPECT_EQ(files_.size(), 5u);
     EXPECT_TRUE(sim().receivedCommands().empty());
-    EXPECT_EQ(deleteSdFile(link_, files_, 9), 1);
+    EXPECT_FALSE(deleteSdFile(link_, files_, 9));
 }
 
 }  // namespace

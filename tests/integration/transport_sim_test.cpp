@@ -43,7 +43,7 @@ TEST_F(TransportSimTest, EepromItemsRoundTripInChunksAtTheRightAddresses) {
     }
     text.resize(599);
     text += "\n";
-    EXPECT_EQ(link_.SetEepromData(1792, text), 0);
+    EXPECT_TRUE(link_.SetEepromData(1792, text));
     EXPECT_EQ(sim().eepromItem(1792), text);
     const Commands written = sim().receivedCommands();
     ASSERT_EQ(written.size(), 4u);
@@ -83,9 +83,11 @@ TEST_F(TransportSimTest, NumbersAndTheCarriageReturnOfTheTestStateQuery) {
     sim().setInternalValue(13, -7);
     char answer[512];
     int count = 0;
-    ASSERT_EQ(link_.QueryCommand("QueryInternalValue(1)\r", answer, 512, count), 0);
+    ASSERT_TRUE(link_.QueryCommand("QueryInternalValue(1)\r", answer, 512, count));
     EXPECT_STREQ(answer, "3");
-    EXPECT_DOUBLE_EQ(link_.AverageInternalValue(3), -7.0);
+    double average = 0.0;
+    EXPECT_TRUE(link_.AverageInternalValue(3, average));
+    EXPECT_DOUBLE_EQ(average, -7.0);
     const Commands written = sim().receivedCommands();
     ASSERT_EQ(written.size(), 11u);
     EXPECT_EQ(written[0], "QueryInternalValue(1)\r");
@@ -95,8 +97,8 @@ TEST_F(TransportSimTest, NumbersAndTheCarriageReturnOfTheTestStateQuery) {
 }
 
 TEST_F(TransportSimTest, WaitMotorsIdleFollowsAMove) {
-    ASSERT_EQ(link_.SendCommand("Positioning(2,8,3200)"), 0);
-    EXPECT_EQ(link_.WaitMotorsIdle(), 1);
+    ASSERT_TRUE(link_.SendCommand("Positioning(2,8,3200)"));
+    EXPECT_TRUE(link_.WaitMotorsIdle());
     EXPECT_FALSE(sim().motorsMoving());
     EXPECT_EQ(sim().motorPosition(2), 3200);
 }
@@ -105,10 +107,10 @@ TEST_F(TransportSimTest, FaultsGiveTheirStatus) {
     sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryInternalValue(4)", 0});
     sim().addFault({sim::SimulatorFault::Kind::OverlongLine, "QueryInternalValue(5)", 200});
     int value = 9;
-    EXPECT_EQ(link_.QueryInteger("QueryInternalValue(4)", 128, value), 1);
+    EXPECT_FALSE(link_.QueryInteger("QueryInternalValue(4)", 128, value));
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
     EXPECT_EQ(log_.Count(kTimeoutText), 1u);
-    EXPECT_EQ(link_.QueryInteger("QueryInternalValue(5)", 128, value), 1);
+    EXPECT_FALSE(link_.QueryInteger("QueryInternalValue(5)", 128, value));
     EXPECT_EQ(link_.lastStatus, SerialBufferFull);
     EXPECT_EQ(value, 9);
 }
@@ -140,7 +142,7 @@ class SdTransferTest : public TransportSimTest {
 
 TEST_F(SdTransferTest, CopiesEveryByte) {
     const SdFileRead read = link_.ReadFileOnSDCard("T0001.CSV", target_);
-    EXPECT_EQ(read.result, 0);
+    EXPECT_TRUE(read.result);
     EXPECT_EQ(read.announcedSize, 5000);
     EXPECT_EQ(read.bytesWritten, 5000);
     EXPECT_EQ(Written(), content_);
@@ -155,7 +157,9 @@ TEST_F(SdTransferTest, AShortPieceIsLeftOutAndLoggedOnce) {
     cut.times = 1;
     sim().addFault(cut);
     const SdFileRead read = link_.ReadFileOnSDCard("T0001.CSV", target_);
-    EXPECT_EQ(read.result, 0);
+    // The transfer goes on, but the result names the piece that came short.
+    EXPECT_EQ(read.result.why(), DeviceFailure::Timeout);
+    EXPECT_EQ(read.result.command(), "ReadFileOnSDCardNext");
     EXPECT_EQ(read.shortChunks, 1);
     EXPECT_EQ(read.bytesWritten, 5000 - 1024);
     EXPECT_EQ(Written(), content_.substr(0, 1024) + content_.substr(2048));
@@ -170,7 +174,7 @@ TEST_F(SdTransferTest, AnUnpluggedDeviceEndsTheTransferAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     const SdFileRead read = link_.ReadFileOnSDCard("T0001.CSV", target_);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
-    EXPECT_EQ(read.result, 1);
+    EXPECT_EQ(read.result.why(), DeviceFailure::PortGone);
     EXPECT_EQ(read.bytesWritten, 2048);
     EXPECT_EQ(link_.lastStatus, SerialReadFailed);
 }

@@ -7,6 +7,7 @@
 
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
+#include "core/device/exchange_tally.h"
 
 namespace kyrvana {
 namespace {
@@ -46,6 +47,15 @@ std::unique_lock<std::recursive_mutex> DeviceLink::Hold() {
     return std::unique_lock(mutex_);
 }
 
+DeviceLink::Recording::Recording(DeviceLink& link, ExchangeTally& tally)
+    : link_(link), hold_(link.mutex_) {
+    link_.tallies_.push_back(&tally);
+}
+
+DeviceLink::Recording::~Recording() {
+    link_.tallies_.pop_back();
+}
+
 SerialStatus DeviceLink::OpenPort() {
     const std::lock_guard lock(mutex_);
     const SerialStatus status = serial.Open(false, false, false, true, true, -1, true, portName);
@@ -53,119 +63,133 @@ SerialStatus DeviceLink::OpenPort() {
     return status;
 }
 
-bool DeviceLink::Store(SerialStatus status) {
+DeviceResult DeviceLink::Finish(std::string_view command, SerialStatus status) {
     lastStatus = status;
-    return status == SerialOk;
-}
-
-bool DeviceLink::WriteCommand(std::string_view text) {
-    return Store(serial.Write(text));
-}
-
-int DeviceLink::SendCommand(std::string_view text) {
-    const std::lock_guard lock(mutex_);
-    if (!WriteCommand(text)) {
-        return 1;
+    DeviceResult result = status == SerialWriteFailed && !serial.isOpen()
+                              ? DeviceResult::failure(DeviceFailure::NoPort, std::string(command))
+                              : DeviceResult::fromSerial(status, std::string(command));
+    for (ExchangeTally* tally : tallies_) {
+        tally->add(result);
     }
-    char answer[kAckLineCapacity];
-    int count = 0;
-    return Store(serial.ReadLine(answer, kAckLineCapacity, count)) ? 0 : 1;
+    return result;
 }
 
-int DeviceLink::QueryCommand(std::string_view text, char* buffer, int capacity, int& count) {
+DeviceResult DeviceLink::SendCommand(std::string_view text) {
+    const std::lock_guard lock(mutex_);
+    SerialStatus status = serial.Write(text);
+    if (status == SerialOk) {
+        char answer[kAckLineCapacity];
+        int count = 0;
+        status = serial.ReadLine(answer, kAckLineCapacity, count);
+    }
+    return Finish(text, status);
+}
+
+DeviceResult DeviceLink::QueryCommand(std::string_view text, char* buffer, int capacity,
+                                      int& count) {
     const std::lock_guard lock(mutex_);
     count = 0;
-    if (!WriteCommand(text)) {
-        return 1;
+    SerialStatus status = serial.Write(text);
+    if (status == SerialOk) {
+        status = serial.ReadLine(buffer, capacity, count);
     }
-    return Store(serial.ReadLine(buffer, capacity, count)) ? 0 : 1;
+    return Finish(text, status);
 }
 
-int DeviceLink::QueryLines(std::string_view text, std::vector<std::string>& lines) {
+DeviceResult DeviceLink::QueryLines(std::string_view text, std::vector<std::string>& lines) {
     const std::lock_guard lock(mutex_);
     lines.clear();
-    if (!WriteCommand(text)) {
-        return 1;
+    SerialStatus status = serial.Write(text);
+    if (status == SerialOk) {
+        int count = 0;
+        status = serial.ReadLines(lines, count);
     }
-    int count = 0;
-    return Store(serial.ReadLines(lines, count)) ? 0 : 1;
+    return Finish(text, status);
 }
 
-int DeviceLink::QueryExact(std::string_view text, void* buffer, int length, int& count) {
+DeviceResult DeviceLink::QueryExact(std::string_view text, void* buffer, int length, int& count) {
     const std::lock_guard lock(mutex_);
     count = 0;
-    if (!WriteCommand(text)) {
-        return 1;
+    SerialStatus status = serial.Write(text);
+    if (status == SerialOk) {
+        status = serial.ReadExact(buffer, length, count);
     }
-    return Store(serial.ReadExact(buffer, length, count)) ? 0 : 1;
+    return Finish(text, status);
 }
 
-int DeviceLink::QueryInteger(std::string_view text, int capacity, int& value) {
+DeviceResult DeviceLink::QueryInteger(std::string_view text, int capacity, int& value) {
     std::vector<char> answer(static_cast<std::size_t>(std::max(capacity, 1)));
     int count = 0;
-    if (QueryCommand(text, answer.data(), capacity, count) != 0) {
-        return 1;
+    DeviceResult result = QueryCommand(text, answer.data(), capacity, count);
+    if (result) {
+        value = cAtoi(std::string_view(answer.data(), static_cast<std::size_t>(count)));
     }
-    value = cAtoi(std::string_view(answer.data(), static_cast<std::size_t>(count)));
-    return 0;
+    return result;
 }
 
-int DeviceLink::QueryDouble(std::string_view text, int capacity, double& value) {
+DeviceResult DeviceLink::QueryDouble(std::string_view text, int capacity, double& value) {
     std::vector<char> answer(static_cast<std::size_t>(std::max(capacity, 1)));
     int count = 0;
-    if (QueryCommand(text, answer.data(), capacity, count) != 0) {
-        return 1;
+    DeviceResult result = QueryCommand(text, answer.data(), capacity, count);
+    if (result) {
+        value = cAtof(std::string_view(answer.data(), static_cast<std::size_t>(count)));
     }
-    value = cAtof(std::string_view(answer.data(), static_cast<std::size_t>(count)));
-    return 0;
+    return result;
 }
 
-bool DeviceLink::GetEepromData(int address, std::vector<std::string>& lines) {
+DeviceResult DeviceLink::GetEepromData(int address, std::vector<std::string>& lines) {
     const std::lock_guard lock(mutex_);
     lines.clear();
     unsigned char lengthBytes[kEepromLengthBytes] = {};
     int count = 0;
-    if (QueryExact(command::GetEepromData(address, kEepromLengthBytes), lengthBytes,
-                   kEepromLengthBytes, count) != 0) {
-        return false;
+    const std::string lengthCommand = command::GetEepromData(address, kEepromLengthBytes);
+    if (DeviceResult result = QueryExact(lengthCommand, lengthBytes, kEepromLengthBytes, count);
+        !result) {
+        return result;
     }
     // Least significant byte first.
     const int length = lengthBytes[0] | (lengthBytes[1] << 8);
     if (length > kEepromItemLimit) {
-        return false;
+        // Erased EEPROM reads 0xFFFF: no item was ever stored there.
+        return DeviceResult::failure(
+            DeviceFailure::Unusable, lengthCommand,
+            cFormat("stored length %d is over %d", length, kEepromItemLimit));
     }
     std::string text;
     for (int offset = 0; offset < length;) {
         const int chunk = std::min(length - offset, kEepromReadChunk);
         char buffer[2 * kEepromReadChunk] = {};
-        if (QueryExact(command::GetEepromData(address + kEepromLengthBytes + offset, chunk), buffer,
-                       chunk, count) != 0) {
-            return false;
+        if (DeviceResult result =
+                QueryExact(command::GetEepromData(address + kEepromLengthBytes + offset, chunk),
+                           buffer, chunk, count);
+            !result) {
+            return result;
         }
         // The item is text: a zero byte ends what the chunk contributes.
         text.append(buffer, strnlen(buffer, static_cast<std::size_t>(chunk)));
         offset += chunk;
     }
     lines = SplitLines(text);
-    return true;
+    return {};
 }
 
-int DeviceLink::SetEepromData(int address, std::string_view text) {
+DeviceResult DeviceLink::SetEepromData(int address, std::string_view text) {
     const std::lock_guard lock(mutex_);
     // The device keeps a 16-bit length; that is all of the text it will hold.
     const auto length = static_cast<std::uint16_t>(text.size());
-    int failures = SendCommand(command::SetEepromDataLength(address, length));
+    DeviceResult first = SendCommand(command::SetEepromDataLength(address, length));
     for (std::size_t offset = 0; offset < length; offset += kEepromWriteChunk) {
         const std::string_view chunk =
             text.substr(offset, std::min<std::size_t>(kEepromWriteChunk, length - offset));
-        failures += SendCommand(command::SetEepromDataChunk(
-            address + kEepromLengthBytes + static_cast<int>(offset), chunk));
+        first.keepFirstFailure(SendCommand(command::SetEepromDataChunk(
+            address + kEepromLengthBytes + static_cast<int>(offset), chunk)));
     }
-    return failures == 0 ? 0 : 1;
+    return first;
 }
 
-double DeviceLink::AverageInternalValue(int n) {
+DeviceResult DeviceLink::AverageInternalValue(int n, double& average) {
     const std::lock_guard lock(mutex_);
+    DeviceResult first;
     long long sum = 0;
     int previous = 0;
     int failedBeforeFirstGood = 0;
@@ -173,45 +197,50 @@ double DeviceLink::AverageInternalValue(int n) {
     for (int i = 0; i < kSampleCount; ++i) {
         std::this_thread::sleep_for(kSamplePacing);
         int reading = previous;
-        if (QueryInteger(command::QueryInternalValue(n + kLoadCellValueBase),
-                         kInternalValueCapacity, reading) == 0) {
+        DeviceResult result = QueryInteger(command::QueryInternalValue(n + kLoadCellValueBase),
+                                           kInternalValueCapacity, reading);
+        if (result) {
             if (!anyGood) {
                 sum += static_cast<long long>(reading) * failedBeforeFirstGood;
             }
             anyGood = true;
-        } else if (!anyGood) {
-            ++failedBeforeFirstGood;
-            continue;
+        } else {
+            first.keepFirstFailure(std::move(result));
+            if (!anyGood) {
+                ++failedBeforeFirstGood;
+                continue;
+            }
         }
         previous = reading;
         sum += reading;
     }
     // Integer division: the fraction is cut off toward zero.
-    return static_cast<double>(sum / kSampleCount);
+    average = static_cast<double>(sum / kSampleCount);
+    return first;
 }
 
-int DeviceLink::WaitMotorsIdle() {
+DeviceResult DeviceLink::WaitMotorsIdle() {
     const std::lock_guard lock(mutex_);
     int state = 0;
-    if (QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state) != 0) {
-        return -1;
-    }
-    while (state != 0) {
+    DeviceResult result = QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state);
+    while (result && state != 0) {
         std::this_thread::sleep_for(kMotorPollPacing);
-        if (QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state) != 0) {
-            return -1;
-        }
+        result = QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state);
     }
-    return 1;
+    return result;
 }
 
 SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target,
                                         const SdProgress& progress) {
     const std::lock_guard lock(mutex_);
     SdFileRead read;
+    if (target == nullptr) {
+        read.result = DeviceResult::failure(DeviceFailure::FileFailed, {}, "no target file");
+        return read;
+    }
     int size = 0;
-    if (target == nullptr ||
-        QueryInteger(command::ReadFileOnSdCardFirst(name), kLongAnswerCapacity, size) != 0) {
+    read.result = QueryInteger(command::ReadFileOnSdCardFirst(name), kLongAnswerCapacity, size);
+    if (!read.result) {
         return read;
     }
     read.announcedSize = size;
@@ -219,15 +248,19 @@ SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target
     std::int64_t done = 0;
     for (std::int64_t remaining = size; remaining > 0; remaining -= kSdChunk) {
         const int wanted = static_cast<int>(std::min<std::int64_t>(kSdChunk, remaining));
-        if (!WriteCommand(command::kReadFileOnSdCardNext)) {
-            return read;
-        }
         int count = 0;
-        const SerialStatus status = serial.ReadExact(chunk.data(), wanted, count);
-        lastStatus = status;
+        SerialStatus status = serial.Write(command::kReadFileOnSdCardNext);
         if (status == SerialOk) {
+            status = serial.ReadExact(chunk.data(), wanted, count);
+        }
+        const DeviceResult piece = Finish(command::kReadFileOnSdCardNext, status);
+        read.result.keepFirstFailure(piece);
+        if (piece) {
             if (std::fwrite(chunk.data(), 1, static_cast<std::size_t>(wanted), target) !=
                 static_cast<std::size_t>(wanted)) {
+                read.result = DeviceResult::failure(DeviceFailure::FileFailed,
+                                                    std::string(command::kReadFileOnSdCardNext),
+                                                    "the target file could not be written");
                 return read;
             }
             read.bytesWritten += wanted;
@@ -243,7 +276,6 @@ SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target
             progress(done, read.announcedSize);
         }
     }
-    read.result = 0;
     return read;
 }
 

@@ -22,17 +22,21 @@
 #include <string_view>
 #include <vector>
 
+#include "core/device/device_result.h"
 #include "core/device/port_info.h"
 #include "core/device/serial.h"
 
 namespace kyrvana {
 
+class ExchangeTally;
+
 // What a read of a file from the device's SD card achieved.
 struct SdFileRead {
-    // 0: every announced chunk was requested; 1: the transfer stopped early
-    // (the size query, a write to the port or a read failed, or the target
-    // file could not be written).
-    int result = 1;
+    // Success when every announced piece arrived whole and reached the
+    // target file. Otherwise the first thing that went wrong: the size query,
+    // a piece that came short (the transfer went on without it), the port
+    // (the transfer stopped), or the target file (it stopped).
+    DeviceResult result;
     std::int64_t announcedSize = 0;  // the size the device gave, in bytes
     std::int64_t bytesWritten = 0;   // bytes appended to the target file
     int shortChunks = 0;             // chunks that came incomplete and were left out
@@ -54,42 +58,65 @@ class DeviceLink {
     // thread go through; other threads wait until the lock is released.
     [[nodiscard]] std::unique_lock<std::recursive_mutex> Hold();
 
+    // Holds the link and counts every exchange made while it lasts into a
+    // tally: an operation that goes on after a failed exchange reports each
+    // one with its command, also those made deep inside the command set.
+    // Recordings nest; every one that is active counts the exchange.
+    class Recording {
+      public:
+        Recording(DeviceLink& link, ExchangeTally& tally);
+        ~Recording();
+        Recording(const Recording&) = delete;
+        Recording& operator=(const Recording&) = delete;
+
+      private:
+        DeviceLink& link_;
+        std::unique_lock<std::recursive_mutex> hold_;
+    };
+    [[nodiscard]] Recording Record(ExchangeTally& tally) { return Recording(*this, tally); }
+
     // Opens `serial` on `portName` as the device link always does: line
     // settings kept as the system has them, long read time-outs.
     SerialStatus OpenPort();
 
-    // Writes `text`, reads one answer line and discards it. 0 or 1.
-    int SendCommand(std::string_view text);
+    // One exchange each: write the command, then read its whole answer. The
+    // result names the command when the port is not open, the write failed,
+    // the port went away, the answer did not come in time or was too long.
+    // Writes `text`, reads one answer line and discards it.
+    DeviceResult SendCommand(std::string_view text);
     // Writes `text`, reads one answer line into `buffer` (see
-    // Serial::ReadLine). 0, or 1 on any failure.
-    int QueryCommand(std::string_view text, char* buffer, int capacity, int& count);
-    // Writes `text`, reads a multi-line answer ended by 0x17. 0 or 1.
-    int QueryLines(std::string_view text, std::vector<std::string>& lines);
-    // Writes `text`, reads exactly `length` raw bytes. 0 or 1.
-    int QueryExact(std::string_view text, void* buffer, int length, int& count);
+    // Serial::ReadLine).
+    DeviceResult QueryCommand(std::string_view text, char* buffer, int capacity, int& count);
+    // Writes `text`, reads a multi-line answer ended by 0x17; the lines that
+    // arrived before a failure are kept.
+    DeviceResult QueryLines(std::string_view text, std::vector<std::string>& lines);
+    // Writes `text`, reads exactly `length` raw bytes.
+    DeviceResult QueryExact(std::string_view text, void* buffer, int length, int& count);
     // A line answer read as a number the way C atoi/atof would ("12abc" is
-    // 12, "abc" 0). On failure `value` is left as it was. 0 or 1.
-    int QueryInteger(std::string_view text, int capacity, int& value);
-    int QueryDouble(std::string_view text, int capacity, double& value);
+    // 12, "abc" 0). On failure `value` is left as it was.
+    DeviceResult QueryInteger(std::string_view text, int capacity, int& value);
+    DeviceResult QueryDouble(std::string_view text, int capacity, double& value);
 
     // Reads the counted text item at `address` and splits it at line feeds.
-    // False, with no lines, when the stored length is over 4096; a transfer
-    // that fails part-way gives the text read so far (check lastStatus).
-    bool GetEepromData(int address, std::vector<std::string>& lines);
+    // The first exchange that fails ends the read; a stored length over 4096
+    // means the item is absent (Unusable). Either way there are no lines.
+    DeviceResult GetEepromData(int address, std::vector<std::string>& lines);
     // Stores `text` as the counted item at `address`, in chunks of 200 bytes.
-    // Every chunk is sent even when an earlier one failed; the result is 0
-    // when all were acknowledged, else 1, and lastStatus holds the last one.
-    int SetEepromData(int address, std::string_view text);
+    // Every chunk is sent even when an earlier one failed; the result is the
+    // first failure, and lastStatus holds the last exchange's status.
+    DeviceResult SetEepromData(int address, std::string_view text);
 
     // Ten readings of internal value n + 10 (a well's raw load cell sample),
-    // 10 ms apart, summed and divided by ten with the fraction cut off. A
-    // failed reading repeats the one before it; failed readings before the
-    // first good one count as the first good one (all failed: 0).
-    double AverageInternalValue(int n);
+    // 10 ms apart, summed and divided by ten with the fraction cut off into
+    // `average`. A failed reading repeats the one before it; failed readings
+    // before the first good one count as the first good one (all failed: 0).
+    // The result is the first failed reading: the average is then partly
+    // made up.
+    DeviceResult AverageInternalValue(int n, double& average);
 
-    // Polls the motor state every 100 ms until every motor is idle: 1, or -1
-    // as soon as a query fails.
-    int WaitMotorsIdle();
+    // Polls the motor state every 100 ms until every motor is idle; the
+    // first failed query ends the wait.
+    DeviceResult WaitMotorsIdle();
 
     // Copies the SD-card file `name` into `target` (opened by the caller for
     // binary writing) in pieces of 1024 bytes. A piece that comes short is
@@ -105,52 +132,53 @@ class DeviceLink {
     // portName; false (portName unchanged) when there is none.
     bool DetectDevice();
     // Opens portName, waits settleDelay for the device to start answering,
-    // and reads what it tells about itself. 1, or -1 when the port could not
-    // be opened (lastStatus says why).
-    int Connect();
+    // and reads what it tells about itself. NoPort when the port could not be
+    // opened (lastStatus says why). Otherwise the port stays open and the
+    // result is the first identification exchange that failed; what it would
+    // have told keeps its default or earlier value.
+    DeviceResult Connect();
     // The revision texts, and the hardware and firmware revisions in them.
-    void ReadRevisions();
+    DeviceResult ReadRevisions();
     // The per-well load cell calibration (EEPROM item 3840).
-    void ReadWellCalibration();
-    // Whether a test runs on the device: true when the exchange succeeded,
-    // with the state in `state` (3 running, 4 paused).
-    bool QueryTestState(int& state);
+    DeviceResult ReadWellCalibration();
+    // The test state in `state` (3 running, 4 paused) when the exchange
+    // succeeded.
+    DeviceResult QueryTestState(int& state);
 
     // --- The device's command set (device_link_commands.cpp) ---
-    // Results are 0 for success and 1 for failure unless said otherwise; on
-    // failure the caller's value is left as it was.
+    // On failure the caller's value is left as it was.
     // Revision text `index` (0 to 4); an index above 4 is refused unsent.
-    int QueryRev(int index, std::string& text);
-    int QueryInternalValue(int index, int& value);
-    int QueryUmPerUstep(int well, double& umPerMicrostep);
+    DeviceResult QueryRev(int index, std::string& text);
+    DeviceResult QueryInternalValue(int index, int& value);
+    DeviceResult QueryUmPerUstep(int well, double& umPerMicrostep);
     // Control setting `index` of well 0, as the 32-bit value stored.
-    int GetEepromControlSettingsData(unsigned index, std::uint32_t& value);
-    int SetEepromControlSettingsData(unsigned well, unsigned index, unsigned value);
+    DeviceResult GetEepromControlSettingsData(unsigned index, std::uint32_t& value);
+    DeviceResult SetEepromControlSettingsData(unsigned well, unsigned index, unsigned value);
     // Makes the device take over an EEPROM item it works from:
     // kUpdateTestSequence after programming, kUpdateCalibration after a
     // calibration. `source` is always kUpdateSourceEeprom.
-    int UpdateFromSDIni(int source, int item);
-    int ListFilesOnSDCard(std::vector<std::string>& lines);
-    int QuerySDVolumeSizeKB(int& kilobytes);
+    DeviceResult UpdateFromSDIni(int source, int item);
+    DeviceResult ListFilesOnSDCard(std::vector<std::string>& lines);
+    DeviceResult QuerySDVolumeSizeKB(int& kilobytes);
     // Opens a file of the SD card for reading; `size` in bytes.
-    int ReadFileOnSDCardFirst(std::string_view name, int& size);
+    DeviceResult ReadFileOnSDCardFirst(std::string_view name, int& size);
     // The next min(1024, remaining) bytes of the open file, as `length` bytes.
-    int ReadFileOnSDCardNext(void* buffer, int length, int& count);
-    int DeleteFileFromSDCard(std::string_view name);
+    DeviceResult ReadFileOnSDCardNext(void* buffer, int length, int& count);
+    DeviceResult DeleteFileFromSDCard(std::string_view name);
     // Absolute move of a well's actuator to `target` microsteps.
-    int Positioning(int well, unsigned mode, int target);
-    // 1 on success (state 0: every motor idle), -1 on failure.
-    int GetMotorsState(int& state);
-    // 1 on success with the position in microsteps, -1 on failure.
-    int QueryMotorPos(int well, int& position);
-    int Homing();
+    DeviceResult Positioning(int well, unsigned mode, int target);
+    // The motor state: 0 when every motor is idle.
+    DeviceResult GetMotorsState(int& state);
+    // The well's actuator position in microsteps.
+    DeviceResult QueryMotorPos(int well, int& position);
+    DeviceResult Homing();
     // Jogs a well's actuator: speed kJogSpeed starts it in `direction`, 0
     // stops it and waits until every motor stands.
-    int JogMotor(int well, std::uint8_t direction, int speed);
+    DeviceResult JogMotor(int well, std::uint8_t direction, int speed);
     // The 32-bit word the device keeps at `address` (kHomingDisabledAddress).
-    int ReadDeviceWord(int address, std::uint32_t& value);
+    DeviceResult ReadDeviceWord(int address, std::uint32_t& value);
     // Sets internal value `index` (48 homing disabled, 49 disabled wells).
-    int SetInternalValue(unsigned index, int value);
+    DeviceResult SetInternalValue(unsigned index, int value);
 
     static constexpr int kUpdateSourceEeprom = 2;
     static constexpr int kUpdateTestSequence = 0;
@@ -185,11 +213,13 @@ class DeviceLink {
     std::vector<PortInfo> ports;
 
   private:
-    // Writes `text` and stores the status; true on success.
-    bool WriteCommand(std::string_view text);
-    bool Store(SerialStatus status);
+    // Ends an exchange of `command`: stores the status, tells the active
+    // recordings, and gives the result.
+    DeviceResult Finish(std::string_view command, SerialStatus status);
 
     std::recursive_mutex mutex_;
+    // The active recordings, innermost last; guarded by mutex_.
+    std::vector<ExchangeTally*> tallies_;
 };
 
 }  // namespace kyrvana

@@ -29,116 +29,117 @@ std::uint32_t littleEndianWord(const unsigned char (&bytes)[kWordBytes]) {
 
 }  // namespace
 
-int DeviceLink::QueryRev(int index, std::string& text) {
+DeviceResult DeviceLink::QueryRev(int index, std::string& text) {
     if (index > kLastRevisionIndex) {
-        return 1;
+        return DeviceResult::failure(DeviceFailure::Refused, command::QueryRev(index),
+                                     "the device has revision texts 0 to 4");
     }
     char answer[kLongAnswer];
     int count = 0;
-    if (QueryCommand(command::QueryRev(index), answer, kLongAnswer, count) != 0) {
-        return 1;
+    DeviceResult result = QueryCommand(command::QueryRev(index), answer, kLongAnswer, count);
+    if (result) {
+        text.assign(answer, static_cast<std::size_t>(count));
     }
-    text.assign(answer, static_cast<std::size_t>(count));
-    return 0;
+    return result;
 }
 
-int DeviceLink::QueryInternalValue(int index, int& value) {
+DeviceResult DeviceLink::QueryInternalValue(int index, int& value) {
     return QueryInteger(command::QueryInternalValue(index), kShortAnswer, value);
 }
 
-int DeviceLink::QueryUmPerUstep(int well, double& umPerMicrostep) {
+DeviceResult DeviceLink::QueryUmPerUstep(int well, double& umPerMicrostep) {
     return QueryDouble(command::QueryUmPerUstep(well), kShortAnswer, umPerMicrostep);
 }
 
-int DeviceLink::GetEepromControlSettingsData(unsigned index, std::uint32_t& value) {
+DeviceResult DeviceLink::GetEepromControlSettingsData(unsigned index, std::uint32_t& value) {
     unsigned char bytes[kWordBytes] = {};
     int count = 0;
-    if (QueryExact(command::GetEepromControlSettingsData(index), bytes, kWordBytes, count) != 0) {
-        return 1;
+    DeviceResult result =
+        QueryExact(command::GetEepromControlSettingsData(index), bytes, kWordBytes, count);
+    if (result) {
+        value = littleEndianWord(bytes);
     }
-    value = littleEndianWord(bytes);
-    return 0;
+    return result;
 }
 
-int DeviceLink::SetEepromControlSettingsData(unsigned well, unsigned index, unsigned value) {
+DeviceResult DeviceLink::SetEepromControlSettingsData(unsigned well, unsigned index,
+                                                      unsigned value) {
     return SendCommand(command::SetEepromControlSettingsData(well, index, value));
 }
 
-int DeviceLink::UpdateFromSDIni(int source, int item) {
+DeviceResult DeviceLink::UpdateFromSDIni(int source, int item) {
     return SendCommand(command::UpdateFromSdIni(source, item));
 }
 
-int DeviceLink::ListFilesOnSDCard(std::vector<std::string>& lines) {
+DeviceResult DeviceLink::ListFilesOnSDCard(std::vector<std::string>& lines) {
     std::vector<std::string> received;
-    if (QueryLines(command::kListFilesOnSdCard, received) != 0) {
-        return 1;
+    DeviceResult result = QueryLines(command::kListFilesOnSdCard, received);
+    if (result) {
+        lines = std::move(received);
     }
-    lines = std::move(received);
-    return 0;
+    return result;
 }
 
-int DeviceLink::QuerySDVolumeSizeKB(int& kilobytes) {
+DeviceResult DeviceLink::QuerySDVolumeSizeKB(int& kilobytes) {
     return QueryInteger(command::kQuerySdVolumeSizeKb, kLongAnswer, kilobytes);
 }
 
-int DeviceLink::ReadFileOnSDCardFirst(std::string_view name, int& size) {
+DeviceResult DeviceLink::ReadFileOnSDCardFirst(std::string_view name, int& size) {
     return QueryInteger(command::ReadFileOnSdCardFirst(name), kLongAnswer, size);
 }
 
-int DeviceLink::ReadFileOnSDCardNext(void* buffer, int length, int& count) {
+DeviceResult DeviceLink::ReadFileOnSDCardNext(void* buffer, int length, int& count) {
     return QueryExact(command::kReadFileOnSdCardNext, buffer, length, count);
 }
 
-int DeviceLink::DeleteFileFromSDCard(std::string_view name) {
+DeviceResult DeviceLink::DeleteFileFromSDCard(std::string_view name) {
     return SendCommand(command::DeleteFileFromSdCard(name));
 }
 
-int DeviceLink::Positioning(int well, unsigned mode, int target) {
+DeviceResult DeviceLink::Positioning(int well, unsigned mode, int target) {
     // The answer line only tells that the move was taken; it is not read.
     char answer[kMoveAnswer];
     int count = 0;
     return QueryCommand(command::Positioning(well, mode, target), answer, kMoveAnswer, count);
 }
 
-int DeviceLink::GetMotorsState(int& state) {
-    return QueryInteger(command::kGetMotorsState, kLongAnswer, state) == 0 ? 1 : -1;
+DeviceResult DeviceLink::GetMotorsState(int& state) {
+    return QueryInteger(command::kGetMotorsState, kLongAnswer, state);
 }
 
-int DeviceLink::QueryMotorPos(int well, int& position) {
-    return QueryInteger(command::QueryMotorPos(well), kLongAnswer, position) == 0 ? 1 : -1;
+DeviceResult DeviceLink::QueryMotorPos(int well, int& position) {
+    return QueryInteger(command::QueryMotorPos(well), kLongAnswer, position);
 }
 
-int DeviceLink::Homing() {
+DeviceResult DeviceLink::Homing() {
     return SendCommand(command::kHoming);
 }
 
-int DeviceLink::JogMotor(int well, std::uint8_t direction, int speed) {
+DeviceResult DeviceLink::JogMotor(int well, std::uint8_t direction, int speed) {
     auto hold = Hold();
     char answer[kMoveAnswer];
     int count = 0;
-    int result =
+    DeviceResult result =
         QueryCommand(command::PackedJog(well, direction, speed), answer, kMoveAnswer, count);
     if (speed == 0) {
         // A stopped actuator decelerates; the next command may only follow
         // once it stands.
-        if (WaitMotorsIdle() != 1) {
-            result = 1;
-        }
+        result.keepFirstFailure(WaitMotorsIdle());
     }
     return result;
 }
 
-int DeviceLink::ReadDeviceWord(int address, std::uint32_t& value) {
+DeviceResult DeviceLink::ReadDeviceWord(int address, std::uint32_t& value) {
     unsigned char bytes[kWordBytes] = {};
     int count = 0;
-    if (QueryExact(command::PackedReadWord(address), bytes, kWordBytes, count) != 0) {
-        return 1;
+    DeviceResult result = QueryExact(command::PackedReadWord(address), bytes, kWordBytes, count);
+    if (result) {
+        value = littleEndianWord(bytes);
     }
-    value = littleEndianWord(bytes);
-    return 0;
+    return result;
 }
 
-int DeviceLink::SetInternalValue(unsigned index, int value) {
+DeviceResult DeviceLink::SetInternalValue(unsigned index, int value) {
     return SendCommand(command::PackedSetValue(index, value));
 }
 

@@ -12,6 +12,7 @@
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
+#include "core/device/exchange_tally.h"
 #include "core/device/message_log.h"
 #include "core/device/port_list.h"
 #include "core/device/port_open_problem.h"
@@ -77,7 +78,7 @@ bool DeviceLink::DetectDevice() {
     return true;
 }
 
-int DeviceLink::Connect() {
+DeviceResult DeviceLink::Connect() {
     auto hold = Hold();
     if (OpenPort() != SerialOk) {
         // The port's own line has the system's error number; say what to do.
@@ -86,44 +87,54 @@ int DeviceLink::Connect() {
         if (!explanation.empty()) {
             MessageLog::Instance().Write(explanation);
         }
-        return -1;
+        return DeviceResult::failure(DeviceFailure::NoPort, {},
+                                     portName.empty() ? "no port found" : portName);
     }
     // The stimulator restarts when its port opens and ignores commands until
     // it is up.
     std::this_thread::sleep_for(settleDelay);
 
-    ReadRevisions();
+    DeviceResult first = ReadRevisions();
 
-    int value = 0;
-    internalValue4 = QueryInternalValue(kConfigurationValue, value) == 0 ? value : 0;
-    value = 0;
-    // The type is a byte on the device; a larger answer keeps its low byte.
-    hardwareType = QueryInternalValue(kHardwareTypeValue, value) == 0
-                       ? static_cast<std::uint8_t>(value)
-                       : std::uint8_t{0};
-    MessageLog::Instance().Write(hardwareTypeLine(hardwareType));
+    // Only failed exchanges count from here on: an EEPROM item that was
+    // never stored (a device without a calibration) is not a failure of the
+    // connection, and the values keep their defaults.
+    ExchangeTally rest;
+    {
+        auto recording = Record(rest);
+        int value = 0;
+        internalValue4 = QueryInternalValue(kConfigurationValue, value) ? value : 0;
+        value = 0;
+        // The type is a byte on the device; a larger answer keeps its low byte.
+        hardwareType = QueryInternalValue(kHardwareTypeValue, value)
+                           ? static_cast<std::uint8_t>(value)
+                           : std::uint8_t{0};
+        MessageLog::Instance().Write(hardwareTypeLine(hardwareType));
 
-    ReadWellCalibration();
-    for (int well = 0; well < kWellCount; ++well) {
-        QueryUmPerUstep(well, umPerUstep[static_cast<std::size_t>(well)]);
+        (void)ReadWellCalibration();
+        for (int well = 0; well < kWellCount; ++well) {
+            (void)QueryUmPerUstep(well, umPerUstep[static_cast<std::size_t>(well)]);
+        }
     }
-    return 1;
+    return first.keepFirstFailure(rest.first());
 }
 
-void DeviceLink::ReadRevisions() {
+DeviceResult DeviceLink::ReadRevisions() {
     auto hold = Hold();
     // The first answers after the device starts can be stale; read them once
-    // and throw them away.
+    // and throw them away. Their failures do not count either: a device that
+    // is still starting may miss them.
     std::string text;
     for (int index = 0; index < kRevisionCount; ++index) {
-        QueryRev(index, text);
+        (void)QueryRev(index, text);
     }
 
     // A failed query keeps the text before it, so there are always four.
+    DeviceResult first;
     revisions.clear();
     std::string working;
     for (int index = 0; index < kRevisionCount; ++index) {
-        QueryRev(index, working);
+        first.keepFirstFailure(QueryRev(index, working));
         revisions.push_back(working);
     }
 
@@ -139,12 +150,13 @@ void DeviceLink::ReadRevisions() {
     // The document's firmware check reads the code; it always follows the
     // revision, so a device without one can never pass on an earlier value.
     firmwareRevisionCode = firmwareRevision;
+    return first;
 }
 
-void DeviceLink::ReadWellCalibration() {
+DeviceResult DeviceLink::ReadWellCalibration() {
     std::vector<std::string> lines;
-    if (!GetEepromData(kCalibrationAddress, lines)) {
-        return;
+    if (DeviceResult result = GetEepromData(kCalibrationAddress, lines); !result) {
+        return result;
     }
     // One line per well, well 1 first: full scale, gain, zero. Extra lines
     // are ignored; an empty line, or a field that is missing, leaves the
@@ -163,10 +175,11 @@ void DeviceLink::ReadWellCalibration() {
             loadCellZero[well] = static_cast<std::uint16_t>(cAtoi(fields[2]));
         }
     }
+    return {};
 }
 
-bool DeviceLink::QueryTestState(int& state) {
-    return QueryInteger(command::kQueryTestState, kTestStateCapacity, state) == 0;
+DeviceResult DeviceLink::QueryTestState(int& state) {
+    return QueryInteger(command::kQueryTestState, kTestStateCapacity, state);
 }
 
 }  // namespace kyrvana

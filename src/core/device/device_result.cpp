@@ -1,6 +1,26 @@
 #include "core/device/device_result.h"
 
+#include "core/common/c_locale_text.h"
+
 namespace kyrvana {
+namespace {
+
+// The command in double quotes, its control bytes (0x1C of the packed
+// commands, the carriage return of the test-state query) as \xHH.
+std::string quotedCommand(const std::string& command) {
+    std::string text = "\"";
+    for (const char c : command) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            text += cFormat("\\x%02X", byte);
+        } else {
+            text += c;
+        }
+    }
+    return text + "\"";
+}
+
+}  // namespace
 
 std::string_view failureName(DeviceFailure why) {
     switch (why) {
@@ -20,44 +40,65 @@ std::string_view failureName(DeviceFailure why) {
             return "file failed";
         case DeviceFailure::Cancelled:
             return "cancelled";
+        case DeviceFailure::Refused:
+            return "refused";
     }
     return "failed";
 }
 
 std::string DeviceResult::describe() const {
-    const std::string quoted = "\"" + command_ + "\"";
-    std::string text;
-    switch (failure_) {
-        case DeviceFailure::None:
-            return "success";
-        case DeviceFailure::NoPort:
-            text = "the device's port is not open";
-            break;
-        case DeviceFailure::WriteFailed:
-            text = "could not write " + quoted + " to the device";
-            break;
-        case DeviceFailure::PortGone:
-            text = "the port failed while waiting for the answer to " + quoted;
-            break;
-        case DeviceFailure::Timeout:
-            text = "no answer to " + quoted + " within the read time-out";
-            break;
-        case DeviceFailure::Unusable:
-            text = "the device's answer to " + quoted + " could not be used";
-            break;
-        case DeviceFailure::FileFailed:
-            text = "a file could not be written";
-            break;
-        case DeviceFailure::Cancelled:
-            text = "stopped before it was complete";
-            break;
+    if (failure_ == DeviceFailure::None) {
+        return "success";
     }
-    if (command_.empty() &&
-        (failure_ == DeviceFailure::NoPort || failure_ == DeviceFailure::FileFailed ||
-         failure_ == DeviceFailure::Cancelled)) {
-        // nothing to add: the sentence does not name an exchange
-    } else if (command_.empty()) {
-        text = std::string(failureName(failure_));
+    std::string text;
+    if (command_.empty()) {
+        switch (failure_) {
+            case DeviceFailure::NoPort:
+                text = "the device's port is not open";
+                break;
+            case DeviceFailure::FileFailed:
+                text = "a file could not be written";
+                break;
+            case DeviceFailure::Cancelled:
+                text = "stopped before it was complete";
+                break;
+            case DeviceFailure::Refused:
+                text = "refused before anything was sent";
+                break;
+            default:
+                text = std::string(failureName(failure_));
+                break;
+        }
+    } else {
+        const std::string quoted = quotedCommand(command_);
+        switch (failure_) {
+            case DeviceFailure::NoPort:
+                text = "the device's port is not open for " + quoted;
+                break;
+            case DeviceFailure::WriteFailed:
+                text = "could not write " + quoted + " to the device";
+                break;
+            case DeviceFailure::PortGone:
+                text = "the port failed while waiting for the answer to " + quoted;
+                break;
+            case DeviceFailure::Timeout:
+                text = "no answer to " + quoted + " within the read time-out";
+                break;
+            case DeviceFailure::Unusable:
+                text = "the device's answer to " + quoted + " could not be used";
+                break;
+            case DeviceFailure::FileFailed:
+                text = "a file could not be written during " + quoted;
+                break;
+            case DeviceFailure::Cancelled:
+                text = quoted + " was stopped before it was complete";
+                break;
+            case DeviceFailure::Refused:
+                text = quoted + " was not sent";
+                break;
+            case DeviceFailure::None:
+                break;
+        }
     }
     if (!detail_.empty()) {
         text += " (" + detail_ + ")";

@@ -25,6 +25,9 @@ enum class DeviceFailure {
     Unusable,     // the device answered something that cannot be used
     FileFailed,   // a file on this computer could not be read or written
     Cancelled,    // the user or a signal stopped the operation
+    Refused,      // nothing was sent: the request cannot be put to the device as it
+                  // stands (a sequence that fails its checks, a name the command
+                  // cannot carry, a revision text the device does not have)
 };
 
 class [[nodiscard]] DeviceResult {
@@ -61,17 +64,27 @@ class [[nodiscard]] DeviceResult {
     }
 
     bool ok() const { return failure_ == DeviceFailure::None; }
+    // For an operation of several steps that takes each of them: keeps this
+    // failure, or takes `later` while everything so far worked.
+    DeviceResult& keepFirstFailure(DeviceResult later) {
+        if (ok()) {
+            *this = std::move(later);
+        }
+        return *this;
+    }
     explicit operator bool() const { return ok(); }
 
     DeviceFailure why() const { return failure_; }
-    // The command text of the exchange that failed, as sent (without the
-    // line end); empty when the failure was not an exchange's.
+    // The command text of the exchange that failed, byte for byte as sent;
+    // empty when the failure was not an exchange's.
     const std::string& command() const { return command_; }
     // What else is known: the unusable answer, the file, the errno text.
     const std::string& detail() const { return detail_; }
 
     // One plain sentence for a person, e.g.
-    // "no answer to \"QueryRev 0\" within the read time-out".
+    // "no answer to \"QueryRev(0)\" within the read time-out". Control bytes
+    // of the command (the packed commands' 0x1C, a carriage return) are
+    // written as \xHH so that the sentence stays one readable line.
     std::string describe() const;
 
   private:

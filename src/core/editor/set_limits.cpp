@@ -111,7 +111,7 @@ std::optional<double> umPerMicrostep(const SetLimitsHardware& hardware) {
         return hardware.umPerMicrostep;
     }
     double answer = 0.0;
-    if (hardware.link->QueryUmPerUstep(kFirstWell, answer) == 0) {
+    if (hardware.link->QueryUmPerUstep(kFirstWell, answer)) {
         return answer;
     }
     const double known = hardware.link->umPerUstep[kFirstWell];
@@ -221,8 +221,8 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
             // enter the checks.
             int acceleration = 0;
             double um = 0.0;
-            hardware.link->QueryInternalValue(kAccelerationValue, acceleration);
-            hardware.link->QueryUmPerUstep(kFirstWell, um);
+            (void)hardware.link->QueryInternalValue(kAccelerationValue, acceleration);
+            (void)hardware.link->QueryUmPerUstep(kFirstWell, um);
         }
         const double limit =
             read.waveform == FunctionType::Ramp ? kMaximumRampSpeed : kMaximumOtherSpeed;

@@ -71,18 +71,18 @@ std::string calibrationText(const DeviceLink& link) {
     return text;
 }
 
-void loadCalibration(DeviceLink& link) {
-    link.ReadWellCalibration();
+DeviceResult loadCalibration(DeviceLink& link) {
+    return link.ReadWellCalibration();
 }
 
-int applyCalibration(DeviceLink& link, int well, double fullScaleN, double gain) {
+DeviceResult applyCalibration(DeviceLink& link, int well, double fullScaleN, double gain) {
     const auto hold = link.Hold();
     const auto index = static_cast<std::size_t>(well);
     link.fullScaleLoad[index] = toSingle(fullScaleN);
     link.loadCellGain[index] = gain;
-    int failed = link.SetEepromData(kCalibrationAddress, calibrationText(link));
-    failed |= link.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom, DeviceLink::kUpdateCalibration);
-    return failed;
+    DeviceResult result = link.SetEepromData(kCalibrationAddress, calibrationText(link));
+    return result.keepFirstFailure(
+        link.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom, DeviceLink::kUpdateCalibration));
 }
 
 }  // namespace kyrvana

@@ -52,11 +52,11 @@ double cutGain(double slope);
 std::string calibrationText(const DeviceLink& link);
 
 // Reads the six records from the device into the link.
-void loadCalibration(DeviceLink& link);
+DeviceResult loadCalibration(DeviceLink& link);
 
 // Stores the full-scale load and gain of `well` in the link and saves all six
 // records: the text at EEPROM 3840, then "UpdateFromSDIni(2,1)" so the device
-// takes them over. 0, or 1 when any exchange failed.
-int applyCalibration(DeviceLink& link, int well, double fullScaleN, double gain);
+// takes them over. Every exchange is made; the result is the first failure.
+DeviceResult applyCalibration(DeviceLink& link, int well, double fullScaleN, double gain);
 
 }  // namespace kyrvana

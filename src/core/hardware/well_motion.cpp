@@ -1,5 +1,6 @@
 #include "core/hardware/well_motion.h"
 
+#include "core/device/exchange_tally.h"
 #include "core/hardware/actuator_arithmetic.h"
 
 namespace kyrvana {
@@ -15,73 +16,82 @@ std::size_t at(int well) {
 
 }  // namespace
 
-void readLoadCellZeros(DeviceLink& link) {
-    const auto hold = link.Hold();
+DeviceResult readLoadCellZeros(DeviceLink& link) {
+    ExchangeTally tally;
+    const auto recording = link.Record(tally);
     for (int well = 0; well < DeviceLink::kWellCount; ++well) {
         int value = 0;
-        if (link.QueryInternalValue(kLoadCellZeroValue + well, value) != 0) {
+        if (!link.QueryInternalValue(kLoadCellZeroValue + well, value)) {
             value = 0;
         }
         // The zero is a reading of the 16-bit converter.
         link.loadCellZero[at(well)] = static_cast<std::uint16_t>(value);
     }
+    return tally.first();
 }
 
-void refreshWell(DeviceLink& link, int well, WellReading& reading) {
+DeviceResult refreshWell(DeviceLink& link, int well, WellReading& reading) {
     const auto hold = link.Hold();
     int steps = 0;
-    if (link.QueryMotorPos(well, steps) == 1) {
+    DeviceResult position = link.QueryMotorPos(well, steps);
+    if (position) {
         reading.positionMm = positionMm(steps, link.umPerUstep[at(well)]);
     }
-    const double raw = link.AverageInternalValue(well);
+    double raw = 0.0;
+    position.keepFirstFailure(link.AverageInternalValue(well, raw));
     reading.forceN = forceNewtons(raw, link.loadCellZero[at(well)], link.loadCellGain[at(well)]);
+    return position;
 }
 
-void refreshAllWells(DeviceLink& link, WellReadings& readings) {
-    const auto hold = link.Hold();
+DeviceResult refreshAllWells(DeviceLink& link, WellReadings& readings) {
+    ExchangeTally tally;
+    const auto recording = link.Record(tally);
     for (int well = 0; well < DeviceLink::kWellCount; ++well) {
-        refreshWell(link, well, readings[at(well)]);
+        (void)refreshWell(link, well, readings[at(well)]);
     }
+    return tally.first();
 }
 
-void moveWellsBy(DeviceLink& link, const std::array<double, DeviceLink::kWellCount>& amountsMm,
-                 WellReadings& readings) {
-    const auto hold = link.Hold();
+DeviceResult moveWellsBy(DeviceLink& link,
+                         const std::array<double, DeviceLink::kWellCount>& amountsMm,
+                         WellReadings& readings) {
+    ExchangeTally tally;
+    const auto recording = link.Record(tally);
     for (int well = 0; well < DeviceLink::kWellCount; ++well) {
         int current = 0;
-        if (link.QueryMotorPos(well, current) != 1) {
+        if (!link.QueryMotorPos(well, current)) {
             continue;
         }
         // Every readable well gets its command, also with an amount of 0.
-        link.Positioning(well, DeviceLink::kPositioningAbsolute,
-                         relativeMoveTarget(current, amountsMm[at(well)], link.umPerUstep[at(well)],
-                                            link.hardwareType));
+        (void)link.Positioning(well, DeviceLink::kPositioningAbsolute,
+                               relativeMoveTarget(current, amountsMm[at(well)],
+                                                  link.umPerUstep[at(well)], link.hardwareType));
     }
-    link.WaitMotorsIdle();
-    refreshAllWells(link, readings);
+    (void)link.WaitMotorsIdle();
+    (void)refreshAllWells(link, readings);
+    return tally.first();
 }
 
-int moveWellForCalibration(DeviceLink& link, int well) {
+DeviceResult moveWellForCalibration(DeviceLink& link, int well) {
     const auto hold = link.Hold();
     int current = 0;
-    if (link.QueryMotorPos(well, current) != 1) {
-        return 1;
+    if (DeviceResult position = link.QueryMotorPos(well, current); !position) {
+        return position;
     }
     return link.Positioning(well, DeviceLink::kPositioningAbsolute,
                             relativeMoveTarget(current, kCalibrationMoveMm,
                                                link.umPerUstep[at(well)], link.hardwareType));
 }
 
-int startJog(DeviceLink& link, int well, std::uint8_t direction) {
+DeviceResult startJog(DeviceLink& link, int well, std::uint8_t direction) {
     return link.JogMotor(well, direction, DeviceLink::kJogSpeed);
 }
 
-int stopJog(DeviceLink& link, int well, WellReading& reading) {
+DeviceResult stopJog(DeviceLink& link, int well, WellReading& reading) {
     const auto hold = link.Hold();
     // JogMotor waits for the motors after a stop.
-    const int result = link.JogMotor(well, kJogStopDirection, kJogStopSpeed);
-    refreshWell(link, well, reading);
-    return result;
+    DeviceResult result = link.JogMotor(well, kJogStopDirection, kJogStopSpeed);
+    return result.keepFirstFailure(refreshWell(link, well, reading));
 }
 
 }  // namespace kyrvana

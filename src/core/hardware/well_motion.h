@@ -19,32 +19,36 @@ struct WellReading {
 
 using WellReadings = std::array<WellReading, DeviceLink::kWellCount>;
 
+// Each operation makes all of its exchanges, as the dialogs always have, and
+// its result is the first that failed.
+
 // Reads each well's load cell zero (internal value 70 + well) into
 // link.loadCellZero; a well whose query fails gets 0.
-void readLoadCellZeros(DeviceLink& link);
+DeviceResult readLoadCellZeros(DeviceLink& link);
 
 // Reads one well's position and averaged force. A failed position query
 // leaves the position as it was.
-void refreshWell(DeviceLink& link, int well, WellReading& reading);
-void refreshAllWells(DeviceLink& link, WellReadings& readings);
+DeviceResult refreshWell(DeviceLink& link, int well, WellReading& reading);
+DeviceResult refreshAllWells(DeviceLink& link, WellReadings& readings);
 
 // Moves every well by its amount in mm (a positive amount extends a P7 and
 // retracts a Q3), each from where it stands now, waits until the motors
 // stop, and reads all wells again. A well whose position cannot be read is
 // not moved: a target computed from an unknown position could drive it
 // anywhere.
-void moveWellsBy(DeviceLink& link, const std::array<double, DeviceLink::kWellCount>& amountsMm,
-                 WellReadings& readings);
+DeviceResult moveWellsBy(DeviceLink& link,
+                         const std::array<double, DeviceLink::kWellCount>& amountsMm,
+                         WellReadings& readings);
 
 // The load cell calibration's move of one well by 2 mm in the same sense,
-// without waiting for the motor. 0, or 1 when the position could not be read
-// or the move was not taken.
-int moveWellForCalibration(DeviceLink& link, int well);
+// without waiting for the motor. Fails when the position could not be read
+// (nothing is moved) or the move was not taken.
+DeviceResult moveWellForCalibration(DeviceLink& link, int well);
 
 // A held jog button: the well starts moving in `direction` (0 or 1) at the
 // jog speed. The stop always carries direction 1, as the firmware expects;
 // it waits until the motors stand and reads the well again.
-int startJog(DeviceLink& link, int well, std::uint8_t direction);
-int stopJog(DeviceLink& link, int well, WellReading& reading);
+DeviceResult startJog(DeviceLink& link, int well, std::uint8_t direction);
+DeviceResult stopJog(DeviceLink& link, int well, WellReading& reading);
 
 }  // namespace kyrvana

@@ -25,16 +25,18 @@ std::array<unsigned, kControlSettingsPerWell> controlSettingValues(float fullSca
     };
 }
 
-void writeControlSettings(DeviceLink& link, const DeviceSetTable& table,
-                          std::uint32_t velocityCode) {
+DeviceResult writeControlSettings(DeviceLink& link, const DeviceSetTable& table,
+                                  std::uint32_t velocityCode) {
     const int sequenceSpeedClass = speedClass(table);
+    DeviceResult first;
     for (unsigned well = 0; well < static_cast<unsigned>(DeviceLink::kWellCount); ++well) {
         const auto values =
             controlSettingValues(link.fullScaleLoad[well], velocityCode, sequenceSpeedClass);
         for (unsigned index = 0; index < kControlSettingsPerWell; ++index) {
-            link.SetEepromControlSettingsData(well, index, values[index]);
+            first.keepFirstFailure(link.SetEepromControlSettingsData(well, index, values[index]));
         }
     }
+    return first;
 }
 
 }  // namespace kyrvana

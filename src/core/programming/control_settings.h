@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/device/device_result.h"
 #include "core/programming/device_set_table.h"
 
 namespace kyrvana {
@@ -22,10 +23,9 @@ std::array<unsigned, kControlSettingsPerWell> controlSettingValues(float fullSca
                                                                    std::uint32_t velocityCode,
                                                                    int speedClass);
 
-// Sends the 42 settings, well by well and within a well in index order. The
-// answers are not examined: a failed exchange is reported by the transport
-// and the next setting is still sent.
-void writeControlSettings(DeviceLink& link, const DeviceSetTable& table,
-                          std::uint32_t velocityCode);
+// Sends the 42 settings, well by well and within a well in index order. A
+// failed exchange does not stop the others; the result is the first failure.
+DeviceResult writeControlSettings(DeviceLink& link, const DeviceSetTable& table,
+                                  std::uint32_t velocityCode);
 
 }  // namespace kyrvana

@@ -1,40 +1,88 @@
 #include "core/programming/device_programming.h"
 
+#include "core/common/c_locale_text.h"
+#include "core/device/command_texts.h"
 #include "core/device/device_link.h"
 #include "core/programming/sequence_text.h"
 #include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
+namespace {
 
-int writeEepromText(DeviceLink& link, int address, std::string_view text) {
-    link.SetEepromData(address, text);
-    return 1;
-}
+constexpr int kLengthWordBytes = 2;
 
-int writeSequenceText(DeviceLink& link, const DeviceSetTable& table, std::int32_t repeatCount) {
-    writeEepromText(link, kSequenceTextAddress, buildSequenceText(table, repeatCount));
-    link.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom, DeviceLink::kUpdateTestSequence);
-    return 1;
-}
-
-int readEepromText(DeviceLink& link, int address, std::vector<std::string>& lines) {
-    return link.GetEepromData(address, lines) ? 1 : 0;
-}
-
-int readSequenceText(DeviceLink& link, DeviceSetTable& table, HardwareSettings& hardware) {
-    std::vector<std::string> lines;
-    readEepromText(link, kSequenceTextAddress, lines);
-    if (parseSequenceLines(lines, table, hardware.RepeatTestSequence) != 1) {
-        return -1;
+DisabledWells disabledWellsFromMask(int value) {
+    DisabledWells wells;
+    wells.mask = static_cast<std::uint8_t>(value);
+    for (int well = 0; well < DisabledWells::kWells; ++well) {
+        wells.flags[static_cast<std::size_t>(well)] = (wells.mask >> well) & 1u;
     }
-    // A failed read leaves the code as it was.
-    link.GetEepromControlSettingsData(kVelocityCodeSetting, hardware.ForceVelocityCode);
-    return 1;
+    return wells;
+}
+
+}  // namespace
+
+DeviceResult writeEepromText(DeviceLink& link, int address, std::string_view text) {
+    return link.SetEepromData(address, text);
+}
+
+DeviceResult writeSequenceText(DeviceLink& link, const DeviceSetTable& table,
+                               std::int32_t repeatCount) {
+    DeviceResult result =
+        writeEepromText(link, kSequenceTextAddress, buildSequenceText(table, repeatCount));
+    return result.keepFirstFailure(
+        link.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom, DeviceLink::kUpdateTestSequence));
+}
+
+DeviceResult readEepromText(DeviceLink& link, int address, std::vector<std::string>& lines) {
+    return link.GetEepromData(address, lines);
+}
+
+DeviceResult readSequenceText(DeviceLink& link, DeviceSetTable& table, HardwareSettings& hardware) {
+    std::vector<std::string> lines;
+    if (DeviceResult result = readEepromText(link, kSequenceTextAddress, lines); !result) {
+        return result;
+    }
+    if (!parseSequenceLines(lines, table, hardware.RepeatTestSequence)) {
+        return DeviceResult::failure(
+            DeviceFailure::Unusable, command::GetEepromData(kSequenceTextAddress, kLengthWordBytes),
+            cFormat("the stored sequence text has %zu lines, fewer than 3", lines.size()));
+    }
+    return {};
+}
+
+ProgrammingReport readProgrammedState(DeviceLink& link, ProgrammedState& state) {
+    ProgrammingReport report;
+    const auto recording = link.Record(report.exchanges);
+    state.table.clear();
+    DeviceResult sequence = readSequenceText(link, state.table, state.hardware);
+    report.sequenceRead = sequence.ok();
+    if (report.sequenceRead) {
+        // A failed read leaves the code as it was.
+        (void)link.GetEepromControlSettingsData(kVelocityCodeSetting,
+                                                state.hardware.ForceVelocityCode);
+    }
+
+    int disabledMask = 0;
+    if (!link.QueryInternalValue(static_cast<int>(kDisabledWellsValue), disabledMask)) {
+        disabledMask = 0;  // no answer: every well in use
+    }
+    state.disabledWells = disabledWellsFromMask(disabledMask);
+
+    std::uint32_t homingWord = 0;
+    state.homingDisabled.reset();
+    if (link.ReadDeviceWord(DeviceLink::kHomingDisabledAddress, homingWord)) {
+        state.homingDisabled = homingWord == 1;
+    }
+    report.outcome = sequence.keepFirstFailure(report.exchanges.first());
+    return report;
 }
 
 void installDeviceProgramming(CKyrvanaDoc& document) {
-    document.programDevice = ProgramDevice;
-    document.readDevice = ReadDevice;
+    // The window shows the operations' own texts; the reports are for the
+    // command-line tool and the tests.
+    document.programDevice = [](CKyrvanaDoc& doc) { (void)ProgramDevice(doc); };
+    document.readDevice = [](CKyrvanaDoc& doc) { (void)ReadDevice(doc); };
 }
 
 }  // namespace kyrvana

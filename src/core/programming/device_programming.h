@@ -9,11 +9,14 @@
 // other exchange can come between their commands.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/hardware/well_settings.h"
 #include "core/programming/device_set_table.h"
+#include "core/programming/programming_report.h"
 #include "core/protocol/hardware_settings.h"
 
 namespace kyrvana {
@@ -34,25 +37,45 @@ inline constexpr const char* kProgrammingSuccessMessage = "\nProgramming Device.
 inline constexpr const char* kReadingSuccessMessage = "\nReading Device... Success\n";
 
 // Stores `text` as the counted EEPROM item at `address` (length, then chunks
-// of 200 characters). Always 1: failures are the transport's to report.
-int writeEepromText(DeviceLink& link, int address, std::string_view text);
+// of 200 characters). Every chunk is sent; the result is the first failure.
+DeviceResult writeEepromText(DeviceLink& link, int address, std::string_view text);
 
 // Stores the sequence text of `table` and tells the device to rebuild its
-// test description from it. Always 1.
-int writeSequenceText(DeviceLink& link, const DeviceSetTable& table, std::int32_t repeatCount);
+// test description from it, even when storing failed (the device then
+// rebuilds from what it holds). The result is the first failure.
+DeviceResult writeSequenceText(DeviceLink& link, const DeviceSetTable& table,
+                               std::int32_t repeatCount);
 
-// The counted EEPROM item at `address`, split at line feeds. 1, or 0 when the
-// stored length is over 4096 (no lines).
-int readEepromText(DeviceLink& link, int address, std::vector<std::string>& lines);
+// The counted EEPROM item at `address`, split at line feeds; no lines when
+// it cannot be read or its stored length is over 4096.
+DeviceResult readEepromText(DeviceLink& link, int address, std::vector<std::string>& lines);
 
-// Reads the stored sequence text into `table`, and the repeat count and the
-// force-control velocity code into `hardware`. -1, with nothing changed,
-// when the stored text has fewer than three lines; else 1.
-int readSequenceText(DeviceLink& link, DeviceSetTable& table, HardwareSettings& hardware);
+// Reads the stored sequence text into `table` and its repeat count into
+// `hardware`. Unusable, with nothing changed, when the stored text has fewer
+// than three lines.
+DeviceResult readSequenceText(DeviceLink& link, DeviceSetTable& table, HardwareSettings& hardware);
 
-// The document commands themselves.
-void ProgramDevice(CKyrvanaDoc& document);
-void ReadDevice(CKyrvanaDoc& document);
+// What the device holds of a programmed sequence, as Read Device reads it.
+struct ProgrammedState {
+    DeviceSetTable table;  // cleared when the sequence text could not be read
+    // The repeat count and the force-control velocity code; they keep the
+    // values given when they cannot be read.
+    HardwareSettings hardware;
+    DisabledWells disabledWells;  // all wells in use when the mask cannot be read
+    // Nothing is known when the device's word could not be read.
+    std::optional<bool> homingDisabled;
+};
+
+// Reads `state` from the device with Read Device's exchanges, in its order:
+// the sequence text, the velocity code (only when the text was read), the
+// disabled-wells mask and the homing word. Every step is taken whatever the
+// one before it gave; the report says what failed.
+ProgrammingReport readProgrammedState(DeviceLink& link, ProgrammedState& state);
+
+// The document commands themselves. Both show the window's usual texts and
+// return what really happened.
+[[nodiscard]] ProgrammingReport ProgramDevice(CKyrvanaDoc& document);
+[[nodiscard]] ProgrammingReport ReadDevice(CKyrvanaDoc& document);
 
 // Makes the document's request thread run these for Program Device and Read
 // Device.

@@ -2,9 +2,10 @@
 // The test name and the control settings go first; the sequence text last but
 // one, because "UpdateFromSDIni" makes the device rebuild its test
 // description from everything stored before it; the disabled-wells mask
-// follows. No answer is examined: every command is sent even when one before
-// it failed (the transport reports each failure), and a device that has gone
-// fails each remaining exchange at once.
+// follows. Every command is sent even when one before it failed, and the
+// window says "Success" once they are sent, as it always has; the report
+// keeps each failed exchange with its command, so that whoever must know
+// (the command-line tool, a script) does.
 
 #include <cstdint>
 #include <string>
@@ -18,12 +19,14 @@
 
 namespace kyrvana {
 
-void ProgramDevice(CKyrvanaDoc& document) {
+ProgrammingReport ProgramDevice(CKyrvanaDoc& document) {
     DeviceLink& link = document.link();
     DocumentHost& host = document.host();
     const auto hold = link.Hold();
+    ProgrammingReport report;
     if (!link.serial.isOpen()) {
-        return;
+        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {});
+        return report;
     }
     host.withView([](SequenceViewModel& view) { view.clearMessages(); });
 
@@ -32,11 +35,14 @@ void ProgramDevice(CKyrvanaDoc& document) {
         checked = checkSequenceBeforeProgramming(view, document, host);
     });
     if (checked != 1) {
-        return;
+        report.outcome = DeviceResult::failure(DeviceFailure::Refused, {},
+                                               "the sequence did not pass its checks");
+        return report;
     }
     if (!document.connected()) {
         host.errorBox(kNotConnectedMessage);
-        return;
+        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {}, "no device connected");
+        return report;
     }
 
     DeviceSetTable table;
@@ -58,14 +64,20 @@ void ProgramDevice(CKyrvanaDoc& document) {
         disabledWellsMask = wells.mask;
     });
 
-    writeEepromText(link, kTestNameAddress, testName);
-    writeControlSettings(link, table, velocityCode);
-    link.SetInternalValue(kHomingDisabledValue, homingDisabled ? 1 : 0);
-    host.setBusy(true);
-    writeSequenceText(link, table, repeatCount);
-    link.SetInternalValue(kDisabledWellsValue, disabledWellsMask);
+    {
+        // Each step's own result is its first failure; the tally has them all.
+        const auto recording = link.Record(report.exchanges);
+        (void)writeEepromText(link, kTestNameAddress, testName);
+        (void)writeControlSettings(link, table, velocityCode);
+        (void)link.SetInternalValue(kHomingDisabledValue, homingDisabled ? 1 : 0);
+        host.setBusy(true);
+        (void)writeSequenceText(link, table, repeatCount);
+        (void)link.SetInternalValue(kDisabledWellsValue, disabledWellsMask);
+    }
     host.withView([](SequenceViewModel& view) { view.appendMessage(kProgrammingSuccessMessage); });
     host.setBusy(false);
+    report.outcome = report.exchanges.first();
+    return report;
 }
 
 }  // namespace kyrvana

@@ -1,7 +1,9 @@
 // Read Device: the programmed sequence, repeat count, velocity code,
 // disabled wells and homing choice, read back from the stimulator into the
 // document. A stored text that cannot be read leaves an empty sequence; the
-// remaining steps still run, as they do on the device's own display.
+// remaining steps still run, as they do on the device's own display, and the
+// window says "Success" as it always has. The report says what really
+// happened.
 
 #include <cstdint>
 
@@ -11,69 +13,51 @@
 #include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
-namespace {
 
-DisabledWells disabledWellsFromMask(int value) {
-    DisabledWells wells;
-    wells.mask = static_cast<std::uint8_t>(value);
-    for (int well = 0; well < DisabledWells::kWells; ++well) {
-        wells.flags[static_cast<std::size_t>(well)] = (wells.mask >> well) & 1u;
-    }
-    return wells;
-}
-
-}  // namespace
-
-void ReadDevice(CKyrvanaDoc& document) {
+ProgrammingReport ReadDevice(CKyrvanaDoc& document) {
     DeviceLink& link = document.link();
     DocumentHost& host = document.host();
     const auto hold = link.Hold();
+    ProgrammingReport report;
     if (!link.serial.isOpen()) {
-        return;
+        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {});
+        return report;
     }
     host.withView([](SequenceViewModel& view) { view.clearMessages(); });
     if (!document.connected()) {
         host.errorBox(kNotConnectedMessage);
-        return;
+        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {}, "no device connected");
+        return report;
     }
 
-    DeviceSetTable table;
-    HardwareSettings hardware = document.hardware();
     // When the text cannot be read the table stays cleared: the document's
     // sequence becomes empty and the values keep what they were.
-    readSequenceText(link, table, hardware);
+    ProgrammedState state;
+    state.hardware = document.hardware();
+    report = readProgrammedState(link, state);
 
-    int disabledMask = 0;
-    if (link.QueryInternalValue(static_cast<int>(kDisabledWellsValue), disabledMask) != 0) {
-        disabledMask = 0;  // no answer: every well in use
-    }
-    const DisabledWells wells = disabledWellsFromMask(disabledMask);
-
-    const Protocol rebuilt = sequenceFromDeviceSetTable(table);
+    const Protocol rebuilt = sequenceFromDeviceSetTable(state.table);
     document.update([&](Protocol& sequence, HardwareSettings& settings, DisabledWells& disabled) {
         sequence.sets = rebuilt.sets;
-        settings.RepeatTestSequence = hardware.RepeatTestSequence;
-        settings.ForceVelocityCode = hardware.ForceVelocityCode;
-        disabled = wells;
+        settings.RepeatTestSequence = state.hardware.RepeatTestSequence;
+        settings.ForceVelocityCode = state.hardware.ForceVelocityCode;
+        disabled = state.disabledWells;
     });
     host.withView(
-        [&](SequenceViewModel& view) { view.showRepeatCount(hardware.RepeatTestSequence); });
+        [&](SequenceViewModel& view) { view.showRepeatCount(state.hardware.RepeatTestSequence); });
 
-    // The homing choice is the word at 4348. When it cannot be read the box
-    // keeps what it showed: nothing is known about the device's choice, and
-    // silently switching homing on or off would change the next programming.
-    std::uint32_t homingWord = 0;
-    const bool homingRead =
-        link.ReadDeviceWord(DeviceLink::kHomingDisabledAddress, homingWord) == 0;
-
+    // When the homing word cannot be read the box keeps what it showed:
+    // nothing is known about the device's choice, and silently switching
+    // homing on or off would change the next programming.
     const Protocol shown = document.sequence();
     host.withView([&](SequenceViewModel& view) {
-        if (homingRead) {
-            view.homingDisabled = homingWord == 1;
+        if (state.homingDisabled) {
+            view.homingDisabled = *state.homingDisabled;
         }
         view.refreshFrom(shown);
         view.appendMessage(kReadingSuccessMessage);
     });
+    return report;
 }
 
 }  // namespace kyrvana

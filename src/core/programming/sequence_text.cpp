@@ -108,11 +108,11 @@ void parseSequenceLine(int index, std::string_view line, DeviceSetTable& table) 
     entry.timeUnitsText = deviceText(fields.text(), DeviceSetRecord::kTimeUnitsLength);
 }
 
-int parseSequenceLines(const std::vector<std::string>& lines, DeviceSetTable& table,
-                       std::int32_t& repeatCount) {
+bool parseSequenceLines(const std::vector<std::string>& lines, DeviceSetTable& table,
+                        std::int32_t& repeatCount) {
     constexpr std::size_t kFirstSetLine = 2;
     if (lines.size() <= kFirstSetLine) {
-        return -1;
+        return false;
     }
     const std::vector<std::string_view> first = splitFields(lines[0]);
     const std::int32_t repeats = first.size() > 1 ? cAtoi(first[1]) : 0;
@@ -123,7 +123,7 @@ int parseSequenceLines(const std::vector<std::string>& lines, DeviceSetTable& ta
     for (std::size_t i = 0; i < setLines; ++i) {
         parseSequenceLine(static_cast<int>(i), lines[kFirstSetLine + i], table);
     }
-    return 1;
+    return true;
 }
 
 }  // namespace kyrvana

@@ -36,9 +36,9 @@ void parseSequenceLine(int index, std::string_view line, DeviceSetTable& table);
 
 // The stored text's lines into the table: the repeat count from the first
 // line (at least 1), the header skipped, set lines into entries 0 to 9 and
-// any further lines ignored. -1, with nothing changed, when there are fewer
-// than three lines; else 1.
-int parseSequenceLines(const std::vector<std::string>& lines, DeviceSetTable& table,
-                       std::int32_t& repeatCount);
+// any further lines ignored. False, with nothing changed, when there are
+// fewer than three lines.
+bool parseSequenceLines(const std::vector<std::string>& lines, DeviceSetTable& table,
+                        std::int32_t& repeatCount);
 
 }  // namespace kyrvana

@@ -6,6 +6,8 @@
 #include "core/common/c_locale_text.h"
 #include "core/device/command_enabling.h"
 #include "core/device/command_ids.h"
+#include "core/device/command_texts.h"
+#include "core/device/exchange_tally.h"
 #include "core/device/message_log.h"
 #include "core/editor/sequence_view_model.h"
 
@@ -15,6 +17,8 @@ namespace {
 // EEPROM items read when a device connects.
 constexpr int kTestNameAddress = 4112;
 constexpr int kTestNumberAddress = 4096;
+// The revision text that carries the firmware revision.
+constexpr int kFirmwareRevisionText = 2;
 
 // The document whose observer currently feeds the message pane, so that a
 // document being destroyed removes only its own observer.
@@ -101,26 +105,37 @@ bool CKyrvanaDoc::IsCommandEnabled(int commandId) const {
 
 // --- Connection -------------------------------------------------------------
 
-int CKyrvanaDoc::ConnectDevice() {
-    if (link_.Connect() != 1) {
+DeviceResult CKyrvanaDoc::ConnectDevice() {
+    DeviceResult identified = link_.Connect();
+    if (!link_.serial.isOpen()) {
         host_.errorBox(kDeviceNotDetectedMessage);
-        return -1;
+        return identified;
     }
     if (link_.firmwareRevisionCode < kMinimumFirmwareRevision) {
         host_.errorBox(firmwareTooOldMessage());
-        return -1;
+        // A revision that did not come is the reason, when it did not.
+        return identified.keepFirstFailure(DeviceResult::failure(
+            DeviceFailure::Unusable, command::QueryRev(kFirmwareRevisionText),
+            cFormat("firmware revision %.3f is older than %.2f", link_.firmwareRevision / 1000.0,
+                    kMinimumFirmwareRevision / 1000.0)));
     }
 
+    // Items that were never stored leave the defaults; only a failed
+    // exchange counts against the connection.
     std::string testName = "Test";
     std::string testNumber = "0001";
-    std::vector<std::string> lines;
-    if (link_.GetEepromData(kTestNameAddress, lines) && !lines.empty()) {
-        testName = lines.front();
+    ExchangeTally tally;
+    {
+        const auto recording = link_.Record(tally);
+        std::vector<std::string> lines;
+        if (link_.GetEepromData(kTestNameAddress, lines) && !lines.empty()) {
+            testName = lines.front();
+        }
+        if (link_.GetEepromData(kTestNumberAddress, lines) && !lines.empty()) {
+            testNumber = lines.front();
+        }
     }
-    lines.clear();
-    if (link_.GetEepromData(kTestNumberAddress, lines) && !lines.empty()) {
-        testNumber = lines.front();
-    }
+    identified.keepFirstFailure(tally.first());
     const std::string deviceText = deviceDescription();
     host_.withView([&](SequenceViewModel& view) {
         view.testName = testName;
@@ -135,7 +150,7 @@ int CKyrvanaDoc::ConnectDevice() {
     connected_.store(true);
     deviceReady_.store(true);
     host_.connectionChanged();
-    return 0;
+    return identified;
 }
 
 void CKyrvanaDoc::DisconnectDevice() {
@@ -250,7 +265,8 @@ bool CKyrvanaDoc::PollConnection() {
         // A device that cannot be opened or identified, or whose firmware is
         // too old, has been reported once; polling stops for this run rather
         // than repeating the message every second.
-        return ConnectDevice() != 0;
+        (void)ConnectDevice();
+        return !connected_.load();
     }
     if (!present && connected_.load()) {
         DisconnectDevice();
@@ -284,7 +300,7 @@ void CKyrvanaDoc::Dispatch(int request) {
         case kRequestAutoConnectOn: {
             autoConnect_.store(true);
             DisconnectDevice();
-            ConnectDevice();
+            (void)ConnectDevice();
             std::uint64_t generation = 0;
             {
                 std::lock_guard lock(wakeMutex_);
@@ -296,7 +312,7 @@ void CKyrvanaDoc::Dispatch(int request) {
         case kRequestManualConnect:
             autoConnect_.store(false);
             DisconnectDevice();
-            ConnectDevice();
+            (void)ConnectDevice();
             break;
         default:
             // Idle, and codes this thread does not handle: they stay pending
@@ -314,6 +330,7 @@ void CKyrvanaDoc::AccessTestData() {
         return;
     }
     int state = 0;
+    // A failed query counts as no test running.
     if (link_.QueryTestState(state) && (state == 3 || state == 4)) {
         host_.errorBox("Cannot Access Test Data\nWhile Test is Running or Paused\n");
         return;

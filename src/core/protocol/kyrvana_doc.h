@@ -102,9 +102,12 @@ class CKyrvanaDoc {
     bool requestThreadRunning() const { return threadRunning_.load(); }
 
     // --- Connection (run by the request thread; public for the tools) -----
-    // Opens the port and identifies the device; 0 on success, -1 after a
-    // message box. A firmware that is too old leaves the port open.
-    int ConnectDevice();
+    // Opens the port and identifies the device. Not connected (connected()
+    // stays false) after a message box when the port cannot be opened or the
+    // firmware is too old (the port then stays open); the result says why.
+    // Connected otherwise, and the result is the first exchange of the
+    // identification that failed, its value left at its default.
+    DeviceResult ConnectDevice();
     void DisconnectDevice();
 
     DeviceOperation readDevice;

@@ -8,17 +8,36 @@
 
 namespace kyrvana {
 
-int deleteSdFile(DeviceLink& link, std::vector<SdFileEntry>& files, std::size_t index) {
+DeviceResult deleteSdFile(DeviceLink& link, std::vector<SdFileEntry>& files, std::size_t index) {
     if (index >= files.size()) {
-        return 1;
+        return DeviceResult::failure(DeviceFailure::Refused, {}, "no such entry in the list");
     }
     const std::string& name = files[index].name;
-    if (!fitsDeleteCommand(name) || link.DeleteFileFromSDCard(name) != 0) {
-        return 1;
+    if (!fitsDeleteCommand(name)) {
+        return DeviceResult::failure(DeviceFailure::Refused, {},
+                                     "the name is too long for the deletion command: " + name);
     }
-    files.erase(files.begin() + static_cast<std::ptrdiff_t>(index));
-    return 0;
+    DeviceResult result = link.DeleteFileFromSDCard(name);
+    if (result) {
+        files.erase(files.begin() + static_cast<std::ptrdiff_t>(index));
+    }
+    return result;
 }
+
+namespace {
+
+// Counts one deletion into the report.
+bool tally(DeletionReport& report, DeviceResult result) {
+    if (result) {
+        ++report.deleted;
+        return true;
+    }
+    ++report.failed;
+    report.result.keepFirstFailure(std::move(result));
+    return false;
+}
+
+}  // namespace
 
 DeletionReport deleteSdFiles(DeviceLink& link, std::vector<SdFileEntry>& files,
                              std::vector<std::size_t> indices) {
@@ -27,11 +46,7 @@ DeletionReport deleteSdFiles(DeviceLink& link, std::vector<SdFileEntry>& files,
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
     DeletionReport report;
     for (const std::size_t index : indices) {
-        if (deleteSdFile(link, files, index) == 0) {
-            ++report.deleted;
-        } else {
-            ++report.failed;
-        }
+        tally(report, deleteSdFile(link, files, index));
     }
     return report;
 }
@@ -39,12 +54,7 @@ DeletionReport deleteSdFiles(DeviceLink& link, std::vector<SdFileEntry>& files,
 DeletionReport deleteAllSdFiles(DeviceLink& link, std::vector<SdFileEntry>& files) {
     const auto hold = link.Hold();
     DeletionReport report;
-    while (!files.empty()) {
-        if (deleteSdFile(link, files, 0) != 0) {
-            ++report.failed;
-            break;
-        }
-        ++report.deleted;
+    while (!files.empty() && tally(report, deleteSdFile(link, files, 0))) {
     }
     return report;
 }

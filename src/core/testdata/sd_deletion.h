@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "core/device/device_result.h"
 #include "core/testdata/sd_file_listing.h"
 
 namespace kyrvana {
@@ -16,12 +17,14 @@ class DeviceLink;
 struct DeletionReport {
     int deleted = 0;
     int failed = 0;  // each one an "Error:  File Not Deleted"
+    // The first failure, or success when every file tried was deleted.
+    DeviceResult result;
 };
 
 // Deletes files[index] on the device and, when that succeeded, from
-// `files`. 0, or 1 when the name does not fit the command (nothing is sent)
-// or the device did not acknowledge.
-int deleteSdFile(DeviceLink& link, std::vector<SdFileEntry>& files, std::size_t index);
+// `files`. Refused when the name does not fit the command (nothing is sent);
+// otherwise the deletion's exchange.
+DeviceResult deleteSdFile(DeviceLink& link, std::vector<SdFileEntry>& files, std::size_t index);
 
 // Deletes the entries at `indices` from the highest index down, so that a
 // removal never moves an entry still to be deleted. A failure is counted and

@@ -100,34 +100,47 @@ int downloadProgressStep(std::int64_t done, std::int64_t size) {
 DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs::path& folder,
                               const DownloadProgress& progress) {
     DownloadReport report;
+    const auto cannotOpen = [&report, name](DeviceFailure why, const char* what) {
+        report.result =
+            DeviceResult::failure(why, {}, std::string(what) + ": " + std::string(name));
+        return report;
+    };
     // A name from the device is only ever a plain name inside the folder, and
     // it is never sent cut short.
-    if (!isPlainFileName(name) || !fitsDownloadCommand(name) || !usableFolder(folder)) {
-        return report;
+    if (!isPlainFileName(name) || !fitsDownloadCommand(name)) {
+        return cannotOpen(DeviceFailure::Refused, "not a usable file name");
+    }
+    if (!usableFolder(folder)) {
+        return cannotOpen(DeviceFailure::FileFailed, "the download folder cannot be made");
     }
     const fs::path target = folder / fs::path(std::string(name));
     if (!replaceableTarget(target)) {
-        return report;
+        return cannotOpen(DeviceFailure::FileFailed, "something that is not a file is in the way");
     }
     fs::path temporary;
     std::FILE* file = makeTemporary(folder, temporary);
     if (file == nullptr) {
-        return report;
+        return cannotOpen(DeviceFailure::FileFailed, "no file can be written in the folder");
     }
 
     const auto hold = link.Hold();
     report.transfer = link.ReadFileOnSDCard(name, file, progress);
     const bool written = closeDurably(file);
     const SdFileRead& transfer = report.transfer;
-    const bool whole = transfer.result == 0 && transfer.announcedSize >= 0 &&
-                       transfer.bytesWritten == transfer.announcedSize && written;
+    report.result = transfer.result;
+    if (report.result && !written) {
+        report.result = DeviceResult::failure(DeviceFailure::FileFailed, {},
+                                              "the download could not be flushed to the disk");
+    }
+    const bool whole = report.result && transfer.announcedSize >= 0 &&
+                       transfer.bytesWritten == transfer.announcedSize;
 
     std::error_code ec;
     if (whole) {
         fs::rename(temporary, target, ec);
         if (ec) {
             fs::remove(temporary, ec);
-            return report;
+            return cannotOpen(DeviceFailure::FileFailed, "the download cannot be put in place");
         }
         syncFolder(folder);
         report.outcome = DownloadOutcome::Complete;
@@ -136,6 +149,11 @@ DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs:
     }
 
     report.outcome = DownloadOutcome::Incomplete;
+    if (report.result) {
+        // Every exchange worked, yet the bytes do not add up (a negative size).
+        report.result = DeviceResult::failure(DeviceFailure::Unusable, {},
+                                              "the announced size does not match the bytes read");
+    }
     if (transfer.bytesWritten > 0) {
         const fs::path partial = folder / incompleteFileName(name);
         fs::rename(temporary, partial, ec);

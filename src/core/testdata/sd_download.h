@@ -28,6 +28,8 @@ enum class DownloadOutcome {
 
 struct DownloadReport {
     DownloadOutcome outcome = DownloadOutcome::CannotOpen;
+    // Success exactly when the outcome is Complete; otherwise why not.
+    DeviceResult result;
     SdFileRead transfer;  // what came over the port
     // Where the bytes were left: the file itself, "<name>.incomplete", or
     // empty when nothing was kept.

@@ -61,14 +61,9 @@ SdListing readSdListing(DeviceLink& link) {
     SdListing listing;
     // QueryLines keeps the lines that arrived before a failure; a time-out
     // has already been written to the message log by the port.
-    listing.complete = link.QueryLines(command::kListFilesOnSdCard, listing.responseLines) == 0;
+    listing.result = link.QueryLines(command::kListFilesOnSdCard, listing.responseLines);
     listing.files = parseListing(listing.responseLines);
     return listing;
-}
-
-int querySdVolumeKB(DeviceLink& link) {
-    int kilobytes = 0;
-    return link.QuerySDVolumeSizeKB(kilobytes) == 0 ? kilobytes : -1;
 }
 
 }  // namespace kyrvana

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/device/device_result.h"
+
 namespace kyrvana {
 
 class DeviceLink;
@@ -42,13 +44,11 @@ struct SdListing {
     // over-long line, a failed read) the lines read before that are kept.
     std::vector<std::string> responseLines;
     std::vector<SdFileEntry> files;
-    bool complete = false;  // the answer ended with 0x17
+    // Success when the answer ended with 0x17; otherwise why it broke off.
+    DeviceResult result;
 };
 
 // Sends "ListFilesOnSDCard" and parses what arrives.
 SdListing readSdListing(DeviceLink& link);
-
-// The card's size in kB, or -1 when the device did not answer.
-int querySdVolumeKB(DeviceLink& link);
 
 }  // namespace kyrvana

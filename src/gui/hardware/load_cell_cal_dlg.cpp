@@ -66,7 +66,9 @@ CLoadCellCalDlg::CLoadCellCalDlg(DeviceLink& link, MessageBoxes& messages, QWidg
     DeviceLink& device = link_;
     runner_->run(
         [&device, records] {
-            loadCalibration(device);
+            // The dialog has no message for a device that did not answer: the
+            // fields then show the records known from the connection.
+            (void)loadCalibration(device);
             records->copyFrom(device);
         },
         [this, records] {
@@ -207,7 +209,7 @@ void CLoadCellCalDlg::home() {
     }
     DeviceLink& device = link_;
     // The motors home by themselves; nothing is awaited.
-    runner_->run([&device] { device.Homing(); });
+    runner_->run([&device] { (void)device.Homing(); });
 }
 
 void CLoadCellCalDlg::moveToPosition() {
@@ -216,7 +218,7 @@ void CLoadCellCalDlg::moveToPosition() {
     }
     DeviceLink& device = link_;
     const int well = cellIndex();
-    runner_->run([&device, well] { moveWellForCalibration(device, well); });
+    runner_->run([&device, well] { (void)moveWellForCalibration(device, well); });
 }
 
 void CLoadCellCalDlg::read() {
@@ -227,7 +229,7 @@ void CLoadCellCalDlg::read() {
     auto raw = std::make_shared<double>(0.0);
     DeviceLink& device = link_;
     const int well = cellIndex();
-    runner_->run([&device, well, raw] { *raw = device.AverageInternalValue(well); },
+    runner_->run([&device, well, raw] { (void)device.AverageInternalValue(well, *raw); },
                  [this, weight, raw] {
                      const CalibrationRow row = calibrationRow(weight, *raw);
                      const int at =
@@ -268,7 +270,7 @@ void CLoadCellCalDlg::apply() {
     DeviceLink& device = link_;
     runner_->run(
         [&device, well, fullScale, gain, records] {
-            applyCalibration(device, well, fullScale, gain);
+            (void)applyCalibration(device, well, fullScale, gain);
             records->copyFrom(device);
         },
         [this, records] {

@@ -88,8 +88,10 @@ CMoveToSizeDlg::CMoveToSizeDlg(DeviceLink& link, QWidget* parent)
     DeviceLink& device = link_;
     runner_->run(
         [&device, readings] {
-            readLoadCellZeros(device);
-            refreshAllWells(device, *readings);
+            // The dialog has no message for a device that did not answer: a
+            // well keeps showing what was last read of it.
+            (void)readLoadCellZeros(device);
+            (void)refreshAllWells(device, *readings);
         },
         [this, readings] {
             readings_ = *readings;
@@ -106,7 +108,7 @@ CMoveToSizeDlg::~CMoveToSizeDlg() {
         DeviceLink& device = link_;
         runner_->run([&device, well] {
             WellReading ignored;
-            stopJog(device, well, ignored);
+            (void)stopJog(device, well, ignored);
         });
     }
     runner_->shutDown(true);
@@ -224,7 +226,7 @@ void CMoveToSizeDlg::apply() {
     }
     auto readings = std::make_shared<WellReadings>(readings_);
     DeviceLink& device = link_;
-    runner_->run([&device, amounts, readings] { moveWellsBy(device, amounts, *readings); },
+    runner_->run([&device, amounts, readings] { (void)moveWellsBy(device, amounts, *readings); },
                  [this, readings] {
                      readings_ = *readings;
                      showReadings();
@@ -241,7 +243,7 @@ void CMoveToSizeDlg::pressJog(int button) {
     const int well = jogWell_;
     const auto direction = static_cast<std::uint8_t>(button % 2);
     DeviceLink& device = link_;
-    runner_->run([&device, well, direction] { startJog(device, well, direction); });
+    runner_->run([&device, well, direction] { (void)startJog(device, well, direction); });
     updateEnabled();
 }
 
@@ -255,7 +257,7 @@ void CMoveToSizeDlg::releaseJog() {
     setJogIcons(-1);
     auto reading = std::make_shared<WellReading>(readings_[index(well)]);
     DeviceLink& device = link_;
-    runner_->run([&device, well, reading] { stopJog(device, well, *reading); },
+    runner_->run([&device, well, reading] { (void)stopJog(device, well, *reading); },
                  [this, well, reading] {
                      readings_[index(well)] = *reading;
                      showReadings();

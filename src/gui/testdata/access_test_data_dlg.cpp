@@ -79,7 +79,8 @@ CAccessTestDataDlg::CAccessTestDataDlg(DeviceLink& link, MessageBoxes& messages,
     // The card's size, asked once while the dialog comes up.
     auto kilobytes = std::make_shared<int>(-1);
     DeviceLink& device = link_;
-    runner_->run([&device, kilobytes] { *kilobytes = querySdVolumeKB(device); },
+    // A card of unknown size shows the smallest share.
+    runner_->run([&device, kilobytes] { (void)device.QuerySDVolumeSizeKB(*kilobytes); },
                  [this, kilobytes] {
                      volumeKB_ = *kilobytes;
                      showUsedStorage();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <locale.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/device/exchange_tally.h"
 #include "support/log_capture.h"
 #include "support/scripted_pty_peer.h"
 
@@ -48,7 +50,7 @@ class DeviceLinkTest : public testing::Test {
 
 TEST_F(DeviceLinkTest, CommandsAreWrittenWithoutTerminator) {
     peer_.Expect("Homing", "done\r");
-    EXPECT_EQ(link_.SendCommand("Homing"), 0);
+    EXPECT_TRUE(link_.SendCommand("Homing"));
     EXPECT_EQ(peer_.Received(), "Homing");
     EXPECT_EQ(link_.lastStatus, SerialOk);
     ExpectScriptDone();
@@ -64,26 +66,46 @@ TEST_F(DeviceLinkTest, SetEepromDataSendsTheLengthThenChunksOf200) {
     peer_.Expect("SetEepromData(3842,\"" + text.substr(0, 200) + "\")", "\r");
     peer_.Expect("SetEepromData(4042,\"" + text.substr(200, 200) + "\")", "\r");
     peer_.Expect("SetEepromData(4242,\"" + text.substr(400, 50) + "\")", "\r");
-    EXPECT_EQ(link_.SetEepromData(3840, text), 0);
+    EXPECT_TRUE(link_.SetEepromData(3840, text));
     ExpectScriptDone();
 }
 
-TEST_F(DeviceLinkTest, SetEepromDataGoesOnAfterAFailedChunk) {
-    const std::string text(250, 'a');
-    peer_.Expect("SetEepromData(100,250)", "\r");
-    peer_.Expect("SetEepromData(102,\"" + text.substr(0, 200) + "\")", "");  // no answer
-    peer_.Expect("SetEepromData(302,\"" + text.substr(200) + "\")", "\r");
-    EXPECT_EQ(link_.SetEepromData(100, text), 1);
+TEST_F(DeviceLinkTest, SetEepromDataGoesOnAfterAFailedChunkAndRecordsEachExchange) {
+    const std::string text(450, 'a');
+    peer_.Expect("SetEepromData(100,450)", "\r");
+    peer_.Expect("SetEepromData(102,\"" + text.substr(0, 200) + "\")", "");    // no answer
+    peer_.Expect("SetEepromData(302,\"" + text.substr(200, 200) + "\")", "");  // nor here
+    peer_.Expect("SetEepromData(502,\"" + text.substr(400) + "\")", "\r");
+    ExchangeTally tally;
+    DeviceResult result;
+    {
+        const auto recording = link_.Record(tally);
+        result = link_.SetEepromData(100, text);
+    }
+    // The first failure is the result; the tally keeps both, in order.
+    EXPECT_EQ(result.why(), DeviceFailure::Timeout);
+    EXPECT_EQ(result.command(), "SetEepromData(102,\"" + text.substr(0, 200) + "\")");
+    EXPECT_EQ(tally.sent(), 4);
+    ASSERT_EQ(tally.failures().size(), 2u);
+    EXPECT_EQ(tally.failures()[1].command(),
+              "SetEepromData(302,\"" + text.substr(200, 200) + "\")");
     EXPECT_EQ(link_.lastStatus, SerialOk);  // the last chunk's status
+    // After the recording ended, exchanges are no longer counted.
+    peer_.Expect("Homing", "\r");
+    EXPECT_TRUE(link_.SendCommand("Homing"));
+    EXPECT_EQ(tally.sent(), 4);
     ExpectScriptDone();
 }
 
 struct StoredItem {
     std::string lengthWord;
     std::vector<std::string> extraExchanges;  // command, answer, ...
-    bool result;
+    DeviceFailure result;
     std::vector<std::string> lines;
 };
+
+constexpr DeviceFailure kRead = DeviceFailure::None;
+constexpr DeviceFailure kAbsent = DeviceFailure::Unusable;
 
 class EepromItemTest : public DeviceLinkTest, public testing::WithParamInterface<StoredItem> {};
 
@@ -94,7 +116,7 @@ TEST_P(EepromItemTest, ReadsTheStoredItem) {
         peer_.Expect(item.extraExchanges[i], item.extraExchanges[i + 1]);
     }
     std::vector<std::string> lines{"stale"};
-    EXPECT_EQ(link_.GetEepromData(4096, lines), item.result);
+    EXPECT_EQ(link_.GetEepromData(4096, lines).why(), item.result);
     EXPECT_EQ(lines, item.lines);
     ExpectScriptDone();
 }
@@ -102,21 +124,23 @@ TEST_P(EepromItemTest, ReadsTheStoredItem) {
 INSTANTIATE_TEST_SUITE_P(
     Lengths, EepromItemTest,
     testing::Values(
-        StoredItem{LengthWord(0), {}, true, {}},                // nothing more is asked
-        StoredItem{LengthWord(4097), {}, false, {}},            // over the limit: absent
-        StoredItem{std::string("\xFF\xFF", 2), {}, false, {}},  // erased EEPROM
-        StoredItem{LengthWord(4), {"GetEepromData(4098, 4)", "0001"}, true, {"0001"}},
+        StoredItem{LengthWord(0), {}, kRead, {}},                 // nothing more is asked
+        StoredItem{LengthWord(4097), {}, kAbsent, {}},            // over the limit: absent
+        StoredItem{std::string("\xFF\xFF", 2), {}, kAbsent, {}},  // erased EEPROM
+        StoredItem{LengthWord(4), {"GetEepromData(4098, 4)", "0001"}, kRead, {"0001"}},
         StoredItem{
-            LengthWord(7), {"GetEepromData(4098, 7)", "a\n\nb\nc\n"}, true, {"a", "", "b", "c"}},
+            LengthWord(7), {"GetEepromData(4098, 7)", "a\n\nb\nc\n"}, kRead, {"a", "", "b", "c"}},
         // A zero byte ends the text that a chunk contributes.
         StoredItem{
-            LengthWord(5), {"GetEepromData(4098, 5)", std::string("ab\0cd", 5)}, true, {"ab"}}));
+            LengthWord(5), {"GetEepromData(4098, 5)", std::string("ab\0cd", 5)}, kRead, {"ab"}}));
 
 TEST_F(DeviceLinkTest, GetEepromDataThatGetsNoAnswerFails) {
     peer_.Expect("GetEepromData(3840, 2)", LengthWord(10));
     peer_.Expect("GetEepromData(3842, 10)", "short");
     std::vector<std::string> lines;
-    EXPECT_FALSE(link_.GetEepromData(3840, lines));
+    const DeviceResult result = link_.GetEepromData(3840, lines);
+    EXPECT_EQ(result.why(), DeviceFailure::Timeout);
+    EXPECT_EQ(result.command(), "GetEepromData(3842, 10)");
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
     EXPECT_EQ(log_.Count(kTimeoutText), 1u);
@@ -137,8 +161,8 @@ TEST_P(NumericAnswerTest, ConvertsLikeAtoiAndAtofInEveryLocale) {
     peer_.Expect("QueryUmPerUstep(0)", GetParam().answer + "\r");
     int integer = 99;
     double real = 99.0;
-    EXPECT_EQ(link_.QueryInteger("QueryInternalValue(4)", 128, integer), 0);
-    EXPECT_EQ(link_.QueryDouble("QueryUmPerUstep(0)", 128, real), 0);
+    EXPECT_TRUE(link_.QueryInteger("QueryInternalValue(4)", 128, integer));
+    EXPECT_TRUE(link_.QueryDouble("QueryUmPerUstep(0)", 128, real));
     setlocale(LC_ALL, "C");
     EXPECT_EQ(integer, GetParam().integer);
     EXPECT_DOUBLE_EQ(real, GetParam().real);
@@ -157,19 +181,24 @@ INSTANTIATE_TEST_SUITE_P(Answers, NumericAnswerTest,
 TEST_F(DeviceLinkTest, AFailedQueryLeavesTheValueAndTellsWhy) {
     int value = 42;
     peer_.Expect("QueryInternalValue(5)", "");  // never answered
-    EXPECT_EQ(link_.QueryInteger("QueryInternalValue(5)", 128, value), 1);
+    DeviceResult result = link_.QueryInteger("QueryInternalValue(5)", 128, value);
+    EXPECT_EQ(result.why(), DeviceFailure::Timeout);
+    EXPECT_EQ(result.describe(), "no answer to \"QueryInternalValue(5)\" within the read time-out");
     EXPECT_EQ(value, 42);
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
 
     peer_.Expect("QueryRev(0)", std::string(600, 'r') + "\r");
     char buffer[512];
     int count = 0;
-    EXPECT_EQ(link_.QueryCommand("QueryRev(0)", buffer, 512, count), 1);
+    result = link_.QueryCommand("QueryRev(0)", buffer, 512, count);
+    EXPECT_EQ(result.why(), DeviceFailure::Unusable);
     EXPECT_EQ(link_.lastStatus, SerialBufferFull);
     EXPECT_EQ(count, 512);
 
     ASSERT_TRUE(link_.serial.CloseSerialPort());
-    EXPECT_EQ(link_.SendCommand("Homing"), 1);
+    result = link_.SendCommand("Homing");
+    EXPECT_EQ(result.why(), DeviceFailure::NoPort);
+    EXPECT_EQ(result.command(), "Homing");
     EXPECT_EQ(link_.lastStatus, SerialWriteFailed);
 }
 
@@ -185,7 +214,12 @@ TEST_P(AverageTest, AveragesTenReadingsWithIntegerDivision) {
     for (const std::string& answer : GetParam().answers) {
         peer_.Expect("QueryInternalValue(13)", answer.empty() ? "" : answer + "\r");
     }
-    EXPECT_DOUBLE_EQ(link_.AverageInternalValue(3), GetParam().average);
+    double average = -1.0;
+    const DeviceResult result = link_.AverageInternalValue(3, average);
+    EXPECT_DOUBLE_EQ(average, GetParam().average);
+    // Any failed reading makes the average partly made up: the result says so.
+    const bool anyFailed = std::count(GetParam().answers.begin(), GetParam().answers.end(), "") > 0;
+    EXPECT_EQ(result.ok(), !anyFailed);
     ExpectScriptDone();
 }
 
@@ -204,12 +238,12 @@ TEST_F(DeviceLinkTest, WaitMotorsIdlePollsUntilIdle) {
     peer_.Expect("GetMotorsState", "3\r");
     peer_.Expect("GetMotorsState", "1\r");
     peer_.Expect("GetMotorsState", "0\r");
-    EXPECT_EQ(link_.WaitMotorsIdle(), 1);
+    EXPECT_TRUE(link_.WaitMotorsIdle());
     ExpectScriptDone();
 
     peer_.Expect("GetMotorsState", "2\r");
     peer_.Expect("GetMotorsState", "");
-    EXPECT_EQ(link_.WaitMotorsIdle(), -1);
+    EXPECT_EQ(link_.WaitMotorsIdle().why(), DeviceFailure::Timeout);
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
 }
 
@@ -248,7 +282,7 @@ TEST_F(SdFileReadTest, CopiesTheFileInPiecesOf1024) {
     const SdFileRead read = link_.ReadFileOnSDCard(
         "DATA01.CSV", target_,
         [&](std::int64_t done, std::int64_t total) { progress.emplace_back(done, total); });
-    EXPECT_EQ(read.result, 0);
+    EXPECT_TRUE(read.result);
     EXPECT_EQ(read.announcedSize, 2500);
     EXPECT_EQ(read.bytesWritten, 2500);
     EXPECT_EQ(read.shortChunks, 0);
@@ -261,12 +295,12 @@ TEST_F(SdFileReadTest, CopiesTheFileInPiecesOf1024) {
 TEST_F(SdFileReadTest, AnEmptyOrUnknownFileWritesNothing) {
     peer_.Expect("ReadFileOnSDCardFirst(\"NONE.CSV\")", "0\r");
     SdFileRead read = link_.ReadFileOnSDCard("NONE.CSV", target_);
-    EXPECT_EQ(read.result, 0);
+    EXPECT_TRUE(read.result);
     EXPECT_EQ(read.announcedSize, 0);
 
     peer_.Expect("ReadFileOnSDCardFirst(\"LOST.CSV\")", "");
     read = link_.ReadFileOnSDCard("LOST.CSV", target_);
-    EXPECT_EQ(read.result, 1);
+    EXPECT_EQ(read.result.why(), DeviceFailure::Timeout);
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
     EXPECT_EQ(Written(), "");
     ExpectScriptDone();
@@ -285,13 +319,13 @@ TEST_F(DeviceLinkTest, HoldKeepsOtherThreadsOutUntilReleased) {
         const auto hold = link_.Hold();
         other = std::thread([&] {
             otherStarted = true;
-            EXPECT_EQ(link_.SendCommand("Third"), 0);
+            EXPECT_TRUE(link_.SendCommand("Third"));
         });
         while (!otherStarted) {
             std::this_thread::yield();
         }
-        EXPECT_EQ(link_.SendCommand("First"), 0);
-        EXPECT_EQ(link_.SendCommand("Second"), 0);
+        EXPECT_TRUE(link_.SendCommand("First"));
+        EXPECT_TRUE(link_.SendCommand("Second"));
         EXPECT_EQ(peer_.Received(), "FirstSecond");
     }
     other.join();

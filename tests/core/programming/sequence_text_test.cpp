@@ -74,7 +74,7 @@ TEST(SequenceTextTest, ATableReadsBackExactlyAsWritten) {
 
     DeviceSetTable read;
     std::int32_t repeats = 0;
-    ASSERT_EQ(parseSequenceLines(linesOf(buildSequenceText(table, 12)), read, repeats), 1);
+    ASSERT_TRUE(parseSequenceLines(linesOf(buildSequenceText(table, 12)), read, repeats));
     EXPECT_EQ(repeats, 12);
     EXPECT_EQ(read.entries, table.entries);
 }
@@ -84,7 +84,7 @@ TEST(SequenceTextTest, RepeatCountBelowOneReadsAsOne) {
     for (const char* first : {"RepeatAll,0", "RepeatAll,-4", "RepeatAll", "RepeatAll,x"}) {
         DeviceSetTable table;
         std::int32_t repeats = 77;
-        EXPECT_EQ(parseSequenceLines({first, header, "S,1,1,1,1,1"}, table, repeats), 1);
+        EXPECT_TRUE(parseSequenceLines({first, header, "S,1,1,1,1,1"}, table, repeats));
         EXPECT_EQ(repeats, 1) << first;
     }
 }
@@ -93,8 +93,8 @@ TEST(SequenceTextTest, FewerThanThreeLinesChangeNothing) {
     DeviceSetTable table;
     table.entries[0] = exampleRecord();
     std::int32_t repeats = 5;
-    EXPECT_EQ(parseSequenceLines({"RepeatAll,9", std::string(kSequenceTextHeader)}, table, repeats),
-              -1);
+    EXPECT_FALSE(
+        parseSequenceLines({"RepeatAll,9", std::string(kSequenceTextHeader)}, table, repeats));
     EXPECT_EQ(repeats, 5);
     EXPECT_EQ(table.entries[0], exampleRecord());
 }
@@ -106,7 +106,7 @@ TEST(SequenceTextTest, LinesBeyondTheTenthEntryAreIgnored) {
     }
     DeviceSetTable table;
     std::int32_t repeats = 0;
-    EXPECT_EQ(parseSequenceLines(lines, table, repeats), 1);
+    EXPECT_TRUE(parseSequenceLines(lines, table, repeats));
     EXPECT_EQ(table.usedCount(), 10);
     EXPECT_EQ(table.entries[9].name, "S9");
 }

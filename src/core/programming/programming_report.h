@@ -1,0 +1,27 @@
+#pragma once
+
+// What Program Device or Read Device did with the stimulator. The window
+// shows its usual texts whatever happened; the command-line tool's exit
+// status and the tests follow this report instead.
+
+#include "core/device/device_result.h"
+#include "core/device/exchange_tally.h"
+
+namespace kyrvana {
+
+struct ProgrammingReport {
+    // Success only when the operation went to the device, every exchange was
+    // acknowledged and (Read Device) the stored sequence was read. Otherwise
+    // the first thing that went wrong: why nothing was sent (no port, no
+    // device connected, a sequence its checks refused), the first exchange
+    // that failed, or a stored sequence that could not be used.
+    DeviceResult outcome;
+    // Every exchange made, and each failed one in order with its command.
+    ExchangeTally exchanges;
+    // Read Device: the stored sequence text was read and taken apart.
+    bool sequenceRead = false;
+
+    bool ok() const { return outcome.ok(); }
+};
+
+}  // namespace kyrvana
