@@ -13,6 +13,7 @@
 
 #include "core/common/c_locale_text.h"
 #include "kyrvana/project_identity.h"
+#include "sim/fault_rules.h"
 #include "sim/sd_card_seed.h"
 #include "sim/simulated_stimulator.h"
 #include "sim/sysfs_port_publisher.h"
@@ -21,7 +22,7 @@ namespace {
 
 using kyrvana::sim::SimulatorOptions;
 
-constexpr const char* kUsage =
+constexpr const char* kUsageHead =
     "Usage: kyrvana-sim [OPTION]...\n"
     "A simulated six-well stimulator on a pseudo-terminal. Prints the path of its\n"
     "port (such as /dev/pts/5) as the first line of standard output, then answers\n"
@@ -45,10 +46,24 @@ constexpr const char* kUsage =
     "  --sysfs-root DIR      also plug the port into a fake sysfs tree under DIR\n"
     "                        (USB ids 03eb:2404, DIR/dev/ttyACM0 leads to the port),\n"
     "                        as the program's --sysfs-root expects; unplugged at exit\n"
+    "  --poke-eeprom ADDR=BYTE\n"
+    "                        change one EEPROM byte before the first command, as\n"
+    "                        if the device's memory changed behind the program's\n"
+    "                        back (decimal or 0x hex; repeatable), e.g. 1800=0x41\n"
+    "  --fault KIND[,KEY=N...]:PREFIX\n"
+    "                        spoil the answers to the commands whose text starts\n"
+    "                        with PREFIX (empty: every command; \\r, \\n, \\\\ and\n"
+    "                        \\xHH stand for bytes, \\x1C begins a packed command);\n"
+    "                        repeatable, the first matching rule applies, e.g.\n"
+    "                          no-answer,nth=3:SetEepromControlSettingsData\n"
+    "                          garble:QueryMotorPos\n"
+    "                          cut-short,bytes=8:QueryRev(2)\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
-    "Talk to it by hand with: socat - /dev/pts/N,raw,echo=0\n";
+    "Fault kinds:\n";
+
+constexpr const char* kUsageTail = "\nTalk to it by hand with: socat - /dev/pts/N,raw,echo=0\n";
 
 struct Arguments {
     SimulatorOptions options;
@@ -86,6 +101,8 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
         kEeprom,
         kRunTest,
         kSysfsRoot,
+        kPokeEeprom,
+        kFault,
         kHelp,
         kShowVersion
     };
@@ -98,6 +115,8 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
         {"eeprom", required_argument, nullptr, kEeprom},
         {"run-test", no_argument, nullptr, kRunTest},
         {"sysfs-root", required_argument, nullptr, kSysfsRoot},
+        {"poke-eeprom", required_argument, nullptr, kPokeEeprom},
+        {"fault", required_argument, nullptr, kFault},
         {"help", no_argument, nullptr, kHelp},
         {"version", no_argument, nullptr, kShowVersion},
         {nullptr, 0, nullptr, 0},
@@ -110,6 +129,7 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
     int choice;
     while ((choice = getopt_long(argc, argv, "", kOptions, nullptr)) != -1) {
         long long number = 0;
+        std::string reason;
         switch (choice) {
             case kHardwareType:
                 if (!parseInteger(optarg, &number) || number < 0 || number > 255) {
@@ -147,6 +167,18 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
             case kSysfsRoot:
                 arguments->sysfsRoot = optarg;
                 break;
+            case kPokeEeprom:
+                if (const auto poke = kyrvana::sim::parseEepromPoke(optarg, &reason)) {
+                    options.eepromPokes.push_back(*poke);
+                    break;
+                }
+                return bad("EEPROM poke", (std::string(optarg) + " (" + reason + ")").c_str());
+            case kFault:
+                if (auto fault = kyrvana::sim::parseFaultRule(optarg, &reason)) {
+                    options.faults.push_back(std::move(*fault));
+                    break;
+                }
+                return bad("fault", (std::string(optarg) + " (" + reason + ")").c_str());
             case kHelp:
                 arguments->help = true;
                 break;
@@ -183,7 +215,9 @@ int main(int argc, char** argv) {
         return status;
     }
     if (arguments.help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(kUsageHead, stdout);
+        std::fputs(kyrvana::sim::faultRulesHelp().c_str(), stdout);
+        std::fputs(kUsageTail, stdout);
         return 0;
     }
     if (arguments.version) {
@@ -231,6 +265,10 @@ int main(int argc, char** argv) {
             std::printf("%s\n", simulator.portPath().c_str());
             std::fflush(stdout);
             std::fprintf(stderr, "kyrvana-sim: SD card in %s\n", options.sdCard.c_str());
+            for (const kyrvana::sim::SimulatorFault& fault : options.faults) {
+                std::fprintf(stderr, "kyrvana-sim: fault %s\n",
+                             kyrvana::sim::faultRuleText(fault).c_str());
+            }
 
             kyrvana::sim::SysfsPortPublisher publisher;
             if (!arguments.sysfsRoot.empty()) {

@@ -30,6 +30,22 @@ struct FaultSlot {
     std::size_t matched = 0;
 };
 
+// Noise on the line that leaves the answer's framing alone: every byte but a
+// closing CR (a line) or 0x17 (a listing) becomes a printable character, so
+// the program reads an answer of the right form and length that means
+// nothing.
+void garble(std::string& answer, std::minstd_rand& noise) {
+    std::size_t end = answer.size();
+    if (end > 0 && (answer[end - 1] == '\r' || answer[end - 1] == '\x17')) {
+        --end;
+    }
+    constexpr unsigned kFirstPrintable = 0x21;
+    constexpr unsigned kPrintables = 0x7E - kFirstPrintable + 1;
+    for (std::size_t i = 0; i < end; ++i) {
+        answer[i] = static_cast<char>(kFirstPrintable + noise() % kPrintables);
+    }
+}
+
 }  // namespace
 
 struct SimulatedStimulator::State {
@@ -250,6 +266,11 @@ bool SimulatedStimulator::State::answer(const RecognizedCommand& command, bool* 
                 case SimulatorFault::Kind::Replace:
                     reply = fault->text;
                     break;
+                case SimulatorFault::Kind::Garbled:
+                    if (reply) {
+                        garble(*reply, noise);
+                    }
+                    break;
             }
         }
         changed.notify_all();
@@ -350,7 +371,17 @@ SimulatedStimulator::SimulatedStimulator(SimulatorOptions options)
         }
     }
     s.firmware.eeprom().takeChanged();
+    // An image that could not be read is left alone: start() refuses it.
+    if (s.eepromError.empty()) {
+        for (const EepromPoke& poke : s.options.eepromPokes) {
+            s.firmware.eeprom().write(poke.address, std::string(1, static_cast<char>(poke.value)));
+        }
+        s.saveEepromIfChanged();
+    }
     s.firmware.reloadCalibration();
+    for (const SimulatorFault& fault : s.options.faults) {
+        s.faults.push_back({fault, 0});
+    }
 }
 
 SimulatedStimulator::~SimulatedStimulator() {

@@ -20,6 +20,43 @@
 
 namespace kyrvana::sim {
 
+// A fault rule: what happens to the answers of the commands whose text starts
+// with `commandPrefix` (an empty prefix matches every command). The rules
+// form one table, tried in the order they were added; the first one whose
+// prefix matches and whose turn it is spoils the answer. kyrvana-sim takes
+// them from its command line (see fault_rules.h), tests add them directly.
+struct SimulatorFault {
+    enum class Kind {
+        NoAnswer,      // the command is recorded but never answered
+        CutShort,      // only the first `bytes` bytes of the answer are sent
+        OverlongLine,  // a line of `bytes` bytes with no terminator instead of the answer
+        Garbage,       // `bytes` random bytes instead of the answer
+        HangUpAfter,   // after `bytes` bytes of the answer the master side is closed
+        Stall,         // the answer comes `stall` later than it would (a paused device;
+                       // longer than the program's read time-out it is a late answer)
+        Replace,       // `text` instead of the answer ("ERROR\r", a size that is no number)
+        Garbled,       // the answer's bytes turned into printable noise; its length
+                       // and its closing CR or 0x17 kept, so it arrives whole but
+                       // means nothing
+    };
+    Kind kind = Kind::NoAnswer;
+    std::string commandPrefix;
+    std::size_t bytes = 0;
+    // The first `skip` matching commands are answered normally, so that a
+    // transfer can be broken in its middle.
+    std::size_t skip = 0;
+    // How many matching commands the fault hits after the skipped ones; 0: all.
+    std::size_t times = 0;
+    std::chrono::milliseconds stall{0};  // Stall
+    std::string text{};                  // Replace
+};
+
+// One EEPROM byte set to `value` behind the program's back.
+struct EepromPoke {
+    int address = 0;
+    std::uint8_t value = 0;
+};
+
 struct SimulatorOptions {
     int hardwareType = 0;                   // 0/1: P7, 2: Q3
     std::string firmwareRevision = "4.60";  // the number after "REV " in QueryRev(2)
@@ -41,31 +78,12 @@ struct SimulatorOptions {
     // Runs the test (see runTest()) each time a sequence is programmed, as
     // the device starts a test after UpdateFromSDIni(2,0).
     bool runTestWhenProgrammed = false;
-};
-
-// Faults for tests. Each applies to the commands whose text starts with
-// `commandPrefix` (an empty prefix matches every command).
-struct SimulatorFault {
-    enum class Kind {
-        NoAnswer,      // the command is recorded but never answered
-        CutShort,      // only the first `bytes` bytes of the answer are sent
-        OverlongLine,  // a line of `bytes` bytes with no terminator instead of the answer
-        Garbage,       // `bytes` random bytes instead of the answer
-        HangUpAfter,   // after `bytes` bytes of the answer the master side is closed
-        Stall,         // the answer comes `stall` later than it would (a paused device;
-                       // longer than the program's read time-out it is a late answer)
-        Replace,       // `text` instead of the answer ("ERROR\r", a size that is no number)
-    };
-    Kind kind = Kind::NoAnswer;
-    std::string commandPrefix;
-    std::size_t bytes = 0;
-    // The first `skip` matching commands are answered normally, so that a
-    // transfer can be broken in its middle.
-    std::size_t skip = 0;
-    // How many matching commands the fault hits after the skipped ones; 0: all.
-    std::size_t times = 0;
-    std::chrono::milliseconds stall{0};  // Stall
-    std::string text{};                  // Replace
+    // Fault rules in force from the start; addFault() adds more later.
+    std::vector<SimulatorFault> faults;
+    // EEPROM bytes changed once the image is loaded, before the first
+    // command: a device whose memory is not what was programmed into it.
+    // writeEepromBytes() does the same while the simulator runs.
+    std::vector<EepromPoke> eepromPokes;
 };
 
 class SimulatedStimulator {
@@ -93,7 +111,8 @@ class SimulatedStimulator {
     // Bytes received that could not begin any command, in order of arrival.
     std::string receivedGarbage() const;
 
-    // Faults (see SimulatorFault); cleared by clearFaults().
+    // Fault rules (see SimulatorFault), after those of the options; all of
+    // them are cleared by clearFaults().
     void addFault(SimulatorFault fault);
     void clearFaults();
     void setLatency(std::chrono::milliseconds latency);
@@ -112,6 +131,8 @@ class SimulatedStimulator {
 
     // Direct access to the simulated EEPROM (8 KiB) and internal values.
     std::vector<std::uint8_t> eeprom() const;
+    // Changes EEPROM bytes at once, as if the device's memory changed behind
+    // the program's back (the image, when there is one, is saved).
     void writeEepromBytes(int address, const std::string& bytes);
     // Stores a counted text item (16-bit little-endian length, then the text).
     void writeEepromItem(int address, const std::string& text);
