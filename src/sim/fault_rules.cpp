@@ -49,16 +49,17 @@ struct KeyRow {
 
 constexpr std::array<KeyRow, 5> kKeys = {{
     {"nth", &RuleKeys::nth, nullptr, 1,
-     "the Nth matching command is the first one hit (then only that one,\n"
-     "                        unless count says more)"},
+     "the Nth matching command is the first one hit (then\n"
+     "only that one, unless count says more)"},
     {"count", &RuleKeys::count, nullptr, 1,
-     "how many matching commands are hit (default: every one from the\n"
-     "                        first hit on; with nth, one)"},
+     "how many matching commands are hit (default: every\n"
+     "one from the first hit on; with nth, one)"},
     {"bytes", &RuleKeys::bytes, nullptr, 0, "BYTES of the kinds that need it"},
     {"ms", &RuleKeys::ms, nullptr, 0, "MS of a stall"},
     {"text", nullptr, &RuleKeys::text, 0,
-     "TEXT of a replacement (escapes as in PREFIX; a comma is \\x2C,\n"
-     "                        a colon \\x3A), e.g. replace,text=ERROR\\r:Homing"},
+     "TEXT of a replacement, with the escapes of PREFIX\n"
+     "(a comma is \\x2C, a colon \\x3A), e.g.\n"
+     "replace,text=ERROR\\r:Homing"},
 }};
 
 bool fail(std::string* error, std::string reason) {
@@ -279,17 +280,27 @@ std::string faultRuleText(const SimulatorFault& fault) {
 }
 
 std::string faultRulesHelp() {
+    // Two columns as the options have them: the name, and from column 25
+    // its help, continuation lines indented to the same column.
+    const auto entry = [](std::string name, std::string_view help) {
+        name = "  " + name;
+        name.resize(24, ' ');
+        std::string text = name;
+        for (const char c : help) {
+            text += c;
+            if (c == '\n') {
+                text += std::string(24, ' ');
+            }
+        }
+        return text + "\n";
+    };
     std::string text;
     for (const KindRow& row : kKinds) {
-        std::string name(row.name);
-        name.resize(22, ' ');
-        text += "    " + name + std::string(row.help) + "\n";
+        text += entry(std::string(row.name), row.help);
     }
-    text += "  Keys:\n";
+    text += "\nFault keys:\n";
     for (const KeyRow& row : kKeys) {
-        std::string name = std::string(row.name) + (row.text != nullptr ? "=TEXT" : "=N");
-        name.resize(22, ' ');
-        text += "    " + name + std::string(row.help) + "\n";
+        text += entry(std::string(row.name) + (row.text != nullptr ? "=TEXT" : "=N"), row.help);
     }
     return text;
 }

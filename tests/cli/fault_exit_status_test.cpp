@@ -20,12 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-sim::SimulatorOptions fastMotors() {
-    sim::SimulatorOptions options;
-    options.motorSpeed = 1e7;
-    return options;
-}
-
 class CliFaultTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -66,7 +60,7 @@ class CliFaultTest : public testing::Test {
                                     folder_);
     }
 
-    test_support::RunningSimulator device_{fastMotors()};
+    test_support::RunningSimulator device_;
     test_support::TemporaryFolder folder_;
     std::string protocolFile_ = folder_.file("three.tmt");
 };
