@@ -9,6 +9,7 @@
 
 #include "cli/cli_device.h"
 #include "cli/connected_device.h"
+#include "cli/interrupt_request.h"
 #include "core/common/c_locale_text.h"
 #include "core/testdata/sd_download.h"
 #include "core/testdata/sd_file_listing.h"
@@ -54,7 +55,18 @@ class ProgressLine {
     std::chrono::steady_clock::time_point last_{};
 };
 
-int runDownload(const DownloadArguments& arguments, DeviceLink& link) {
+// One line on standard error: why `name` was not downloaded.
+void sayWhy(const std::string& name, const DeviceResult& result) {
+    std::fprintf(stderr, "kyrvana-cli: %s: %s\n", name.c_str(), result.describe().c_str());
+}
+
+// The files are downloaded as one operation: the first exchange the device
+// does not answer ends it, instead of costing a time-out per remaining file.
+// A file whose answers came but could not be used fails alone, and the next
+// one starts on a line brought back into step.
+int runDownload(const DownloadArguments& arguments, DeviceLink& link, InterruptRequest& interrupt) {
+    interrupt.wakeReadsOf(&link.serial);
+    const auto operation = link.BeginOperation();
     std::vector<std::string> names = arguments.names;
     if (arguments.all) {
         const SdListing listing = readSdListing(link);
@@ -67,7 +79,8 @@ int runDownload(const DownloadArguments& arguments, DeviceLink& link) {
     }
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     int status = kExitSuccess;
-    for (const std::string& name : names) {
+    for (std::size_t next = 0; next < names.size(); ++next) {
+        const std::string& name = names[next];
         DownloadReport report;
         {
             ProgressLine line(name);
@@ -77,7 +90,7 @@ int runDownload(const DownloadArguments& arguments, DeviceLink& link) {
                     line.show(done, total);
                 };
             }
-            report = downloadSdFile(link, name, arguments.folder, progress);
+            report = downloadSdFile(link, name, arguments.folder, progress, interrupt.flag());
         }
         switch (report.outcome) {
             case DownloadOutcome::Complete:
@@ -85,14 +98,25 @@ int runDownload(const DownloadArguments& arguments, DeviceLink& link) {
                           "\n");
                 break;
             case DownloadOutcome::Incomplete:
-                printData(name + "\t" + kDownloadIncompleteStatus + "\t" + report.savedAs.string() +
-                          "\n");
-                status = reportFailure(report.result);
+                // A file left out whole (stopped, or nothing arrived) has no
+                // path to show.
+                if (!report.savedAs.empty()) {
+                    printData(name + "\t" + kDownloadIncompleteStatus + "\t" +
+                              report.savedAs.string() + "\n");
+                }
+                sayWhy(name, report.result);
+                status = kExitFailure;
                 break;
             case DownloadOutcome::CannotOpen:
                 std::fprintf(stderr, "%s: %s\n", kCannotOpenForWritingMessage, name.c_str());
                 status = reportFailure(report.result);
                 break;
+        }
+        const bool interrupted = report.result.why() == DeviceFailure::Cancelled;
+        if ((interrupted || report.result.wentUnanswered()) && next + 1 < names.size()) {
+            std::fprintf(stderr, "kyrvana-cli: %zu more file(s) not downloaded\n",
+                         names.size() - next - 1);
+            break;
         }
     }
     return status;
@@ -116,8 +140,11 @@ void addDownloadCommand(CLI::App& app, CliOptions& options) {
             options.exitStatus = kExitUsage;
             return;
         }
+        // From before the connection: an interrupt during the settling wait
+        // stops the download before its first file.
+        InterruptRequest interrupt;
         options.exitStatus = withConnectedDevice(
-            options, [&](DeviceLink& link) { return runDownload(*arguments, link); });
+            options, [&](DeviceLink& link) { return runDownload(*arguments, link, interrupt); });
     });
 }
 

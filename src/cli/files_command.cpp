@@ -1,5 +1,6 @@
 #include "cli/files_command.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +13,7 @@ namespace kyrvana::cli {
 namespace {
 
 int runFiles(DeviceLink& link) {
-    int volumeKB = 0;
+    std::int64_t volumeKB = 0;
     if (const DeviceResult volume = link.QuerySDVolumeSizeKB(volumeKB); !volume) {
         // Without the card's size the used share cannot be told.
         return reportFailure(volume);

@@ -5,6 +5,7 @@
 
 #include "cli/cli_device.h"
 #include "cli/cli_host.h"
+#include "cli/interrupt_request.h"
 #include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
 #include "core/editor/test_name_rules.h"
@@ -57,6 +58,9 @@ int runProgram(const ProgramArguments& arguments, const CliOptions& options) {
         hardware.ForceVelocityCode = *arguments.velocityCode;
     }
 
+    // From before the connection, so that an interrupt at any point ends
+    // the run the same way: between two items, never inside one.
+    InterruptRequest interrupt;
     CliHost host;
     CKyrvanaDoc document(host, documentOptions(options));
     installDeviceProgramming(document);
@@ -81,8 +85,11 @@ int runProgram(const ProgramArguments& arguments, const CliOptions& options) {
         view.homingDisabled = arguments.disableHoming;
     });
 
-    const ProgrammingReport report = ProgramDevice(document);
+    const ProgrammingReport report = ProgramDevice(document, interrupt.flag());
     document.DisconnectDevice();
+    if (!report.deviceHolds.empty()) {
+        std::fprintf(stderr, "kyrvana-cli: %s\n", report.deviceHolds.c_str());
+    }
     if (!report.ok()) {
         const ExchangeTally& exchanges = report.exchanges;
         if (!exchanges.ok()) {

@@ -40,6 +40,7 @@ TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
     device_.putFile("DATA/T1.CSV", "abc");
     // Answers land here; only the bytes sent matter in this test.
     int n = 0;
+    std::int64_t n64 = 0;
     double d = 0;
     std::uint32_t w = 0;
     std::string t;
@@ -75,8 +76,8 @@ TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
          [&](L& l) { return l.UpdateFromSDIni(L::kUpdateSourceEeprom, L::kUpdateCalibration); },
          kOk, {"UpdateFromSDIni(2,1)"}},
         {"listing", [&](L& l) { return l.ListFilesOnSDCard(lines); }, kOk, {"ListFilesOnSDCard"}},
-        {"volume", [&](L& l) { return l.QuerySDVolumeSizeKB(n); }, kOk, {"QuerySDVolumeSizeKB"}},
-        {"file open", [&](L& l) { return l.ReadFileOnSDCardFirst("DATA/T1.CSV", n); }, kOk,
+        {"volume", [&](L& l) { return l.QuerySDVolumeSizeKB(n64); }, kOk, {"QuerySDVolumeSizeKB"}},
+        {"file open", [&](L& l) { return l.ReadFileOnSDCardFirst("DATA/T1.CSV", n64); }, kOk,
          {"ReadFileOnSDCardFirst(\"DATA/T1.CSV\")"}},
         {"file delete", [&](L& l) { return l.DeleteFileFromSDCard("DATA/T1.CSV"); }, kOk,
          {"DeleteFileFromSDCard(\"DATA/T1.CSV\")"}},
@@ -126,13 +127,14 @@ TEST_F(DeviceCommandsTest, AnswersAreReadAsTheDeviceMeansThem) {
     EXPECT_TRUE(link_.ReadDeviceWord(DeviceLink::kHomingDisabledAddress, word));
     EXPECT_EQ(word, 1u);
 
-    EXPECT_TRUE(link_.QuerySDVolumeSizeKB(value));
-    EXPECT_EQ(value, 7741440);
+    std::int64_t kilobytes = 0;
+    EXPECT_TRUE(link_.QuerySDVolumeSizeKB(kilobytes));
+    EXPECT_EQ(kilobytes, 7741440);
     Commands listing;
     EXPECT_TRUE(link_.ListFilesOnSDCard(listing));
     EXPECT_FALSE(listing.empty());
 
-    int size = 0;
+    std::int64_t size = 0;
     ASSERT_TRUE(link_.ReadFileOnSDCardFirst("DATA/T0001.CSV", size));
     EXPECT_EQ(size, 1500);
     char chunk[1024];

@@ -151,23 +151,24 @@ TEST_F(IdentificationTest, ShortAndEmptyCalibrationLinesKeepWhatTheyDoNotName) {
     EXPECT_FLOAT_EQ(link_.fullScaleLoad[3], 111.0f);
 }
 
-// A revision query that goes unanswered repeats the text before it; here the
-// firmware text is lost, so the revision is unknown and cannot pass the gate.
-TEST_F(IdentificationTest, AnUnansweredRevisionRepeatsThePreviousText) {
+// A device that stops answering is found out by its first unanswered query:
+// nothing more is sent, and nothing it would have told is made up. The
+// revision is unknown, so it cannot pass the firmware gate either.
+TEST_F(IdentificationTest, AnUnansweredRevisionEndsTheIdentificationThere) {
     test_support::RunningSimulator device;
     device.sim().addFault({Fault::Kind::NoAnswer, "QueryRev(2)", 0});
     Attach(device);
     link_.firmwareRevisionCode = 4600;  // from a device connected before
-    // The connection goes on with the port open; the result names the query.
     const DeviceResult result = link_.Connect();
     EXPECT_EQ(result.why(), DeviceFailure::Timeout);
     EXPECT_EQ(result.command(), "QueryRev(2)");
     EXPECT_TRUE(link_.serial.isOpen());
+    EXPECT_EQ(device.sim().receivedCommands(),
+              (std::vector<std::string>{"QueryRev(0)", "QueryRev(1)", "QueryRev(2)"}));
     ASSERT_EQ(link_.revisions.size(), 4u);
-    EXPECT_EQ(link_.revisions[2], link_.revisions[1]);
     EXPECT_EQ(link_.firmwareRevision, 1000);
     EXPECT_EQ(link_.firmwareRevisionCode, 1000);
-    EXPECT_EQ(link_.hardwareRevision, 2);
+    EXPECT_EQ(link_.hardwareRevision, 1000);
 }
 
 TEST_F(IdentificationTest, APortHeldByAnotherProgramIsExplained) {

@@ -151,19 +151,31 @@ TEST_F(SdTransferTest, CopiesEveryByte) {
     EXPECT_EQ(written[0], "ReadFileOnSDCardFirst(\"T0001.CSV\")");
 }
 
-TEST_F(SdTransferTest, AShortPieceIsLeftOutAndLoggedOnce) {
+TEST_F(SdTransferTest, AShortPieceEndsTheTransferThereAndIsLoggedOnce) {
     sim::SimulatorFault cut{sim::SimulatorFault::Kind::CutShort, "ReadFileOnSDCardNext", 100};
     cut.skip = 1;
     cut.times = 1;
     sim().addFault(cut);
     const SdFileRead read = link_.ReadFileOnSDCard("T0001.CSV", target_);
-    // The transfer goes on, but the result names the piece that came short.
     EXPECT_EQ(read.result.why(), DeviceFailure::Timeout);
     EXPECT_EQ(read.result.command(), "ReadFileOnSDCardNext");
-    EXPECT_EQ(read.shortChunks, 1);
-    EXPECT_EQ(read.bytesWritten, 5000 - 1024);
-    EXPECT_EQ(Written(), content_.substr(0, 1024) + content_.substr(2048));
+    // Nothing after the hole: the file holds what came before it, no more.
+    EXPECT_EQ(Written(), content_.substr(0, 1024));
+    EXPECT_EQ(read.bytesWritten, 1024);
+    EXPECT_EQ(sim().receivedCommands().size(), 3u);
     EXPECT_EQ(log_.Count(kTimeoutText), 1u);
+}
+
+TEST_F(SdTransferTest, APieceWithMoreBytesThanAskedIsNotKept) {
+    // 1030 bytes where 1024 were asked: the extra six would be taken as the
+    // start of the next piece.
+    sim::SimulatorFault noise{sim::SimulatorFault::Kind::Garbage, "ReadFileOnSDCardNext", 1030};
+    noise.skip = 1;
+    noise.times = 1;
+    sim().addFault(noise);
+    const SdFileRead read = link_.ReadFileOnSDCard("T0001.CSV", target_);
+    EXPECT_EQ(read.result.why(), DeviceFailure::Unusable);
+    EXPECT_EQ(Written(), content_.substr(0, 1024));
 }
 
 TEST_F(SdTransferTest, AnUnpluggedDeviceEndsTheTransferAtOnce) {

@@ -78,6 +78,30 @@ int cAtoi(std::string_view text) {
     return static_cast<int>(value);
 }
 
+std::optional<std::int64_t> cWholeNumber(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && isCSpace(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isCSpace(text[end - 1])) {
+        --end;
+    }
+    if (begin == end) {
+        return std::nullopt;
+    }
+    std::int64_t value = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9' ||
+            value > (std::numeric_limits<std::int64_t>::max() - (c - '0')) / 10) {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 double cStrtod(std::string_view text, std::size_t* used) {
     // strtod needs a terminated string; copy, as answers are short.
     const std::string copy(text.substr(0, text.find('\0')));

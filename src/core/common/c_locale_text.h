@@ -8,6 +8,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,11 @@ int cAtoi(std::string_view text);
 
 // atol() on 64 bits, same rules as cAtoi.
 long long cAtoll(std::string_view text);
+
+// A count that must be exact (a file's size in bytes): decimal digits only,
+// with white space around them allowed; nothing for a sign, any other
+// character, no digits at all, or a value beyond 64 bits.
+std::optional<std::int64_t> cWholeNumber(std::string_view text);
 
 // atof(): strtod in the "C" locale on the leading number; no number gives 0.
 double cAtof(std::string_view text);

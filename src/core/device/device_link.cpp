@@ -56,11 +56,52 @@ DeviceLink::Recording::~Recording() {
     link_.tallies_.pop_back();
 }
 
+DeviceLink::Operation::Operation(DeviceLink& link) : link_(link), hold_(link.mutex_) {
+    ++link_.operationDepth_;
+}
+
+DeviceLink::Operation::~Operation() {
+    if (--link_.operationDepth_ == 0) {
+        link_.unanswered_.reset();
+    }
+}
+
 SerialStatus DeviceLink::OpenPort() {
     const std::lock_guard lock(mutex_);
     const SerialStatus status = serial.Open(false, false, false, true, true, -1, true, portName);
     lastStatus = status;
+    // A new connection starts in step: Connect clears the input queue once
+    // the device has started.
+    outOfStep_ = false;
     return status;
+}
+
+void DeviceLink::MarkOutOfStep() {
+    const std::lock_guard lock(mutex_);
+    outOfStep_ = true;
+}
+
+DeviceResult DeviceLink::BeginExchange(std::string_view command) {
+    if (unanswered_) {
+        // Not sent; the operation's report names the exchange that was not
+        // answered.
+        return *unanswered_;
+    }
+    if (!outOfStep_ || !serial.isOpen()) {
+        return {};
+    }
+    std::size_t discarded = 0;
+    const SerialStatus status = serial.DiscardUntilQuiet(kQuietInterval, kQuietLimit, discarded);
+    if (status == SerialReadTimeout) {
+        // Still talking: whatever the next answer would be, it could not be
+        // told apart from the rest. The command is not sent.
+        return Finish(command, SerialBufferFull);
+    }
+    if (status != SerialOk) {
+        return Finish(command, status);
+    }
+    outOfStep_ = false;
+    return {};
 }
 
 DeviceResult DeviceLink::Finish(std::string_view command, SerialStatus status) {
@@ -71,11 +112,20 @@ DeviceResult DeviceLink::Finish(std::string_view command, SerialStatus status) {
     for (ExchangeTally* tally : tallies_) {
         tally->add(result);
     }
+    if (!result) {
+        outOfStep_ = true;
+        if (operationDepth_ > 0 && !unanswered_ && result.wentUnanswered()) {
+            unanswered_ = result;
+        }
+    }
     return result;
 }
 
 DeviceResult DeviceLink::SendCommand(std::string_view text) {
     const std::lock_guard lock(mutex_);
+    if (DeviceResult refused = BeginExchange(text); !refused) {
+        return refused;
+    }
     SerialStatus status = serial.Write(text);
     if (status == SerialOk) {
         char answer[kAckLineCapacity];
@@ -89,6 +139,9 @@ DeviceResult DeviceLink::QueryCommand(std::string_view text, char* buffer, int c
                                       int& count) {
     const std::lock_guard lock(mutex_);
     count = 0;
+    if (DeviceResult refused = BeginExchange(text); !refused) {
+        return refused;
+    }
     SerialStatus status = serial.Write(text);
     if (status == SerialOk) {
         status = serial.ReadLine(buffer, capacity, count);
@@ -99,6 +152,9 @@ DeviceResult DeviceLink::QueryCommand(std::string_view text, char* buffer, int c
 DeviceResult DeviceLink::QueryLines(std::string_view text, std::vector<std::string>& lines) {
     const std::lock_guard lock(mutex_);
     lines.clear();
+    if (DeviceResult refused = BeginExchange(text); !refused) {
+        return refused;
+    }
     SerialStatus status = serial.Write(text);
     if (status == SerialOk) {
         int count = 0;
@@ -110,6 +166,9 @@ DeviceResult DeviceLink::QueryLines(std::string_view text, std::vector<std::stri
 DeviceResult DeviceLink::QueryExact(std::string_view text, void* buffer, int length, int& count) {
     const std::lock_guard lock(mutex_);
     count = 0;
+    if (DeviceResult refused = BeginExchange(text); !refused) {
+        return refused;
+    }
     SerialStatus status = serial.Write(text);
     if (status == SerialOk) {
         status = serial.ReadExact(buffer, length, count);
@@ -231,46 +290,60 @@ DeviceResult DeviceLink::WaitMotorsIdle() {
 }
 
 SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target,
-                                        const SdProgress& progress) {
-    const std::lock_guard lock(mutex_);
+                                        const SdProgress& progress, const std::atomic<bool>* stop) {
+    const auto operation = BeginOperation();
     SdFileRead read;
     if (target == nullptr) {
         read.result = DeviceResult::failure(DeviceFailure::FileFailed, {}, "no target file");
         return read;
     }
-    int size = 0;
-    read.result = QueryInteger(command::ReadFileOnSdCardFirst(name), kLongAnswerCapacity, size);
+    std::int64_t size = 0;
+    read.result = ReadFileOnSDCardFirst(name, size);
     if (!read.result) {
         return read;
     }
     read.announcedSize = size;
-    std::vector<char> chunk(kSdChunk);
-    std::int64_t done = 0;
-    for (std::int64_t remaining = size; remaining > 0; remaining -= kSdChunk) {
-        const int wanted = static_cast<int>(std::min<std::int64_t>(kSdChunk, remaining));
-        int count = 0;
-        SerialStatus status = serial.Write(command::kReadFileOnSdCardNext);
-        if (status == SerialOk) {
-            status = serial.ReadExact(chunk.data(), wanted, count);
-        }
-        const DeviceResult piece = Finish(command::kReadFileOnSdCardNext, status);
-        read.result.keepFirstFailure(piece);
-        if (piece) {
-            if (std::fwrite(chunk.data(), 1, static_cast<std::size_t>(wanted), target) !=
-                static_cast<std::size_t>(wanted)) {
-                read.result = DeviceResult::failure(DeviceFailure::FileFailed,
-                                                    std::string(command::kReadFileOnSdCardNext),
-                                                    "the target file could not be written");
-                return read;
-            }
-            read.bytesWritten += wanted;
-        } else if (status == SerialReadTimeout) {
-            // Already logged as a time-out by the read; the piece is left out
-            // and the transfer goes on, as the device expects.
-            ++read.shortChunks;
-        } else {
+    std::vector<char> piece(kSdChunk);
+    // Each piece is checked to have come whole and alone before it is kept.
+    // The file stops at the first piece that did not, where the device
+    // itself would go on with the next one: a lab must never hold a file
+    // with a hole or shifted bytes that claims to be the recording.
+    for (std::int64_t done = 0; done < size;) {
+        const auto stopped = [&] {
+            return DeviceResult::failure(DeviceFailure::Cancelled, {},
+                                         "stopped between two pieces of the file");
+        };
+        if (stop != nullptr && stop->load()) {
+            read.result = stopped();
             return read;
         }
+        const int wanted = static_cast<int>(std::min<std::int64_t>(kSdChunk, size - done));
+        int count = 0;
+        read.result = QueryExact(command::kReadFileOnSdCardNext, piece.data(), wanted, count);
+        if (!read.result) {
+            // A stop request may have woken the read (Serial::WakeReads).
+            if (stop != nullptr && stop->load()) {
+                read.result = stopped();
+            }
+            return read;
+        }
+        if (serial.PendingInput() > 0) {
+            // The device sent more than the piece: this piece, or the next,
+            // would hold bytes that are not the file's.
+            MarkOutOfStep();
+            read.result = DeviceResult::failure(DeviceFailure::Unusable,
+                                                std::string(command::kReadFileOnSdCardNext),
+                                                "more bytes than the piece holds");
+            return read;
+        }
+        if (std::fwrite(piece.data(), 1, static_cast<std::size_t>(wanted), target) !=
+            static_cast<std::size_t>(wanted)) {
+            read.result = DeviceResult::failure(DeviceFailure::FileFailed,
+                                                std::string(command::kReadFileOnSdCardNext),
+                                                "the target file could not be written");
+            return read;
+        }
+        read.bytesWritten += wanted;
         done += wanted;
         if (progress) {
             progress(done, read.announcedSize);

@@ -9,6 +9,15 @@
 // link's recursive mutex; an operation that spans several exchanges (a
 // download, programming, a move and its wait) takes Hold() for its whole
 // duration so that another thread's exchange waits instead of interleaving.
+//
+// A late answer must never be read as the reply to a later command. So after
+// an exchange that failed (no answer in time, an answer too long, a port
+// error) or an answer the caller found unusable, the link is out of step: it
+// reads and throws away whatever still arrives until the line has been quiet
+// for kQuietInterval, clears the input queue, and only then writes its next
+// command. A device answers a command at once and in one stretch, so a fifth
+// of a second of silence means it has finished; waiting is bounded by
+// kQuietLimit for a device that never stops talking.
 
 #include <array>
 #include <atomic>
@@ -18,6 +27,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,13 +43,13 @@ class ExchangeTally;
 // What a read of a file from the device's SD card achieved.
 struct SdFileRead {
     // Success when every announced piece arrived whole and reached the
-    // target file. Otherwise the first thing that went wrong: the size query,
-    // a piece that came short (the transfer went on without it), the port
-    // (the transfer stopped), or the target file (it stopped).
+    // target file. Otherwise the first thing that went wrong, where the
+    // transfer stopped: the size query (no answer, or no size in it), a piece
+    // that came short or with more bytes than asked, the port, the target
+    // file, or a stop request (Cancelled).
     DeviceResult result;
     std::int64_t announcedSize = 0;  // the size the device gave, in bytes
     std::int64_t bytesWritten = 0;   // bytes appended to the target file
-    int shortChunks = 0;             // chunks that came incomplete and were left out
 };
 
 class DeviceLink {
@@ -74,6 +84,33 @@ class DeviceLink {
         std::unique_lock<std::recursive_mutex> hold_;
     };
     [[nodiscard]] Recording Record(ExchangeTally& tally) { return Recording(*this, tally); }
+
+    // An operation of several exchanges (connecting, programming, reading
+    // back, downloading): holds the link for its whole run, and once one of
+    // its exchanges goes unanswered (no answer in time, the port gone, a
+    // write that failed) it sends nothing more. Every later exchange fails
+    // at once without touching the port, with the unanswered one's result, so a
+    // silent device costs one read time-out per operation instead of one
+    // per command. Operations nest; the outermost one's end clears this.
+    class Operation {
+      public:
+        explicit Operation(DeviceLink& link);
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+
+      private:
+        DeviceLink& link_;
+        std::unique_lock<std::recursive_mutex> hold_;
+    };
+    [[nodiscard]] Operation BeginOperation() { return Operation(*this); }
+
+    // See the top of this file.
+    static constexpr std::chrono::milliseconds kQuietInterval{200};
+    static constexpr std::chrono::milliseconds kQuietLimit{600};
+    // For a caller that found an answer unusable (a size that is no number):
+    // the link gets back into step before its next command.
+    void MarkOutOfStep();
 
     // Opens `serial` on `portName` as the device link always does: line
     // settings kept as the system has them, long read time-outs.
@@ -119,11 +156,16 @@ class DeviceLink {
     DeviceResult WaitMotorsIdle();
 
     // Copies the SD-card file `name` into `target` (opened by the caller for
-    // binary writing) in pieces of 1024 bytes. A piece that comes short is
-    // logged as a time-out and left out, and the transfer goes on with the
-    // next; a failed port write or read (device gone, reads woken) stops it.
+    // binary writing) in pieces of 1024 bytes. The first piece that does not
+    // arrive whole and alone ends the transfer: once one piece is missing,
+    // any byte that comes later may belong to it, so nothing after it could
+    // be trusted (and a silent device would cost a time-out per piece). A
+    // size answer that is not a number of bytes ends it before the first
+    // piece. `stop`, when given and set (by a signal handler, say), ends it
+    // between two pieces with Cancelled.
     SdFileRead ReadFileOnSDCard(std::string_view name, std::FILE* target,
-                                const SdProgress& progress = {});
+                                const SdProgress& progress = {},
+                                const std::atomic<bool>* stop = nullptr);
 
     // --- Discovery and identification (device_link_identification.cpp) ---
     // Rebuilds `ports` from the USB serial ports under sysfsRoot.
@@ -159,9 +201,11 @@ class DeviceLink {
     // calibration. `source` is always kUpdateSourceEeprom.
     DeviceResult UpdateFromSDIni(int source, int item);
     DeviceResult ListFilesOnSDCard(std::vector<std::string>& lines);
-    DeviceResult QuerySDVolumeSizeKB(int& kilobytes);
-    // Opens a file of the SD card for reading; `size` in bytes.
-    DeviceResult ReadFileOnSDCardFirst(std::string_view name, int& size);
+    DeviceResult QuerySDVolumeSizeKB(std::int64_t& kilobytes);
+    // Opens a file of the SD card for reading; `size` in bytes. An answer
+    // that is not a whole non-negative number (digits, with white space
+    // around them) is Unusable.
+    DeviceResult ReadFileOnSDCardFirst(std::string_view name, std::int64_t& size);
     // The next min(1024, remaining) bytes of the open file, as `length` bytes.
     DeviceResult ReadFileOnSDCardNext(void* buffer, int length, int& count);
     DeviceResult DeleteFileFromSDCard(std::string_view name);
@@ -213,13 +257,23 @@ class DeviceLink {
     std::vector<PortInfo> ports;
 
   private:
+    // Starts an exchange of `command`: refuses it when an exchange of the
+    // current operation went unanswered, and otherwise gets the line back
+    // into step first when it is out of step. Success means: write.
+    DeviceResult BeginExchange(std::string_view command);
     // Ends an exchange of `command`: stores the status, tells the active
     // recordings, and gives the result.
     DeviceResult Finish(std::string_view command, SerialStatus status);
 
     std::recursive_mutex mutex_;
-    // The active recordings, innermost last; guarded by mutex_.
+    // Guarded by mutex_:
+    // The active recordings, innermost last.
     std::vector<ExchangeTally*> tallies_;
+    int operationDepth_ = 0;
+    // The exchange of the current operation that went unanswered.
+    std::optional<DeviceResult> unanswered_;
+    // An answer failed or was unusable since the line was last in step.
+    bool outOfStep_ = false;
 };
 
 }  // namespace kyrvana

@@ -3,9 +3,11 @@
 // (line, lines, counted bytes) are in device_link.cpp.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
 
@@ -80,12 +82,36 @@ DeviceResult DeviceLink::ListFilesOnSDCard(std::vector<std::string>& lines) {
     return result;
 }
 
-DeviceResult DeviceLink::QuerySDVolumeSizeKB(int& kilobytes) {
-    return QueryInteger(command::kQuerySdVolumeSizeKb, kLongAnswer, kilobytes);
+DeviceResult DeviceLink::QuerySDVolumeSizeKB(std::int64_t& kilobytes) {
+    char answer[kLongAnswer];
+    int count = 0;
+    DeviceResult result = QueryCommand(command::kQuerySdVolumeSizeKb, answer, kLongAnswer, count);
+    if (result) {
+        kilobytes = cAtoll(std::string_view(answer, static_cast<std::size_t>(count)));
+    }
+    return result;
 }
 
-DeviceResult DeviceLink::ReadFileOnSDCardFirst(std::string_view name, int& size) {
-    return QueryInteger(command::ReadFileOnSdCardFirst(name), kLongAnswer, size);
+DeviceResult DeviceLink::ReadFileOnSDCardFirst(std::string_view name, std::int64_t& size) {
+    const std::string text = command::ReadFileOnSdCardFirst(name);
+    char answer[kLongAnswer];
+    int count = 0;
+    DeviceResult result = QueryCommand(text, answer, kLongAnswer, count);
+    if (!result) {
+        return result;
+    }
+    // atoi would read "ERROR" as an empty file and a misread line as some
+    // size; a size must be exactly a number of bytes or the file is not read.
+    const std::string_view sizeText(answer, static_cast<std::size_t>(count));
+    const std::optional<std::int64_t> bytes = cWholeNumber(sizeText);
+    if (!bytes) {
+        MarkOutOfStep();
+        return DeviceResult::failure(
+            DeviceFailure::Unusable, text,
+            "the size answer \"" + std::string(sizeText) + "\" is not a number of bytes");
+    }
+    size = *bytes;
+    return result;
 }
 
 DeviceResult DeviceLink::ReadFileOnSDCardNext(void* buffer, int length, int& count) {

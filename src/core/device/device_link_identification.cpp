@@ -79,7 +79,9 @@ bool DeviceLink::DetectDevice() {
 }
 
 DeviceResult DeviceLink::Connect() {
-    auto hold = Hold();
+    // A device that does not answer is found out by its first query, not by
+    // one time-out per query.
+    const auto operation = BeginOperation();
     if (OpenPort() != SerialOk) {
         // The port's own line has the system's error number; say what to do.
         const std::string explanation =
@@ -93,6 +95,9 @@ DeviceResult DeviceLink::Connect() {
     // The stimulator restarts when its port opens and ignores commands until
     // it is up.
     std::this_thread::sleep_for(settleDelay);
+    // Whatever arrived before (its start-up, the rest of an answer to a
+    // program that was interrupted) answers nothing this program asked.
+    (void)serial.FlushInput();
 
     DeviceResult first = ReadRevisions();
 

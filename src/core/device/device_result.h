@@ -73,6 +73,13 @@ class [[nodiscard]] DeviceResult {
         return *this;
     }
     explicit operator bool() const { return ok(); }
+    // The device did not answer: nothing came in time, the port went away or
+    // could not be written. (An answer that came but could not be used is
+    // not this.)
+    bool wentUnanswered() const {
+        return failure_ == DeviceFailure::Timeout || failure_ == DeviceFailure::PortGone ||
+               failure_ == DeviceFailure::WriteFailed || failure_ == DeviceFailure::NoPort;
+    }
 
     DeviceFailure why() const { return failure_; }
     // The command text of the exchange that failed, byte for byte as sent;

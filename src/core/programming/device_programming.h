@@ -8,6 +8,7 @@
 // document's host, and hold the device link for their whole run so that no
 // other exchange can come between their commands.
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -73,8 +74,11 @@ struct ProgrammedState {
 ProgrammingReport readProgrammedState(DeviceLink& link, ProgrammedState& state);
 
 // The document commands themselves. Both show the window's usual texts and
-// return what really happened.
-[[nodiscard]] ProgrammingReport ProgramDevice(CKyrvanaDoc& document);
+// return what really happened; both stop at the first command the device
+// does not answer. Program Device also stops between two items once `stop`
+// is set (by a signal handler, say).
+[[nodiscard]] ProgrammingReport ProgramDevice(CKyrvanaDoc& document,
+                                              const std::atomic<bool>* stop = nullptr);
 [[nodiscard]] ProgrammingReport ReadDevice(CKyrvanaDoc& document);
 
 // Makes the document's request thread run these for Program Device and Read

@@ -2,12 +2,21 @@
 // The test name and the control settings go first; the sequence text last but
 // one, because "UpdateFromSDIni" makes the device rebuild its test
 // description from everything stored before it; the disabled-wells mask
-// follows. Every command is sent even when one before it failed, and the
-// window says "Success" once they are sent, as it always has; the report
-// keeps each failed exchange with its command, so that whoever must know
-// (the command-line tool, a script) does.
+// follows. A command that was answered, even unusably, does not stop the
+// others, and the window says "Success" once they are sent, as it always
+// has; the report keeps each failed exchange with its command, so that
+// whoever must know (the command-line tool, a script) does.
+//
+// Programming stops at the first command the device does not answer: the
+// rest would go into a silent device at one read time-out each, and the
+// device's memory is mixed either way. A stop request (an interrupt in the
+// command-line tool) ends it between two items, never inside one, so that
+// no item is left half written. Either way the report says what the device
+// now holds, so that the user knows to program again.
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/device/device_link.h"
@@ -18,8 +27,31 @@
 #include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
+namespace {
 
-ProgrammingReport ProgramDevice(CKyrvanaDoc& document) {
+// The items in the order they are written: the test name first, then the
+// four that make up the sequence on the device.
+constexpr std::size_t kSteps = 5;
+
+const char* itemState(std::size_t done, std::size_t first, std::size_t end, bool stoppedInside) {
+    if (done >= end) {
+        return "written";
+    }
+    if (done > first || (done == first && stoppedInside)) {
+        return "partly written";
+    }
+    return "not written";
+}
+
+// "test name written, sequence not written: program again"
+std::string heldText(std::size_t done, bool stoppedInside) {
+    return std::string("test name ") + itemState(done, 0, 1, stoppedInside) + ", sequence " +
+           itemState(done, 1, kSteps, stoppedInside) + ": program again";
+}
+
+}  // namespace
+
+ProgrammingReport ProgramDevice(CKyrvanaDoc& document, const std::atomic<bool>* stop) {
     DeviceLink& link = document.link();
     DocumentHost& host = document.host();
     const auto hold = link.Hold();
@@ -64,19 +96,40 @@ ProgrammingReport ProgramDevice(CKyrvanaDoc& document) {
         disabledWellsMask = wells.mask;
     });
 
+    const std::array<std::function<DeviceResult()>, kSteps> steps = {
+        [&] { return writeEepromText(link, kTestNameAddress, testName); },
+        [&] { return writeControlSettings(link, table, velocityCode); },
+        [&] { return link.SetInternalValue(kHomingDisabledValue, homingDisabled ? 1 : 0); },
+        [&] {
+            host.setBusy(true);
+            return writeSequenceText(link, table, repeatCount);
+        },
+        [&] { return link.SetInternalValue(kDisabledWellsValue, disabledWellsMask); },
+    };
+    std::size_t done = 0;
+    DeviceResult stopped;
     {
         // Each step's own result is its first failure; the tally has them all.
+        const auto operation = link.BeginOperation();
         const auto recording = link.Record(report.exchanges);
-        (void)writeEepromText(link, kTestNameAddress, testName);
-        (void)writeControlSettings(link, table, velocityCode);
-        (void)link.SetInternalValue(kHomingDisabledValue, homingDisabled ? 1 : 0);
-        host.setBusy(true);
-        (void)writeSequenceText(link, table, repeatCount);
-        (void)link.SetInternalValue(kDisabledWellsValue, disabledWellsMask);
+        for (; done < steps.size(); ++done) {
+            if (stop != nullptr && stop->load()) {
+                stopped = DeviceResult::failure(DeviceFailure::Cancelled, {},
+                                                "stopped between two items");
+                break;
+            }
+            if (DeviceResult result = steps[done](); result.wentUnanswered()) {
+                stopped = std::move(result);
+                break;
+            }
+        }
     }
     host.withView([](SequenceViewModel& view) { view.appendMessage(kProgrammingSuccessMessage); });
     host.setBusy(false);
-    report.outcome = report.exchanges.first();
+    report.outcome = report.exchanges.first().keepFirstFailure(stopped);
+    if (!stopped.ok()) {
+        report.deviceHolds = heldText(done, stopped.why() != DeviceFailure::Cancelled);
+    }
     return report;
 }
 

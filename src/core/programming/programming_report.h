@@ -4,6 +4,8 @@
 // shows its usual texts whatever happened; the command-line tool's exit
 // status and the tests follow this report instead.
 
+#include <string>
+
 #include "core/device/device_result.h"
 #include "core/device/exchange_tally.h"
 
@@ -20,6 +22,11 @@ struct ProgrammingReport {
     ExchangeTally exchanges;
     // Read Device: the stored sequence text was read and taken apart.
     bool sequenceRead = false;
+    // Program Device, when it stopped before its last item (a stop request,
+    // or a command the device did not answer): what the device holds now,
+    // such as "test name written, sequence not written: program again".
+    // Empty when it went through to the end.
+    std::string deviceHolds;
 
     bool ok() const { return outcome.ok(); }
 };

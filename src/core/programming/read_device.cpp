@@ -4,8 +4,14 @@
 // remaining steps still run, as they do on the device's own display, and the
 // window says "Success" as it always has. The report says what really
 // happened.
+//
+// When the device stops answering, reading stops there and the document
+// keeps what it had: half a read-back would show wells as enabled and a
+// sequence as empty only because their answers never came.
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "core/device/device_link.h"
 #include "core/editor/sequence_view_model.h"
@@ -34,7 +40,15 @@ ProgrammingReport ReadDevice(CKyrvanaDoc& document) {
     // sequence becomes empty and the values keep what they were.
     ProgrammedState state;
     state.hardware = document.hardware();
-    report = readProgrammedState(link, state);
+    {
+        const auto operation = link.BeginOperation();
+        report = readProgrammedState(link, state);
+    }
+    const std::vector<DeviceResult>& failures = report.exchanges.failures();
+    if (std::any_of(failures.begin(), failures.end(),
+                    [](const DeviceResult& failure) { return failure.wentUnanswered(); })) {
+        return report;
+    }
 
     const Protocol rebuilt = sequenceFromDeviceSetTable(state.table);
     document.update([&](Protocol& sequence, HardwareSettings& settings, DisabledWells& disabled) {

@@ -106,8 +106,12 @@ bool CKyrvanaDoc::IsCommandEnabled(int commandId) const {
 // --- Connection -------------------------------------------------------------
 
 DeviceResult CKyrvanaDoc::ConnectDevice() {
+    // One operation: a device that stops answering costs one time-out.
+    const auto operation = link_.BeginOperation();
     DeviceResult identified = link_.Connect();
-    if (!link_.serial.isOpen()) {
+    // A device that did not answer is not there as far as the user can
+    // tell; its revision, never read, says nothing about its firmware.
+    if (!link_.serial.isOpen() || identified.wentUnanswered()) {
         host_.errorBox(kDeviceNotDetectedMessage);
         return identified;
     }

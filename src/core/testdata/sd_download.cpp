@@ -98,7 +98,7 @@ int downloadProgressStep(std::int64_t done, std::int64_t size) {
 }
 
 DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs::path& folder,
-                              const DownloadProgress& progress) {
+                              const DownloadProgress& progress, const std::atomic<bool>* stop) {
     DownloadReport report;
     const auto cannotOpen = [&report, name](DeviceFailure why, const char* what) {
         report.result =
@@ -124,7 +124,7 @@ DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs:
     }
 
     const auto hold = link.Hold();
-    report.transfer = link.ReadFileOnSDCard(name, file, progress);
+    report.transfer = link.ReadFileOnSDCard(name, file, progress, stop);
     const bool written = closeDurably(file);
     const SdFileRead& transfer = report.transfer;
     report.result = transfer.result;
@@ -142,6 +142,8 @@ DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs:
             fs::remove(temporary, ec);
             return cannotOpen(DeviceFailure::FileFailed, "the download cannot be put in place");
         }
+        // What an earlier, broken download of the file left is now stale.
+        fs::remove(folder / incompleteFileName(name), ec);
         syncFolder(folder);
         report.outcome = DownloadOutcome::Complete;
         report.savedAs = target;
@@ -154,7 +156,8 @@ DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs:
         report.result = DeviceResult::failure(DeviceFailure::Unusable, {},
                                               "the announced size does not match the bytes read");
     }
-    if (transfer.bytesWritten > 0) {
+    // Stopped on request: the user wants the transfer gone, not a part of it.
+    if (transfer.bytesWritten > 0 && report.result.why() != DeviceFailure::Cancelled) {
         const fs::path partial = folder / incompleteFileName(name);
         fs::rename(temporary, partial, ec);
         if (!ec) {

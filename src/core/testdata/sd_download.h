@@ -10,6 +10,7 @@
 // what arrived as "<name>.incomplete" and an earlier copy of the file as it
 // was.
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -41,10 +42,14 @@ struct DownloadReport {
 using DownloadProgress = std::function<void(std::int64_t done, std::int64_t total)>;
 
 // Downloads `name` into `folder` (made, with its parents, when missing). The
-// link is held for the whole transfer.
+// link is held for the whole transfer. A complete download also removes a
+// "<name>.incomplete" that an earlier one left. `stop`, when set (by a
+// signal handler, say), ends the transfer between two pieces; nothing of it
+// is kept then, and an earlier copy stays as it was.
 DownloadReport downloadSdFile(DeviceLink& link, std::string_view name,
                               const std::filesystem::path& folder,
-                              const DownloadProgress& progress = {});
+                              const DownloadProgress& progress = {},
+                              const std::atomic<bool>* stop = nullptr);
 
 // The progress bar's last step for a file of `size` bytes (one step per
 // whole kilobyte; a final short piece adds no step of its own), and the step

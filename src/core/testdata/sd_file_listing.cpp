@@ -37,7 +37,7 @@ std::optional<SdFileEntry> parseListingLine(std::string_view line) {
     const std::string_view name = slash == std::string_view::npos ? line : line.substr(slash + 1);
     // The size is the text before the first space; a text that is not a
     // number counts as 0, as the device's own tools read it.
-    return SdFileEntry{std::string(name), cAtoi(line.substr(0, line.find(' ')))};
+    return SdFileEntry{std::string(name), cAtoll(line.substr(0, line.find(' ')))};
 }
 
 void sortByNameDescending(std::vector<SdFileEntry>& files) {

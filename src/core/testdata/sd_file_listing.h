@@ -20,8 +20,8 @@ namespace kyrvana {
 class DeviceLink;
 
 struct SdFileEntry {
-    std::string name;  // the part of the path after its last "/"
-    int size = 0;      // bytes, as the listing line gives them
+    std::string name;       // the part of the path after its last "/"
+    std::int64_t size = 0;  // bytes, as the listing line gives them (files of 2 GiB and more too)
 
     bool operator==(const SdFileEntry&) const = default;
 };

@@ -77,7 +77,7 @@ CAccessTestDataDlg::CAccessTestDataDlg(DeviceLink& link, MessageBoxes& messages,
     showUsedStorage();
 
     // The card's size, asked once while the dialog comes up.
-    auto kilobytes = std::make_shared<int>(-1);
+    auto kilobytes = std::make_shared<std::int64_t>(-1);
     DeviceLink& device = link_;
     // A card of unknown size shows the smallest share.
     runner_->run([&device, kilobytes] { (void)device.QuerySDVolumeSizeKB(*kilobytes); },
@@ -281,6 +281,10 @@ void CAccessTestDataDlg::downloadSelected() {
     DeviceTaskRunner* runner = runner_;
     runner_->run(
         [this, &device, runner, selected, folder] {
+            // One operation: once the device stops answering, the files
+            // still to come stay selected instead of costing a time-out
+            // each.
+            const auto operation = device.BeginOperation();
             for (std::size_t file = 0; file < selected.size(); ++file) {
                 const auto& [row, name] = selected[file];
                 const int number = static_cast<int>(file);
@@ -293,6 +297,7 @@ void CAccessTestDataDlg::downloadSelected() {
                     device, name, folder, [this, number](std::int64_t done, std::int64_t total) {
                         postDownloadProgress(number, done, total);
                     });
+                const bool unanswered = report.result.wentUnanswered();
                 runner->post([this, row = row, name = name, outcome = report.outcome] {
                     shownFile_ = -1;
                     progress_->setValue(0);
@@ -312,6 +317,9 @@ void CAccessTestDataDlg::downloadSelected() {
                     list_->setItemState(row, 0, CReportCtrl::kStateSelected);
                     emit fileDownloaded(fromDevice(name));
                 });
+                if (unanswered) {
+                    break;
+                }
             }
         },
         [this] {

@@ -66,7 +66,7 @@ class CAccessTestDataDlg : public QDialog {
     // What the dialog shows, for tests and the integrator.
     const std::vector<SdFileEntry>& files() const { return files_; }
     const std::vector<std::string>& responseLines() const { return responseLines_; }
-    int volumeKB() const { return volumeKB_; }
+    std::int64_t volumeKB() const { return volumeKB_; }
     CReportCtrl* fileList() const { return list_; }
     QLineEdit* folderEdit() const { return folderEdit_; }
     QLineEdit* usedStorageEdit() const { return usedStorageEdit_; }
@@ -113,7 +113,7 @@ class CAccessTestDataDlg : public QDialog {
     FolderChooser chooser_;
     DeviceTaskRunner* runner_;
 
-    int volumeKB_ = -1;
+    std::int64_t volumeKB_ = -1;
     std::vector<std::string> responseLines_;
     std::vector<SdFileEntry> files_;
     int refusedDownloads_ = 0;
