@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -165,6 +166,28 @@ TEST_F(TestDataSimTest, UnplugInTheMiddleKeepsTheEarlierCopyAndThePartAsIncomple
     EXPECT_EQ(report.savedAs, downloads_ / "T2.CSV.incomplete");
     EXPECT_EQ(ReadAll(downloads_ / "T2.CSV.incomplete"), content.substr(0, 2048));
     EXPECT_EQ(FolderNames(downloads_), (std::vector<std::string>{"T2.CSV", "T2.CSV.incomplete"}));
+}
+
+TEST_F(TestDataSimTest, AStopRequestDropsTheTransferAndKeepsTheEarlierCopy) {
+    device_.putFile("DATA/T4.CSV", std::string(5000, 's'));
+    WriteAll(downloads_ / "T4.CSV", "the good copy of last week");
+    std::atomic<bool> stop{false};
+    // Asked for while the second piece is on its way.
+    const DownloadReport report = downloadSdFile(
+        link_, "T4.CSV", downloads_,
+        [&stop](std::int64_t done, std::int64_t) { stop = done >= 2048; }, &stop);
+    EXPECT_EQ(report.result.why(), DeviceFailure::Cancelled);
+    EXPECT_EQ(report.transfer.bytesWritten, 2048);
+    EXPECT_TRUE(report.savedAs.empty());
+    EXPECT_EQ(FolderNames(downloads_), std::vector<std::string>{"T4.CSV"});
+    EXPECT_EQ(ReadAll(downloads_ / "T4.CSV"), "the good copy of last week");
+}
+
+TEST_F(TestDataSimTest, ACompleteDownloadRemovesWhatABrokenOneLeft) {
+    device_.putFile("DATA/T5.CSV", std::string(3000, 'c'));
+    WriteAll(downloads_ / "T5.CSV.incomplete", std::string(1024, 'c'));
+    EXPECT_EQ(Download("T5.CSV").outcome, DownloadOutcome::Complete);
+    EXPECT_EQ(FolderNames(downloads_), std::vector<std::string>{"T5.CSV"});
 }
 
 TEST_F(TestDataSimTest, AShortPieceMakesTheDownloadIncomplete) {

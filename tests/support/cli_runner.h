@@ -1,9 +1,15 @@
 #pragma once
 
-// Runs the built kyrvana-cli through the shell and collects what it printed.
+// Runs the built kyrvana-cli and collects what it printed: through the
+// shell and waiting for it, or in the background for a test that signals it
+// while it works.
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/temporary_folder.h"
 
@@ -19,6 +25,33 @@ struct CliRun {
 // standard output and error pass through files in `folder`.
 CliRun runCli(const std::string& cliPath, const std::string& arguments,
               const TemporaryFolder& folder);
+
+// The tool started without a shell, standard input from /dev/null, its
+// output into files in `folder`.
+class BackgroundCli {
+  public:
+    BackgroundCli(const std::string& cliPath, const std::vector<std::string>& arguments,
+                  const TemporaryFolder& folder);
+    // Kills and reaps a tool still running.
+    ~BackgroundCli();
+    BackgroundCli(const BackgroundCli&) = delete;
+    BackgroundCli& operator=(const BackgroundCli&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    void signal(int number) const;
+    // Waits until it has ended; a second call gives the same run.
+    CliRun wait();
+    // From the start to the end of the run (known once wait() returned).
+    std::chrono::steady_clock::duration elapsed() const { return elapsed_; }
+
+  private:
+    pid_t pid_ = -1;
+    std::string outFile_;
+    std::string errFile_;
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::duration elapsed_{};
+    CliRun run_;
+};
 
 // One shell word, whatever the text holds.
 std::string shellQuoted(std::string_view text);

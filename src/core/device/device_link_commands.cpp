@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/common/c_locale_text.h"
+#include "core/common/printable_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
 
@@ -108,7 +109,7 @@ DeviceResult DeviceLink::ReadFileOnSDCardFirst(std::string_view name, std::int64
         MarkOutOfStep();
         return DeviceResult::failure(
             DeviceFailure::Unusable, text,
-            "the size answer \"" + std::string(sizeText) + "\" is not a number of bytes");
+            "the size answer \"" + printableText(sizeText) + "\" is not a number of bytes");
     }
     size = *bytes;
     return result;

@@ -1,6 +1,6 @@
 #include "core/device/device_result.h"
 
-#include "core/common/c_locale_text.h"
+#include "core/common/printable_text.h"
 
 namespace kyrvana {
 namespace {
@@ -8,16 +8,7 @@ namespace {
 // The command in double quotes, its control bytes (0x1C of the packed
 // commands, the carriage return of the test-state query) as \xHH.
 std::string quotedCommand(const std::string& command) {
-    std::string text = "\"";
-    for (const char c : command) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            text += cFormat("\\x%02X", byte);
-        } else {
-            text += c;
-        }
-    }
-    return text + "\"";
+    return "\"" + printableText(command) + "\"";
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <locale.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <optional>
 
 #include "core/common/saturating_cast.h"
 
@@ -22,18 +24,18 @@ TEST_P(AtoiTest, TakesTheLeadingNumberLikeAtoi) {
     EXPECT_EQ(cAtoi(GetParam().text), GetParam().expected) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, AtoiTest,
-                         testing::Values(AtoiCase{"12abc", 12}, AtoiCase{"abc", 0}, AtoiCase{"-7", -7},
-                                         AtoiCase{"  \t42\r", 42}, AtoiCase{"+5", 5},
-                                         AtoiCase{"- 5", 0}, AtoiCase{"", 0},
-                                         AtoiCase{"99999999999999", std::numeric_limits<int>::max()},
-                                         AtoiCase{"-99999999999999", std::numeric_limits<int>::lowest()},
-                                         AtoiCase{"-2147483648", std::numeric_limits<int>::lowest()}));
+INSTANTIATE_TEST_SUITE_P(
+    Answers, AtoiTest,
+    testing::Values(AtoiCase{"12abc", 12}, AtoiCase{"abc", 0}, AtoiCase{"-7", -7},
+                    AtoiCase{"  \t42\r", 42}, AtoiCase{"+5", 5}, AtoiCase{"- 5", 0},
+                    AtoiCase{"", 0}, AtoiCase{"99999999999999", std::numeric_limits<int>::max()},
+                    AtoiCase{"-99999999999999", std::numeric_limits<int>::lowest()},
+                    AtoiCase{"-2147483648", std::numeric_limits<int>::lowest()}));
 
 // Qt sets the process locale from the environment; a comma locale must not
 // change how device and file numbers read or print.
 class CommaLocaleTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {
             if (setlocale(LC_ALL, name) != nullptr) {
@@ -58,6 +60,31 @@ TEST_F(CommaLocaleTest, NumbersConvertAsInTheCLocale) {
     }
 }
 
+// A size read wrong is data made up, so unlike atoi nothing but digits
+// counts; 64 bits hold the files of several weeks of recording.
+TEST(CWholeNumberTest, TakesDigitsOnlyAndAll64Bits) {
+    const struct {
+        const char* text;
+        std::optional<std::int64_t> value;
+    } cases[] = {
+        {"2500", 2500},
+        {" 0 ", 0},
+        {"\t4294967296\n", 4294967296LL},
+        {"9223372036854775807", std::numeric_limits<std::int64_t>::max()},
+        {"9223372036854775808", std::nullopt},
+        {"12abc", std::nullopt},
+        {"-1", std::nullopt},
+        {"+5", std::nullopt},
+        {"1 2", std::nullopt},
+        {"ERROR", std::nullopt},
+        {"", std::nullopt},
+        {"  ", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(cWholeNumber(c.text), c.value) << c.text;
+    }
+}
+
 TEST(CStrtodTest, ReportsHowMuchItUsed) {
     std::size_t used = 99;
     EXPECT_DOUBLE_EQ(cStrtod("12.5kg", &used), 12.5);
@@ -77,7 +104,8 @@ TEST(SaturatingCastTest, NeverOverflows) {
     EXPECT_EQ(saturatingCast<int>(-2.9), -2);
     EXPECT_EQ(saturatingCast<unsigned>(-5.0), 0u);
     EXPECT_EQ(saturatingCast<long long>(9.3e18), std::numeric_limits<long long>::max());
-    EXPECT_EQ(saturatingCast<unsigned long long>(1.9e19), std::numeric_limits<unsigned long long>::max());
+    EXPECT_EQ(saturatingCast<unsigned long long>(1.9e19),
+              std::numeric_limits<unsigned long long>::max());
     EXPECT_EQ(saturatingFloor<int>(-200.5), -201);
     EXPECT_EQ(saturatingFloor<int>(1500.9), 1500);
 }

@@ -247,6 +247,54 @@ TEST_F(DeviceLinkTest, WaitMotorsIdlePollsUntilIdle) {
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
 }
 
+// ---- Staying in step -------------------------------------------------------
+
+TEST_F(DeviceLinkTest, ALateAnswerIsNeverReadAsTheReplyToTheNextCommand) {
+    peer_.Expect("QueryRev(2)", "");
+    char answer[64];
+    int count = 0;
+    EXPECT_EQ(link_.QueryCommand("QueryRev(2)", answer, sizeof answer, count).why(),
+              DeviceFailure::Timeout);
+    // The device answers after all, just before the next command.
+    ASSERT_TRUE(peer_.Send("Firmware REV 4.60\r"));
+    peer_.Expect("QueryRev(3)", "Hardware 2.00\r");
+    ASSERT_TRUE(link_.QueryCommand("QueryRev(3)", answer, sizeof answer, count));
+    EXPECT_EQ(std::string(answer, static_cast<std::size_t>(count)), "Hardware 2.00");
+    ExpectScriptDone();
+}
+
+TEST_F(DeviceLinkTest, AnOverlongAnswerIsDrainedBeforeTheNextCommand) {
+    peer_.Expect("QueryRev(0)", std::string(700, 'x') + "\r");
+    char answer[128];
+    int count = 0;
+    EXPECT_EQ(link_.QueryCommand("QueryRev(0)", answer, sizeof answer, count).why(),
+              DeviceFailure::Unusable);
+    peer_.Expect("QueryRev(1)", "Serial 17\r");
+    ASSERT_TRUE(link_.QueryCommand("QueryRev(1)", answer, sizeof answer, count));
+    EXPECT_EQ(std::string(answer, static_cast<std::size_t>(count)), "Serial 17");
+}
+
+TEST_F(DeviceLinkTest, AnOperationSendsNothingAfterItsFirstUnansweredExchange) {
+    peer_.Expect("First", "");
+    {
+        const auto operation = link_.BeginOperation();
+        EXPECT_EQ(link_.SendCommand("First").why(), DeviceFailure::Timeout);
+        { const auto nested = link_.BeginOperation(); }
+        const auto start = std::chrono::steady_clock::now();
+        const DeviceResult refused = link_.SendCommand("Second");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+        // The report names the command that went unanswered.
+        EXPECT_EQ(refused.why(), DeviceFailure::Timeout);
+        EXPECT_EQ(refused.command(), "First");
+    }
+    EXPECT_EQ(peer_.Received(), "First");
+    EXPECT_EQ(log_.Count(kTimeoutText), 1u);
+    // A new operation talks again.
+    peer_.Expect("Second", "ok\r");
+    EXPECT_TRUE(link_.SendCommand("Second"));
+    ExpectScriptDone();
+}
+
 // ---- SD-card file read ----------------------------------------------------
 
 class SdFileReadTest : public DeviceLinkTest {
@@ -301,6 +349,25 @@ TEST_F(SdFileReadTest, AnEmptyOrUnknownFileWritesNothing) {
     read = link_.ReadFileOnSDCard("LOST.CSV", target_);
     EXPECT_EQ(read.result.why(), DeviceFailure::Timeout);
     EXPECT_EQ(link_.lastStatus, SerialReadTimeout);
+    EXPECT_EQ(Written(), "");
+    ExpectScriptDone();
+}
+
+TEST_F(SdFileReadTest, OnlyAWholeNumberIsTakenAsTheSize) {
+    for (const char* answer : {"ERROR\r", "-1\r", "12abc\r", "\r", "\x8f\x01=\r"}) {
+        SCOPED_TRACE(answer);
+        peer_.Expect("ReadFileOnSDCardFirst(\"A.CSV\")", answer);
+        const SdFileRead read = link_.ReadFileOnSDCard("A.CSV", target_);
+        EXPECT_EQ(read.result.why(), DeviceFailure::Unusable);
+        EXPECT_EQ(read.bytesWritten, 0);
+    }
+    // Sizes beyond 32 bits are taken whole; a stop request set before the
+    // first piece ends the transfer there.
+    const std::atomic<bool> stop{true};
+    peer_.Expect("ReadFileOnSDCardFirst(\"BIG.CSV\")", "4294967296\r");
+    const SdFileRead read = link_.ReadFileOnSDCard("BIG.CSV", target_, {}, &stop);
+    EXPECT_EQ(read.announcedSize, 4294967296LL);
+    EXPECT_EQ(read.result.why(), DeviceFailure::Cancelled);
     EXPECT_EQ(Written(), "");
     ExpectScriptDone();
 }

@@ -38,6 +38,7 @@ TEST(SdListingLine, KeepsOnlyTestDataFiles) {
         {"NOSIZE.CSV", SdFileEntry{"NOSIZE.CSV", 0}},
         {"42 PLAIN.CSV", SdFileEntry{"42 PLAIN.CSV", 42}},
         {"12abc /A.CSV", SdFileEntry{"A.CSV", 12}},
+        {"4294967296 /DATA/BIG.CSV", SdFileEntry{"BIG.CSV", 4294967296LL}},
         {"7 /DATA/", SdFileEntry{"", 7}},
     };
     for (const auto& c : cases) {
@@ -61,10 +62,19 @@ TEST(SdListing, SortsByDescendingBytesWithTheSizesInStep) {
 
 TEST(SdListing, SizeTexts) {
     const struct {
-        int bytes;
+        std::int64_t bytes;
         const char* text;
-    } cases[] = {{0, "0"},    {1, "1"},      {1000, "1"}, {1001, "2"},
-                 {2500, "3"}, {13000, "13"}, {-5, "0"}};
+    } cases[] = {{0, "0"},
+                 {1, "1"},
+                 {1000, "1"},
+                 {1001, "2"},
+                 {2500, "3"},
+                 {13000, "13"},
+                 {-5, "0"},
+                 // Past 32 bits: weeks of recording at about 1 kB/s.
+                 {2147483648LL, "2147484"},
+                 {2500000000LL, "2500000"},
+                 {4294967296LL, "4294968"}};
     for (const auto& c : cases) {
         EXPECT_EQ(fileSizeText(c.bytes), c.text) << c.bytes;
     }
@@ -77,6 +87,9 @@ TEST(SdListing, UsedStorageTexts) {
     EXPECT_EQ(usedStorageText({{"A", 1234}}, 1000), "0.1%");
     EXPECT_EQ(usedStorageText({{"A", 99}}, 100), "< 0.1%");
     EXPECT_EQ(usedStorageText({}, 7741440), "< 0.1%");
+    // Files and cards beyond 32 bits.
+    EXPECT_EQ(usedStorageText({{"A", 4294967296LL}, {"B", 2500000000LL}}, 7741440), "87.8%");
+    EXPECT_EQ(usedStorageText({{"A", 3000000000000LL}}, 4000000000LL), "75.0%");
     // The card's size unknown (-1) or 0.
     EXPECT_EQ(usedStorageText(half, -1), "< 0.1%");
     EXPECT_EQ(usedStorageText(half, 0), "< 0.1%");
