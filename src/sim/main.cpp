@@ -58,6 +58,9 @@ constexpr const char* kUsageHead =
     "                          no-answer,nth=3:SetEepromControlSettingsData\n"
     "                          garble:QueryMotorPos\n"
     "                          cut-short,bytes=8:QueryRev(2)\n"
+    "  --second-reader       keep another reader on the port for the whole run, as\n"
+    "                        a terminal program or a service probing new ports\n"
+    "                        would: it takes whatever bytes it reaches first\n"
     "  --help                show this help and exit\n"
     "  --version             show the version and exit\n"
     "\n"
@@ -68,6 +71,7 @@ constexpr const char* kUsageTail = "\nTalk to it by hand with: socat - /dev/pts/
 struct Arguments {
     SimulatorOptions options;
     std::filesystem::path sysfsRoot;
+    bool secondReader = false;
     bool help = false;
     bool version = false;
 };
@@ -103,6 +107,7 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
         kSysfsRoot,
         kPokeEeprom,
         kFault,
+        kSecondReader,
         kHelp,
         kShowVersion
     };
@@ -117,6 +122,7 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
         {"sysfs-root", required_argument, nullptr, kSysfsRoot},
         {"poke-eeprom", required_argument, nullptr, kPokeEeprom},
         {"fault", required_argument, nullptr, kFault},
+        {"second-reader", no_argument, nullptr, kSecondReader},
         {"help", no_argument, nullptr, kHelp},
         {"version", no_argument, nullptr, kShowVersion},
         {nullptr, 0, nullptr, 0},
@@ -179,6 +185,9 @@ int parseArguments(int argc, char** argv, Arguments* arguments) {
                     break;
                 }
                 return bad("fault", (std::string(optarg) + " (" + reason + ")").c_str());
+            case kSecondReader:
+                arguments->secondReader = true;
+                break;
             case kHelp:
                 arguments->help = true;
                 break;
@@ -268,6 +277,14 @@ int main(int argc, char** argv) {
             for (const kyrvana::sim::SimulatorFault& fault : options.faults) {
                 std::fprintf(stderr, "kyrvana-sim: fault %s\n",
                              kyrvana::sim::faultRuleText(fault).c_str());
+            }
+            if (arguments.secondReader) {
+                if (simulator.setSecondReader(true)) {
+                    std::fputs("kyrvana-sim: a second reader takes bytes from the port\n", stderr);
+                } else {
+                    std::fputs("kyrvana-sim: cannot open the port for a second reader\n", stderr);
+                    status = 1;
+                }
             }
 
             kyrvana::sim::SysfsPortPublisher publisher;
