@@ -103,9 +103,9 @@ class ApplicationSessionTest : public QObject {
 void ApplicationSessionTest::menuFollowsPlugAndUnplug() {
     Window window;
     QVERIFY2(window.started, window.error.c_str());
-    const int deviceCommands[] = {kCmdFileOpen,           kCmdFileSave,       kCmdReadDevice,
-                                  kCmdProgramDevice,      kCmdAccessTestData, kCmdMoveToPosition,
-                                  kCmdConnectionIndicator};
+    const int deviceCommands[] = {kCmdFileOpen,       kCmdFileSave,           kCmdReadDevice,
+                                  kCmdVerifyDevice,   kCmdProgramDevice,      kCmdAccessTestData,
+                                  kCmdMoveToPosition, kCmdConnectionIndicator};
     for (const int id : deviceCommands) {
         QVERIFY(!window.action(id)->isEnabled());
     }
@@ -289,11 +289,26 @@ void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
         window.pane().contains(QStringLiteral("Programming Device... Success")), 15000);
     QVERIFY(window.boxes.shown.isEmpty());
     QVERIFY(window.device.simulator().eepromItem(1792).find("Beta,") != std::string::npos);
+    window.action(kCmdVerifyDevice)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(window.pane(), QStringLiteral("Device matches the sequence\n"),
+                              15000);
 
-    // Something else in the view; the device's sequence comes back.
+    // Something else in the view: Verify names what differs, without
+    // changing the view; Read Device brings the device's sequence back.
     window.compose({namedSet("Scratch", 10)});
     window.view().model().showRepeatCount(9);
     window.view().refreshFromModel();
+    window.action(kCmdVerifyDevice)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window.pane().startsWith(QStringLiteral("Sets: ")), 15000);
+    QString differences = QStringLiteral(
+        "Sets: device 3, sequence 1\nSet 1 Name: device \"Alpha\", sequence \"Scratch\"\n");
+    for (int well = 1; well <= 6; ++well) {
+        differences +=
+            QStringLiteral("Set 1 Well%1: device 500 (um), sequence 10 (um)\n").arg(well);
+    }
+    differences += QStringLiteral("Repeats of Entire Sequence: device 2, sequence 9\n");
+    QCOMPARE(window.pane(), differences);
+    QCOMPARE(window.listNames(), (QStringList{"Scratch"}));
     window.action(kCmdReadDevice)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(window.pane().contains(QStringLiteral("Reading Device... Success")),
                              15000);

@@ -85,18 +85,18 @@ void MainFrameTest::menusHaveTheirTextsShortcutsAndIds() {
     QCOMPARE(frame.viewMenu(), topMenu(frame, "&View"));
     QCOMPARE(
         describeMenu(topMenu(frame, "&Hardware")),
-        (QStringList{"Read Device||32771", "Program Device||32772", "Access Test Data||32784",
-                     "Calibration Mode||32783", "Load Cell Calibration||32786",
-                     "Move To Position||32778", "Advanced >", "  Force Control Settings||32788",
-                     "  Disable Wells||32792", "  Manual Connect Device||32791", "Help >",
-                     "  &About Kyrvana...||57664"}));
+        (QStringList{"Read Device||32771", "Verify Device||32793", "Program Device||32772",
+                     "Access Test Data||32784", "Calibration Mode||32783",
+                     "Load Cell Calibration||32786", "Move To Position||32778", "Advanced >",
+                     "  Force Control Settings||32788", "  Disable Wells||32792",
+                     "  Manual Connect Device||32791", "Help >", "  &About Kyrvana...||57664"}));
 }
 
 void MainFrameTest::connectionEnablesExactlyTheDeviceCommands() {
     CMainFrame frame;
     const QList<int> followConnection{
-        kCmdFileOpen,       kCmdFileSave,       kCmdReadDevice,         kCmdProgramDevice,
-        kCmdAccessTestData, kCmdMoveToPosition, kCmdConnectionIndicator};
+        kCmdFileOpen,      kCmdFileSave,       kCmdReadDevice,     kCmdVerifyDevice,
+        kCmdProgramDevice, kCmdAccessTestData, kCmdMoveToPosition, kCmdConnectionIndicator};
     const QList<int> alwaysEnabled{
         kCmdAppExit,      kCmdLoadCellCalibration, kCmdForceControlSettings,
         kCmdDisableWells, kCmdManualConnectDevice, kCmdAppAbout,
@@ -125,8 +125,8 @@ void MainFrameTest::commandsLeaveByTheirId() {
     QCOMPARE(spy.count(), 0);
 
     frame.setConnected(true);
-    for (const int id : {kCmdReadDevice, kCmdProgramDevice, kCmdFileSave, kCmdDisableWells,
-                         kCmdForceControlSettings, kCmdManualConnectDevice}) {
+    for (const int id : {kCmdReadDevice, kCmdVerifyDevice, kCmdProgramDevice, kCmdFileSave,
+                         kCmdDisableWells, kCmdForceControlSettings, kCmdManualConnectDevice}) {
         frame.commandAction(id)->trigger();
     }
     // The connection indicator has no handler.
@@ -135,8 +135,9 @@ void MainFrameTest::commandsLeaveByTheirId() {
     for (const QList<QVariant>& call : spy) {
         ids << call.at(0).toInt();
     }
-    QCOMPARE(ids, (QList<int>{kCmdReadDevice, kCmdProgramDevice, kCmdFileSave, kCmdDisableWells,
-                              kCmdForceControlSettings, kCmdManualConnectDevice}));
+    QCOMPARE(ids,
+             (QList<int>{kCmdReadDevice, kCmdVerifyDevice, kCmdProgramDevice, kCmdFileSave,
+                         kCmdDisableWells, kCmdForceControlSettings, kCmdManualConnectDevice}));
 
     // Exit is the frame's own: it closes the window and tells the owner.
     frame.show();

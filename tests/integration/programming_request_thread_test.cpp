@@ -1,6 +1,6 @@
-// Program Device and Read Device as the menu starts them: a posted request,
-// carried out on the document's request thread, which found the simulated
-// stimulator through a fake sysfs tree.
+// Program Device, Verify Device and Read Device as the menu starts them: a
+// posted request, carried out on the document's request thread, which found
+// the simulated stimulator through a fake sysfs tree.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -50,6 +50,10 @@ TEST(ProgrammingRequestThreadTest, MenuRequestsRunOnTheRequestThread) {
         test::prepareView(host, programmed, "2", "Threaded", false);
         document.PostRequest(kRequestProgramDevice);
         ASSERT_TRUE(waitUntil([&] { return paneHas(host.view(), "Programming Device"); }));
+        ASSERT_TRUE(waitUntil([&] { return document.pendingRequest() == kRequestIdle; }));
+
+        document.PostRequest(kRequestVerifyDevice);
+        ASSERT_TRUE(waitUntil([&] { return paneHas(host.view(), "Device matches the sequence"); }));
         ASSERT_TRUE(waitUntil([&] { return document.pendingRequest() == kRequestIdle; }));
 
         document.update(

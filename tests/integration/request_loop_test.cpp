@@ -77,8 +77,8 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
     EXPECT_TRUE(document_->deviceReady());
     EXPECT_TRUE(document_->portPresent());
-    for (int command : {kCmdReadDevice, kCmdProgramDevice, kCmdMoveToPosition, kCmdAccessTestData,
-                        kCmdFileOpen, kCmdFileSave}) {
+    for (int command : {kCmdReadDevice, kCmdVerifyDevice, kCmdProgramDevice, kCmdMoveToPosition,
+                        kCmdAccessTestData, kCmdFileOpen, kCmdFileSave}) {
         EXPECT_TRUE(document_->IsCommandEnabled(command)) << command;
     }
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdCalibrationMode));
@@ -89,6 +89,7 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     ASSERT_TRUE(waitUntil([&] { return !document_->connected(); }));
     EXPECT_FALSE(document_->deviceReady());
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdProgramDevice));
+    EXPECT_FALSE(document_->IsCommandEnabled(kCmdVerifyDevice));
     EXPECT_TRUE(host_.view().deviceText.empty());
     EXPECT_TRUE(host_.boxes().empty());
     EXPECT_TRUE(document_->requestThreadRunning());

@@ -9,6 +9,7 @@ bool isCommandEnabled(int commandId, bool connected) {
         case kCmdCalibrationMode:
             return false;
         case kCmdReadDevice:
+        case kCmdVerifyDevice:
         case kCmdProgramDevice:
         case kCmdMoveToPosition:
         case kCmdAccessTestData:

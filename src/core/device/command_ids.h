@@ -31,6 +31,7 @@ enum CommandId : int {
     kCmdAutoConnectOn = 32790,
     kCmdManualConnectDevice = 32791,
     kCmdDisableWells = 32792,
+    kCmdVerifyDevice = 32793,
     kCmdExportPreview = 32800,
 };
 
@@ -48,6 +49,7 @@ enum DeviceRequest : int {
     kRequestRunningStateCheck = 13,
     kRequestAutoConnectOn = 15,
     kRequestManualConnect = 16,
+    kRequestVerifyDevice = 17,
 };
 
 }  // namespace kyrvana

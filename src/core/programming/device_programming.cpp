@@ -4,6 +4,7 @@
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
 #include "core/programming/sequence_text.h"
+#include "core/programming/verify_device.h"
 #include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
@@ -83,6 +84,7 @@ void installDeviceProgramming(CKyrvanaDoc& document) {
     // command-line tool and the tests.
     document.programDevice = [](CKyrvanaDoc& doc) { (void)ProgramDevice(doc); };
     document.readDevice = [](CKyrvanaDoc& doc) { (void)ReadDevice(doc); };
+    document.verifyDevice = [](CKyrvanaDoc& doc) { (void)VerifyDevice(doc); };
 }
 
 }  // namespace kyrvana

@@ -82,7 +82,7 @@ ProgrammingReport readProgrammedState(DeviceLink& link, ProgrammedState& state);
 [[nodiscard]] ProgrammingReport ReadDevice(CKyrvanaDoc& document);
 
 // Makes the document's request thread run these for Program Device and Read
-// Device.
+// Device, and VerifyDevice (verify_device.h) for Verify Device.
 void installDeviceProgramming(CKyrvanaDoc& document);
 
 }  // namespace kyrvana

@@ -286,6 +286,12 @@ void CKyrvanaDoc::Dispatch(int request) {
             }
             host_.withView([](SequenceViewModel&) {});
             break;
+        case kRequestVerifyDevice:
+            if (verifyDevice) {
+                verifyDevice(*this);
+            }
+            host_.withView([](SequenceViewModel&) {});
+            break;
         case kRequestProgramDevice:
             if (programDevice) {
                 programDevice(*this);

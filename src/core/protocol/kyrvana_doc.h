@@ -58,7 +58,8 @@ inline constexpr const char* kSupportAddress = "support@brantfield-instruments.c
 class CKyrvanaDoc {
   public:
     // A device operation carried out on the request thread (Read Device,
-    // Program Device); filled by the features that provide them.
+    // Verify Device, Program Device); filled by the features that provide
+    // them.
     using DeviceOperation = std::function<void(CKyrvanaDoc&)>;
 
     explicit CKyrvanaDoc(DocumentHost& host, DocumentOptions options = {});
@@ -111,6 +112,7 @@ class CKyrvanaDoc {
     void DisconnectDevice();
 
     DeviceOperation readDevice;
+    DeviceOperation verifyDevice;
     DeviceOperation programDevice;
 
   private:

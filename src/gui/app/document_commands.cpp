@@ -25,6 +25,7 @@ DocumentCommands::DocumentCommands(CKyrvanaDoc& document, CStageView& view, AppS
     // The device work runs on the request thread; the menu only leaves the
     // request and returns, so the window keeps repainting.
     handlers_.insert(kCmdReadDevice, [this] { document_.PostRequest(kRequestReadDevice); });
+    handlers_.insert(kCmdVerifyDevice, [this] { document_.PostRequest(kRequestVerifyDevice); });
     handlers_.insert(kCmdProgramDevice, [this] { document_.PostRequest(kRequestProgramDevice); });
     handlers_.insert(kCmdManualConnectDevice,
                      [this] { document_.PostRequest(kRequestManualConnect); });

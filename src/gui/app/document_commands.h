@@ -17,10 +17,11 @@ class FileDialogs;
 class MessageBoxes;
 
 // The document's menu and toolbar commands, by command id: Open and Save,
-// the device requests (Read Device, Program Device, Manual Connect Device)
-// that the request thread carries out, and the two settings dialogs of
-// Hardware > Advanced. The menu's enabling rule has already decided that a
-// command may run; Open and Save test the device-ready flag again.
+// the device requests (Read Device, Verify Device, Program Device, Manual
+// Connect Device) that the request thread carries out, and the two settings
+// dialogs of Hardware > Advanced. The menu's enabling rule has already
+// decided that a command may run; Open and Save test the device-ready flag
+// again.
 class DocumentCommands {
   public:
     DocumentCommands(CKyrvanaDoc& document, CStageView& view, AppSettings& settings,
