@@ -17,10 +17,7 @@ std::optional<SequenceProfile::PreloadAt> SequenceProfile::nextPreload(double se
     int pass = passesBetween(seconds, seconds).first;
     const double local = seconds - passStart(pass);
     // The set running at that time (or the first after it).
-    const auto running = std::lower_bound(
-        shapes_.begin(), shapes_.end(), local,
-        [](const ProfileSetShape& shape, double time) { return shape.endSeconds < time; });
-    auto index = static_cast<std::size_t>(running - shapes_.begin());
+    auto index = static_cast<std::size_t>(setAtOrAfter(local));
     if (index < shapes_.size()) {
         const ProfileSetShape& shape = shapes_[index];
         const double inSet = std::max(local - shape.startSeconds, 0.0);

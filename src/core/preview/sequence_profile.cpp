@@ -97,14 +97,27 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
     for (int w = 0; w < kWellCount; ++w) {
         enabled_[w] = inputs.disabledWells.flags[w] == 0;
     }
-    const Protocol& sequence = inputs.sequence;
-    std::array<double, kQuantityCount> unitSizes{1.0, 1.0, 1.0};
-    std::vector<double> setUnitSizes;
+    layOutSets(inputs.sequence);
+    carryRunningPositions();
+    buildRangeTables();
+    nextPreloadingSet_.assign(shapes_.size() + 1, -1);
+    for (std::size_t i = shapes_.size(); i-- > 0;) {
+        const bool preloads = shapes_[i].repetitions > 0 && shapes_[i].preloads(0);
+        nextPreloadingSet_[i] = preloads ? static_cast<int>(i) : nextPreloadingSet_[i + 1];
+    }
+    buildLimits();
+    for (const ProfileSetShape& shape : shapes_) {
+        spans_.push_back(spanOf(shape, 0));
+        firstCrossingPass_.push_back(firstCrossingPass(shape));
+    }
+}
+
+void SequenceProfile::layOutSets(const Protocol& sequence) {
     // Set by set in the order the total time adds them, so that one pass
     // ends exactly where the total time says.
     double elapsed = 0.0;
     for (int i = 0; i < sequence.setCount(); ++i) {
-        const SetRecord& set = sequence.sets[i];
+        const SetRecord& set = sequence.sets[static_cast<std::size_t>(i)];
         ProfileSetShape shape = makeSetShape(set, i);
         const UnitsCode unit = magnitudeUnit(set);
         shape.quantity = quantityOf(unit);
@@ -117,27 +130,29 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
         shape.startSeconds = elapsed;
         elapsed += setMs * 0.001;
         shape.endSeconds = elapsed;
+        // Magnitudes in the unit of the first set of the same quantity.
         const int q = quantityIndex(shape.quantity);
         if (units_[q].empty()) {
             units_[q] = std::string(formatUnits(unit));
             firstSetOf_[q] = i;
-            unitSizes[q] = unitSize(unit);
+            unitSizes_[q] = unitSize(unit);
         }
-        setUnitSizes.push_back(unitSize(unit));
+        for (double& magnitude : shape.magnitude) {
+            magnitude *= unitSize(unit) / unitSizes_[q];
+        }
         spanUnits_.emplace_back(formatUnits(unit));
         shapes_.push_back(shape);
     }
     passSeconds_ = elapsed;
+}
 
-    // Magnitudes in the profile's unit of each quantity, and the running
-    // positions that one-way sets leave for the sets after them.
+void SequenceProfile::carryRunningPositions() {
+    // Each quantity has its own running position per well; one-way sets move
+    // it for the sets after them, and a pass moves it for the next pass.
     std::array<std::array<double, kWellCount>, kQuantityCount> position{};
-    for (std::size_t i = 0; i < shapes_.size(); ++i) {
-        ProfileSetShape& shape = shapes_[i];
+    for (ProfileSetShape& shape : shapes_) {
         const int q = quantityIndex(shape.quantity);
-        const double scale = setUnitSizes[i] / unitSizes[q];
         for (int w = 0; w < kWellCount; ++w) {
-            shape.magnitude[w] *= scale;
             shape.startPosition[w] = position[q][w];
             position[q][w] = shape.endPosition(w, 0);
         }
@@ -146,17 +161,6 @@ SequenceProfile::SequenceProfile(ProfileInputs inputs)
     for (ProfileSetShape& shape : shapes_) {
         shape.passDrift = position[quantityIndex(shape.quantity)];
         shape.cacheWholeRange();
-    }
-    buildRangeTables();
-    nextPreloadingSet_.assign(shapes_.size() + 1, -1);
-    for (std::size_t i = shapes_.size(); i-- > 0;) {
-        const bool preloads = shapes_[i].repetitions > 0 && shapes_[i].preloads(0);
-        nextPreloadingSet_[i] = preloads ? static_cast<int>(i) : nextPreloadingSet_[i + 1];
-    }
-    buildLimits(unitSizes);
-    for (const ProfileSetShape& shape : shapes_) {
-        spans_.push_back(spanOf(shape, 0));
-        firstCrossingPass_.push_back(firstCrossingPass(shape));
     }
 }
 
@@ -176,9 +180,9 @@ void SequenceProfile::buildRangeTables() {
     }
 }
 
-void SequenceProfile::buildLimits(const std::array<double, 3>& unitSizes) {
+void SequenceProfile::buildLimits() {
     if (usesQuantity(ProfileQuantity::Displacement)) {
-        const double size = unitSizes[quantityIndex(ProfileQuantity::Displacement)];
+        const double size = unitSizes_[quantityIndex(ProfileQuantity::Displacement)];
         travel_ = maximumMagnitude(0, hardwareType_, 0.0f) / size;
         ProfileLimitBand band;
         band.quantity = ProfileQuantity::Displacement;
@@ -189,7 +193,7 @@ void SequenceProfile::buildLimits(const std::array<double, 3>& unitSizes) {
         limits_.push_back(band);
     }
     if (usesQuantity(ProfileQuantity::Force) && fullScaleLoads_) {
-        const double size = unitSizes[quantityIndex(ProfileQuantity::Force)];
+        const double size = unitSizes_[quantityIndex(ProfileQuantity::Force)];
         for (int w = 0; w < kWellCount; ++w) {
             if (!enabled_[w]) {
                 continue;
@@ -364,11 +368,7 @@ const ProfileSetShape* SequenceProfile::shapeAt(double seconds, int* pass, doubl
     }
     *pass = passesBetween(seconds, seconds).first;
     *local = seconds - passStart(*pass);
-    // The last set that starts at or before the time.
-    const auto after = std::upper_bound(
-        shapes_.begin(), shapes_.end(), *local,
-        [](double t, const ProfileSetShape& shape) { return t < shape.startSeconds; });
-    return after == shapes_.begin() ? &shapes_.front() : &*(after - 1);
+    return &shapes_[static_cast<std::size_t>(std::max(setAtOrBefore(*local), 0))];
 }
 
 int SequenceProfile::spanAt(double seconds) const {

@@ -188,7 +188,9 @@ class SequenceProfile {
     const ProfileSetShape* shapeAt(double seconds, int* pass, double* local) const;
     // The first and last pass that meet [t0, t1].
     std::pair<int, int> passesBetween(double t0, double t1) const;
-    void buildLimits(const std::array<double, 3>& unitSizes);
+    void layOutSets(const Protocol& sequence);
+    void carryRunningPositions();
+    void buildLimits();
     void buildRangeTables();
     // One limit a set must keep in one well: the value it reaches in the
     // first pass, how much further each pass takes it, and the bound.
@@ -215,6 +217,11 @@ class SequenceProfile {
     };
     // The first preload at or after a time.
     std::optional<PreloadAt> nextPreload(double seconds) const;
+    // Sets by time within a pass, and how many sets over all passes meet
+    // [t0, t1].
+    int setAtOrAfter(double local) const;
+    int setAtOrBefore(double local) const;
+    double setsInView(double t0, double t1) const;
     void samplePiece(int well, int pass, const ProfileSetShape& shape, double t0, double t1,
                      double step, std::vector<ProfilePoint>& points) const;
     void sampleAcrossSets(int well, double t0, double t1, int count,
@@ -227,6 +234,9 @@ class SequenceProfile {
     std::array<bool, kWellCount> enabled_{};
     std::array<std::string, 3> units_;
     std::array<int, 3> firstSetOf_{-1, -1, -1};
+    // The size of each quantity's unit in micrometres, per cent or
+    // millinewtons.
+    std::array<double, 3> unitSizes_{1.0, 1.0, 1.0};
     std::vector<ProfileSetShape> shapes_;
     std::vector<std::string> spanUnits_;
     std::vector<ProfileSetSpan> spans_;

@@ -118,8 +118,7 @@ std::vector<ProfilePoint> SequenceProfile::sample(int well, double t0, double t1
     }
     const int count = std::max(points, 2);
     const auto [firstPass, lastPass] = passesBetween(t0, t1);
-    const double pieces =
-        static_cast<double>(lastPass - firstPass + 1) * static_cast<double>(shapes_.size());
+    const double pieces = setsInView(t0, t1);
     if (pieces > count) {
         sampleAcrossSets(well, t0, t1, count, result);
         return result;
@@ -127,11 +126,42 @@ std::vector<ProfilePoint> SequenceProfile::sample(int well, double t0, double t1
     const double step = (t1 - t0) / (count - 1);
     result.reserve(static_cast<std::size_t>(count) + 2 * static_cast<std::size_t>(pieces));
     for (int pass = firstPass; pass <= lastPass; ++pass) {
-        for (const ProfileSetShape& shape : shapes_) {
-            samplePiece(well, pass, shape, t0, t1, step, result);
+        const int first = pass == firstPass ? setAtOrAfter(t0 - passStart(pass)) : 0;
+        const int last = pass == lastPass ? setAtOrBefore(t1 - passStart(pass))
+                                          : static_cast<int>(shapes_.size()) - 1;
+        for (int i = first; i <= last; ++i) {
+            samplePiece(well, pass, shapes_[static_cast<std::size_t>(i)], t0, t1, step, result);
         }
     }
     return result;
+}
+
+int SequenceProfile::setAtOrAfter(double local) const {
+    // The first set that has not ended before `local`.
+    const auto it = std::lower_bound(
+        shapes_.begin(), shapes_.end(), local,
+        [](const ProfileSetShape& shape, double time) { return shape.endSeconds < time; });
+    return static_cast<int>(it - shapes_.begin());
+}
+
+int SequenceProfile::setAtOrBefore(double local) const {
+    // The last set that has started by `local`.
+    const auto it = std::upper_bound(
+        shapes_.begin(), shapes_.end(), local,
+        [](double time, const ProfileSetShape& shape) { return time < shape.startSeconds; });
+    return static_cast<int>(it - shapes_.begin()) - 1;
+}
+
+double SequenceProfile::setsInView(double t0, double t1) const {
+    const auto [firstPass, lastPass] = passesBetween(t0, t1);
+    const auto sets = static_cast<double>(shapes_.size());
+    if (firstPass == lastPass) {
+        return setAtOrBefore(t1 - passStart(lastPass)) - setAtOrAfter(t0 - passStart(firstPass)) +
+               1.0;
+    }
+    return (sets - setAtOrAfter(t0 - passStart(firstPass))) +
+           static_cast<double>(lastPass - firstPass - 1) * sets +
+           (setAtOrBefore(t1 - passStart(lastPass)) + 1.0);
 }
 
 void SequenceProfile::samplePiece(int well, int pass, const ProfileSetShape& shape, double t0,
@@ -139,7 +169,9 @@ void SequenceProfile::samplePiece(int well, int pass, const ProfileSetShape& sha
     const double setStart = passStart(pass) + shape.startSeconds;
     const double from = std::max(setStart, t0);
     const double to = std::min(passStart(pass) + shape.endSeconds, t1);
-    if (to < from) {
+    // A set that only touches the window at its edge is left to the window's
+    // own sets (unless the window is an instant).
+    if (to < from || (to == from && shape.durationSeconds() > 0.0 && t1 > t0)) {
         return;
     }
     const bool envelope = shape.repetitions > 1 &&
@@ -189,19 +221,8 @@ void SequenceProfile::sampleAcrossSets(int well, double t0, double t1, int count
         const double from = cellFrom - passStart(firstPass);
         const double to = cellTo - passStart(lastPass);
         // The set running at each end of the cell.
-        const int first =
-            static_cast<int>(std::lower_bound(shapes_.begin(), shapes_.end(), from,
-                                              [](const ProfileSetShape& s, double time) {
-                                                  return s.endSeconds < time;
-                                              }) -
-                             shapes_.begin());
-        const int last =
-            static_cast<int>(std::upper_bound(shapes_.begin(), shapes_.end(), to,
-                                              [](double time, const ProfileSetShape& s) {
-                                                  return time < s.startSeconds;
-                                              }) -
-                             shapes_.begin()) -
-            1;
+        const int first = setAtOrAfter(from);
+        const int last = setAtOrBefore(to);
         if (firstPass == lastPass) {
             partOfSet(firstPass, std::min(first, lastSet), from, to);
             partOfSet(firstPass, std::max(last, 0), from, to);

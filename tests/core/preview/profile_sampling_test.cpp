@@ -164,6 +164,13 @@ TEST(ProfileSampling, PointsStandingForManySetsHoldTheirExtremes) {
         SCOPED_TRACE(repeats);
         const SequenceProfile profile = profileOf(sets, repeats);
         const double total = profile.totalSeconds();
+        // Zoomed into one set, its cycles again.
+        const ProfileSetSpan& span = profile.spans()[150];
+        for (const ProfilePoint& point :
+             profile.sample(0, span.startSeconds, span.endSeconds, 37)) {
+            EXPECT_FALSE(point.envelope);
+            EXPECT_EQ(point.setIndex, 150);
+        }
         const std::vector<ProfilePoint> points = profile.sample(0, 0.0, total, 37);
         ASSERT_EQ(points.size(), 37u);
         const double step = total / 36;
