@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -96,6 +97,7 @@ class ApplicationSessionTest : public QObject {
     void saveOntoAFullDiskKeepsTheEarlierFile();
     void openWarnsAboutWordsItCouldNotRead();
     void programThenReadBackThroughTheMenu();
+    void hardwareDialogsAskWhileATestRuns();
     void disableWellsFromTheMenuRebuildsTheList();
     void closingStopsTheRequestThread();
 };
@@ -318,6 +320,70 @@ void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
     QCOMPARE(window.view().list()->itemText(1, 3), QStringLiteral("800"));
     QCOMPARE(window.view().usedMemoryEdit()->text(), QStringLiteral("30.0"));
     QVERIFY(window.boxes.shown.isEmpty());
+}
+
+// Move To Position and Load Cell Calibration ask before they open while the
+// device runs or holds a test; No, the default, sends nothing more.
+void ApplicationSessionTest::hardwareDialogsAskWhileATestRuns() {
+    Window window;
+    QVERIFY(window.started);
+    QVERIFY(window.showAndConnect());
+    // Closes each dialog that opens and remembers its title.
+    QStringList opened;
+    QPointer<QDialog> seen;
+    QTimer closer;
+    closer.setInterval(5);
+    connect(&closer, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        if (dialog != seen) {
+            seen = dialog;
+            opened << dialog->windowTitle();
+        }
+        dialog->reject();  // refused while its first reads run; tried again
+    });
+    closer.start();
+
+    sim::SimulatedStimulator& simulator = window.device.simulator();
+    const struct {
+        int command;
+        const char* title;
+    } dialogs[] = {{kCmdMoveToPosition, "Move to Position"},
+                   {kCmdLoadCellCalibration, "Load Cell Calibration"}};
+    for (const auto& dialog : dialogs) {
+        for (const int state : {3, 4}) {
+            simulator.setInternalValue(1, state);
+            simulator.clearReceivedCommands();
+            window.boxes.answer = QMessageBox::No;
+            const qsizetype asked = window.boxes.shown.size();
+            window.action(dialog.command)->trigger();
+            QTRY_COMPARE(window.boxes.shown.size(), asked + 1);
+            const RecordingMessageBoxes::Box& box = window.boxes.shown.last();
+            QCOMPARE(box.text, QStringLiteral("A test is running on the device. Continue anyway?"));
+            QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(box.defaultButton, QMessageBox::No);
+            QVERIFY(opened.isEmpty());
+            QCOMPARE(simulator.receivedCommands(),
+                     std::vector<std::string>{"QueryInternalValue(1)\r"});
+        }
+
+        window.boxes.answer = QMessageBox::Yes;
+        window.action(dialog.command)->trigger();
+        QTRY_COMPARE(opened, QStringList{dialog.title});
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+
+        // No test: no question.
+        opened.clear();
+        simulator.setInternalValue(1, 0);
+        const qsizetype asked = window.boxes.shown.size();
+        window.action(dialog.command)->trigger();
+        QTRY_COMPARE(opened, QStringList{dialog.title});
+        QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+        QCOMPARE(window.boxes.shown.size(), asked);
+        opened.clear();
+    }
 }
 
 void ApplicationSessionTest::disableWellsFromTheMenuRebuildsTheList() {

@@ -24,9 +24,10 @@ namespace {
 class ThreadRecordingBoxes final : public MessageBoxes {
   public:
     QMessageBox::StandardButton show(QWidget*, const QString& caption, const QString& text,
-                                     QMessageBox::Icon icon,
-                                     QMessageBox::StandardButtons) override {
+                                     QMessageBox::Icon icon, QMessageBox::StandardButtons,
+                                     QMessageBox::StandardButton defaultButton) override {
         threads.append(QThread::currentThread());
+        defaults.append(defaultButton);
         captions.append(caption);
         texts.append(text);
         icons.append(icon);
@@ -36,6 +37,7 @@ class ThreadRecordingBoxes final : public MessageBoxes {
     QStringList captions;
     QStringList texts;
     QList<QMessageBox::Icon> icons;
+    QList<QMessageBox::StandardButton> defaults;
     QMessageBox::StandardButton answer = QMessageBox::Yes;
 };
 
@@ -80,6 +82,8 @@ void QtDocumentHostTest::boxFromAnotherThreadIsShownOnTheGuiThread() {
     QCOMPARE(boxes.threads, QList<QThread*>{QThread::currentThread()});
     QCOMPARE(boxes.texts, QStringList{"Delete?"});
     QCOMPARE(boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Question});
+    // Enter answers a question from device work with No.
+    QCOMPARE(boxes.defaults, QList<QMessageBox::StandardButton>{QMessageBox::No});
 }
 
 void QtDocumentHostTest::callFromTheGuiThreadRunsAtOnce() {
@@ -91,6 +95,7 @@ void QtDocumentHostTest::callFromTheGuiThreadRunsAtOnce() {
     QCOMPARE(boxes.texts, QStringList{QString::fromUtf8("Caf\u00e9 \u00b5m")});
     QCOMPARE(boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
     QCOMPARE(boxes.captions, QStringList{"KyrvanaP7"});
+    QCOMPARE(boxes.defaults, QList<QMessageBox::StandardButton>{QMessageBox::NoButton});
 }
 
 void QtDocumentHostTest::shutDownAnswersWaitingCallsWithoutABox() {

@@ -14,12 +14,14 @@ class RecordingMessageBoxes final : public MessageBoxes {
         QString text;
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
+        QMessageBox::StandardButton defaultButton;
     };
 
     QMessageBox::StandardButton show(QWidget* /*parent*/, const QString& caption,
                                      const QString& text, QMessageBox::Icon icon,
-                                     QMessageBox::StandardButtons buttons) override {
-        shown.append({caption, text, icon, buttons});
+                                     QMessageBox::StandardButtons buttons,
+                                     QMessageBox::StandardButton defaultButton) override {
+        shown.append({caption, text, icon, buttons, defaultButton});
         return answer;
     }
 

@@ -26,7 +26,8 @@ class DocumentHost {
     virtual ~DocumentHost() = default;
 
     // A modal message box; returns the user's answer. From the request thread
-    // this waits until the box is closed.
+    // this waits until the box is closed. A Yes/No box has No as its default
+    // answer: the device work asks whether to go on.
     virtual BoxAnswer messageBox(const std::string& text, const std::string& caption, BoxIcon icon,
                                  BoxButtons buttons) = 0;
 

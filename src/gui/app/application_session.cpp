@@ -61,6 +61,7 @@ SequencePreview& ApplicationSession::preview() {
 }
 
 void ApplicationSession::shutDown() {
+    emit shuttingDown();
     host_->shutDown();
     document_->StopRequestThread();
 }

@@ -40,6 +40,11 @@ class ApplicationSession : public QObject {
     // it. Runs when the frame closes; safe to call again.
     void shutDown();
 
+  signals:
+    // The device link is about to go: helpers that run device work of their
+    // own finish it now.
+    void shuttingDown();
+
   protected:
     // Holds the frame's close back while the GUI thread is showing a box for
     // the request thread (a nested event loop): joining the thread there

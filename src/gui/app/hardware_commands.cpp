@@ -9,6 +9,7 @@
 #include "gui/app/qt_document_host.h"
 #include "gui/hardware/load_cell_cal_dlg.h"
 #include "gui/hardware/move_to_size_dlg.h"
+#include "gui/hardware/running_test_guard.h"
 #include "gui/testdata/access_test_data_dlg.h"
 
 namespace kyrvana::gui {
@@ -27,17 +28,26 @@ void attachHardwareDialogs(ApplicationSession& session, AppSettings& settings, M
     session.commands().setHandler(kCmdAccessTestData,
                                   [&document] { document.PostRequest(kRequestAccessTestData); });
 
-    session.commands().setHandler(kCmdMoveToPosition, [&document, parent] {
-        CMoveToSizeDlg dialog(document.link(), parent);
-        if (dialog.exec() == QDialog::Accepted) {
-            // The request thread knows this code but does nothing with it.
-            document.PostRequest(kRequestMoveToPositionClosed);
-        }
+    // Both dialogs move the actuators: they open only when no test is
+    // running, or when the user says to go on all the same.
+    auto* guard = new RunningTestGuard(document.link(), boxes, parent);
+    QObject::connect(&session, &ApplicationSession::shuttingDown, guard,
+                     &RunningTestGuard::shutDown);
+    session.commands().setHandler(kCmdMoveToPosition, [&document, guard, parent] {
+        guard->openUnlessDeclined([&document, parent] {
+            CMoveToSizeDlg dialog(document.link(), parent);
+            if (dialog.exec() == QDialog::Accepted) {
+                // The request thread knows this code but does nothing with it.
+                document.PostRequest(kRequestMoveToPositionClosed);
+            }
+        });
     });
 
-    session.commands().setHandler(kCmdLoadCellCalibration, [&document, &boxes, parent] {
-        CLoadCellCalDlg dialog(document.link(), boxes, parent);
-        dialog.exec();
+    session.commands().setHandler(kCmdLoadCellCalibration, [&document, &boxes, guard, parent] {
+        guard->openUnlessDeclined([&document, &boxes, parent] {
+            CLoadCellCalDlg dialog(document.link(), boxes, parent);
+            dialog.exec();
+        });
     });
 }
 

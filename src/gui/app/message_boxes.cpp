@@ -11,8 +11,12 @@ void MessageBoxes::showError(QWidget* parent, const QString& text) {
 
 QMessageBox::StandardButton QtMessageBoxes::show(QWidget* parent, const QString& caption,
                                                  const QString& text, QMessageBox::Icon icon,
-                                                 QMessageBox::StandardButtons buttons) {
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, caption, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(defaultButton);
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -13,10 +13,12 @@ class MessageBoxes {
   public:
     virtual ~MessageBoxes() = default;
 
-    // Shows a modal box and returns the button the user chose.
-    virtual QMessageBox::StandardButton show(QWidget* parent, const QString& caption,
-                                             const QString& text, QMessageBox::Icon icon,
-                                             QMessageBox::StandardButtons buttons) = 0;
+    // Shows a modal box and returns the button the user chose. Enter chooses
+    // `defaultButton`; NoButton leaves the choice to the style.
+    virtual QMessageBox::StandardButton show(
+        QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon,
+        QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) = 0;
 
     // The usual error box: the application title as caption, the error icon, OK.
     void showError(QWidget* parent, const QString& text);
@@ -25,9 +27,10 @@ class MessageBoxes {
 // Real modal QMessageBox windows.
 class QtMessageBoxes final : public MessageBoxes {
   public:
-    QMessageBox::StandardButton show(QWidget* parent, const QString& caption, const QString& text,
-                                     QMessageBox::Icon icon,
-                                     QMessageBox::StandardButtons buttons) override;
+    QMessageBox::StandardButton show(
+        QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon,
+        QMessageBox::StandardButtons buttons,
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) override;
 };
 
 // The process-wide real implementation, for windows that were given none.

@@ -162,8 +162,12 @@ BoxAnswer QtDocumentHost::showBox(const std::string& text, const std::string& ca
     const QMessageBox::StandardButtons qtButtons =
         buttons == BoxButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
     QWidget* parent = frame_.data();
-    const QMessageBox::StandardButton answer =
-        boxes_.show(parent, fromCore(caption), fromCore(text), qtIcon(icon), qtButtons);
+    // A question from device work asks whether to go on; Enter must not
+    // say yes by accident.
+    const QMessageBox::StandardButton defaultButton =
+        buttons == BoxButtons::YesNo ? QMessageBox::No : QMessageBox::NoButton;
+    const QMessageBox::StandardButton answer = boxes_.show(
+        parent, fromCore(caption), fromCore(text), qtIcon(icon), qtButtons, defaultButton);
     switch (answer) {
         case QMessageBox::Yes:
             return BoxAnswer::Yes;
