@@ -169,8 +169,12 @@ double timesAsDouble(const DecimalText& value, std::uint32_t multiplier) {
         return 0.0;
     }
     // strtod rounds a decimal text correctly: one rounding, at the end.
-    const std::string text = (value.negative ? "-" : "") + multiplied(value.digits, multiplier) +
-                             "e" + std::to_string(value.exponent);
+    // Appended piece by piece: GCC 12 at -O3 warns falsely of an overlapping
+    // copy (-Wrestrict) when a literal is put in front of a string.
+    std::string text = value.negative ? "-" : "";
+    text += multiplied(value.digits, multiplier);
+    text += 'e';
+    text += std::to_string(value.exponent);
     return cAtof(text);
 }
 
