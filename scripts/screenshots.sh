@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders PNGs of the main window (empty, and with a programmed three-set
-# sequence on a simulated stimulator), the set editor in both wordings, the
+# sequence on a simulated stimulator), the question before an edited sequence
+# is lost, File > Open at its first size, the set editor in both wordings, the
 # about box, the settings dialogs and the drawn controls for review:
 #   screenshots.sh [BUILD_FOLDER]
 # The pictures land in BUILD_FOLDER/screenshots (default build-gui).

@@ -27,6 +27,7 @@
 #include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
 #include "scripted_file_dialogs.h"
+#include "session_window.h"
 #include "support/file_size_limit.h"
 #include "support/temporary_folder.h"
 
@@ -43,47 +44,6 @@ SetRecord namedSet(const char* name, double magnitude) {
     set.holdTimeMs = 250;
     return set;
 }
-
-// The application's window on a simulated stimulator in this process.
-struct Window {
-    Window()
-        : settings(std::make_unique<QSettings>(folder.filePath(QStringLiteral("settings.ini")),
-                                               QSettings::IniFormat)) {
-        started = device.start(&error);
-        session = std::make_unique<ApplicationSession>(frame, settings, boxes, dialogs,
-                                                       quickDocumentOptions(device.sysfsRoot()));
-    }
-    ~Window() { session.reset(); }
-
-    QAction* action(int id) const { return frame.commandAction(id); }
-    CStageView& view() { return session->view(); }
-    QString pane() { return view().messagePane()->toPlainText(); }
-    bool showAndConnect() {
-        frame.show();
-        return QTest::qWaitFor([&] { return action(kCmdProgramDevice)->isEnabled(); }, 10000);
-    }
-    void compose(std::initializer_list<SetRecord> sets) {
-        view().model().workingSequence.sets = sets;
-        view().refreshFromModel();
-    }
-    QStringList listNames() {
-        QStringList names;
-        for (int row = 0; row < view().list()->itemCount(); ++row) {
-            names << view().list()->itemText(row, 0);
-        }
-        return names;
-    }
-
-    QTemporaryDir folder;
-    SimulatedDevice device;
-    bool started = false;
-    std::string error;
-    RecordingMessageBoxes boxes;
-    ScriptedFileDialogs dialogs;
-    AppSettings settings;
-    CMainFrame frame;
-    std::unique_ptr<ApplicationSession> session;
-};
 
 }  // namespace
 
@@ -103,7 +63,7 @@ class ApplicationSessionTest : public QObject {
 };
 
 void ApplicationSessionTest::menuFollowsPlugAndUnplug() {
-    Window window;
+    SessionWindow window;
     QVERIFY2(window.started, window.error.c_str());
     const int deviceCommands[] = {kCmdFileOpen,       kCmdFileSave,           kCmdReadDevice,
                                   kCmdVerifyDevice,   kCmdProgramDevice,      kCmdAccessTestData,
@@ -133,7 +93,7 @@ void ApplicationSessionTest::menuFollowsPlugAndUnplug() {
 }
 
 void ApplicationSessionTest::saveThenOpenRoundTrips() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
     window.compose({namedSet("My test 1", 500), namedSet("Second", 750), namedSet("Third", 250)});
@@ -159,9 +119,8 @@ void ApplicationSessionTest::saveThenOpenRoundTrips() {
     QVERIFY(text.contains("My[_]test[_]1\t"));
 
     // Another sequence in the view, then the file back.
-    window.compose({namedSet("Other", 100)});
     window.view().model().showRepeatCount(1);
-    window.view().refreshFromModel();
+    window.compose({namedSet("Other", 100)});
     window.dialogs.openPath = saved;
     window.action(kCmdFileOpen)->trigger();
     QCOMPARE(window.dialogs.requests.last().folder, QFileInfo(saved).absolutePath());
@@ -176,7 +135,7 @@ void ApplicationSessionTest::saveThenOpenRoundTrips() {
 }
 
 void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     // No device ready: neither command asks for a file.
     window.action(kCmdFileOpen)->trigger();
@@ -224,7 +183,7 @@ void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
 // A save that runs out of disk space keeps the protocol that was there, byte
 // for byte, and says that the sequence on the screen was not saved.
 void ApplicationSessionTest::saveOntoAFullDiskKeepsTheEarlierFile() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
     const QString saved = window.folder.filePath(QStringLiteral("protocols/kept.tmt"));
@@ -256,7 +215,7 @@ void ApplicationSessionTest::saveOntoAFullDiskKeepsTheEarlierFile() {
 
 // The file is opened as it reads, and a warning names what did not read.
 void ApplicationSessionTest::openWarnsAboutWordsItCouldNotRead() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
     const QString path = window.folder.filePath(QStringLiteral("odd.tmt"));
@@ -279,7 +238,7 @@ void ApplicationSessionTest::openWarnsAboutWordsItCouldNotRead() {
 }
 
 void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
     window.compose({namedSet("Alpha", 500), namedSet("Beta", 800), namedSet("Gamma", 300)});
@@ -297,9 +256,8 @@ void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
 
     // Something else in the view: Verify names what differs, without
     // changing the view; Read Device brings the device's sequence back.
-    window.compose({namedSet("Scratch", 10)});
     window.view().model().showRepeatCount(9);
-    window.view().refreshFromModel();
+    window.compose({namedSet("Scratch", 10)});
     window.action(kCmdVerifyDevice)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(window.pane().startsWith(QStringLiteral("Sets: ")), 15000);
     QString differences = QStringLiteral(
@@ -387,7 +345,7 @@ void ApplicationSessionTest::hardwareDialogsAskWhileATestRuns() {
 }
 
 void ApplicationSessionTest::disableWellsFromTheMenuRebuildsTheList() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
     window.compose({namedSet("A", 500)});
@@ -405,7 +363,7 @@ void ApplicationSessionTest::disableWellsFromTheMenuRebuildsTheList() {
 }
 
 void ApplicationSessionTest::closingStopsTheRequestThread() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
     QVERIFY(window.session->document().requestThreadRunning());

@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include "connected_document.h"
+#include "gui/controls/mnemonics.h"
 
 using namespace kyrvana;
 using namespace kyrvana::gui;
@@ -95,9 +96,9 @@ void SetParamEditorTest::wordingFollowsHardwareAndMode() {
     CSetParamEditor& dialog = editor.dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Set Parameter Editor"));
     dialog.modeCombo()->setCurrentIndex(mode);
-    QCOMPARE(dialog.magnitudeLabel()->text(), magnitude);
-    QCOMPARE(dialog.loadDurationLabel()->text(), duration);
-    QCOMPARE(dialog.doNotDeformBox()->text(), doNotDeform);
+    QCOMPARE(shownText(dialog.magnitudeLabel()->text()), magnitude);
+    QCOMPARE(shownText(dialog.loadDurationLabel()->text()), duration);
+    QCOMPARE(shownText(dialog.doNotDeformBox()->text()), doNotDeform);
 }
 
 void SetParamEditorTest::opensWithTheSetInItsTimeUnit() {
@@ -326,7 +327,7 @@ void SetParamEditorTest::uncheckingCustomizeCopiesWellOne() {
     QVERIFY(dialog.customizeBox()->isChecked());
     QVERIFY(!dialog.magnitudeEdit(6)->isHidden());
     QVERIFY(!dialog.disableWellsButton()->isHidden());
-    QCOMPARE(dialog.disableWellsButton()->text(), QStringLiteral("Disable\nWells"));
+    QCOMPARE(shownText(dialog.disableWellsButton()->text()), QStringLiteral("Disable\nWells"));
 
     dialog.customizeBox()->click();
     for (int well = 2; well <= 6; ++well) {

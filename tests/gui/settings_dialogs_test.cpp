@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include "gui/controls/mnemonics.h"
 #include "gui/controls/unsigned_validator.h"
 #include "gui/hardware/disable_wells_dlg.h"
 #include "gui/hardware/force_control_settings_dlg.h"
@@ -15,6 +16,7 @@ using kyrvana::DisabledWells;
 using kyrvana::gui::CDisableWellsDlg;
 using kyrvana::gui::CForceControlSettingsDlg;
 using kyrvana::gui::RecordingMessageBoxes;
+using kyrvana::gui::shownText;
 using kyrvana::gui::UnsignedValidator;
 
 class SettingsDialogsTest : public QObject {
@@ -45,7 +47,7 @@ void SettingsDialogsTest::disableWellsStartsFromTheDocument() {
         QCOMPARE(box->isChecked(), well == 2 || well == 5);
         auto* group = qobject_cast<QGroupBox*>(box->parentWidget());
         QVERIFY(group != nullptr);
-        QCOMPARE(group->title(), QStringLiteral("Well %1").arg(well));
+        QCOMPARE(shownText(group->title()), QStringLiteral("Well %1").arg(well));
     }
     QVERIFY(dialog.disabledBox(0) == nullptr);
     QVERIFY(dialog.disabledBox(7) == nullptr);
@@ -179,7 +181,7 @@ void SettingsDialogsTest::forceControlTextsKeepTheirBlanks() {
     CForceControlSettingsDlg dialog(code, boxes);
     QStringList texts;
     for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-        texts << label->text();
+        texts << shownText(label->text());
     }
     QVERIFY(texts.contains(QStringLiteral("Maximum Velocity Code (1-10)      ")));
     QVERIFY(texts.contains(QStringLiteral("Notes:   ")));

@@ -70,7 +70,13 @@ void WindowLayoutTest::firstRunGivesThePreviewMostOfTheRoom() {
     Run run(folder);
     run.frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&run.frame));
-    QCOMPARE(run.frame.size(), scaledSize(QSize(950, 600), run.frame.scale()));
+    // At its least, and at least the form's 950 x 600; wider where the
+    // sequence list's columns need it in the font in use.
+    QCOMPARE(run.frame.size(), run.frame.minimumSize());
+    const QSize form = scaledSize(QSize(950, 600), run.frame.scale());
+    QCOMPARE(run.frame.height(), form.height());
+    QVERIFY(run.frame.width() >= form.width());
+    QVERIFY(run.frame.width() >= run.session->view().minimumSizeHint().width());
     QVERIFY(run.toggle().isChecked());
     QVERIFY(run.preview().isVisible());
     QVERIFY(run.heightOf(&run.preview()) > run.heightOf(run.session->view().messagePane()));

@@ -34,6 +34,16 @@ std::vector<bool> RecordingHost::busyCalls() const {
     return busyCalls_;
 }
 
+void RecordingHost::deviceStatusChanged(DeviceStatus status) {
+    std::lock_guard lock(mutex_);
+    statuses_.push_back(status);
+}
+
+std::vector<DeviceStatus> RecordingHost::statuses() const {
+    std::lock_guard lock(mutex_);
+    return statuses_;
+}
+
 void RecordingHost::runTestDataDialog(DeviceLink& link) {
     ++testDataDialogRuns;
     if (testDataDialog) {

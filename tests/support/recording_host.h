@@ -32,12 +32,15 @@ class RecordingHost : public DocumentHost {
     void connectionChanged() override { ++connectionChanges; }
     void setBusy(bool busy) override;
     void runTestDataDialog(DeviceLink& link) override;
+    void deviceStatusChanged(DeviceStatus status) override;
 
     // Copies, safe while the request thread runs.
     std::vector<RecordedBox> boxes() const;
     SequenceViewModel view() const;
     std::string logText() const;
     std::vector<bool> busyCalls() const;
+    // Every status the document announced, in order.
+    std::vector<DeviceStatus> statuses() const;
 
     // The answer to Yes/No boxes.
     BoxAnswer yesNoAnswer = BoxAnswer::Yes;
@@ -53,6 +56,7 @@ class RecordingHost : public DocumentHost {
     SequenceViewModel view_;
     std::string log_;
     std::vector<bool> busyCalls_;
+    std::vector<DeviceStatus> statuses_;
 };
 
 }  // namespace kyrvana::test_support

@@ -1,6 +1,8 @@
 #include "core/editor/sequence_list_text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "core/common/c_locale_text.h"
@@ -38,6 +40,50 @@ std::string wellText(const SetRecord& set, int well, const WellDisabledChecks& d
         return "  -";
     }
     return cFormat("%.0f", set.magnitude[index]);
+}
+
+// One set for each extreme a column can show; each differs from the default
+// set in one respect.
+std::vector<SetRecord> extremeSets() {
+    std::vector<SetRecord> sets;
+    const auto add = [&sets](const std::function<void(SetRecord&)>& change) {
+        SetRecord set;
+        change(set);
+        sets.push_back(set);
+    };
+    add([](SetRecord& set) { set.name = "Preload Ramp 10"; });
+    for (int function = 0; function <= static_cast<int>(FunctionType::Sinusoid); ++function) {
+        for (int units = 0; units <= static_cast<int>(UnitsCode::Newtons); ++units) {
+            add([&](SetRecord& set) {
+                set.function[0] = static_cast<FunctionType>(function);
+                set.units[0] = static_cast<UnitsCode>(units);
+            });
+        }
+    }
+    for (const double magnitude : {999999.0, -23000.0}) {
+        add([&](SetRecord& set) { set.magnitude.fill(magnitude); });
+    }
+    constexpr std::int32_t kDayMs = 86400000;
+    for (int units = 0; units <= static_cast<int>(TimeUnits::Deciseconds); ++units) {
+        add([&](SetRecord& set) {
+            set.timeUnits = static_cast<TimeUnits>(units);
+            set.stretchDurationMs = kDayMs;
+            set.holdTimeMs = kDayMs;
+            set.recoveryDurationMs = kDayMs;
+            set.restTimeMs = kDayMs;
+        });
+    }
+    for (const PreloadType type : {PreloadType::FirstRepetition, PreloadType::EveryRepetition}) {
+        add([&](SetRecord& set) {
+            set.preloadType[0] = type;
+            set.preloadMag[0] = 999999.0;
+        });
+    }
+    add([](SetRecord& set) { set.numReps = 999999; });
+    for (int rate = 0; rate <= static_cast<int>(DataFrequency::None); ++rate) {
+        add([&](SetRecord& set) { set.dataFrequency = static_cast<DataFrequency>(rate); });
+    }
+    return sets;
 }
 
 std::string twoDigits(std::int64_t part) {
@@ -87,6 +133,19 @@ std::string sequenceListCellText(const Protocol& protocol, int setIndex, Sequenc
             return std::string(dataFrequencyHzText(set->dataFrequency));
     }
     return "Unknown";
+}
+
+std::vector<std::string> sequenceListWidestTexts(SequenceListColumn column) {
+    Protocol extremes;
+    extremes.sets = extremeSets();
+    std::vector<std::string> texts;
+    for (int index = 0; index < extremes.setCount(); ++index) {
+        std::string text = sequenceListCellText(extremes, index, column);
+        if (std::find(texts.begin(), texts.end(), text) == texts.end()) {
+            texts.push_back(std::move(text));
+        }
+    }
+    return texts;
 }
 
 std::vector<std::string> sequenceListRowTexts(const Protocol& protocol, int setIndex,

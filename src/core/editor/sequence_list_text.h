@@ -46,6 +46,14 @@ using WellDisabledChecks = std::array<bool, kWellCount>;
 // The text of one cell; "Unknown" for a set index outside the sequence.
 std::string sequenceListCellText(const Protocol& protocol, int setIndex, SequenceListColumn column,
                                  const WellDisabledChecks& disabledWells = {});
+// Texts as wide as the widest a column shows for sets within the limits of
+// the hardware and the set editor, to size the list's columns by: every
+// waveform with every unit, a six-digit force (a load cell's full scale in
+// millinewtons) and the longest travel, phases of up to a day in each time
+// unit, a six-digit preload and repetition count, every data rate, and a
+// name of the 15 characters the editor takes.
+std::vector<std::string> sequenceListWidestTexts(SequenceListColumn column);
+
 // All cells of one row, in column order.
 std::vector<std::string> sequenceListRowTexts(const Protocol& protocol, int setIndex,
                                               const WellDisabledChecks& disabledWells = {});

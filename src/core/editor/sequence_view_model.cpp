@@ -1,10 +1,44 @@
 #include "core/editor/sequence_view_model.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/common/c_locale_text.h"
 #include "core/editor/sequence_list_text.h"
 #include "core/protocol/sequence_totals.h"
 
 namespace kyrvana {
+namespace {
+
+// A number field that holds no number in both sets counts as the same: a
+// file may give "nan", and a set holding it must not stay modified for ever.
+void matchBothNotANumber(double& a, double& b) {
+    if (std::isnan(a) && std::isnan(b)) {
+        a = 0.0;
+        b = 0.0;
+    }
+}
+
+bool sameSet(const SetRecord& a, const SetRecord& b) {
+    if (a == b) {
+        return true;
+    }
+    SetRecord x = a;
+    SetRecord y = b;
+    for (std::size_t well = 0; well < x.magnitude.size(); ++well) {
+        matchBothNotANumber(x.magnitude[well], y.magnitude[well]);
+        matchBothNotANumber(x.preloadMag[well], y.preloadMag[well]);
+    }
+    for (double SetRecord::*field :
+         {&SetRecord::stretchDurationSec, &SetRecord::recoveryDurationSec, &SetRecord::holdTimeSec,
+          &SetRecord::restTimeSec, &SetRecord::tolerance, &SetRecord::loadSpeed,
+          &SetRecord::unloadSpeed}) {
+        matchBothNotANumber(x.*field, y.*field);
+    }
+    return x == y;
+}
+
+}  // namespace
 
 void SequenceViewModel::clearMessages() {
     messagePane.clear();
@@ -33,6 +67,18 @@ void SequenceViewModel::takeRepeatCountFromField() {
 
 void SequenceViewModel::refreshFrom(const Protocol& documentSequence) {
     workingSequence = documentSequence;
+    markUnmodified();
+}
+
+bool SequenceViewModel::isModified() const {
+    return repeatCount != unmodifiedRepeatCount_ ||
+           !std::equal(workingSequence.sets.begin(), workingSequence.sets.end(),
+                       unmodifiedSets_.begin(), unmodifiedSets_.end(), sameSet);
+}
+
+void SequenceViewModel::markUnmodified() {
+    unmodifiedSets_ = workingSequence.sets;
+    unmodifiedRepeatCount_ = repeatCount;
 }
 
 SequenceViewModel::InsertResult SequenceViewModel::insertAbove(int selectedRow, int* insertedRow) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/protocol/protocol.h"
 
@@ -47,8 +48,21 @@ class SequenceViewModel {
     // Takes the repeat field's text as a decimal integer (no digits: 0).
     void takeRepeatCountFromField();
 
-    // Replaces the working sequence with the document's.
+    // Replaces the working sequence with the document's. The sequence then
+    // counts as unmodified: the document's sequence came from a file or the
+    // device (Open and Read Device are the ones that refresh).
     void refreshFrom(const Protocol& documentSequence);
+
+    // Whether the sets or the repeat count differ from the sequence last
+    // opened, saved or read from the device (before any of these, from the
+    // empty start). The contents are compared rather than edits counted, so
+    // a set editor closed with OK and no change, or an edit undone by hand,
+    // leaves the sequence unmodified. The test name, the homing choice and
+    // the wells switched off are not part of it: a protocol file keeps none
+    // of them.
+    bool isModified() const;
+    // The sequence as it is now becomes the unmodified one (after a save).
+    void markUnmodified();
 
     enum class InsertResult { Inserted, LimitReached };
     // Inserts a copy of the set at `selectedRow` (row 0 when none is
@@ -66,6 +80,9 @@ class SequenceViewModel {
 
   private:
     InsertResult insertCopy(int selectedRow, int offset, int* insertedRow);
+
+    std::vector<SetRecord> unmodifiedSets_;
+    std::int32_t unmodifiedRepeatCount_ = 1;
 };
 
 }  // namespace kyrvana

@@ -18,6 +18,13 @@ enum class BoxIcon { None, Error, Warning, Information, Question };
 enum class BoxButtons { Ok, YesNo };
 enum class BoxAnswer { Ok, Yes, No };
 
+// What the device link is doing, for the window's status line. Ready and
+// Disconnected are resting states: Ready until a device has come and gone,
+// Disconnected from an unplug until a device connects again. The others
+// last while their work runs on the request thread: Connecting covers the
+// settling wait of a newly opened port and the identification after it.
+enum class DeviceStatus { Ready, Connecting, Disconnected, Reading, Programming, Verifying };
+
 // The caption of the program's own message boxes: the application title.
 inline constexpr const char* kDefaultBoxCaption = "KyrvanaP7";
 
@@ -45,6 +52,10 @@ class DocumentHost {
 
     // Long device work starts or ends (wait cursor).
     virtual void setBusy(bool busy) = 0;
+
+    // The device link's status changed. Must not block. A host without a
+    // status line ignores it.
+    virtual void deviceStatusChanged(DeviceStatus /*status*/) {}
 
     // The test-data dialog, modal; returns when it is closed. The request
     // thread does nothing else meanwhile.

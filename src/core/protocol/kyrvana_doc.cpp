@@ -106,16 +106,21 @@ bool CKyrvanaDoc::IsCommandEnabled(int commandId) const {
 // --- Connection -------------------------------------------------------------
 
 DeviceResult CKyrvanaDoc::ConnectDevice() {
+    // The settling wait alone takes two seconds in which nothing else shows
+    // that the program has seen the device.
+    host_.deviceStatusChanged(DeviceStatus::Connecting);
     // One operation: a device that stops answering costs one time-out.
     const auto operation = link_.BeginOperation();
     DeviceResult identified = link_.Connect();
     // A device that did not answer is not there as far as the user can
     // tell; its revision, never read, says nothing about its firmware.
     if (!link_.serial.isOpen() || identified.wentUnanswered()) {
+        host_.deviceStatusChanged(restingStatus_);
         host_.errorBox(kDeviceNotDetectedMessage);
         return identified;
     }
     if (link_.firmwareRevisionCode < kMinimumFirmwareRevision) {
+        host_.deviceStatusChanged(restingStatus_);
         host_.errorBox(firmwareTooOldMessage());
         // A revision that did not come is the reason, when it did not.
         return identified.keepFirstFailure(DeviceResult::failure(
@@ -154,6 +159,8 @@ DeviceResult CKyrvanaDoc::ConnectDevice() {
     connected_.store(true);
     deviceReady_.store(true);
     host_.connectionChanged();
+    restingStatus_ = DeviceStatus::Ready;
+    host_.deviceStatusChanged(restingStatus_);
     return identified;
 }
 
@@ -161,6 +168,10 @@ void CKyrvanaDoc::DisconnectDevice() {
     if (link_.serial.isOpen()) {
         auto hold = link_.Hold();
         link_.serial.CloseSerialPort();
+    }
+    if (connected_.load()) {
+        restingStatus_ = DeviceStatus::Disconnected;
+        host_.deviceStatusChanged(restingStatus_);
     }
     connected_.store(false);
     deviceReady_.store(false);
@@ -281,22 +292,13 @@ bool CKyrvanaDoc::PollConnection() {
 void CKyrvanaDoc::Dispatch(int request) {
     switch (request) {
         case kRequestReadDevice:
-            if (readDevice) {
-                readDevice(*this);
-            }
-            host_.withView([](SequenceViewModel&) {});
+            RunOperation(readDevice, DeviceStatus::Reading);
             break;
         case kRequestVerifyDevice:
-            if (verifyDevice) {
-                verifyDevice(*this);
-            }
-            host_.withView([](SequenceViewModel&) {});
+            RunOperation(verifyDevice, DeviceStatus::Verifying);
             break;
         case kRequestProgramDevice:
-            if (programDevice) {
-                programDevice(*this);
-            }
-            host_.withView([](SequenceViewModel&) {});
+            RunOperation(programDevice, DeviceStatus::Programming);
             break;
         case kRequestNothing8:
         case kRequestNothing12:
@@ -332,6 +334,15 @@ void CKyrvanaDoc::Dispatch(int request) {
     // Clear the request unless a new one was posted while this one ran.
     int expected = request;
     pendingRequest_.compare_exchange_strong(expected, kRequestIdle);
+}
+
+void CKyrvanaDoc::RunOperation(const DeviceOperation& operation, DeviceStatus status) {
+    if (operation) {
+        host_.deviceStatusChanged(status);
+        operation(*this);
+        host_.deviceStatusChanged(restingStatus_);
+    }
+    host_.withView([](SequenceViewModel&) {});
 }
 
 void CKyrvanaDoc::AccessTestData() {

@@ -120,6 +120,9 @@ class CKyrvanaDoc {
     // True when the loop must end (a failed connection while polling).
     bool PollConnection();
     void Dispatch(int request);
+    // Runs a device operation with `status` on the status line, then returns
+    // the line to the resting status.
+    void RunOperation(const DeviceOperation& operation, DeviceStatus status);
     void AccessTestData();
     void RunningStateCheck();
     void LogLine(const std::string& line);
@@ -148,6 +151,8 @@ class CKyrvanaDoc {
     std::atomic<bool> threadRunning_{false};
     std::atomic<bool> stopping_{false};
     bool homingBoxShown_ = false;  // request thread only
+    // Ready or Disconnected; the connecting thread only.
+    DeviceStatus restingStatus_ = DeviceStatus::Ready;
     std::mutex wakeMutex_;
     std::uint64_t postGeneration_ = 0;  // guarded by wakeMutex_
     std::condition_variable wake_;

@@ -67,6 +67,30 @@ void AppSettings::setPreviewVisible(bool visible) {
     store_->setValue(QLatin1String(kPreviewVisibleKey), visible);
 }
 
+QByteArray AppSettings::fileDialogGeometry() const {
+    return bytes(kFileDialogGeometryKey);
+}
+
+void AppSettings::setFileDialogGeometry(const QByteArray& geometry) {
+    setBytes(kFileDialogGeometryKey, geometry);
+}
+
+QByteArray AppSettings::fileDialogState() const {
+    return bytes(kFileDialogStateKey);
+}
+
+void AppSettings::setFileDialogState(const QByteArray& state) {
+    setBytes(kFileDialogStateKey, state);
+}
+
+QByteArray AppSettings::bytes(const char* key) const {
+    return store_->value(QLatin1String(key)).toByteArray();
+}
+
+void AppSettings::setBytes(const char* key, const QByteArray& value) {
+    store_->setValue(QLatin1String(key), value);
+}
+
 QString AppSettings::defaultDataDir() {
     return documentsSubfolder("Data");
 }

@@ -39,6 +39,14 @@ class AppSettings {
     bool previewVisible() const;
     void setPreviewVisible(bool visible);
 
+    // The open and save dialogs' size and place (QWidget::saveGeometry) and
+    // their own layout (QFileDialog::saveState: view, column widths); empty
+    // until a dialog was first closed.
+    QByteArray fileDialogGeometry() const;
+    void setFileDialogGeometry(const QByteArray& geometry);
+    QByteArray fileDialogState() const;
+    void setFileDialogState(const QByteArray& state);
+
     // "<documents>/Kyrvana/Data" and "<documents>/Kyrvana/Templates".
     static QString defaultDataDir();
     static QString defaultTemplateDir();
@@ -48,9 +56,13 @@ class AppSettings {
     static constexpr const char* kWindowGeometryKey = "Window/Geometry";
     static constexpr const char* kSplitterStateKey = "Window/Splitter";
     static constexpr const char* kPreviewVisibleKey = "Window/PreviewVisible";
+    static constexpr const char* kFileDialogGeometryKey = "FileDialog/Geometry";
+    static constexpr const char* kFileDialogStateKey = "FileDialog/State";
 
   private:
     QString folder(const char* key, const QString& fallback) const;
+    QByteArray bytes(const char* key) const;
+    void setBytes(const char* key, const QByteArray& value);
 
     std::unique_ptr<QSettings> store_;
 };

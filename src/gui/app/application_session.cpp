@@ -66,10 +66,21 @@ void ApplicationSession::shutDown() {
     document_->StopRequestThread();
 }
 
+void ApplicationSession::closeWithoutAsking() {
+    askBeforeClosing_ = false;
+    if (frame_) {
+        frame_->close();
+    }
+}
+
 bool ApplicationSession::eventFilter(QObject* watched, QEvent* event) {
     if (watched == frame_.data() && event->type() == QEvent::Close) {
         if (host_->callsInProgress() > 0) {
             closeHeldBack_ = true;
+            event->ignore();
+            return true;
+        }
+        if (askBeforeClosing_ && !host_->isShutDown() && !commands_->mayClose()) {
             event->ignore();
             return true;
         }

@@ -39,6 +39,9 @@ class ApplicationSession : public QObject {
     // Answers what the request thread still waits for, stops it and joins
     // it. Runs when the frame closes; safe to call again.
     void shutDown();
+    // Closes the frame without asking to save an edited sequence: the
+    // process was told to end, and no one may be there to answer.
+    void closeWithoutAsking();
 
   signals:
     // The device link is about to go: helpers that run device work of their
@@ -61,6 +64,7 @@ class ApplicationSession : public QObject {
     QPointer<SequencePreview> preview_;  // owned by the view
     std::unique_ptr<DocumentCommands> commands_;
     bool closeHeldBack_ = false;
+    bool askBeforeClosing_ = true;
 };
 
 }  // namespace kyrvana::gui

@@ -5,6 +5,7 @@
 #include "core/device/command_ids.h"
 #include "core/protocol/kyrvana_doc.h"
 #include "gui/app/protocol_file_commands.h"
+#include "gui/app/unsaved_sequence_prompt.h"
 #include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
 #include "gui/hardware/force_control_settings_dlg.h"
@@ -19,12 +20,11 @@ DocumentCommands::DocumentCommands(CKyrvanaDoc& document, CStageView& view, AppS
       dialogs_(dialogs),
       boxes_(boxes),
       parent_(parent) {
-    const ProtocolFileContext files{document_, view_, settings_, dialogs_, boxes_, parent_};
-    handlers_.insert(kCmdFileOpen, [files] { openProtocolFile(files); });
-    handlers_.insert(kCmdFileSave, [files] { saveProtocolFile(files); });
+    handlers_.insert(kCmdFileOpen, [this] { openFile(); });
+    handlers_.insert(kCmdFileSave, [this] { saveProtocolFile(fileContext()); });
     // The device work runs on the request thread; the menu only leaves the
     // request and returns, so the window keeps repainting.
-    handlers_.insert(kCmdReadDevice, [this] { document_.PostRequest(kRequestReadDevice); });
+    handlers_.insert(kCmdReadDevice, [this] { readDevice(); });
     handlers_.insert(kCmdVerifyDevice, [this] { document_.PostRequest(kRequestVerifyDevice); });
     handlers_.insert(kCmdProgramDevice, [this] { document_.PostRequest(kRequestProgramDevice); });
     handlers_.insert(kCmdManualConnectDevice,
@@ -45,6 +45,30 @@ void DocumentCommands::run(int id) {
 
 void DocumentCommands::setHandler(int id, std::function<void()> handler) {
     handlers_.insert(id, std::move(handler));
+}
+
+ProtocolFileContext DocumentCommands::fileContext() const {
+    return ProtocolFileContext{document_, view_, settings_, dialogs_, boxes_, parent_};
+}
+
+bool DocumentCommands::mayClose() {
+    return saveChangedSequenceFirst(fileContext(), SequenceReplacedBy::Closing);
+}
+
+void DocumentCommands::openFile() {
+    // Open does nothing without a device; it must not ask first either.
+    if (document_.deviceReady() &&
+        saveChangedSequenceFirst(fileContext(), SequenceReplacedBy::Opening)) {
+        openProtocolFile(fileContext());
+    }
+}
+
+void DocumentCommands::readDevice() {
+    // Asked here, on the GUI thread, before the request thread replaces the
+    // sequence in the view.
+    if (saveChangedSequenceFirst(fileContext(), SequenceReplacedBy::Reading)) {
+        document_.PostRequest(kRequestReadDevice);
+    }
 }
 
 void DocumentCommands::disableWells() {

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <functional>
 
+#include "gui/app/protocol_file_commands.h"
+
 class QWidget;
 
 namespace kyrvana {
@@ -30,6 +32,10 @@ class DocumentCommands {
     // Carries out the command `id`; unknown ids do nothing.
     void run(int id);
 
+    // Before the window closes: asks to save an edited sequence first. True
+    // when the window may close.
+    bool mayClose();
+
     // Gives a command its handler, replacing the built-in one. Hardware >
     // Access Test Data, Move To Position and Load Cell Calibration have none
     // yet: their dialogs are attached here by whoever creates them.
@@ -38,6 +44,9 @@ class DocumentCommands {
   private:
     void disableWells();
     void forceControlSettings();
+    void openFile();
+    void readDevice();
+    ProtocolFileContext fileContext() const;
 
     CKyrvanaDoc& document_;
     CStageView& view_;

@@ -26,14 +26,29 @@ class FileDialogs {
     virtual QString saveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
 };
 
-// Real modal QFileDialog windows.
+class AppSettings;
+
+// Real modal QFileDialog windows. They open large enough to read file names
+// and dates in full, and with `settings`, at the size and with the columns
+// the user last left them.
 class QtFileDialogs final : public FileDialogs {
   public:
+    // The size of a dialog that has no remembered one, in 1/96 inch.
+    static constexpr int kFirstWidth = 880;
+    static constexpr int kFirstHeight = 540;
+
+    explicit QtFileDialogs(AppSettings* settings = nullptr) : settings_(settings) {}
+
     QString openFileName(QWidget* parent, const FileDialogRequest& request) override;
     QString saveFileName(QWidget* parent, const FileDialogRequest& request) override;
+
+  private:
+    QString run(QWidget* parent, const FileDialogRequest& request, bool save);
+
+    AppSettings* settings_;
 };
 
-// The process-wide real implementation.
+// The process-wide real implementation, remembering nothing.
 FileDialogs& qtFileDialogs();
 
 }  // namespace kyrvana::gui

@@ -45,6 +45,7 @@ CKyrvanaApp::CKyrvanaApp(int& argc, char** argv) : QApplication(argc, argv) {
     // No display name: on X11 it would be appended to every window title, and
     // the main window's title must stay "Kyrvana".
     settings_ = std::make_unique<AppSettings>();
+    fileDialogs_ = std::make_unique<QtFileDialogs>(settings_.get());
 }
 
 CKyrvanaApp::~CKyrvanaApp() {
@@ -70,10 +71,10 @@ bool CKyrvanaApp::initInstance(const CommandLineOptions& options) {
     mainFrame_ = std::make_unique<CMainFrame>();
     mainFrame_->setSimulated(options.simulate);
     session_ = std::make_unique<ApplicationSession>(*mainFrame_, *settings_, qtMessageBoxes(),
-                                                    qtFileDialogs(), documentOptions);
+                                                    *fileDialogs_, documentOptions);
     quitOnSignals(this, [this] {
-        if (mainFrame_) {
-            mainFrame_->close();
+        if (session_) {
+            session_->closeWithoutAsking();
         }
         quit();
     });

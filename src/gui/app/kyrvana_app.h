@@ -9,6 +9,7 @@ class AppSettings;
 class ApplicationSession;
 struct CommandLineOptions;
 class CMainFrame;
+class QtFileDialogs;
 class SimulatedDevice;
 
 // The application object: names the organisation and application (which
@@ -37,6 +38,7 @@ class CKyrvanaApp : public QApplication {
     // Destroyed in reverse order: the session (which stops the request
     // thread) before the frame, the frame before the simulated device.
     std::unique_ptr<AppSettings> settings_;
+    std::unique_ptr<QtFileDialogs> fileDialogs_;  // remembers its size in settings_
     std::unique_ptr<SimulatedDevice> simulated_;
     std::unique_ptr<CMainFrame> mainFrame_;
     std::unique_ptr<ApplicationSession> session_;

@@ -9,6 +9,7 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "core/device/command_enabling.h"
 #include "core/device/command_ids.h"
@@ -17,6 +18,7 @@
 #include "gui/app/command_table.h"
 #include "gui/app/display_scale.h"
 #include "gui/app/toolbar_icons.h"
+#include "gui/controls/mnemonics.h"
 
 namespace kyrvana::gui {
 namespace {
@@ -132,7 +134,8 @@ void CMainFrame::createToolBar() {
 }
 
 void CMainFrame::createStatusBar() {
-    messagePane_ = new QLabel(QString::fromLatin1(kIdleText), this);
+    deviceStatus_ = QString::fromLatin1(kIdleText);
+    messagePane_ = new QLabel(deviceStatus_, this);
     messagePane_->setObjectName(QStringLiteral("messagePane"));
     messagePane_->setContentsMargins(4, 0, 4, 0);
     statusBar()->addWidget(messagePane_, 1);
@@ -213,6 +216,24 @@ void CMainFrame::updateIndicator() {
 
 void CMainFrame::setCentralView(QWidget* view) {
     setCentralWidget(view);
+    // The form's controls get Alt-key letters that the menu bar's titles do
+    // not use.
+    QString menuLetters;
+    for (const QAction* menu : menuBar()->actions()) {
+        const QChar letter = mnemonicOf(menu->text());
+        if (!letter.isNull()) {
+            menuLetters += letter;
+        }
+    }
+    assignMnemonics(view, menuLetters);
+    // A view that needs more width than the form was laid out for (its
+    // list's columns follow the font in use) widens the window rather than
+    // lose a column.
+    const int needed = view->minimumSizeHint().width();
+    if (needed > minimumWidth()) {
+        setMinimumWidth(needed);
+        resize(std::max(width(), needed), height());
+    }
 }
 
 QAction* CMainFrame::commandAction(int id) const {
@@ -221,6 +242,32 @@ QAction* CMainFrame::commandAction(int id) const {
 
 QString CMainFrame::statusText() const {
     return messagePane_->text();
+}
+
+QString CMainFrame::deviceStatusText(DeviceStatus status) {
+    switch (status) {
+        case DeviceStatus::Ready:
+            break;
+        case DeviceStatus::Connecting:
+            return QStringLiteral("Connecting\u2026");
+        case DeviceStatus::Disconnected:
+            return QStringLiteral("Disconnected");
+        case DeviceStatus::Reading:
+            return QStringLiteral("Reading\u2026");
+        case DeviceStatus::Programming:
+            return QStringLiteral("Programming\u2026");
+        case DeviceStatus::Verifying:
+            return QStringLiteral("Verifying\u2026");
+    }
+    return QString::fromLatin1(kIdleText);
+}
+
+void CMainFrame::showDeviceStatus(DeviceStatus status) {
+    deviceStatus_ = deviceStatusText(status);
+    // A prompt the user is reading stays until the pointer leaves its item.
+    if (!promptShown_) {
+        messagePane_->setText(deviceStatus_);
+    }
 }
 
 void CMainFrame::setLockIndicators(bool capsLock, bool numLock, bool scrollLock) {
@@ -235,12 +282,13 @@ void CMainFrame::showAbout() {
 }
 
 bool CMainFrame::event(QEvent* event) {
-    // Status tips go to the message pane, which falls back to the idle text;
-    // QMainWindow's own handling would hide the panes behind a temporary
-    // message and leave an empty bar.
+    // Status tips go to the message pane, which falls back to the device
+    // status; QMainWindow's own handling would hide the panes behind a
+    // temporary message and leave an empty bar.
     if (event->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        messagePane_->setText(tip.isEmpty() ? QString::fromLatin1(kIdleText) : tip);
+        promptShown_ = !tip.isEmpty();
+        messagePane_->setText(promptShown_ ? tip : deviceStatus_);
         return true;
     }
     return QMainWindow::event(event);

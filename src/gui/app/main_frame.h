@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include "core/protocol/document_host.h"
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -41,7 +43,9 @@ class CMainFrame : public QMainWindow {
     bool isSimulated() const { return simulated_; }
 
     // Puts the sequence view (or any widget) into the window's client area;
-    // the frame takes ownership and deletes what was there before.
+    // the frame takes ownership and deletes what was there before. Its
+    // controls get Alt-key mnemonics apart from the menu bar's, and the
+    // window grows to its smallest size.
     void setCentralView(QWidget* view);
 
     // The action of a command id (its data is the id), or nullptr.
@@ -50,8 +54,13 @@ class CMainFrame : public QMainWindow {
     // The View menu, where the panes of the window add their toggles.
     QMenu* viewMenu() const { return viewMenu_; }
 
-    // The message pane's text ("Ready" when idle).
+    // The message pane's text: a menu item's prompt while one is pointed at,
+    // otherwise the device status ("Ready" when idle).
     QString statusText() const;
+    // What the device link is doing: "Connecting…", "Reading…"
+    // and the like, or the resting "Ready" and "Disconnected".
+    void showDeviceStatus(DeviceStatus status);
+    static QString deviceStatusText(DeviceStatus status);
     // The lock-key panes are shown dimmed while their key is off.
     void setLockIndicators(bool capsLock, bool numLock, bool scrollLock);
 
@@ -87,6 +96,8 @@ class CMainFrame : public QMainWindow {
     QToolBar* toolBar_ = nullptr;
     QMenu* viewMenu_ = nullptr;
     QLabel* messagePane_ = nullptr;
+    QString deviceStatus_;  // shown whenever no prompt is
+    bool promptShown_ = false;
     QLabel* simulatedPane_ = nullptr;
     QLabel* capsPane_ = nullptr;
     QLabel* numPane_ = nullptr;

@@ -88,17 +88,18 @@ void openProtocolFile(const ProtocolFileContext& context) {
     }
 }
 
-void saveProtocolFile(const ProtocolFileContext& context) {
-    if (!context.document.deviceReady()) {
-        return;
-    }
+bool saveProtocolFile(const ProtocolFileContext& context) {
+    return context.document.deviceReady() && saveSequenceToFile(context);
+}
+
+bool saveSequenceToFile(const ProtocolFileContext& context) {
     if (context.view.checkSequence() != 1) {
-        return;
+        return false;
     }
     const QString path =
         context.dialogs.saveFileName(context.parent, protocolRequest(context, "Save As"));
     if (path.isEmpty()) {
-        return;
+        return false;
     }
     rememberFolder(context, path);
 
@@ -114,12 +115,14 @@ void saveProtocolFile(const ProtocolFileContext& context) {
             context.parent, QString::fromLatin1(kNotSavedMessage) + path + QStringLiteral("\n") +
                                 QString::fromStdString(written.reason()) + QStringLiteral("\n") +
                                 QString::fromLatin1(kEarlierFileKeptMessage));
-        return;
+        return false;
     }
     SequenceViewModel& model = context.view.model();
+    model.markUnmodified();
     model.clearMessages();
     model.appendMessage(kSavedMessage);
     context.view.refreshFromModel();
+    return true;
 }
 
 }  // namespace kyrvana::gui

@@ -44,7 +44,12 @@ inline constexpr const char* kEarlierFileKeptMessage =
 void openProtocolFile(const ProtocolFileContext& context);
 // Runs the sequence checks first. The file is replaced whole or not at all;
 // when it cannot be written an error box says so and the success line is not
-// shown.
-void saveProtocolFile(const ProtocolFileContext& context);
+// shown. True when the file was written.
+bool saveProtocolFile(const ProtocolFileContext& context);
+// Save without the menu's rule that a device be ready: for the question
+// before an edited sequence is lost, which must be able to keep the work
+// also when the device has gone (its sets were checked against the device's
+// limits as they were edited).
+bool saveSequenceToFile(const ProtocolFileContext& context);
 
 }  // namespace kyrvana::gui

@@ -247,6 +247,22 @@ void QtDocumentHost::connectionChanged() {
         Qt::QueuedConnection);
 }
 
+void QtDocumentHost::deviceStatusChanged(DeviceStatus status) {
+    if (shutDown_.load()) {
+        return;
+    }
+    // Queued in order with the other calls, so the line ends on the status
+    // announced last.
+    QMetaObject::invokeMethod(
+        this,
+        [this, status] {
+            if (!shutDown_.load() && frame_) {
+                frame_->showDeviceStatus(status);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void QtDocumentHost::setBusy(bool busy) {
     if (shutDown_.load()) {
         return;

@@ -78,6 +78,7 @@ class QtDocumentHost final : public QObject, public DocumentHost {
     void connectionChanged() override;
     void setBusy(bool busy) override;
     void runTestDataDialog(DeviceLink& link) override;
+    void deviceStatusChanged(DeviceStatus status) override;
 
   signals:
     // The GUI thread finished the last call it was carrying out for another

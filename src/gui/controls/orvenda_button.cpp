@@ -66,8 +66,10 @@ void COrvendaButton::paintEvent(QPaintEvent* /*event*/) {
             painter.drawText(textRect.adjusted(0, 0, textWidth - textRect.width(), 0),
                              Qt::AlignCenter | Qt::TextShowMnemonic, text());
         } else {
+            // Measured as shown: the "&" of a mnemonic takes no room.
             painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic,
-                             fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width()));
+                             fontMetrics().elidedText(text(), Qt::ElideRight, textRect.width(),
+                                                      Qt::TextShowMnemonic));
         }
     }
 

@@ -38,6 +38,11 @@ QSize COrvendaHeaderCtrl::sizeHint() const {
     return hint;
 }
 
+int COrvendaHeaderCtrl::sectionWidthFor(const QString& title) const {
+    // The title's padding on both sides, and the pixel of the separator.
+    return fontMetrics().horizontalAdvance(title) + 2 * kTitlePadding + 1;
+}
+
 void COrvendaHeaderCtrl::paintEvent(QPaintEvent* event) {
     // The whole strip first, so that the area after the last column is the
     // same flat grey instead of the style's empty-header look.
@@ -80,11 +85,19 @@ void COrvendaHeaderCtrl::paintSection(QPainter* painter, const QRect& rect,
 
     const QString title =
         model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
-    const QRect textRect = rect.adjusted(kTitlePadding, 0, -kTitlePadding, 0);
+    // A title sits on the side of its column's values: right over numbers.
+    const QVariant alignment =
+        model() ? model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole)
+                : QVariant();
+    const Qt::Alignment horizontal =
+        alignment.isValid() ? Qt::Alignment(alignment.toInt()) & Qt::AlignHorizontal_Mask
+                            : Qt::Alignment(Qt::AlignLeft);
+    // Kept off the separator at the right edge.
+    const QRect textRect = rect.adjusted(kTitlePadding, 0, -kTitlePadding - 1, 0);
     painter->setFont(font());
     painter->setPen(Qt::black);
     painter->setBackgroundMode(Qt::TransparentMode);
-    painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+    painter->drawText(textRect, Qt::AlignVCenter | horizontal,
                       fontMetrics().elidedText(title, Qt::ElideRight, textRect.width()));
 }
 

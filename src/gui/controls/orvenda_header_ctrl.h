@@ -16,6 +16,9 @@ class COrvendaHeaderCtrl : public QHeaderView {
 
     QSize sizeHint() const override;
 
+    // The narrowest section that shows `title` in full.
+    int sectionWidthFor(const QString& title) const;
+
     // The title font described above.
     static QFont titleFont();
 

@@ -60,6 +60,7 @@ CReportCtrl::CReportCtrl(QWidget* parent)
     setShowGrid(true);
     setGridStyle(Qt::SolidLine);
     setWordWrap(false);
+    setTabKeyNavigation(false);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     QPalette colours = palette();
@@ -88,9 +89,63 @@ void CReportCtrl::setColumns(const QString& columns) {
     }
     setColumnCount(static_cast<int>(titles.size()));
     setHorizontalHeaderLabels(titles);
+    alignments_.clear();
+    // The widths were chosen for one font; a wider one (the fallback where
+    // that font is missing) still shows every title in full.
     for (int column = 0; column < columnCount(); ++column) {
-        setColumnWidth(column, std::max(0, widths[column]));
+        const int width = widths[column] > 0 ? widths[column] : 0;
+        setColumnWidth(column,
+                       width > 0 ? std::max(width, header_->sectionWidthFor(titles[column])) : 0);
     }
+}
+
+int CReportCtrl::cellWidthFor(const QString& text) const {
+    // The item view style keeps this margin on either side of a cell's
+    // text, and the grid line takes a pixel of the cell's width.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int grid = showGrid() ? 1 : 0;
+    return fontMetrics().horizontalAdvance(text) + 2 * margin + grid;
+}
+
+void CReportCtrl::fitColumnToTexts(int column, const QStringList& texts) {
+    if (column < 0 || column >= columnCount()) {
+        return;
+    }
+    int width = columnWidth(column);
+    for (const QString& text : texts) {
+        width = std::max(width, cellWidthFor(text));
+    }
+    setColumnWidth(column, width);
+}
+
+void CReportCtrl::setColumnAlignment(int column, Qt::Alignment alignment) {
+    if (column < 0 || column >= columnCount()) {
+        return;
+    }
+    while (alignments_.size() <= column) {
+        alignments_.append(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    alignments_[column] = alignment | Qt::AlignVCenter;
+    const QSignalBlocker quiet(this);
+    if (QTableWidgetItem* title = horizontalHeaderItem(column)) {
+        title->setTextAlignment(alignments_[column]);
+    }
+    for (int row = 0; row < rowCount(); ++row) {
+        if (QTableWidgetItem* cell = item(row, column)) {
+            cell->setTextAlignment(alignments_[column]);
+        }
+    }
+}
+
+Qt::Alignment CReportCtrl::columnAlignment(int column) const {
+    return column < alignments_.size() ? alignments_[column] : (Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+QTableWidgetItem* CReportCtrl::newCell(int column, const QString& text) const {
+    auto* cell = new QTableWidgetItem(text);
+    cell->setFlags(kCellFlags);
+    cell->setTextAlignment(columnAlignment(column));
+    return cell;
 }
 
 void CReportCtrl::deleteAllItems() {
@@ -105,9 +160,7 @@ int CReportCtrl::insertItem(int index, const QString& text) {
     const int row = std::clamp(index, 0, rowCount());
     insertRow(row);
     if (columnCount() > 0) {
-        auto* item = new QTableWidgetItem(text);
-        item->setFlags(kCellFlags);
-        setItem(row, 0, item);
+        setItem(row, 0, newCell(0, text));
     }
     return row;
 }
@@ -118,8 +171,7 @@ QTableWidgetItem* CReportCtrl::cellItem(int row, int column) {
     }
     QTableWidgetItem* cell = item(row, column);
     if (cell == nullptr) {
-        cell = new QTableWidgetItem;
-        cell->setFlags(kCellFlags);
+        cell = newCell(column);
         setItem(row, column, cell);
     }
     return cell;

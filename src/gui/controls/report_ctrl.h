@@ -11,6 +11,10 @@ class COrvendaHeaderCtrl;
 // selected, grid lines, white background. The columns come from one text,
 // and numbers are shown without trailing zeros. Changes the list makes itself
 // never emit the widget's change signals, so owners only hear the user.
+//
+// From the keyboard it is one stop in the dialog's Tab order, as a list is:
+// the arrow keys move the selection inside it and Tab moves on to the next
+// control, rather than walking its cells.
 class CReportCtrl : public QTableWidget {
     Q_OBJECT
 
@@ -31,6 +35,14 @@ class CReportCtrl : public QTableWidget {
     // example "Name,120;Size,80"). Empty (or blank) entries are skipped; the
     // width is read as atoi would read it.
     void setColumns(const QString& columns);
+
+    // Widens `column` where needed (it never narrows it) so that each of
+    // `texts` shows in full in a cell of that column, in the list's font.
+    // setColumns() already makes every title fit its column.
+    void fitColumnToTexts(int column, const QStringList& texts);
+    // The alignment of a column's cells and title; numbers are right-aligned
+    // so that their digits line up. Cells already there are aligned too.
+    void setColumnAlignment(int column, Qt::Alignment alignment);
 
     // Removes every row; the window does not repaint until all are gone.
     void deleteAllItems();
@@ -58,10 +70,16 @@ class CReportCtrl : public QTableWidget {
 
     COrvendaHeaderCtrl* header() const { return header_; }
 
+    // The width a column needs to show `text` in a cell without cutting it.
+    int cellWidthFor(const QString& text) const;
+
   private:
     QTableWidgetItem* cellItem(int row, int column);
+    QTableWidgetItem* newCell(int column, const QString& text = QString()) const;
+    Qt::Alignment columnAlignment(int column) const;
 
     COrvendaHeaderCtrl* header_;
+    QList<Qt::Alignment> alignments_;  // per column; left where not set
 };
 
 }  // namespace kyrvana::gui

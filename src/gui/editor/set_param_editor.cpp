@@ -17,6 +17,7 @@
 #include "gui/app/app_identity.h"
 #include "gui/app/latin1_text.h"
 #include "gui/app/message_boxes.h"
+#include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/hardware/disable_wells_dlg.h"
 
@@ -42,6 +43,12 @@ void selectText(QComboBox* combo, const std::string& text) {
 // The selected entry's text, or `fallback` when none is selected.
 std::string selectedText(const QComboBox* combo, const std::string& fallback) {
     return combo->currentIndex() < 0 ? fallback : toCore(combo->currentText());
+}
+
+QLabel* buddyLabel(const char* text, QWidget* field, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setBuddy(field);
+    return label;
 }
 
 QLineEdit* numberField(QWidget* parent, int width) {
@@ -80,6 +87,7 @@ CSetParamEditor::CSetParamEditor(SetRecord& set, const SetLimitsHardware& hardwa
     recovery_->setEnabled(!shown.doNotRecover);
     showWells(shown.customizeEachWell);
     updateWellEnabling(shown);
+    assignMnemonics(this);
 }
 
 CSetParamEditor::~CSetParamEditor() {
@@ -99,18 +107,18 @@ void CSetParamEditor::buildWidgets() {
     left->setSpacing(8);
     auto* top = new QGridLayout;
     top->setHorizontalSpacing(8);
-    top->addWidget(new QLabel(QStringLiteral("Set name"), content_), 0, 0);
     name_ = new QLineEdit(content_);
+    top->addWidget(buddyLabel("Set name", name_, content_), 0, 0);
     name_->setFixedWidth(150);
     top->addWidget(name_, 0, 1);
     top->addWidget(new QLabel(QStringLiteral("(Max. 15 char)"), content_), 0, 2);
-    top->addWidget(new QLabel(QStringLiteral("Control Mode"), content_), 1, 0);
     mode_ = new QComboBox(content_);
+    top->addWidget(buddyLabel("Control Mode", mode_, content_), 1, 0);
     fillCombo(mode_, kControlModeChoices);
     mode_->setFixedWidth(150);
     top->addWidget(mode_, 1, 1);
-    top->addWidget(new QLabel(QStringLiteral("Waveform"), content_), 2, 0);
     waveform_ = new QComboBox(content_);
+    top->addWidget(buddyLabel("Waveform", waveform_, content_), 2, 0);
     fillCombo(waveform_, kWaveformChoices);
     waveform_->setFixedWidth(150);
     top->addWidget(waveform_, 2, 1);
@@ -142,6 +150,8 @@ void CSetParamEditor::buildWidgets() {
     disableWells_ = new COrvendaButton(QString::fromLatin1(kDisableWellsText), magnitudeFrame);
     disableWells_->setFixedSize(76, 46);
     keepPlaceWhenHidden(disableWells_);
+    // The title leads to well 1, the first of the row under it.
+    magnitudeLabel_->setBuddy(magnitude_[0]);
     customizeRow->addWidget(disableWells_);
     magnitudeLayout->addLayout(customizeRow, 3, 0, 1, kWellCount);
     left->addWidget(magnitudeFrame);
@@ -173,8 +183,8 @@ void CSetParamEditor::buildWidgets() {
     right->setHorizontalSpacing(8);
     right->setVerticalSpacing(10);
     int row = 0;
-    right->addWidget(new QLabel(QStringLiteral("Time Units"), content_), row, 0);
     timeUnits_ = new QComboBox(content_);
+    right->addWidget(buddyLabel("Time Units", timeUnits_, content_), row, 0);
     fillCombo(timeUnits_, kTimeUnitChoices);
     timeUnits_->setFixedWidth(kDurationFieldWidth);
     right->addWidget(timeUnits_, row++, 1);
@@ -182,26 +192,27 @@ void CSetParamEditor::buildWidgets() {
     right->addWidget(loadLabel_, row, 0);
     load_ = numberField(content_, kDurationFieldWidth);
     load_->setObjectName(QStringLiteral("loadDuration"));
+    loadLabel_->setBuddy(load_);
     right->addWidget(load_, row, 1);
     doNotDeform_ = new QCheckBox(content_);
     right->addWidget(doNotDeform_, row++, 2);
-    right->addWidget(new QLabel(QStringLiteral("Hold Duration"), content_), row, 0);
     hold_ = numberField(content_, kDurationFieldWidth);
+    right->addWidget(buddyLabel("Hold Duration", hold_, content_), row, 0);
     right->addWidget(hold_, row++, 1);
-    right->addWidget(new QLabel(QStringLiteral("Recovery Duration"), content_), row, 0);
     recovery_ = numberField(content_, kDurationFieldWidth);
+    right->addWidget(buddyLabel("Recovery Duration", recovery_, content_), row, 0);
     recovery_->setObjectName(QStringLiteral("recoveryDuration"));
     right->addWidget(recovery_, row, 1);
     doNotRecover_ = new QCheckBox(QStringLiteral("Do Not Recover"), content_);
     right->addWidget(doNotRecover_, row++, 2);
-    right->addWidget(new QLabel(QStringLiteral("Rest Duration "), content_), row, 0);
     rest_ = numberField(content_, kDurationFieldWidth);
+    right->addWidget(buddyLabel("Rest Duration ", rest_, content_), row, 0);
     right->addWidget(rest_, row++, 1);
-    right->addWidget(new QLabel(QStringLiteral("Repetitions"), content_), row, 0);
     repetitions_ = numberField(content_, kDurationFieldWidth);
+    right->addWidget(buddyLabel("Repetitions", repetitions_, content_), row, 0);
     right->addWidget(repetitions_, row++, 1);
-    right->addWidget(new QLabel(QStringLiteral("Data Output\nFrequency (Hz)"), content_), row, 0);
     frequency_ = new QComboBox(content_);
+    right->addWidget(buddyLabel("Data Output\nFrequency (Hz)", frequency_, content_), row, 0);
     fillCombo(frequency_, kDataFrequencyChoices);
     frequency_->setFixedWidth(kDurationFieldWidth);
     right->addWidget(frequency_, row++, 1);
@@ -294,6 +305,8 @@ void CSetParamEditor::setFields(const SetEditorFields& fields) {
 
 void CSetParamEditor::modeChanged(int index) {
     magnitudeLabel_->setText(fromCore(kyrvana::magnitudeLabel(index, hardware_.hardwareType)));
+    // The new text needs its Alt-key letter again.
+    assignMnemonics(this);
 }
 
 void CSetParamEditor::doNotDeformClicked(bool checked) {
@@ -397,8 +410,14 @@ void CSetParamEditor::finishCheck(const SetLimitsResult& result) {
 
 void CSetParamEditor::setChecking(bool checking) {
     checking_ = checking;
+    if (checking) {
+        focusReturn_.remember(this);
+    }
     content_->setEnabled(!checking);
     buttons_->setEnabled(!checking);
+    if (!checking) {
+        focusReturn_.restore();
+    }
     if (checking) {
         setCursor(Qt::BusyCursor);
     } else {

@@ -8,6 +8,7 @@
 #include "core/editor/set_limits.h"
 #include "core/hardware/well_settings.h"
 #include "core/protocol/set_record.h"
+#include "gui/controls/focus_return.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -112,6 +113,7 @@ class CSetParamEditor : public QDialog {
     // own; OK tells from them which fields the user left alone.
     SetEditorFields opened_;
     bool checking_ = false;
+    FocusReturn focusReturn_;
     std::thread worker_;
 
     QWidget* content_ = nullptr;

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include "gui/app/message_boxes.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/orvenda_header_ctrl.h"
+#include "gui/controls/read_only_field.h"
 #include "gui/controls/report_ctrl.h"
 #include "gui/editor/set_param_editor.h"
 
@@ -38,13 +40,9 @@ constexpr const char* kTotalTimeLabel = "Total Time";
 
 QLineEdit* readOnlyField(QWidget* parent, int width) {
     auto* field = new QLineEdit(parent);
-    field->setReadOnly(true);
-    field->setFocusPolicy(Qt::NoFocus);
+    makeReadOnly(field);
     field->setFixedWidth(width);
     field->setAlignment(Qt::AlignRight);
-    QPalette colours = field->palette();
-    colours.setColor(QPalette::Base, colours.color(QPalette::Window));
-    field->setPalette(colours);
     return field;
 }
 
@@ -110,17 +108,9 @@ void CStageView::buildWidgets() {
     // The cells in the header's small face: fifteen columns share 950 pixels.
     list_->setFont(COrvendaHeaderCtrl::titleFont());
     list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
-    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    const auto& columns = sequenceListColumns();
-    std::array<int, kSequenceListColumnCount> widths{};
-    for (std::size_t column = 0; column < widths.size(); ++column) {
-        widths[column] = scaled(columns[column].width, scale_);
-    }
-    list_->setColumns(
-        fromCore(cFormat(kColumnsFormat, widths[0], widths[1], widths[2], widths[3], widths[4],
-                         widths[5], widths[6], widths[7], widths[8], widths[9], widths[10],
-                         widths[11], widths[12], widths[13], widths[14])));
+    setListColumns();
     // Ten rows, the device's capacity, fit without scrolling; a taller
     // window gives the list more.
     list_->setMinimumHeight(list_->horizontalHeader()->sizeHint().height() +
@@ -128,6 +118,8 @@ void CStageView::buildWidgets() {
                             2 * list_->frameWidth());
     list_->installEventFilter(this);
     connect(list_, &CReportCtrl::cellDoubleClicked, this, [this](int, int) { editSet(); });
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CStageView::updateButtons);
     layout->addWidget(list_);
 
     auto* buttonRow = new QHBoxLayout;
@@ -135,7 +127,10 @@ void CStageView::buildWidgets() {
     const auto makeButton = [this, buttonRow](const char* text, const char* name) {
         auto* button = new COrvendaButton(QString::fromLatin1(text), this);
         button->setObjectName(QString::fromLatin1(name));
-        button->setFixedSize(scaled(96, scale_), scaled(26, scale_));
+        // As wide as the form made them, or as the text needs in the font
+        // in use.
+        button->setFixedSize(std::max(scaled(96, scale_), button->sizeHint().width()),
+                             scaled(26, scale_));
         buttonRow->addWidget(button);
         return button;
     };
@@ -162,15 +157,19 @@ void CStageView::buildWidgets() {
 
     auto* fieldRow = new QHBoxLayout;
     fieldRow->setSpacing(8);
-    fieldRow->addWidget(new QLabel(QStringLiteral("Repeats of Entire Sequence"), this));
+    auto* repeatsLabel = new QLabel(QStringLiteral("Repeats of Entire Sequence"), this);
+    fieldRow->addWidget(repeatsLabel);
     repeats_ = new QLineEdit(this);
+    repeatsLabel->setBuddy(repeats_);
     repeats_->setObjectName(QStringLiteral("repeats"));
     repeats_->setFixedWidth(scaled(56, scale_));
     repeats_->setAlignment(Qt::AlignRight);
     fieldRow->addWidget(repeats_);
     fieldRow->addSpacing(12);
-    fieldRow->addWidget(new QLabel(QStringLiteral("Current Test Name and Number"), this));
+    auto* testNameLabel = new QLabel(QStringLiteral("Current Test Name and Number"), this);
+    fieldRow->addWidget(testNameLabel);
     testName_ = new QLineEdit(this);
+    testNameLabel->setBuddy(testName_);
     testName_->setObjectName(QStringLiteral("testName"));
     // The device keeps no more; typing or pasting stops at the limit.
     testName_->setMaxLength(static_cast<int>(kMaxTestNameLength));
@@ -226,6 +225,36 @@ void CStageView::buildWidgets() {
     connect(homing_, &QCheckBox::clicked, this, &CStageView::homingClicked);
 }
 
+void CStageView::setListColumns() {
+    const auto& columns = sequenceListColumns();
+    std::array<int, kSequenceListColumnCount> widths{};
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        widths[column] = scaled(columns[column].width, scale_);
+    }
+    list_->setColumns(
+        fromCore(cFormat(kColumnsFormat, widths[0], widths[1], widths[2], widths[3], widths[4],
+                         widths[5], widths[6], widths[7], widths[8], widths[9], widths[10],
+                         widths[11], widths[12], widths[13], widths[14])));
+    // The widths above were made for one small font; the font in use may be
+    // wider. Every value a set within the limits can show fits in full, and
+    // numbers line up on the right.
+    int total = 2 * list_->frameWidth();
+    for (std::size_t index = 0; index < kSequenceListColumnCount; ++index) {
+        const auto column = static_cast<SequenceListColumn>(index);
+        QStringList texts;
+        for (const std::string& text : sequenceListWidestTexts(column)) {
+            texts << fromCore(text);
+        }
+        list_->fitColumnToTexts(static_cast<int>(index), texts);
+        if (column != SequenceListColumn::Name && column != SequenceListColumn::Magnitude) {
+            list_->setColumnAlignment(static_cast<int>(index), Qt::AlignRight);
+        }
+        total += list_->columnWidth(static_cast<int>(index));
+    }
+    // The whole list shows without scrolling: the window grows with it.
+    list_->setMinimumWidth(total);
+}
+
 void CStageView::refreshFromModel() {
     const DisabledWells wells = document_.disabledWells();
     if (model_.workingSequence != shownSequence_ || wells.flags != shownWells_.flags) {
@@ -265,6 +294,7 @@ void CStageView::rebuildList() {
     shownWells_ = wells;
     totalTimeLabel_->setText(QString::fromLatin1(kTotalTimeLabel));
     showTotals();
+    updateButtons();
 }
 
 void CStageView::fillRow(int row, const WellDisabledChecks& disabled) {
@@ -313,7 +343,11 @@ void CStageView::showMessagePane() {
 
 void CStageView::updateButtons() {
     const bool ready = document_.deviceReady();
-    edit_->setEnabled(ready);
+    // Edit Set and Delete work on the selected row: without one they would
+    // do nothing.
+    const bool selected = selectedRow() >= 0;
+    edit_->setEnabled(ready && selected);
+    delete_->setEnabled(selected);
     insertAbove_->setEnabled(ready);
     insertBelow_->setEnabled(ready);
 }

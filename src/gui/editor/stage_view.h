@@ -127,6 +127,7 @@ class CStageView : public QWidget {
 
   private:
     void buildWidgets();
+    void setListColumns();
     void insertSet(bool below);
     void fillRow(int row, const WellDisabledChecks& disabled);
     void showTotals();

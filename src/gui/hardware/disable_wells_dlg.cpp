@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "gui/app/message_boxes.h"
+#include "gui/controls/mnemonics.h"
 
 namespace kyrvana::gui {
 
@@ -27,8 +28,11 @@ CDisableWellsDlg::CDisableWellsDlg(DisabledWells& wells, MessageBoxes& messages,
     grid->setVerticalSpacing(8);
     const auto checks = disabledWellChecks(wells_);
     for (int well = 0; well < DisabledWells::kWells; ++well) {
-        auto* group = new QGroupBox(QStringLiteral("Well %1").arg(well + 1), this);
+        // Alt and the well's number go to the well's box; the six boxes
+        // share one text and take no letter of it.
+        auto* group = new QGroupBox(QStringLiteral("Well &%1").arg(well + 1), this);
         auto* box = new QCheckBox(QStringLiteral("Disabled"), group);
+        excludeFromMnemonics(box);
         box->setObjectName(QStringLiteral("wellDisabled%1").arg(well + 1));
         box->setChecked(checks[static_cast<std::size_t>(well)]);
         auto* groupLayout = new QVBoxLayout(group);
@@ -45,6 +49,7 @@ CDisableWellsDlg::CDisableWellsDlg(DisabledWells& wells, MessageBoxes& messages,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    assignMnemonics(this);
 }
 
 QCheckBox* CDisableWellsDlg::disabledBox(int well) const {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/app/message_boxes.h"
+#include "gui/controls/mnemonics.h"
 #include "gui/controls/unsigned_validator.h"
 
 namespace kyrvana::gui {
@@ -46,6 +47,7 @@ CForceControlSettingsDlg::CForceControlSettingsDlg(unsigned& velocityCode, Messa
     layout->addSpacing(4);
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    assignMnemonics(this);
 }
 
 void CForceControlSettingsDlg::accept() {

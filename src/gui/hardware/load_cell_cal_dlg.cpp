@@ -16,6 +16,7 @@
 #include "core/hardware/load_cell_calibration.h"
 #include "core/hardware/well_motion.h"
 #include "gui/app/message_boxes.h"
+#include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/report_ctrl.h"
 #include "gui/testdata/device_task_runner.h"
@@ -49,8 +50,11 @@ COrvendaButton* makeButton(const char* text, const char* name, QWidget* parent) 
     return button;
 }
 
-QLabel* label(const char* text, QWidget* parent) {
-    return new QLabel(QString::fromLatin1(text), parent);
+// A label; one that names a field leads to it with its Alt-key letter.
+QLabel* label(const char* text, QWidget* parent, QWidget* field = nullptr) {
+    auto* shown = new QLabel(QString::fromLatin1(text), parent);
+    shown->setBuddy(field);
+    return shown;
 }
 
 }  // namespace
@@ -60,6 +64,7 @@ CLoadCellCalDlg::CLoadCellCalDlg(DeviceLink& link, MessageBoxes& messages, QWidg
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildLayout();
+    assignMnemonics(this);
     connect(runner_, &DeviceTaskRunner::busyChanged, this, &CLoadCellCalDlg::setBusy);
 
     auto records = std::make_shared<Records>();
@@ -105,7 +110,7 @@ void CLoadCellCalDlg::buildLayout() {
     fullScaleEdit_ = new QLineEdit(cellGroup);
     fullScaleEdit_->setObjectName(QStringLiteral("fullScaleEdit"));
     cellLayout->addWidget(cellCombo_, 0, 0);
-    cellLayout->addWidget(label("c.  Enter FullScale Load (N) ", cellGroup), 1, 0);
+    cellLayout->addWidget(label("c.  Enter FullScale Load (N) ", cellGroup, fullScaleEdit_), 1, 0);
     cellLayout->addWidget(fullScaleEdit_, 1, 1);
     layout->addWidget(cellGroup);
 
@@ -117,12 +122,17 @@ void CLoadCellCalDlg::buildLayout() {
     weightEdit_ = new QLineEdit(weightGroup);
     weightEdit_->setObjectName(QStringLiteral("weightEdit"));
     readButton_ = makeButton("Read", "readButton", weightGroup);
-    weightLayout->addWidget(label("a.  Enter Weight (g) ", weightGroup), 3, 0);
+    weightLayout->addWidget(label("a.  Enter Weight (g) ", weightGroup, weightEdit_), 3, 0);
     weightLayout->addWidget(weightEdit_, 3, 1);
     weightLayout->addWidget(readButton_, 3, 2);
     readings_ = new CReportCtrl(weightGroup);
     readings_->setObjectName(QStringLiteral("readingsList"));
     readings_->setColumns(QStringLiteral("Weight(g), 70;LoadCell(raw), 100"));
+    // A reading is a 32-bit count; the weights are typed in grams.
+    readings_->fitColumnToTexts(0, {QStringLiteral("99999.999")});
+    readings_->fitColumnToTexts(1, {QStringLiteral("-2147483648")});
+    readings_->setColumnAlignment(0, Qt::AlignRight);
+    readings_->setColumnAlignment(1, Qt::AlignRight);
     readings_->setMinimumHeight(140);
     weightLayout->addWidget(readings_, 4, 0, 1, 2);
     clearButton_ = makeButton("Clear", "clearButton", weightGroup);
@@ -136,7 +146,7 @@ void CLoadCellCalDlg::buildLayout() {
     gainEdit_->setObjectName(QStringLiteral("gainEdit"));
     applyButton_ = makeButton("Apply", "applyButton", computeGroup);
     computeLayout->addWidget(calculateButton_, 0, 0);
-    computeLayout->addWidget(label("Gain Factor (N/raw)", computeGroup), 1, 0);
+    computeLayout->addWidget(label("Gain Factor (N/raw)", computeGroup, gainEdit_), 1, 0);
     computeLayout->addWidget(gainEdit_, 1, 1);
     computeLayout->addWidget(label("Save These values to Device  ", computeGroup), 2, 0);
     computeLayout->addWidget(applyButton_, 2, 1);

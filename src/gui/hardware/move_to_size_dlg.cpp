@@ -15,7 +15,9 @@
 #include "core/common/stripped_number_text.h"
 #include "core/hardware/actuator_arithmetic.h"
 #include "gui/app/display_scale.h"
+#include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
+#include "gui/controls/read_only_field.h"
 #include "gui/testdata/device_task_runner.h"
 
 namespace kyrvana::gui {
@@ -62,8 +64,7 @@ QString numberText(double value) {
 QLineEdit* readOnlyEdit(QWidget* parent, const QString& name) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setReadOnly(true);
-    edit->setFocusPolicy(Qt::NoFocus);
+    makeReadOnly(edit);
     return edit;
 }
 
@@ -83,6 +84,7 @@ CMoveToSizeDlg::CMoveToSizeDlg(DeviceLink& link, QWidget* parent)
     // device connected).
     amountLabel_->setText(QString::fromLatin1(
         link_.hardwareType == kRetractingHardwareType ? kRetractLabel : kExtendLabel));
+    assignMnemonics(this);
 
     auto readings = std::make_shared<WellReadings>();
     DeviceLink& device = link_;
@@ -128,8 +130,11 @@ void CMoveToSizeDlg::buildLayout() {
     for (int well = 0; well < kWells; ++well) {
         const int row = well + 1;
         const std::size_t at = index(well);
-        grid->addWidget(new QLabel(QStringLiteral("Well %1").arg(well + 1), this), row, 0);
+        // Alt and the well's number go to its amount.
+        auto* wellLabel = new QLabel(QStringLiteral("Well &%1").arg(well + 1), this);
+        grid->addWidget(wellLabel, row, 0);
         amountEdits_[at] = new QLineEdit(QStringLiteral("0"), this);
+        wellLabel->setBuddy(amountEdits_[at]);
         amountEdits_[at]->setObjectName(QStringLiteral("amount%1").arg(well + 1));
         grid->addWidget(amountEdits_[at], row, 1);
         for (int second = 0; second < 2; ++second) {

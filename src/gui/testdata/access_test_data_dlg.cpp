@@ -24,7 +24,9 @@
 #include "gui/app/app_settings.h"
 #include "gui/app/display_scale.h"
 #include "gui/app/message_boxes.h"
+#include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
+#include "gui/controls/read_only_field.h"
 #include "gui/controls/report_ctrl.h"
 #include "gui/testdata/device_task_runner.h"
 
@@ -70,6 +72,7 @@ CAccessTestDataDlg::CAccessTestDataDlg(DeviceLink& link, MessageBoxes& messages,
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildLayout();
+    assignMnemonics(this);
     connect(runner_, &DeviceTaskRunner::busyChanged, this, &CAccessTestDataDlg::setBusy);
 
     folderEdit_->setText(settings_.dataDir());
@@ -103,6 +106,7 @@ void CAccessTestDataDlg::buildLayout() {
                                                   static_cast<int>(kNameColumnWidth * scale),
                                                   static_cast<int>(kSizeColumnWidth * scale))
                                               .c_str()));
+    list_->setColumnAlignment(1, Qt::AlignRight);
     list_->setMinimumWidth(static_cast<int>((kNameColumnWidth + kSizeColumnWidth + 24) * scale));
     list_->setMinimumHeight(static_cast<int>(260 * scale));
     middle->addWidget(list_, 1);
@@ -125,7 +129,7 @@ void CAccessTestDataDlg::buildLayout() {
     buttons->addWidget(new QLabel(QStringLiteral("Used Storage"), this));
     usedStorageEdit_ = new QLineEdit(this);
     usedStorageEdit_->setObjectName(QStringLiteral("usedStorageEdit"));
-    usedStorageEdit_->setReadOnly(true);
+    makeReadOnly(usedStorageEdit_);
     buttons->addWidget(usedStorageEdit_);
     buttons->addStretch(1);
     buttons->addWidget(advancedButton_);

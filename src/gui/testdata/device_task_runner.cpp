@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QWidget>
 
 namespace kyrvana::gui {
 namespace {
@@ -35,6 +36,7 @@ void DeviceTaskRunner::run(std::function<void()> work, std::function<void()> don
     }
     wake_.notify_one();
     if (++pending_ == 1) {
+        focusReturn_.remember(qobject_cast<QWidget*>(parent()));
         emit busyChanged(true);
     }
 }
@@ -131,6 +133,7 @@ void DeviceTaskRunner::taskFinished(const std::function<void()>& done) {
     }
     if (--pending_ == 0) {
         emit busyChanged(false);
+        focusReturn_.restore();
     }
 }
 

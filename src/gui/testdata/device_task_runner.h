@@ -7,12 +7,18 @@
 #include <mutex>
 #include <thread>
 
+#include "gui/controls/focus_return.h"
+
 namespace kyrvana::gui {
 
 // Runs a dialog's device work on a worker thread of its own, one task after
 // another in the order given, so that the GUI thread never waits for the
 // device and the window keeps repainting. What a task finds goes back to the
 // GUI thread through queued calls (post(), and the task's `done`).
+//
+// The dialog disables its controls while the runner is busy; the control
+// that had the focus when the work began (the button that started it) gets
+// it back when the work ends.
 //
 // All members except post() are for the GUI thread. The destructor waits for
 // the running task and drops the queued ones; a dialog therefore refuses to
@@ -67,6 +73,7 @@ class DeviceTaskRunner : public QObject {
     std::deque<std::function<void()>> posted_;
     bool wakeUpPending_ = false;
     int pending_ = 0;  // GUI thread only
+    FocusReturn focusReturn_;
 };
 
 }  // namespace kyrvana::gui

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
 
 #include "core/device/command_ids.h"
@@ -23,6 +24,7 @@
 #include "gui/app/message_boxes.h"
 #include "gui/app/simulated_device.h"
 #include "gui/app/toolbar_icons.h"
+#include "gui/app/unsaved_sequence_prompt.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/report_ctrl.h"
 #include "gui/editor/set_param_editor.h"
@@ -96,14 +98,50 @@ bool saveMainWindow(const QDir& folder) {
     force.units[0] = UnitsCode::Millinewtons;
     force.preloadType[0] = PreloadType::FirstRepetition;
     force.preloadMag.fill(50);
+    // The widest values a column takes: a six-digit force, a sinusoid.
+    SetRecord fullScale = exampleSet("Full scale", 111000, 10);
+    fullScale.mode[0] = ControlMode::Force;
+    fullScale.units[0] = UnitsCode::Millinewtons;
+    SetRecord sinusoid = exampleSet("Sinusoid", 1000, 1000);
+    sinusoid.function[0] = FunctionType::Sinusoid;
     model.workingSequence.sets = {exampleSet("Warm up", 250, 20), exampleSet("Stretch", 1500, 100),
-                                  force};
+                                  force, fullScale, sinusoid};
     model.showRepeatCount(3);
     session.view().refreshFromModel();
     session.view().selectRow(1);
     session.document().PostRequest(kRequestProgramDevice);
     processUntil([&] { return model.messagePane.find("Success") != std::string::npos; });
-    return save(frame, folder, "main-window-sequence.png");
+    bool ok = save(frame, folder, "main-window-sequence.png");
+
+    // The question before an edited sequence is lost, as the window asks it.
+    session.view().insertBelow();
+    QMessageBox prompt(QMessageBox::Warning, QString::fromLatin1(kApplicationName),
+                       QString::fromLatin1(kSequenceChangedText) + QStringLiteral("closing?"),
+                       QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, &frame);
+    ok &= save(prompt, folder, "save-prompt.png");
+    return ok;
+}
+
+// File > Open at the size it first opens with.
+bool saveOpenDialog(const QDir& folder) {
+    QTemporaryDir settingsFolder;
+    AppSettings settings(std::make_unique<QSettings>(
+        settingsFolder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat));
+    QtFileDialogs dialogs(&settings);
+    FileDialogRequest request;
+    request.caption = QStringLiteral("Open");
+    request.folder = QDir::homePath();
+    request.filter = QStringLiteral("Kyrvana File (*.tmt)");
+    bool saved = false;
+    // The dialog lists its folder in the background before it is grabbed.
+    QTimer::singleShot(500, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            saved = save(*dialog, folder, "open-dialog.png");
+            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        }
+    });
+    dialogs.openFileName(nullptr, request);
+    return saved;
 }
 
 // Every toolbar picture in its three looks, on the button face, three times
@@ -148,6 +186,7 @@ int main(int argc, char** argv) {
     ok &= save(frame, folder, "main-window-simulated.png");
 
     ok &= saveMainWindow(folder);
+    ok &= saveOpenDialog(folder);
 
     // The set editor in both wordings: a stretching Q3 with each well set
     // on its own, and a compressing P7 in force mode.
