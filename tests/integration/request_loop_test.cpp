@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/device/command_ids.h"
 #include "core/protocol/kyrvana_doc.h"
@@ -24,6 +26,7 @@ using namespace std::chrono_literals;
 using test_support::RecordingHost;
 using test_support::RunningSimulator;
 using test_support::waitUntil;
+using Statuses = std::vector<DeviceStatus>;
 
 class RequestLoopTest : public testing::Test {
   protected:
@@ -72,6 +75,7 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     ASSERT_TRUE(waitUntil([&] { return host_.view().homingBoxVisible; }));
     EXPECT_FALSE(document_->connected());
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdProgramDevice));
+    EXPECT_TRUE(host_.statuses().empty());
 
     plug(device);
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
@@ -83,6 +87,8 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     }
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdCalibrationMode));
     EXPECT_EQ(host_.view().deviceText, "Kyrvana P7 on " + (root_ / "dev/ttyACM0").string());
+    // The status line said so through the settling wait.
+    EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready}));
 
     publisher_.unpublish();
     device.sim().hangUp();
@@ -93,6 +99,8 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     EXPECT_TRUE(host_.view().deviceText.empty());
     EXPECT_TRUE(host_.boxes().empty());
     EXPECT_TRUE(document_->requestThreadRunning());
+    EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready,
+                                          DeviceStatus::Disconnected}));
 }
 
 TEST_F(RequestLoopTest, TooOldFirmwareIsReportedOnceAndPollingStops) {
@@ -109,6 +117,8 @@ TEST_F(RequestLoopTest, TooOldFirmwareIsReportedOnceAndPollingStops) {
     EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
     EXPECT_EQ(boxes[0].text.rfind("This software requires firmware Rev 4.59 or higher\n", 0), 0u);
     EXPECT_FALSE(document_->connected());
+    // Back to the resting status once the device was refused.
+    EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready}));
 
     // A good device plugged in afterwards is not connected automatically.
     publisher_.unpublish();
@@ -247,6 +257,39 @@ TEST_F(RequestLoopTest, StoppingWakesAThreadWaitingForTheDevice) {
     const auto start = std::chrono::steady_clock::now();
     document_.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+TEST_F(RequestLoopTest, OperationsNameThemselvesOnTheStatusLineWhileTheyRun) {
+    RunningSimulator device;
+    ASSERT_TRUE(device.ok()) << device.error();
+    plug(device);
+    startDocument();
+    ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
+
+    struct Case {
+        int request;
+        DeviceStatus shown;
+    };
+    for (const Case& c : {Case{kRequestReadDevice, DeviceStatus::Reading},
+                          Case{kRequestVerifyDevice, DeviceStatus::Verifying},
+                          Case{kRequestProgramDevice, DeviceStatus::Programming}}) {
+        std::atomic<int> runs{0};
+        DeviceStatus seen = DeviceStatus::Ready;
+        const auto operation = [&](CKyrvanaDoc&) {
+            seen = host_.statuses().back();
+            ++runs;
+        };
+        document_->readDevice = operation;
+        document_->verifyDevice = operation;
+        document_->programDevice = operation;
+        const std::size_t before = host_.statuses().size();
+        document_->PostRequest(c.request);
+        // The status before the operation and the one after it.
+        ASSERT_TRUE(waitUntil([&] { return host_.statuses().size() == before + 2; }));
+        EXPECT_EQ(runs.load(), 1);
+        EXPECT_EQ(seen, c.shown);
+        EXPECT_EQ(host_.statuses().back(), DeviceStatus::Ready);
+    }
 }
 
 }  // namespace
