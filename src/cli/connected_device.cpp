@@ -11,6 +11,10 @@ namespace kyrvana::cli {
 int withConnectedDevice(const CliOptions& options, const std::function<int(DeviceLink&)>& work) {
     CliHost host;
     CKyrvanaDoc document(host, documentOptions(options));
+    // The whole run is one operation: once the device leaves an exchange
+    // unanswered, nothing more is sent, so a dead or stalled device costs
+    // the run one read time-out, however many exchanges its work has.
+    const auto operation = document.link().BeginOperation();
     if (connectDevice(document, options) != kExitSuccess) {
         return kExitFailure;
     }

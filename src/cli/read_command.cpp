@@ -33,6 +33,8 @@ int runRead(const ReadArguments& arguments, const CliOptions& options) {
     CliHost host;
     CKyrvanaDoc document(host, documentOptions(options));
     installDeviceProgramming(document);
+    // One operation for the run (see withConnectedDevice).
+    const auto operation = document.link().BeginOperation();
     if (connectDevice(document, options) != kExitSuccess) {
         return kExitFailure;
     }

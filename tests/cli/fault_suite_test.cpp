@@ -209,6 +209,13 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
          "",
          0,
          Expected{1, {}, false, {}, "Device Not Detected"}},
+        // Twelve queries to come, one time-out for the run.
+        {"a device that falls silent once connected",
+         [](auto& sim) { sim.addFault(fault(Fault::Kind::NoAnswer, "QueryMotorPos", 0, 0)); },
+         {"position"},
+         "",
+         0,
+         Expected{1, {}, false, {}, "QueryMotorPos"}},
         {"silence in the middle of a file",
          [](auto& sim) {
              sim.addFault(fault(Fault::Kind::NoAnswer, "ReadFileOnSDCardNext", 2, 0));

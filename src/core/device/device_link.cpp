@@ -308,11 +308,11 @@ SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target
     // The file stops at the first piece that did not, where the device
     // itself would go on with the next one: a lab must never hold a file
     // with a hole or shifted bytes that claims to be the recording.
+    const auto stopped = [] {
+        return DeviceResult::failure(DeviceFailure::Cancelled, {},
+                                     "stopped between two pieces of the file");
+    };
     for (std::int64_t done = 0; done < size;) {
-        const auto stopped = [&] {
-            return DeviceResult::failure(DeviceFailure::Cancelled, {},
-                                         "stopped between two pieces of the file");
-        };
         if (stop != nullptr && stop->load()) {
             read.result = stopped();
             return read;
