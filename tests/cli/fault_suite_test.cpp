@@ -33,6 +33,12 @@ using Fault = sim::SimulatorFault;
 using test_support::TemporaryFolder;
 
 constexpr int kTimeoutMs = 400;
+// The promise is one read time-out per run at most, counted in the message
+// log, and a run no longer than that time-out plus a second. A test machine
+// shared by other jobs can hold a process off the processor for a while, so
+// the wall-clock check allows this much on top.
+constexpr auto kBusyMachineAllowance = 1s;
+const std::string kTimeoutLine = "ReadFile Timed Out Waiting for Response";
 // The next command waits this long after opening the port, as the device
 // needs after a restart: long enough for an answer still under way from a
 // fault to have come and be cleared with the input queue.
@@ -156,7 +162,8 @@ class FaultSuiteTest : public testing::Test {
                                  std::chrono::steady_clock::duration& elapsed) {
         std::vector<std::string> arguments = {"--port",      device.portPath(),
                                               "--timeout",   std::to_string(c.timeoutMs),
-                                              "--settle-ms", "0"};
+                                              "--settle-ms", "0",
+                                              "-v"};
         arguments.insert(arguments.end(), c.command.begin(), c.command.end());
         test_support::BackgroundCli cli(KYRVANA_CLI_PATH, arguments, work_);
         EXPECT_TRUE(cli.started());
@@ -299,7 +306,13 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         } else {
             EXPECT_TRUE(result.exitStatus == 0 || result.exitStatus == 1) << result.err;
         }
-        EXPECT_LT(elapsed, std::chrono::milliseconds(c.timeoutMs) + 1s);
+        std::size_t timeOuts = 0;
+        for (std::size_t at = result.err.find(kTimeoutLine); at != std::string::npos;
+             at = result.err.find(kTimeoutLine, at + 1)) {
+            ++timeOuts;
+        }
+        EXPECT_LE(timeOuts, 1u) << result.err;
+        EXPECT_LT(elapsed, std::chrono::milliseconds(c.timeoutMs) + 1s + kBusyMachineAllowance);
         EXPECT_NE(result.err.find(c.expected.errorText), std::string::npos) << result.err;
         if (command.front() == "download") {
             checkFiles(folder.path(), device, c.expected);

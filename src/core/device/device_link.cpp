@@ -254,7 +254,10 @@ DeviceResult DeviceLink::AverageInternalValue(int n, double& average) {
     int failedBeforeFirstGood = 0;
     bool anyGood = false;
     for (int i = 0; i < kSampleCount; ++i) {
-        std::this_thread::sleep_for(kSamplePacing);
+        // No pause before a reading that will not be sent (see Operation).
+        if (!unanswered_) {
+            std::this_thread::sleep_for(kSamplePacing);
+        }
         int reading = previous;
         DeviceResult result = QueryInteger(command::QueryInternalValue(n + kLoadCellValueBase),
                                            kInternalValueCapacity, reading);

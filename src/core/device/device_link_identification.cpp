@@ -100,6 +100,9 @@ DeviceResult DeviceLink::Connect() {
     (void)serial.FlushInput();
 
     DeviceResult first = ReadRevisions();
+    if (first.wentUnanswered()) {
+        return first;
+    }
 
     // Only failed exchanges count from here on: an EEPROM item that was
     // never stored (a device without a calibration) is not a failure of the
@@ -111,10 +114,12 @@ DeviceResult DeviceLink::Connect() {
         internalValue4 = QueryInternalValue(kConfigurationValue, value) ? value : 0;
         value = 0;
         // The type is a byte on the device; a larger answer keeps its low byte.
-        hardwareType = QueryInternalValue(kHardwareTypeValue, value)
-                           ? static_cast<std::uint8_t>(value)
-                           : std::uint8_t{0};
-        MessageLog::Instance().Write(hardwareTypeLine(hardwareType));
+        const DeviceResult type = QueryInternalValue(kHardwareTypeValue, value);
+        hardwareType = type ? static_cast<std::uint8_t>(value) : std::uint8_t{0};
+        // A device that said nothing is named as no model.
+        if (!type.wentUnanswered()) {
+            MessageLog::Instance().Write(hardwareTypeLine(hardwareType));
+        }
 
         (void)ReadWellCalibration();
         for (int well = 0; well < kWellCount; ++well) {
@@ -143,12 +148,15 @@ DeviceResult DeviceLink::ReadRevisions() {
         revisions.push_back(working);
     }
 
-    MessageLog& log = MessageLog::Instance();
-    log.Write("\n" + revisions[0] + "\n");
-    for (int index = 1; index < kRevisionCount; ++index) {
-        log.Write(revisions[static_cast<std::size_t>(index)] + "\n");
+    // Texts that never came are not logged as if the device had sent them.
+    if (!first.wentUnanswered()) {
+        MessageLog& log = MessageLog::Instance();
+        log.Write("\n" + revisions[0] + "\n");
+        for (int index = 1; index < kRevisionCount; ++index) {
+            log.Write(revisions[static_cast<std::size_t>(index)] + "\n");
+        }
+        log.Write(kSoftwareVersionLine);
     }
-    log.Write(kSoftwareVersionLine);
 
     hardwareRevision = hardwareRevisionFromText(revisions[3]);
     firmwareRevision = firmwareRevisionFromText(revisions[2]);

@@ -82,7 +82,8 @@ std::string paneText(const VerifyReport& report) {
 VerifyReport VerifyDevice(CKyrvanaDoc& document) {
     DeviceLink& link = document.link();
     DocumentHost& host = document.host();
-    const auto hold = link.Hold();
+    // Stops at the first exchange the device does not answer.
+    const auto operation = link.BeginOperation();
     VerifyReport report;
     if (!link.serial.isOpen()) {
         report.read = DeviceResult::failure(DeviceFailure::NoPort, {});
