@@ -212,8 +212,10 @@ TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) 
         const auto started = std::chrono::steady_clock::now();
         EXPECT_FALSE(link.Connect());
         EXPECT_TRUE(link.serial.isOpen());
-        // 17 exchanges, none waiting longer than one time-out.
-        EXPECT_LT(std::chrono::steady_clock::now() - started, 17 * kShortTimeoutMs * 1ms + 1s);
+        // At most 17 exchanges, none waiting longer than one time-out and the
+        // wait for the line to fall quiet after an answer that was unusable.
+        EXPECT_LT(std::chrono::steady_clock::now() - started,
+                  17 * (kShortTimeoutMs * 1ms + DeviceLink::kQuietLimit) + 1s);
 
         EXPECT_EQ(link.firmwareRevisionCode, 1000);
         EXPECT_EQ(link.revisions.size(), 4u);
