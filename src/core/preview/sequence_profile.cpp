@@ -335,7 +335,10 @@ std::pair<int, int> SequenceProfile::passesBetween(double t0, double t1) const {
     }
     const auto passOf = [&](double t) {
         const double pass = std::floor(t / passSeconds_);
-        return static_cast<int>(std::clamp(pass, 0.0, static_cast<double>(repeatCount_ - 1)));
+        if (!(pass >= 0.0)) {
+            return 0;  // before the start, or not a number
+        }
+        return static_cast<int>(std::min(pass, static_cast<double>(repeatCount_ - 1)));
     };
     return {passOf(t0), passOf(t1)};
 }
@@ -343,7 +346,7 @@ std::pair<int, int> SequenceProfile::passesBetween(double t0, double t1) const {
 std::vector<ProfileSetSpan> SequenceProfile::spansBetween(double t0, double t1,
                                                           int maxCount) const {
     std::vector<ProfileSetSpan> result;
-    if (repeatCount_ <= 0 || shapes_.empty() || t1 < t0) {
+    if (repeatCount_ <= 0 || shapes_.empty() || !(t0 <= t1)) {
         return result;
     }
     const auto [firstPass, lastPass] = passesBetween(t0, t1);

@@ -374,6 +374,12 @@ TEST(SequenceProfileTotals, EndsWhereTheViewsTotalTimeSays) {
             EXPECT_TRUE(points.empty());
             EXPECT_EQ(profile.spanAt(0.0), -1);
         }
+        // Times that are no times give nothing, and no fault.
+        const double nan = std::nan("");
+        EXPECT_TRUE(profile.sample(0, nan, end, 10).empty());
+        EXPECT_TRUE(profile.spansBetween(0.0, nan).empty());
+        EXPECT_TRUE(profile.markers(nan, nan).empty());
+        EXPECT_EQ(profile.valueAt(0, nan).setIndex, -1);
     }
 }
 
