@@ -283,7 +283,7 @@ void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
 // Move To Position and Load Cell Calibration ask before they open while the
 // device runs or holds a test; No, the default, sends nothing more.
 void ApplicationSessionTest::hardwareDialogsAskWhileATestRuns() {
-    Window window;
+    SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
     // Closes each dialog that opens and remembers its title.
