@@ -20,6 +20,7 @@
 #include "cli/program_command.h"
 #include "cli/read_command.h"
 #include "cli/show_command.h"
+#include "cli/verify_command.h"
 #include "core/common/interrupt_cleanup.h"
 #include "core/device/message_log.h"
 #include "kyrvana/project_identity.h"
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
     addIdentifyCommand(app, options);
     addProgramCommand(app, options);
     addReadCommand(app, options);
+    addVerifyCommand(app, options);
     addCheckCommand(app, options);
     addFilesCommand(app, options);
     addDownloadCommand(app, options);

@@ -54,10 +54,7 @@ class CliFaultTest : public testing::Test {
     }
 
     test_support::CliRun run(const std::string& arguments) const {
-        return test_support::runCli(KYRVANA_CLI_PATH,
-                                    "--port " + test_support::shellQuoted(device_.portPath()) +
-                                        " --settle-ms 0 --timeout 300 " + arguments,
-                                    folder_);
+        return test_support::runCliOnPort(KYRVANA_CLI_PATH, device_.portPath(), arguments, folder_);
     }
 
     test_support::RunningSimulator device_;

@@ -38,6 +38,15 @@ CliRun runCli(const std::string& cliPath, const std::string& arguments,
     return run;
 }
 
+CliRun runCliOnPort(const std::string& cliPath, const std::string& portPath,
+                    const std::string& arguments, const TemporaryFolder& folder,
+                    int readTimeoutMs) {
+    return runCli(cliPath,
+                  "--port " + shellQuoted(portPath) + " --settle-ms 0 --timeout " +
+                      std::to_string(readTimeoutMs) + " " + arguments,
+                  folder);
+}
+
 BackgroundCli::BackgroundCli(const std::string& cliPath, const std::vector<std::string>& arguments,
                              const TemporaryFolder& folder) {
     static std::atomic<int> counter{0};

@@ -26,6 +26,13 @@ struct CliRun {
 CliRun runCli(const std::string& cliPath, const std::string& arguments,
               const TemporaryFolder& folder);
 
+// Runs the tool on the device at `portPath` without the settling wait a
+// real stimulator needs, and with a read time-out short enough for a test
+// that makes the device stay silent.
+CliRun runCliOnPort(const std::string& cliPath, const std::string& portPath,
+                    const std::string& arguments, const TemporaryFolder& folder,
+                    int readTimeoutMs = 300);
+
 // The tool started without a shell, standard input from /dev/null, its
 // output into files in `folder`.
 class BackgroundCli {

@@ -3,6 +3,7 @@
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
+#include "core/editor/sequence_view_model.h"
 #include "core/programming/sequence_text.h"
 #include "core/programming/verify_device.h"
 #include "core/protocol/kyrvana_doc.h"
@@ -77,6 +78,19 @@ ProgrammingReport readProgrammedState(DeviceLink& link, ProgrammedState& state) 
     }
     report.outcome = sequence.keepFirstFailure(report.exchanges.first());
     return report;
+}
+
+DeviceResult beginReadingCommand(CKyrvanaDoc& document) {
+    if (!document.link().serial.isOpen()) {
+        return DeviceResult::failure(DeviceFailure::NoPort, {});
+    }
+    DocumentHost& host = document.host();
+    host.withView([](SequenceViewModel& view) { view.clearMessages(); });
+    if (!document.connected()) {
+        host.errorBox(kNotConnectedMessage);
+        return DeviceResult::failure(DeviceFailure::NoPort, {}, "no device connected");
+    }
+    return {};
 }
 
 void installDeviceProgramming(CKyrvanaDoc& document) {

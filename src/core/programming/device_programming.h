@@ -73,6 +73,12 @@ struct ProgrammedState {
 // one before it gave; the report says what failed.
 ProgrammingReport readProgrammedState(DeviceLink& link, ProgrammedState& state);
 
+// How Read Device and Verify Device begin: nothing happens without an open
+// port; otherwise the message pane is cleared, and without a connected
+// device the not-connected box is shown. Success when the command may go on,
+// else why not (no port). The caller holds the link.
+DeviceResult beginReadingCommand(CKyrvanaDoc& document);
+
 // The document commands themselves. Both show the window's usual texts and
 // return what really happened; both stop at the first command the device
 // does not answer. Program Device also stops between two items once `stop`

@@ -25,14 +25,7 @@ ProgrammingReport ReadDevice(CKyrvanaDoc& document) {
     DocumentHost& host = document.host();
     const auto hold = link.Hold();
     ProgrammingReport report;
-    if (!link.serial.isOpen()) {
-        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {});
-        return report;
-    }
-    host.withView([](SequenceViewModel& view) { view.clearMessages(); });
-    if (!document.connected()) {
-        host.errorBox(kNotConnectedMessage);
-        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {}, "no device connected");
+    if (report.outcome = beginReadingCommand(document); !report.outcome) {
         return report;
     }
 

@@ -67,6 +67,12 @@ std::string paneText(const VerifyReport& report) {
     if (!report.read) {
         return kVerifyReadFailedMessage + report.read.describe() + "\n";
     }
+    return comparisonText(report);
+}
+
+}  // namespace
+
+std::string comparisonText(const VerifyReport& report) {
     if (report.differences.empty()) {
         return std::string(kDeviceMatchesMessage) + "\n";
     }
@@ -77,22 +83,13 @@ std::string paneText(const VerifyReport& report) {
     return text;
 }
 
-}  // namespace
-
 VerifyReport VerifyDevice(CKyrvanaDoc& document) {
     DeviceLink& link = document.link();
     DocumentHost& host = document.host();
     // Stops at the first exchange the device does not answer.
     const auto operation = link.BeginOperation();
     VerifyReport report;
-    if (!link.serial.isOpen()) {
-        report.read = DeviceResult::failure(DeviceFailure::NoPort, {});
-        return report;
-    }
-    host.withView([](SequenceViewModel& view) { view.clearMessages(); });
-    if (!document.connected()) {
-        host.errorBox(kNotConnectedMessage);
-        report.read = DeviceResult::failure(DeviceFailure::NoPort, {}, "no device connected");
+    if (report.read = beginReadingCommand(document); !report.read) {
         return report;
     }
 

@@ -31,4 +31,8 @@ inline constexpr const char* kVerifyReadFailedMessage = "Could not read the devi
 
 [[nodiscard]] VerifyReport VerifyDevice(CKyrvanaDoc& document);
 
+// "Device matches the sequence" or the differences, each line ended by a
+// line feed: what a read that worked shows.
+std::string comparisonText(const VerifyReport& report);
+
 }  // namespace kyrvana
