@@ -92,8 +92,9 @@ void CReportCtrl::setColumns(const QString& columns) {
     alignments_.clear();
     // The widths were chosen for one font; a wider one (the fallback where
     // that font is missing) still shows every title in full.
+    // A column given no width stays closed.
     for (int column = 0; column < columnCount(); ++column) {
-        const int width = widths[column] > 0 ? widths[column] : 0;
+        const int width = widths[column];
         setColumnWidth(column,
                        width > 0 ? std::max(width, header_->sectionWidthFor(titles[column])) : 0);
     }
