@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/device/port_open_problem.h"
+
 namespace kyrvana::cli {
 
 DocumentOptions documentOptions(const CliOptions& options) {
@@ -25,7 +27,18 @@ int connectDevice(CKyrvanaDoc& document, const CliOptions& options) {
         // its own message.
     }
     const DeviceResult connected = document.ConnectDevice();
-    return connected ? kExitSuccess : reportFailure(connected);
+    if (connected) {
+        return kExitSuccess;
+    }
+    // Why the port could not be used is said whether or not -v shows the
+    // message log, in place of the bare "not open".
+    const std::string explanation =
+        portOpenProblemText(link.openProblem, link.portName, udevRuleInstalled());
+    if (connected.why() == DeviceFailure::NoPort && !explanation.empty()) {
+        std::fprintf(stderr, "kyrvana-cli: %s", explanation.c_str());
+        return kExitFailure;
+    }
+    return reportFailure(connected);
 }
 
 int reportFailure(const DeviceResult& result) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -60,6 +61,15 @@ void sayWhy(const std::string& name, const DeviceResult& result) {
     std::fprintf(stderr, "kyrvana-cli: %s: %s\n", name.c_str(), result.describe().c_str());
 }
 
+// Whether the card's listing lacks `name`; false when the listing itself
+// cannot be read (then nothing is known).
+bool cardDoesNotList(DeviceLink& link, const std::string& name) {
+    const SdListing listing = readSdListing(link);
+    return listing.result &&
+           std::none_of(listing.files.begin(), listing.files.end(),
+                        [&name](const SdFileEntry& file) { return file.name == name; });
+}
+
 // The files are downloaded as one operation: the first exchange the device
 // does not answer ends it, instead of costing a time-out per remaining file.
 // A file whose answers came but could not be used fails alone, and the next
@@ -104,7 +114,20 @@ int runDownload(const DownloadArguments& arguments, DeviceLink& link, InterruptR
                     printData(name + "\t" + kDownloadIncompleteStatus + "\t" +
                               report.savedAs.string() + "\n");
                 }
-                sayWhy(name, report.result);
+                // The device answers a name it cannot open with a size of
+                // -1; a name mistyped or from another card is the usual
+                // cause, and the listing tells.
+                if (report.transfer.bytesWritten == 0 && !arguments.all &&
+                    !report.result.wentUnanswered() &&
+                    report.result.why() != DeviceFailure::Cancelled &&
+                    cardDoesNotList(link, name)) {
+                    std::fprintf(stderr,
+                                 "kyrvana-cli: %s: the SD card lists no file of that name (the "
+                                 "files command shows what it holds)\n",
+                                 name.c_str());
+                } else {
+                    sayWhy(name, report.result);
+                }
                 status = kExitFailure;
                 break;
             case DownloadOutcome::CannotOpen:

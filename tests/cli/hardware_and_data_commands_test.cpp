@@ -110,6 +110,18 @@ TEST_F(CliDataAndHardwareTest, DownloadNamedOrAllIntoAFolder) {
                               (folder_ / "DEMO_0002.CSV.incomplete").string() + "\n");
     EXPECT_FALSE(fs::exists(folder_ / "DEMO_0002.CSV"));
 
+    // A name the card does not list is said to be missing; the next name
+    // is downloaded all the same.
+    result = run("download NOPE.CSV DEMO_0001.CSV --to '" + folder_.string() + "'");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err,
+              "kyrvana-cli: NOPE.CSV: the SD card lists no file of that name (the files command "
+              "shows what it holds)\n");
+    EXPECT_EQ(result.out,
+              "DEMO_0001.CSV\tDownload Complete\t" + (folder_ / "DEMO_0001.CSV").string() + "\n");
+    EXPECT_FALSE(fs::exists(folder_ / "NOPE.CSV"));
+    EXPECT_FALSE(fs::exists(folder_ / "NOPE.CSV.incomplete"));
+
     EXPECT_EQ(run("download").exitStatus, 2);
     EXPECT_EQ(run("download --all DEMO_0001.CSV").exitStatus, 2);
 }

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "core/device/device_link.h"
 #include "kyrvana/project_identity.h"
 #include "sim/sysfs_port_publisher.h"
 #include "support/sim_fixture.h"
@@ -208,6 +209,50 @@ TEST_F(CliDeviceTest, PortsMarksAStimulatorThisUserMayNotOpen) {
     EXPECT_NE(result.err.find(kUdevRulePath), std::string::npos) << result.err;
     EXPECT_NE(result.err.find(kUdevApplyCommand), std::string::npos) << result.err;
     // The port was not opened: opening restarts a real stimulator.
+    EXPECT_TRUE(device.sim().receivedCommands().empty());
+}
+
+// Why the port could not be used is said on standard error without -v, one
+// explanation per cause, besides the program's own message.
+TEST_F(CliDeviceTest, APortThatCannotBeUsedIsExplained) {
+    test_support::RunningSimulator device;
+    ASSERT_TRUE(device.ok()) << device.error();
+    DeviceLink holder;
+    holder.portName = device.portPath();
+    ASSERT_EQ(holder.OpenPort(), SerialOk);
+    std::ofstream(folder_ / "capture.csv") << "Time,Force\n";
+    // Root may open any port, so the forbidden one is tried as "nobody".
+    fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    test_support::RunningSimulator forbidden;
+    ASSERT_TRUE(forbidden.ok()) << forbidden.error();
+    std::string launcher;
+    if (::geteuid() == 0) {
+        launcher = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+    } else {
+        ASSERT_EQ(::chmod(forbidden.portPath().c_str(), 0), 0);
+    }
+    const struct {
+        std::string port;
+        std::string launcher;
+        std::string explanation;
+    } cases[] = {
+        {device.portPath(), "", " is in use by another program: close that program"},
+        {forbidden.portPath(), launcher,
+         std::string(" Install Kyrvana's udev rule (") + kUdevRulePath},
+        {(folder_ / "ttyACM9").string(), "",
+         " (any more): the stimulator is unplugged or switched off, or the name is wrong.\n"},
+        {(folder_ / "capture.csv").string(), "", " is not a serial port"},
+    };
+    for (const auto& c : cases) {
+        const RunResult result = run("--port '" + c.port + "' identify", c.launcher);
+        EXPECT_EQ(result.exitStatus, 1) << c.port;
+        EXPECT_EQ(result.err.rfind("Orvenda Device Not Detected\n", 0), 0u) << result.err;
+        const std::size_t said = result.err.find("\nkyrvana-cli: ");
+        ASSERT_NE(said, std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.port, said), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.explanation, said), std::string::npos) << result.err;
+    }
     EXPECT_TRUE(device.sim().receivedCommands().empty());
 }
 

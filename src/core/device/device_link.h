@@ -34,6 +34,7 @@
 
 #include "core/device/device_result.h"
 #include "core/device/port_info.h"
+#include "core/device/port_open_problem.h"
 #include "core/device/serial.h"
 
 namespace kyrvana {
@@ -175,7 +176,7 @@ class DeviceLink {
     bool DetectDevice();
     // Opens portName, waits settleDelay for the device to start answering,
     // and reads what it tells about itself. NoPort when the port could not be
-    // opened (lastStatus says why). Otherwise the port stays open and the
+    // opened (lastStatus and openProblem say why). Otherwise the port stays open and the
     // result is the first identification exchange that failed; what it would
     // have told keeps its default or earlier value.
     DeviceResult Connect();
@@ -253,6 +254,8 @@ class DeviceLink {
     std::array<double, kWellCount> umPerUstep{};
     // The SerialStatus of the last write or read of any exchange.
     std::atomic<int> lastStatus{SerialOk};
+    // Why the last Connect() could not open the port (Other when it could).
+    PortOpenProblem openProblem = PortOpenProblem::Other;
     // The last port enumeration.
     std::vector<PortInfo> ports;
 

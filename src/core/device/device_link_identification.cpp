@@ -82,10 +82,12 @@ DeviceResult DeviceLink::Connect() {
     // A device that does not answer is found out by its first query, not by
     // one time-out per query.
     const auto operation = BeginOperation();
+    openProblem = PortOpenProblem::Other;
     if (OpenPort() != SerialOk) {
         // The port's own line has the system's error number; say what to do.
+        openProblem = diagnosePortOpen(portName);
         const std::string explanation =
-            portOpenProblemText(diagnosePortOpen(portName), portName, udevRuleInstalled());
+            portOpenProblemText(openProblem, portName, udevRuleInstalled());
         if (!explanation.empty()) {
             MessageLog::Instance().Write(explanation);
         }
