@@ -7,6 +7,7 @@
 
 #include "cli/cli_device.h"
 #include "cli/connected_device.h"
+#include "cli/running_test_refusal.h"
 #include "core/common/c_locale_text.h"
 #include "core/common/stripped_number_text.h"
 
@@ -19,6 +20,7 @@ struct CalibrateArguments {
     // Read in the "C" locale whatever the environment says.
     std::string fullScaleLoad;
     std::string gain;
+    bool force = false;
 };
 
 bool isNumber(std::string_view text) {
@@ -70,8 +72,12 @@ void addCalibrateCommand(CLI::App& app, CliOptions& options) {
     read->add_option("--well", arguments->well, "Well 1 to 6")
         ->required()
         ->check(CLI::Range(kFirstWell, kLastWell));
+    addForceFlag(read, arguments->force);
     read->callback([&options, arguments] {
         options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
+            if (!mayGoOnDespiteTest(link, arguments->force, TestDisturbance::Actuators)) {
+                return kExitFailure;
+            }
             double raw = 0.0;
             if (const DeviceResult result = link.AverageInternalValue(arguments->well - 1, raw);
                 !result) {
@@ -95,6 +101,7 @@ void addCalibrateCommand(CLI::App& app, CliOptions& options) {
     apply->add_option("--full-scale-load", arguments->fullScaleLoad, "Full-scale load in N")
         ->required();
     apply->add_option("--gain", arguments->gain, "Gain in N per raw count")->required();
+    addForceFlag(apply, arguments->force);
     apply->callback([&options, arguments] {
         if (!isNumber(arguments->fullScaleLoad) || !isNumber(arguments->gain)) {
             std::fputs(
@@ -105,6 +112,9 @@ void addCalibrateCommand(CLI::App& app, CliOptions& options) {
             return;
         }
         options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
+            if (!mayGoOnDespiteTest(link, arguments->force, TestDisturbance::Actuators)) {
+                return kExitFailure;
+            }
             if (const DeviceResult result =
                     applyCalibration(link, arguments->well - 1, cAtof(arguments->fullScaleLoad),
                                      cAtof(arguments->gain));

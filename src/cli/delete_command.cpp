@@ -8,6 +8,7 @@
 
 #include "cli/cli_device.h"
 #include "cli/connected_device.h"
+#include "cli/running_test_refusal.h"
 #include "core/testdata/sd_deletion.h"
 #include "core/testdata/sd_file_listing.h"
 #include "core/testdata/test_data_texts.h"
@@ -19,6 +20,7 @@ struct DeleteArguments {
     std::vector<std::string> names;
     bool all = false;
     bool yes = false;
+    bool force = false;
 };
 
 // The Delete All question on the terminal; true for an answer starting with y.
@@ -94,6 +96,7 @@ void addDeleteCommand(CLI::App& app, CliOptions& options) {
     CLI::Option* all = remove->add_flag("--all", arguments->all, "Delete every listed file");
     names->excludes(all);
     remove->add_flag("--yes", arguments->yes, "Do not ask before deleting every file");
+    addForceFlag(remove, arguments->force);
     remove->callback([&options, arguments] {
         if (arguments->names.empty() && !arguments->all) {
             std::fputs("kyrvana-cli: delete needs file names or --all\n", stderr);
@@ -114,8 +117,12 @@ void addDeleteCommand(CLI::App& app, CliOptions& options) {
                 return;
             }
         }
-        options.exitStatus = withConnectedDevice(
-            options, [&](DeviceLink& link) { return runDelete(*arguments, link); });
+        options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
+            if (!mayGoOnDespiteTest(link, arguments->force, TestDisturbance::TestData)) {
+                return kExitFailure;
+            }
+            return runDelete(*arguments, link);
+        });
     });
 }
 

@@ -11,6 +11,7 @@
 #include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "cli/interrupt_request.h"
+#include "cli/running_test_refusal.h"
 #include "core/common/c_locale_text.h"
 #include "core/testdata/sd_download.h"
 #include "core/testdata/sd_file_listing.h"
@@ -23,6 +24,7 @@ struct DownloadArguments {
     std::vector<std::string> names;
     bool all = false;
     std::string folder = ".";
+    bool force = false;
 };
 
 // "\rNAME  123 / 4567 kB", redrawn at most ten times a second.
@@ -155,6 +157,7 @@ void addDownloadCommand(CLI::App& app, CliOptions& options) {
         download->add_option("names", arguments->names, "Names of the files (as `files` lists)");
     CLI::Option* all = download->add_flag("--all", arguments->all, "Download every listed file");
     names->excludes(all);
+    addForceFlag(download, arguments->force);
     download->add_option("--to", arguments->folder,
                          "Folder to download into (made when missing; default: the current one)");
     download->callback([&options, arguments] {
@@ -166,8 +169,12 @@ void addDownloadCommand(CLI::App& app, CliOptions& options) {
         // From before the connection: an interrupt during the settling wait
         // stops the download before its first file.
         InterruptRequest interrupt;
-        options.exitStatus = withConnectedDevice(
-            options, [&](DeviceLink& link) { return runDownload(*arguments, link, interrupt); });
+        options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
+            if (!mayGoOnDespiteTest(link, arguments->force, TestDisturbance::TestData)) {
+                return kExitFailure;
+            }
+            return runDownload(*arguments, link, interrupt);
+        });
     });
 }
 

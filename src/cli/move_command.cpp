@@ -10,6 +10,7 @@
 #include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "cli/position_command.h"
+#include "cli/running_test_refusal.h"
 #include "core/common/c_locale_text.h"
 #include "core/hardware/well_motion.h"
 
@@ -58,7 +59,9 @@ void addMoveCommand(CLI::App& app, CliOptions& options) {
     CLI::App* move = app.add_subcommand(
         "move", "Move the wells by a relative amount in mm, as Move to Position's Apply does");
     move->add_option("--by", *by, "MM for every well, or MM1,MM2,MM3,MM4,MM5,MM6")->required();
-    move->callback([&options, by] {
+    auto force = std::make_shared<bool>(false);
+    addForceFlag(move, *force);
+    move->callback([&options, by, force] {
         const auto amounts = parseMoveAmounts(*by);
         if (!amounts) {
             std::fprintf(stderr,
@@ -68,6 +71,9 @@ void addMoveCommand(CLI::App& app, CliOptions& options) {
             return;
         }
         options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
+            if (!mayGoOnDespiteTest(link, *force, TestDisturbance::Actuators)) {
+                return kExitFailure;
+            }
             WellReadings readings{};
             DeviceResult result = readLoadCellZeros(link);
             result.keepFirstFailure(moveWellsBy(link, *amounts, readings));

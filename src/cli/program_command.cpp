@@ -6,6 +6,7 @@
 #include "cli/cli_device.h"
 #include "cli/interrupt_request.h"
 #include "cli/programmed_test_input.h"
+#include "cli/running_test_refusal.h"
 #include "cli/verify_command.h"
 #include "core/programming/device_programming.h"
 #include "core/programming/verify_device.h"
@@ -20,6 +21,7 @@ constexpr const char* kSuccessText = "Programming Device... Success";
 struct ProgramArguments {
     ProgrammedTestArguments test;
     bool verify = false;
+    bool force = false;
 };
 
 // What happened, on standard error when it failed; the success text on
@@ -54,6 +56,9 @@ int runProgram(const ProgramArguments& arguments, const CliOptions& options) {
     // the run the same way: between two items, never inside one.
     InterruptRequest interrupt;
     return withTestInWindow(options, arguments.test, test, [&](CKyrvanaDoc& document) {
+        if (!mayGoOnDespiteTest(document.link(), arguments.force, TestDisturbance::Actuators)) {
+            return kExitFailure;
+        }
         const int status = reportProgramming(ProgramDevice(document, interrupt.flag()));
         if (status != kExitSuccess || !arguments.verify) {
             return status;
@@ -73,6 +78,7 @@ void addProgramCommand(CLI::App& app, CliOptions& options) {
     addProgrammedTestOptions(*program, arguments->test);
     program->add_flag("--verify", arguments->verify,
                       "Then read the device back and compare, as verify does");
+    addForceFlag(program, arguments->force);
     program->callback(
         [arguments, &options] { options.exitStatus = runProgram(*arguments, options); });
 }

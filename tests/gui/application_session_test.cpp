@@ -57,7 +57,7 @@ class ApplicationSessionTest : public QObject {
     void saveOntoAFullDiskKeepsTheEarlierFile();
     void openWarnsAboutWordsItCouldNotRead();
     void programThenReadBackThroughTheMenu();
-    void hardwareDialogsAskWhileATestRuns();
+    void deviceWorkAsksWhileATestRuns();
     void disableWellsFromTheMenuRebuildsTheList();
     void closingStopsTheRequestThread();
 };
@@ -280,12 +280,35 @@ void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
     QVERIFY(window.boxes.shown.isEmpty());
 }
 
-// Move To Position and Load Cell Calibration ask before they open while the
-// device runs or holds a test; No, the default, sends nothing more.
-void ApplicationSessionTest::hardwareDialogsAskWhileATestRuns() {
+// Program Device, Move To Position and Load Cell Calibration ask before they
+// go on while the device runs or holds a test; No, the default, sends nothing
+// more.
+void ApplicationSessionTest::deviceWorkAsksWhileATestRuns() {
     SessionWindow window;
     QVERIFY(window.started);
     QVERIFY(window.showAndConnect());
+    sim::SimulatedStimulator& simulator = window.device.simulator();
+    const QString question = QStringLiteral("A test is running on the device. Continue anyway?");
+
+    window.compose({namedSet("Asked", 500)});
+    simulator.setInternalValue(1, 3);
+    simulator.clearReceivedCommands();
+    window.boxes.answer = QMessageBox::No;
+    window.action(kCmdProgramDevice)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        window.session->document().pendingRequest() == 0 && !window.boxes.shown.isEmpty(), 10000);
+    QCOMPARE(window.boxes.shown.size(), 1);
+    QCOMPARE(window.boxes.shown[0].text, question);
+    QCOMPARE(window.boxes.shown[0].defaultButton, QMessageBox::No);
+    QCOMPARE(simulator.receivedCommands(), std::vector<std::string>{"QueryInternalValue(1)\r"});
+    QVERIFY(!window.pane().contains(QStringLiteral("Success")));
+
+    window.boxes.answer = QMessageBox::Yes;
+    window.action(kCmdProgramDevice)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        window.pane().contains(QStringLiteral("Programming Device... Success")), 15000);
+    QCOMPARE(window.boxes.shown.size(), 2);
+    QVERIFY(simulator.eepromItem(1792).find("Asked,") != std::string::npos);
     // Closes each dialog that opens and remembers its title.
     QStringList opened;
     QPointer<QDialog> seen;
@@ -304,7 +327,6 @@ void ApplicationSessionTest::hardwareDialogsAskWhileATestRuns() {
     });
     closer.start();
 
-    sim::SimulatedStimulator& simulator = window.device.simulator();
     const struct {
         int command;
         const char* title;
@@ -319,7 +341,7 @@ void ApplicationSessionTest::hardwareDialogsAskWhileATestRuns() {
             window.action(dialog.command)->trigger();
             QTRY_COMPARE(window.boxes.shown.size(), asked + 1);
             const RecordingMessageBoxes::Box& box = window.boxes.shown.last();
-            QCOMPARE(box.text, QStringLiteral("A test is running on the device. Continue anyway?"));
+            QCOMPARE(box.text, question);
             QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
             QCOMPARE(box.defaultButton, QMessageBox::No);
             QVERIFY(opened.isEmpty());

@@ -25,4 +25,8 @@ bool deviceTestInProgress(DeviceLink& link);
 inline constexpr const char* kTestRunningQuestion =
     "A test is running on the device. Continue anyway?";
 
+// Why the test data cannot be reached now.
+inline constexpr const char* kTestDataWhileTestRunsMessage =
+    "Cannot Access Test Data\nWhile Test is Running or Paused\n";
+
 }  // namespace kyrvana

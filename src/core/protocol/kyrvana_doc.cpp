@@ -9,6 +9,7 @@
 #include "core/device/command_texts.h"
 #include "core/device/exchange_tally.h"
 #include "core/device/message_log.h"
+#include "core/device/test_state.h"
 #include "core/editor/sequence_view_model.h"
 
 namespace kyrvana {
@@ -298,7 +299,9 @@ void CKyrvanaDoc::Dispatch(int request) {
             RunOperation(verifyDevice, DeviceStatus::Verifying);
             break;
         case kRequestProgramDevice:
-            RunOperation(programDevice, DeviceStatus::Programming);
+            if (ConfirmedDespiteRunningTest()) {
+                RunOperation(programDevice, DeviceStatus::Programming);
+            }
             break;
         case kRequestNothing8:
         case kRequestNothing12:
@@ -350,13 +353,24 @@ void CKyrvanaDoc::AccessTestData() {
         host_.errorBox(kNotConnectedMessage);
         return;
     }
-    int state = 0;
-    // A failed query counts as no test running.
-    if (link_.QueryTestState(state) && (state == 3 || state == 4)) {
-        host_.errorBox("Cannot Access Test Data\nWhile Test is Running or Paused\n");
+    if (deviceTestInProgress(link_)) {
+        host_.errorBox(kTestDataWhileTestRunsMessage);
         return;
     }
     host_.runTestDataDialog(link_);
+}
+
+// Writing a new sequence, test name and settings into a device in the middle
+// of a test changes what it runs from then on and what its data file says it
+// ran, so the user is asked first; No, the default, sends nothing more. With
+// no port open there is nothing to ask, and Program Device itself does
+// nothing.
+bool CKyrvanaDoc::ConfirmedDespiteRunningTest() {
+    if (!link_.serial.isOpen() || !deviceTestInProgress(link_)) {
+        return true;
+    }
+    return host_.messageBox(kTestRunningQuestion, kDefaultBoxCaption, BoxIcon::Question,
+                            BoxButtons::YesNo) == BoxAnswer::Yes;
 }
 
 void CKyrvanaDoc::RunningStateCheck() {

@@ -124,6 +124,9 @@ class CKyrvanaDoc {
     // the line to the resting status.
     void RunOperation(const DeviceOperation& operation, DeviceStatus status);
     void AccessTestData();
+    // Asks before programming a device that runs or holds a test; true when
+    // programming may go on.
+    bool ConfirmedDespiteRunningTest();
     void RunningStateCheck();
     void LogLine(const std::string& line);
     // Waits until `until`, a new posted request (one after `generation`) or

@@ -1,0 +1,113 @@
+// kyrvana-cli refuses work that would spoil a test the device runs or holds
+// paused, with the window's message, unless it is given --force.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/cli_runner.h"
+#include "support/sim_fixture.h"
+#include "support/temporary_folder.h"
+
+namespace kyrvana {
+namespace {
+
+using test_support::CliRun;
+using test_support::shellQuoted;
+
+constexpr const char* kTestDataRefusal =
+    "Cannot Access Test Data\nWhile Test is Running or Paused\n";
+constexpr const char* kActuatorRefusal = "A test is running on the device. Continue anyway?\n";
+constexpr const char* kTestStateQuery = "QueryInternalValue(1)\r";
+
+sim::SimulatorOptions fastMotors() {
+    sim::SimulatorOptions options;
+    options.motorSpeed = 1e7;
+    return options;
+}
+
+class RunningTestRefusalTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device_.ok()) << device_.error();
+        ASSERT_FALSE(folder_.path().empty());
+        std::ofstream(folder_.file("one.tmt")) << "NAME NUMREPS\nGuarded 1\n";
+    }
+
+    CliRun run(const std::string& arguments) const {
+        return test_support::runCli(KYRVANA_CLI_PATH,
+                                    "--settle-ms 0 --timeout 1000 --port " +
+                                        shellQuoted(device_.portPath()) + " " + arguments +
+                                        " </dev/null",
+                                    folder_);
+    }
+
+    test_support::RunningSimulator device_{fastMotors()};
+    test_support::TemporaryFolder folder_;
+};
+
+TEST_F(RunningTestRefusalTest, WorkThatWouldSpoilATestNeedsForce) {
+    const std::string to = shellQuoted(folder_.file("data"));
+    const struct {
+        std::string arguments;
+        const char* refusal;
+    } commands[] = {
+        {"delete DEMO_0001.CSV", kTestDataRefusal},
+        {"download DEMO_0001.CSV --to " + to, kTestDataRefusal},
+        {"program " + shellQuoted(folder_.file("one.tmt")), kActuatorRefusal},
+        {"move --by 0.5", kActuatorRefusal},
+        {"home", kActuatorRefusal},
+        {"calibrate read --well 2", kActuatorRefusal},
+        {"calibrate apply --well 2 --full-scale-load 50 --gain 0.001", kActuatorRefusal},
+    };
+    sim::SimulatedStimulator& sim = device_.sim();
+    for (const auto& command : commands) {
+        device_.putFile("DATA/DEMO_0001.CSV", std::string(1500, 'd'));
+        std::filesystem::remove_all(folder_.path() / "data");
+        const std::string sequenceBefore = sim.eepromItem(1792);
+        const std::string calibrationBefore = sim.eepromItem(3840);
+        std::array<std::int64_t, 6> positionsBefore{};
+        for (int well = 0; well < 6; ++well) {
+            positionsBefore[static_cast<std::size_t>(well)] = sim.motorPosition(well);
+        }
+        for (const int state : {3, 4}) {
+            sim.setInternalValue(1, state);
+            sim.clearReceivedCommands();
+            const CliRun refused = run(command.arguments);
+            EXPECT_EQ(refused.exitStatus, 1) << command.arguments << " " << refused.err;
+            EXPECT_EQ(refused.out, "") << command.arguments;
+            EXPECT_NE(refused.err.find(std::string(command.refusal) +
+                                       "kyrvana-cli: refused; --force goes on all the same\n"),
+                      std::string::npos)
+                << command.arguments << "\n"
+                << refused.err;
+            // Nothing after the question whether a test runs.
+            ASSERT_FALSE(sim.receivedCommands().empty());
+            EXPECT_EQ(sim.receivedCommands().back(), kTestStateQuery) << command.arguments;
+        }
+        EXPECT_TRUE(std::filesystem::exists(device_.sdCard() / "DATA" / "DEMO_0001.CSV"));
+        EXPECT_FALSE(std::filesystem::exists(folder_.path() / "data" / "DEMO_0001.CSV"));
+        EXPECT_EQ(sim.eepromItem(1792), sequenceBefore);
+        EXPECT_EQ(sim.eepromItem(3840), calibrationBefore);
+        for (int well = 0; well < 6; ++well) {
+            EXPECT_EQ(sim.motorPosition(well), positionsBefore[static_cast<std::size_t>(well)])
+                << command.arguments;
+        }
+
+        sim.clearReceivedCommands();
+        const CliRun forced = run(command.arguments + " --force");
+        EXPECT_EQ(forced.exitStatus, 0) << command.arguments << " " << forced.err;
+        // With --force the device is not even asked.
+        for (const std::string& received : sim.receivedCommands()) {
+            EXPECT_NE(received, kTestStateQuery) << command.arguments;
+        }
+    }
+    EXPECT_NE(sim.eepromItem(1792).find("Guarded,"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kyrvana
