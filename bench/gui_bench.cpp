@@ -9,6 +9,11 @@
 // 2. Responsiveness: the longest gap between the ticks of a 5 ms timer on
 //    the GUI thread while a ten-set sequence is programmed and read back
 //    through the menu, with the simulator answering after 1 ms.
+// 3. The sequence preview: the time from an edit to the chart drawn again
+//    (the profile built, every well sampled, the lines handed to the chart
+//    and painted), for ten sets of any repetitions and for the largest file
+//    the reader accepts (1000 sets), with the processor time it took and the
+//    timer's longest gap meanwhile.
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -35,6 +40,8 @@
 #include "gui/app/main_frame.h"
 #include "gui/app/message_boxes.h"
 #include "gui/app/simulated_device.h"
+#include "gui/editor/preview_chart.h"
+#include "gui/editor/sequence_preview.h"
 #include "gui/editor/stage_view.h"
 
 namespace {
@@ -45,6 +52,14 @@ using namespace kyrvana::gui;
 long long monotonicNs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// Processor time of the whole process: on a loaded machine the wall time
+// says more about the other processes than about the work.
+long long cpuNs(clockid_t which) {
+    timespec now{};
+    clock_gettime(which, &now);
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
@@ -168,6 +183,102 @@ SetRecord benchSet(int index) {
     return set;
 }
 
+// Sets that make the preview work: every third runs four weeks of 100 ms
+// cycles, every fourth is a force set, every fifth preloads every cycle,
+// every sixth never comes back (its running position climbs).
+SetRecord previewSet(int index) {
+    SetRecord set = benchSet(index);
+    if (index % 3 == 0) {
+        set.numReps = 24'192'000;
+        set.stretchDurationMs = 50;
+        set.recoveryDurationMs = 50;
+        set.holdTimeMs = 0;
+        set.restTimeMs = 0;
+    }
+    if (index % 4 == 1) {
+        set.mode[0] = ControlMode::Force;
+        set.units[0] = UnitsCode::Millinewtons;
+    }
+    if (index % 5 == 2) {
+        set.preloadType.fill(PreloadType::EveryRepetition);
+        set.preloadMag.fill(20.0);
+    }
+    if (index % 6 == 5) {
+        set.recoveryDurationMs = 0;
+    }
+    return set;
+}
+
+struct Spread {
+    double median = 0;
+    double longest = 0;
+};
+
+Spread spreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? Spread{} : Spread{values[values.size() / 2], values.back()};
+}
+
+// Edits one set after another of a `sets`-set sequence, each time timing
+// the preview from the edit to the end of the chart's paint, with a 5 ms
+// timer ticking on the GUI thread throughout.
+void timePreviewEdits(CStageView& view, SequencePreview& preview, int sets, int edits) {
+    view.model().workingSequence.sets.clear();
+    for (int set = 0; set < sets; ++set) {
+        view.model().workingSequence.sets.push_back(previewSet(set));
+    }
+    view.refreshFromModel();
+    processUntil([&] { return preview.isShowingModel(); }, 10000);
+
+    std::vector<double> gaps;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = clock.nsecsElapsed();
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        gaps.push_back((now - lastTick) / 1e6);
+        lastTick = now;
+    });
+    ticker.start(5);
+    lastTick = clock.nsecsElapsed();
+
+    std::vector<double> redraws;
+    std::vector<double> cpu;
+    std::vector<double> guiCpu;
+    std::vector<double> listCpu;
+    for (int edit = 0; edit < edits; ++edit) {
+        SetRecord& set = view.model().workingSequence.sets[static_cast<std::size_t>(edit % sets)];
+        set.magnitude.fill(set.magnitude[0] + 10.0);
+        const qint64 start = clock.nsecsElapsed();
+        const long long cpuStart = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
+        const long long guiStart = cpuNs(CLOCK_THREAD_CPUTIME_ID);
+        view.refreshFromModel();
+        listCpu.push_back((cpuNs(CLOCK_THREAD_CPUTIME_ID) - guiStart) / 1e6);
+        processUntil([&] { return !preview.chart()->isBusy(); }, 10000);
+        preview.chart()->viewport()->repaint();
+        redraws.push_back((clock.nsecsElapsed() - start) / 1e6);
+        cpu.push_back((cpuNs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / 1e6);
+        guiCpu.push_back((cpuNs(CLOCK_THREAD_CPUTIME_ID) - guiStart) / 1e6);
+        // A user's edits come some way apart: let the timer tick between.
+        processUntil([] { return false; }, 30);
+    }
+    ticker.stop();
+    const Spread redraw = spreadOf(redraws);
+    const Spread work = spreadOf(cpu);
+    const Spread guiWork = spreadOf(guiCpu);
+    const Spread listWork = spreadOf(listCpu);
+    const Spread gap = spreadOf(gaps);
+    std::printf(
+        "preview of %d sets, edit to redrawn chart (%d edits): median %.1f ms, longest %.1f ms; "
+        "processor time median %.1f ms, longest %.1f ms, of it on the GUI thread median %.1f "
+        "ms, longest %.1f ms (the list refilled: median %.1f ms); GUI timer gap median %.1f ms, "
+        "longest %.1f ms\n",
+        sets, edits, redraw.median, redraw.longest, work.median, work.longest, guiWork.median,
+        guiWork.longest, listWork.median, gap.median, gap.longest);
+}
+
 int responsiveness(int argc, char** argv) {
     QApplication app(argc, argv);
     sim::SimulatorOptions simulator;
@@ -249,6 +360,11 @@ int responsiveness(int argc, char** argv) {
         "GUI timer (5 ms) meanwhile: %zu ticks, gap median %.1f ms, 99th %.1f ms, "
         "longest %.1f ms\n",
         sorted.size(), sorted[sorted.size() / 2], p99, sorted.back());
+
+    frame.resize(1600, 1000);
+    processUntil([] { return false; }, 100);
+    timePreviewEdits(view, session.preview(), 10, 40);
+    timePreviewEdits(view, session.preview(), 1000, 20);
     return 0;
 }
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Renders PNGs of the main window (empty, and with a programmed three-set
-# sequence on a simulated stimulator), the question before an edited sequence
-# is lost, File > Open at its first size, the set editor in both wordings, the
-# about box, the settings dialogs and the drawn controls for review:
+# Renders PNGs of the main window (empty, with a programmed three-set
+# sequence on a simulated stimulator, and grown with the sequence preview
+# showing a set that crosses the travel), the preview zoomed to single
+# cycles, the question before an edited sequence is lost, File > Open at its
+# first size, the set editor in both wordings, the about box, the settings
+# dialogs and the drawn controls for review:
 #   screenshots.sh [BUILD_FOLDER]
 # The pictures land in BUILD_FOLDER/screenshots (default build-gui).
 set -euo pipefail

@@ -8,6 +8,7 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QRubberBand>
 #include <QToolTip>
 #include <QValueAxis>
@@ -45,11 +46,14 @@ double niceStep(double rough) {
 
 // Ticks at round values and labels with as many decimals as the step needs.
 void setTicks(QValueAxis& axis, double low, double high, double pixels, double tickPixels) {
-    axis.setRange(low, high);
     const double step = niceStep((high - low) / std::max(2.0, pixels / tickPixels));
-    axis.setTickType(QValueAxis::TicksDynamic);
+    // The range changes under a fixed tick count: under the old interval a
+    // range a million times wider would first be labelled a million times.
+    axis.setTickType(QValueAxis::TicksFixed);
+    axis.setRange(low, high);
     axis.setTickAnchor(0.0);
     axis.setTickInterval(step);
+    axis.setTickType(QValueAxis::TicksDynamic);
     const int decimals = std::clamp(static_cast<int>(-std::floor(std::log10(step))), 0, 6);
     axis.setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
 }
@@ -60,7 +64,8 @@ QString numberText(double value) {
 
 }  // namespace
 
-CPreviewChart::CPreviewChart(QWidget* parent) : QChartView(parent) {
+CPreviewChart::CPreviewChart(QWidget* parent)
+    : QChartView(parent), plotter_(new PreviewPlotter(this)) {
     setObjectName(QStringLiteral("sequencePreview"));
     setAccessibleName(QStringLiteral("Sequence preview"));
     setRenderHint(QPainter::Antialiasing, true);
@@ -70,47 +75,47 @@ CPreviewChart::CPreviewChart(QWidget* parent) : QChartView(parent) {
 
     QChart* plotChart = chart();
     // The chart's own backgrounds stay off so that the limit zones and the
-    // tinted sets drawn in drawBackground() lie under the grid and the lines.
+    // tinted sets drawn in drawBackground() lie under the grid.
     plotChart->setBackgroundVisible(false);
     plotChart->setPlotAreaBackgroundVisible(false);
     plotChart->setMargins(QMargins(4, 2, 4, 2));
     plotChart->layout()->setContentsMargins(0, 0, 0, 0);
-    // The list's small face keeps the legend and the axes from eating the
-    // plot's height in a small window.
+    // The list's small face, and the legend beside the plot rather than
+    // above it, keep the plot's height in a small window.
     const QFont small = COrvendaHeaderCtrl::titleFont();
-    plotChart->legend()->setAlignment(Qt::AlignTop);
+    plotChart->legend()->setAlignment(Qt::AlignRight);
     plotChart->legend()->setFont(small);
     setBackgroundBrush(Qt::white);
 
     timeAxis_ = new QValueAxis(plotChart);
-    timeAxis_->setTitleText(QStringLiteral("Time (s)"));
     plotChart->addAxis(timeAxis_, Qt::AlignBottom);
     for (std::size_t slot = 0; slot < valueAxes_.size(); ++slot) {
         valueAxes_[slot] = new QValueAxis(plotChart);
         plotChart->addAxis(valueAxes_[slot], slot == 0 ? Qt::AlignLeft : Qt::AlignRight);
-        valueAxes_[slot]->setVisible(false);
     }
     for (QValueAxis* axis : {timeAxis_, valueAxes_[0], valueAxes_[1], valueAxes_[2]}) {
         axis->setLabelsFont(small);
         axis->setTitleFont(small);
     }
+    for (int well = 0; well < kWellCount; ++well) {
+        auto* entry = new QLineSeries(plotChart);
+        entry->setName(QStringLiteral("Well %1").arg(well + 1));
+        entry->setPen(QPen(wellColor(well), 2.0));
+        plotChart->addSeries(entry);
+        entry->attachAxis(timeAxis_);
+        entry->attachAxis(valueAxes_[0]);
+        legend_[static_cast<std::size_t>(well)] = entry;
+    }
     rubberBand_ = new QRubberBand(QRubberBand::Rectangle, viewport());
-    redraw();
+    connect(plotter_, &PreviewPlotter::plotted, this, &CPreviewChart::showResult);
+    arrangeAxes();
 }
 
 CPreviewChart::~CPreviewChart() = default;
 
-void CPreviewChart::setProfile(std::shared_ptr<const SequenceProfile> profile,
-                               std::vector<std::string> setNames) {
-    profile_ = std::move(profile);
-    setNames_ = std::move(setNames);
-    overlay_.profile = profile_.get();
-    const double total = totalSeconds();
-    if (zoomed_ && plot_.to <= total && plot_.from < plot_.to) {
-        showRange(plot_.from, plot_.to);
-    } else {
-        showAll();
-    }
+void CPreviewChart::setInputs(ProfileInputs inputs) {
+    inputs_ = std::move(inputs);
+    requestPlot(wantedFrom_, wantedTo_, wantedWhole_);
 }
 
 void CPreviewChart::setHighlightedSet(int setIndex) {
@@ -118,18 +123,15 @@ void CPreviewChart::setHighlightedSet(int setIndex) {
         return;
     }
     overlay_.highlightedSet = setIndex;
-    // The tint is drawn by hand under the lines: only the background changes.
-    resetCachedContent();
     viewport()->update();
 }
 
 void CPreviewChart::showAll() {
-    zoomed_ = false;
-    showRange(0.0, totalSeconds());
+    requestPlot(0.0, 0.0, true);
 }
 
 void CPreviewChart::zoomTo(double from, double to) {
-    const double total = totalSeconds();
+    const double total = profile_ ? std::max(0.0, profile_->totalSeconds()) : 0.0;
     if (from > to) {
         std::swap(from, to);
     }
@@ -141,35 +143,42 @@ void CPreviewChart::zoomTo(double from, double to) {
         from = std::clamp(middle - half, 0.0, total - 2.0 * half);
         to = from + 2.0 * half;
     }
-    zoomed_ = from > 0.0 || to < total;
-    showRange(from, to);
+    requestPlot(from, to, from <= 0.0 && to >= total);
 }
 
-void CPreviewChart::showRange(double from, double to) {
-    plot_.from = from;
-    plot_.to = to;
-    redraw();
+void CPreviewChart::requestPlot(double from, double to, bool whole) {
+    wantedFrom_ = from;
+    wantedTo_ = to;
+    wantedWhole_ = whole;
+    PlotRequest request;
+    request.inputs = inputs_;
+    request.from = from;
+    request.to = to;
+    request.whole = whole;
+    request.points = samplePoints();
+    plotter_->request(std::move(request));
 }
 
-double CPreviewChart::totalSeconds() const {
-    return profile_ ? std::max(0.0, profile_->totalSeconds()) : 0.0;
+void CPreviewChart::showResult(const PlotResult& result) {
+    profile_ = result.profile;
+    setNames_ = result.setNames;
+    plot_ = result.plot;
+    whole_ = result.whole;
+    overlay_.profile = profile_.get();
+    if (!plotter_->busy()) {
+        // The range drawn is the one to narrow from now on (an edit may
+        // have widened a zoom that no longer fitted to the whole).
+        wantedFrom_ = plot_.from;
+        wantedTo_ = plot_.to;
+        wantedWhole_ = whole_;
+    }
+    arrangeAxes();
+    viewport()->update();
+    emit plotShown();
 }
 
 int CPreviewChart::samplePoints() const {
     return std::clamp(viewport()->width(), kFewestPoints, kMostPoints);
-}
-
-void CPreviewChart::redraw() {
-    const double from = plot_.from;
-    const double to = plot_.to;
-    if (profile_ && to > from) {
-        plot_ = buildPreviewPlot(*profile_, from, to, samplePoints());
-    } else {
-        plot_ = PreviewPlot{};
-        plot_.from = from;
-        plot_.to = to;
-    }
-    applyPlot();
 }
 
 QValueAxis* CPreviewChart::valueAxisOf(ProfileQuantity quantity) const {
@@ -179,7 +188,15 @@ QValueAxis* CPreviewChart::valueAxisOf(ProfileQuantity quantity) const {
                : valueAxes_[static_cast<std::size_t>(found - axisQuantities_.begin())];
 }
 
-void CPreviewChart::arrangeValueAxes() {
+// The time axis in the plot's unit, a value axis for each quantity in use,
+// and a legend entry for each well that has a line.
+void CPreviewChart::arrangeAxes() {
+    const TimeAxisUnit unit = plot_.unit;
+    timeAxis_->setTitleText(QStringLiteral("Time (%1)").arg(QString::fromLatin1(unit.label)));
+    const double to = plot_.to > plot_.from ? plot_.to : plot_.from + 1.0;
+    setTicks(*timeAxis_, plot_.from / unit.seconds, to / unit.seconds, chart()->plotArea().width(),
+             kTimeTickPixels);
+
     axisQuantities_.assign(
         plot_.quantities.begin(),
         plot_.quantities.begin() +
@@ -187,8 +204,11 @@ void CPreviewChart::arrangeValueAxes() {
     const double height = chart()->plotArea().height();
     for (std::size_t slot = 0; slot < valueAxes_.size(); ++slot) {
         QValueAxis* axis = valueAxes_[slot];
-        axis->setVisible(slot < axisQuantities_.size());
+        // The left axis stays, empty, while there is nothing to draw.
+        axis->setVisible(slot == 0 || slot < axisQuantities_.size());
         if (slot >= axisQuantities_.size()) {
+            axis->setTitleText(QString());
+            setTicks(*axis, 0.0, 1.0, height, kValueTickPixels);
             continue;
         }
         const ProfileQuantity quantity = axisQuantities_[slot];
@@ -196,64 +216,14 @@ void CPreviewChart::arrangeValueAxes() {
         const AxisRange& range = plot_.rangeOf(quantity);
         setTicks(*axis, range.low, range.high, height, kValueTickPixels);
     }
-}
 
-QLineSeries* CPreviewChart::seriesAt(std::size_t index) {
-    while (series_.size() <= index) {
-        auto* line = new QLineSeries(chart());
-        chart()->addSeries(line);
-        line->attachAxis(timeAxis_);
-        series_.push_back(line);
+    std::array<bool, kWellCount> drawn{};
+    for (const PreviewTrace& trace : plot_.traces) {
+        drawn[static_cast<std::size_t>(trace.well)] = true;
     }
-    return series_[index];
-}
-
-void CPreviewChart::applyPlot() {
-    const TimeAxisUnit unit = plot_.unit;
-    timeAxis_->setTitleText(QStringLiteral("Time (%1)").arg(QString::fromLatin1(unit.label)));
-    const double to = plot_.to > plot_.from ? plot_.to : plot_.from + 1.0;
-    setTicks(*timeAxis_, plot_.from / unit.seconds, to / unit.seconds, chart()->plotArea().width(),
-             kTimeTickPixels);
-    if (profile_) {
-        arrangeValueAxes();
+    for (std::size_t well = 0; well < legend_.size(); ++well) {
+        legend_[well]->setVisible(drawn[well]);
     }
-
-    std::array<bool, kWellCount> named{};
-    for (std::size_t index = 0; index < std::max(series_.size(), plot_.traces.size()); ++index) {
-        QLineSeries* line = seriesAt(index);
-        const bool used = index < plot_.traces.size();
-        QValueAxis* axis = used ? valueAxisOf(plot_.traces[index].quantity) : nullptr;
-        for (QAbstractAxis* attached : line->attachedAxes()) {
-            if (attached != timeAxis_ && attached != axis) {
-                line->detachAxis(attached);
-            }
-        }
-        if (!used || axis == nullptr) {
-            line->clear();
-            line->setVisible(false);
-            chart()->legend()->markers(line).constFirst()->setVisible(false);
-            continue;
-        }
-        const PreviewTrace& trace = plot_.traces[index];
-        if (!line->attachedAxes().contains(axis)) {
-            line->attachAxis(axis);
-        }
-        const QString name = QStringLiteral("Well %1").arg(trace.well + 1);
-        if (line->name() != name) {
-            line->setName(name);
-            QPen pen(wellColor(trace.well), 1.5);
-            pen.setCosmetic(true);
-            line->setPen(pen);
-        }
-        line->replace(trace.points);
-        line->setVisible(true);
-        // One legend entry per well, however many runs of quantities it has.
-        const bool first = !named[static_cast<std::size_t>(trace.well)];
-        named[static_cast<std::size_t>(trace.well)] = true;
-        chart()->legend()->markers(line).constFirst()->setVisible(first);
-    }
-    resetCachedContent();
-    viewport()->update();
 }
 
 PlotGeometry CPreviewChart::geometry() const {
@@ -274,20 +244,27 @@ void CPreviewChart::drawForeground(QPainter* painter, const QRectF& rect) {
 
 void CPreviewChart::resizeEvent(QResizeEvent* event) {
     QChartView::resizeEvent(event);
-    // The sample count follows the width, and the ticks the plot's size.
-    redraw();
+    // About a point per pixel: a new width wants a new sampling; a new
+    // height only new ticks.
+    if (event->size().width() != event->oldSize().width()) {
+        requestPlot(wantedFrom_, wantedTo_, wantedWhole_);
+    } else {
+        arrangeAxes();
+    }
 }
 
 void CPreviewChart::wheelEvent(QWheelEvent* event) {
-    const PlotGeometry where = geometry();
     const double steps = event->angleDelta().y() / 120.0;
-    if (!profile_ || steps == 0.0 || plot_.to <= plot_.from) {
+    const double total = profile_ ? profile_->totalSeconds() : 0.0;
+    if (steps == 0.0 || !(total > 0.0)) {
         event->ignore();
         return;
     }
-    const double anchor = where.secondsAt(event->position().x());
+    const double from = wantedWhole_ ? 0.0 : wantedFrom_;
+    const double to = wantedWhole_ ? total : wantedTo_;
+    const double anchor = std::clamp(geometry().secondsAt(event->position().x()), from, to);
     const double factor = std::pow(kWheelZoomFactor, steps);
-    zoomTo(anchor - (anchor - plot_.from) * factor, anchor + (plot_.to - anchor) * factor);
+    zoomTo(anchor - (anchor - from) * factor, anchor + (to - anchor) * factor);
     event->accept();
 }
 
@@ -362,7 +339,7 @@ void CPreviewChart::mouseDoubleClickEvent(QMouseEvent* event) {
 void CPreviewChart::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* all = menu.addAction(QStringLiteral("Show All"));
-    all->setEnabled(zoomed_);
+    all->setEnabled(!whole_);
     connect(all, &QAction::triggered, this, &CPreviewChart::showAll);
     menu.addSeparator();
     const std::array<std::pair<const char*, PreviewExportFormat>, 3> exports{{

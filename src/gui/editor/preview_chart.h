@@ -9,6 +9,7 @@
 #include "gui/editor/preview_export.h"
 #include "gui/editor/preview_overlay.h"
 #include "gui/editor/preview_plot.h"
+#include "gui/editor/preview_plotter.h"
 
 class QLineSeries;
 class QRubberBand;
@@ -19,15 +20,19 @@ namespace kyrvana::gui {
 // The sequence preview: each enabled well's commanded profile over time, one
 // line per well in its own colour, with a value axis per quantity (the first
 // on the left, the others on the right) and the time axis in the largest unit
-// that fits the visible range. The limits, the sets that cross one and the
-// selected set are drawn around the lines (PreviewOverlay).
+// that fits the visible range. Qt Charts lays out the axes, the grid and the
+// legend (one series per enabled well); the lines, the limits, the sets that
+// cross one and the selected set are painted into its plot area
+// (PreviewOverlay).
 //
 // The visible range is the chart's own: the wheel zooms about the pointer, a
 // dragged rectangle zooms to its width, a double-click shows everything. The
 // profile is sampled again for every range at about one point per pixel, so
-// weeks of cycles show as their envelope and the single cycles appear as the
-// range narrows. A click tells which set lies under the pointer; hovering
-// tells the time, the set, its repetition and the wells' values there.
+// weeks of cycles show as their envelope and single cycles appear as the
+// range narrows. Building and sampling run on a worker (PreviewPlotter); the
+// chart shows the last answer until the next arrives. A click tells which set
+// lies under the pointer; hovering tells the time, the set, its repetition
+// and the wells' values there.
 class CPreviewChart : public QChartView {
     Q_OBJECT
 
@@ -40,12 +45,14 @@ class CPreviewChart : public QChartView {
     explicit CPreviewChart(QWidget* parent = nullptr);
     ~CPreviewChart() override;
 
-    // Shows a new profile. A zoomed range that the new profile still covers
-    // is kept, so an edit does not throw the user out of the part he is
-    // looking at; otherwise everything is shown. `setNames` names the sets
-    // for the hover text.
-    void setProfile(std::shared_ptr<const SequenceProfile> profile,
-                    std::vector<std::string> setNames);
+    // Draws the profile of new inputs. A zoomed range that the new profile
+    // still covers is kept, so an edit does not throw the user out of the
+    // part he is looking at; otherwise everything is shown.
+    void setInputs(ProfileInputs inputs);
+    // True while a profile or a range asked for has not been drawn yet.
+    bool isBusy() const { return plotter_->busy(); }
+
+    // The profile drawn now (null before the first answer).
     const SequenceProfile* profile() const { return profile_.get(); }
     std::shared_ptr<const SequenceProfile> sharedProfile() const { return profile_; }
 
@@ -57,9 +64,10 @@ class CPreviewChart : public QChartView {
     // Shows `from` to `to` seconds, clipped to the profile and widened to the
     // narrowest range.
     void zoomTo(double from, double to);
+    // The range drawn now.
     double visibleFrom() const { return plot_.from; }
     double visibleTo() const { return plot_.to; }
-    bool isZoomed() const { return zoomed_; }
+    bool isZoomed() const { return !whole_; }
 
     // What is drawn now, and where: for the hover, the clicks and the tests.
     const PreviewPlot& plot() const { return plot_; }
@@ -68,6 +76,8 @@ class CPreviewChart : public QChartView {
     QString readingText(QPointF position) const;
 
   signals:
+    // A new profile or range has been drawn.
+    void plotShown();
     // The user clicked on the span of this set.
     void setClicked(int setIndex);
     // The user chose an export from the context menu.
@@ -85,28 +95,33 @@ class CPreviewChart : public QChartView {
     void drawForeground(QPainter* painter, const QRectF& rect) override;
 
   private:
-    // Samples the visible range again and hands the lines to the chart.
-    void redraw();
-    void applyPlot();
-    void arrangeValueAxes();
+    void requestPlot(double from, double to, bool whole);
+    void showResult(const PlotResult& result);
+    void arrangeAxes();
     QValueAxis* valueAxisOf(ProfileQuantity quantity) const;
-    QLineSeries* seriesAt(std::size_t index);
     int samplePoints() const;
-    double totalSeconds() const;
-    void showRange(double from, double to);
     QString describeWells(double seconds, double pointerY, const PlotGeometry& geometry) const;
+
+    PreviewPlotter* plotter_ = nullptr;
+    ProfileInputs inputs_;
+    // The range last asked for; the next wheel notch narrows it further even
+    // before its plot has come back.
+    double wantedFrom_ = 0.0;
+    double wantedTo_ = 0.0;
+    bool wantedWhole_ = true;
 
     std::shared_ptr<const SequenceProfile> profile_;
     std::vector<std::string> setNames_;
     PreviewPlot plot_;
+    bool whole_ = true;
     PreviewOverlay overlay_;
-    bool zoomed_ = false;
 
     QValueAxis* timeAxis_ = nullptr;
     // The left axis and two on the right; each used quantity takes the next.
     std::array<QValueAxis*, 3> valueAxes_{};
     std::vector<ProfileQuantity> axisQuantities_;
-    std::vector<QLineSeries*> series_;
+    // Empty series that give each enabled well its legend entry.
+    std::array<QLineSeries*, kWellCount> legend_{};
 
     QRubberBand* rubberBand_ = nullptr;
     QPoint pressPosition_;

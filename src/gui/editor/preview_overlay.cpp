@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 #include <vector>
 
@@ -18,14 +19,34 @@ const QColor kCrossingTint(213, 94, 0, 45);
 const QColor kSelectedTint(0, 114, 178, 40);
 const QColor kSelectedEdge(0, 114, 178, 160);
 const QColor kBoundary(200, 200, 200);
+constexpr double kLineWidth = 1.0;
 // Beyond this many sets in view their boundaries would only grey the plot.
 constexpr std::size_t kMostBoundaries = 200;
 
-// The x extent of a span on the plot, at least one pixel wide.
-QRectF spanRect(const PlotGeometry& geometry, const ProfileSetSpan& span) {
-    const double left = std::max(geometry.area.left(), geometry.xOf(span.startSeconds));
-    const double right = std::min(geometry.area.right(), geometry.xOf(span.endSeconds));
-    return QRectF(left, geometry.area.top(), std::max(1.0, right - left), geometry.area.height());
+// The pixel columns that the chosen spans cover, as whole-pixel rectangles
+// of the plot's height: spans that share a column are merged, so a thousand
+// sets zoomed out cost a few rectangles, not a thousand translucent ones.
+template <typename Chosen>
+std::vector<QRect> spanColumns(const PlotGeometry& geometry, Chosen chosen) {
+    std::vector<QRect> columns;
+    const QRect area = geometry.area.toAlignedRect();
+    for (const ProfileSetSpan& span : geometry.plot->spans) {
+        if (!chosen(span)) {
+            continue;
+        }
+        const int left = std::max(area.left(), static_cast<int>(geometry.xOf(span.startSeconds)));
+        const int right =
+            std::min(area.right(), static_cast<int>(std::ceil(geometry.xOf(span.endSeconds))));
+        if (right < left) {
+            continue;
+        }
+        if (!columns.empty() && left <= columns.back().right() + 1) {
+            columns.back().setRight(std::max(columns.back().right(), right));
+        } else {
+            columns.emplace_back(QPoint(left, area.top()), QPoint(right, area.bottom()));
+        }
+    }
+    return columns;
 }
 
 bool quantityShown(const PreviewPlot& plot, ProfileQuantity quantity) {
@@ -51,7 +72,7 @@ std::vector<const ProfileLimitBand*> distinctBands(const SequenceProfile& profil
 // Greys the zone from `bound` outwards to the plot's edge, with a dashed
 // line and the band's label on the bound.
 void paintLimitZone(QPainter& painter, const PlotGeometry& geometry, const ProfileLimitBand& band,
-                    double bound, bool above) {
+                    double bound, bool above, bool labelled) {
     const QRectF& area = geometry.area;
     const double y = std::clamp(geometry.yOf(band.quantity, bound), area.top(), area.bottom());
     const QRectF zone = above ? QRectF(area.left(), area.top(), area.width(), y - area.top())
@@ -64,9 +85,16 @@ void paintLimitZone(QPainter& painter, const PlotGeometry& geometry, const Profi
     }
     painter.setPen(QPen(kLimitLine, 1.0, Qt::DashLine));
     painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+    if (!labelled) {
+        return;
+    }
     const QString label = fromCore(band.label);
-    const QFontMetricsF metrics(painter.font());
-    const double baseline = above ? y - metrics.descent() - 1.0 : y + metrics.ascent() + 1.0;
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    // Inside the zone where it fits, else on the other side of the line.
+    const bool roomAbove = y - area.top() > metrics.height() + 1.0;
+    const bool roomBelow = area.bottom() - y > metrics.height() + 1.0;
+    const bool textAbove = above ? roomAbove || !roomBelow : !roomBelow && roomAbove;
+    const double baseline = textAbove ? y - metrics.descent() - 1.0 : y + metrics.ascent() + 1.0;
     painter.drawText(QPointF(area.right() - metrics.horizontalAdvance(label) - 4.0, baseline),
                      label);
 }
@@ -76,11 +104,13 @@ void paintLimits(QPainter& painter, const PlotGeometry& geometry, const Sequence
         if (!quantityShown(*geometry.plot, band->quantity)) {
             continue;
         }
+        // The band's label goes on its upper bound, or on its lower one when
+        // it has no upper bound.
         if (band->high) {
-            paintLimitZone(painter, geometry, *band, *band->high, true);
+            paintLimitZone(painter, geometry, *band, *band->high, true, true);
         }
         if (band->low) {
-            paintLimitZone(painter, geometry, *band, *band->low, false);
+            paintLimitZone(painter, geometry, *band, *band->low, false, !band->high);
         }
     }
 }
@@ -97,19 +127,40 @@ void paintSpans(QPainter& painter, const PlotGeometry& geometry, int highlighted
             }
         }
     }
-    for (const ProfileSetSpan& span : spans) {
-        if (span.crossesLimit) {
-            painter.fillRect(spanRect(geometry, span), kCrossingTint);
-        }
+    for (const QRect& column :
+         spanColumns(geometry, [](const ProfileSetSpan& span) { return span.crossesLimit; })) {
+        painter.fillRect(column, kCrossingTint);
     }
     painter.setPen(QPen(kSelectedEdge, 1.0));
-    for (const ProfileSetSpan& span : spans) {
-        if (span.setIndex == highlightedSet) {
-            const QRectF rect = spanRect(geometry, span);
-            painter.fillRect(rect, kSelectedTint);
-            painter.drawLine(rect.topLeft(), rect.bottomLeft());
-            painter.drawLine(rect.topRight(), rect.bottomRight());
+    for (const QRect& column : spanColumns(geometry, [highlightedSet](const ProfileSetSpan& span) {
+             return span.setIndex == highlightedSet;
+         })) {
+        painter.fillRect(column, kSelectedTint);
+        painter.drawLine(column.topLeft(), column.bottomLeft());
+        painter.drawLine(column.topRight(), column.bottomRight());
+    }
+}
+
+// Each well's lines, in well order, with a thin cosmetic pen: the raster
+// engine draws those as plain line segments, a few milliseconds for the
+// points of every well. Runs of one well's line are drawn apart, so a force
+// set between two displacement sets leaves a gap on the displacement axis.
+void paintLines(QPainter& painter, const PlotGeometry& geometry) {
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPolygonF line;
+    for (const PreviewTrace& trace : geometry.plot->traces) {
+        if (trace.covered) {
+            continue;
         }
+        line.resize(trace.points.size());
+        for (qsizetype index = 0; index < trace.points.size(); ++index) {
+            const QPointF& point = trace.points[index];
+            line[index] = QPointF(geometry.xOf(point.x()), geometry.yOf(trace.quantity, point.y()));
+        }
+        QPen pen(wellColor(trace.well), kLineWidth);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawPolyline(line);
     }
 }
 
@@ -179,6 +230,7 @@ void PreviewOverlay::paintAbove(QPainter& painter, const PlotGeometry& geometry)
         painter.drawText(geometry.area, Qt::AlignCenter, QString::fromLatin1(kEmptyHint));
     } else {
         painter.setClipRect(geometry.area);
+        paintLines(painter, geometry);
         paintMarkers(painter, geometry, *profile);
     }
     painter.restore();

@@ -18,11 +18,16 @@ struct PlotGeometry {
     double yOf(ProfileQuantity quantity, double value) const;
 };
 
-// What the chart draws by hand around Qt Charts' lines, cheaply for any
-// number of sets: below the lines, the zones beyond the limits (greyed),
-// the sets that cross a limit (tinted red), the selected set (tinted blue) and
-// the set boundaries; above them, the preload markers, and a hint while there
-// is nothing to draw.
+// What the chart paints itself inside the plot area that Qt Charts lays out
+// (axes, grid, legend): below the grid, the zones beyond the limits (greyed),
+// the sets that cross a limit (tinted red), the selected set (tinted blue)
+// and the set boundaries; above it, the wells' lines and the preload
+// markers, or a hint while there is nothing to draw.
+//
+// The lines are not Qt Charts series: a series cannot leave a gap (a well's
+// displacement line interrupted by a force set), and it strokes its whole
+// path again for hit-testing on every change, which took over a hundred
+// milliseconds for the points of six wells. Painted here they cost a few.
 struct PreviewOverlay {
     const SequenceProfile* profile = nullptr;
     int highlightedSet = -1;

@@ -47,7 +47,45 @@ void appendTraces(PreviewPlot& plot, int well, const std::vector<ProfilePoint>& 
             plot.traces.push_back(PreviewTrace{well, point.quantity, {}});
             endsHigh = false;
         }
-        appendPoint(plot.traces.back().points, point, point.seconds / plot.unit.seconds, endsHigh);
+        appendPoint(plot.traces.back().points, point, point.seconds, endsHigh);
+    }
+}
+
+// Every well is sampled at the same times, so each well's runs line up
+// with every other well's: a well's runs are covered when a later well's are
+// the same.
+void markCoveredTraces(std::vector<PreviewTrace>& traces) {
+    std::vector<std::pair<std::size_t, std::size_t>> blocks;  // [first, end) per well
+    for (std::size_t index = 0; index < traces.size(); ++index) {
+        if (blocks.empty() || traces[blocks.back().first].well != traces[index].well) {
+            blocks.emplace_back(index, index);
+        }
+        blocks.back().second = index + 1;
+    }
+    const auto sameRuns = [&traces](std::pair<std::size_t, std::size_t> a,
+                                    std::pair<std::size_t, std::size_t> b) {
+        if (a.second - a.first != b.second - b.first) {
+            return false;
+        }
+        for (std::size_t offset = 0; offset < a.second - a.first; ++offset) {
+            const PreviewTrace& one = traces[a.first + offset];
+            const PreviewTrace& other = traces[b.first + offset];
+            if (one.quantity != other.quantity || one.points != other.points) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (std::size_t block = 0; block < blocks.size(); ++block) {
+        for (std::size_t later = block + 1; later < blocks.size(); ++later) {
+            if (sameRuns(blocks[block], blocks[later])) {
+                for (std::size_t index = blocks[block].first; index < blocks[block].second;
+                     ++index) {
+                    traces[index].covered = true;
+                }
+                break;
+            }
+        }
     }
 }
 
@@ -151,12 +189,19 @@ PreviewPlot buildPreviewPlot(const SequenceProfile& profile, double from, double
             appendTraces(plot, well, profile.sample(well, from, to, points));
         }
     }
+    markCoveredTraces(plot.traces);
+    plot.markers = profile.markers(from, to);
+    // A covered well's preloads sit exactly under the covering well's.
+    std::erase_if(plot.markers, [&plot](const ProfileMarker& marker) {
+        return std::any_of(
+            plot.traces.begin(), plot.traces.end(),
+            [&marker](const PreviewTrace& t) { return t.well == marker.well && t.covered; });
+    });
     plot.ranges.fill(AxisRange{1.0, 0.0});
     for (const ProfileQuantity quantity : plot.quantities) {
         plot.ranges[indexOf(quantity)] = valueRange(plot, profile, quantity);
     }
     plot.spans = profile.spansBetween(from, to);
-    plot.markers = profile.markers(from, to);
     return plot;
 }
 

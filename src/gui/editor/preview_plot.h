@@ -36,14 +36,17 @@ struct AxisRange {
     bool empty() const { return high < low; }
 };
 
-// One well's line over a run of sets of one quantity, in chart units (time in
-// the plot's time unit, values in the quantity's unit). Where a point stands
-// for many cycles the line goes from its minimum to its maximum and on to the
-// next point's nearer extreme, which draws the envelope as a filled band.
+// One well's line over a run of sets of one quantity: time in seconds,
+// values in the quantity's unit. Where a point stands for many cycles the
+// line goes from its minimum to its maximum and on to the next point's
+// nearer extreme, which draws the envelope as a filled band.
 struct PreviewTrace {
     int well = 0;
     ProfileQuantity quantity = ProfileQuantity::Displacement;
     QList<QPointF> points;
+    // A later well draws the very same line over it: wells that run alike
+    // show one clean line in the last one's colour, not a blend of six.
+    bool covered = false;
 };
 
 // Everything the chart draws for one visible time range.

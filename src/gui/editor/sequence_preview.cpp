@@ -15,18 +15,13 @@
 #include "gui/app/message_boxes.h"
 #include "gui/controls/report_ctrl.h"
 #include "gui/editor/preview_chart.h"
+#include "gui/editor/preview_plotter.h"
 #include "gui/editor/stage_view.h"
 
 namespace kyrvana::gui {
 namespace {
 
 const QColor kCrossingRow(250, 222, 205);
-
-bool sameInputs(const ProfileInputs& a, const ProfileInputs& b) {
-    return a.sequence == b.sequence && a.repeatCount == b.repeatCount &&
-           a.disabledWells.flags == b.disabledWells.flags && a.hardwareType == b.hardwareType &&
-           a.fullScaleLoads == b.fullScaleLoads;
-}
 
 // Why a set crosses a limit: in the first pass, or else in the first later
 // pass where it does (a running position may reach the limit only then).
@@ -88,6 +83,7 @@ SequencePreview::SequencePreview(CKyrvanaDoc& document, CStageView& view, AppSet
         }
     });
     connect(chart_, &CPreviewChart::exportRequested, this, &SequencePreview::exportAs);
+    connect(chart_, &CPreviewChart::plotShown, this, &SequencePreview::profileShown);
     refresh();
 }
 
@@ -111,30 +107,48 @@ ProfileInputs SequencePreview::currentInputs() {
 
 void SequencePreview::refresh() {
     ProfileInputs inputs = currentInputs();
-    if (shownInputs_ && sameInputs(*shownInputs_, inputs)) {
+    if (requestedInputs_ && sameProfileInputs(*requestedInputs_, inputs)) {
+        // The list may have been filled again all the same (the wells
+        // chosen again as they were): its marks come back.
+        if (!chart_->isBusy()) {
+            markRows();
+        }
         return;
     }
-    shownInputs_ = inputs;
-    showProfile(std::make_shared<const SequenceProfile>(std::move(inputs)));
+    requestedInputs_ = inputs;
+    chart_->setInputs(std::move(inputs));
 }
 
-void SequencePreview::showProfile(std::shared_ptr<const SequenceProfile> profile) {
-    std::vector<std::string> names;
-    for (const SetRecord& set : shownInputs_->sequence.sets) {
-        names.push_back(set.name);
+bool SequencePreview::isShowingModel() {
+    return !chart_->isBusy() && requestedInputs_ &&
+           sameProfileInputs(*requestedInputs_, currentInputs());
+}
+
+// A new profile is on the chart: the rows and the line under the chart
+// follow it. A new range of the same profile changes neither.
+void SequencePreview::profileShown() {
+    if (chart_->isBusy() || chart_->profile() == markedProfile_.get()) {
+        return;
     }
-    chart_->setProfile(std::move(profile), std::move(names));
+    markedProfile_ = chart_->sharedProfile();
     chart_->setHighlightedSet(view_.selectedRow());
     markRows();
     showLimitLine();
 }
 
+// Only rows that cross, or that were marked before, are touched: a thousand
+// rows of a large file cost nothing while none of them crosses.
 void SequencePreview::markRows() {
     const SequenceProfile* profile = chart_->profile();
     CReportCtrl* list = view_.list();
     const QSignalBlocker quiet(list);
     for (int row = 0; row < list->itemCount(); ++row) {
         const bool crosses = profile != nullptr && profile->setCrossesLimit(row);
+        QTableWidgetItem* first = list->item(row, 0);
+        const bool marked = first != nullptr && first->background().style() != Qt::NoBrush;
+        if (!crosses && !marked) {
+            continue;
+        }
         const QString reason = crosses ? limitReasonOf(*profile, row) : QString();
         for (int column = 0; column < list->columnCount(); ++column) {
             if (QTableWidgetItem* cell = list->item(row, column)) {
@@ -149,7 +163,7 @@ void SequencePreview::markRows() {
 // custom waveforms, whose real shape only the device knows.
 void SequencePreview::showLimitLine() {
     const SequenceProfile* profile = chart_->profile();
-    const Protocol& sequence = shownInputs_->sequence;
+    const Protocol& sequence = requestedInputs_->sequence;
     QStringList lines;
     QList<int> crossing;
     QList<int> custom;

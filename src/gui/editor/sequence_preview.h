@@ -45,9 +45,11 @@ class SequencePreview : public QWidget {
     // View > Sequence Preview: shows or hides the pane.
     QAction* toggleAction() const { return toggle_; }
 
-    // Builds the profile again when the sequence, the repeat count, the
-    // wells or the device's limits changed since the last time.
+    // Asks the chart for a new profile when the sequence, the repeat count,
+    // the wells or the device's limits changed since the last time.
     void refresh();
+    // True when the chart (and the rows' marks) show what the view holds now.
+    bool isShowingModel();
 
     // File > Export Preview: the format follows the chosen name's suffix.
     void exportPreview();
@@ -58,7 +60,7 @@ class SequencePreview : public QWidget {
 
   private:
     ProfileInputs currentInputs();
-    void showProfile(std::shared_ptr<const SequenceProfile> profile);
+    void profileShown();
     void markRows();
     void showLimitLine();
     void exportWith(const QString& filter, const QString& suffix,
@@ -73,7 +75,11 @@ class SequencePreview : public QWidget {
     CPreviewChart* chart_ = nullptr;
     QLabel* limitLine_ = nullptr;
     QAction* toggle_ = nullptr;
-    std::optional<ProfileInputs> shownInputs_;
+    // What the chart was last asked to draw.
+    std::optional<ProfileInputs> requestedInputs_;
+    // The profile the rows' marks and the line were made from (held, so that
+    // no later profile can take its address).
+    std::shared_ptr<const SequenceProfile> markedProfile_;
     // The device's limits as last read while it was ready; kept when it goes.
     int hardwareType_ = 0;
 };

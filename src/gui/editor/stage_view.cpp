@@ -111,10 +111,11 @@ void CStageView::buildWidgets() {
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setListColumns();
-    // Ten rows, the device's capacity, fit without scrolling; a taller
+    // At least half the device's ten sets show without scrolling, so that
+    // the smallest window leaves the sequence preview some height; a taller
     // window gives the list more.
     list_->setMinimumHeight(list_->horizontalHeader()->sizeHint().height() +
-                            kMaximumSets * list_->verticalHeader()->defaultSectionSize() +
+                            kMaximumSets / 2 * list_->verticalHeader()->defaultSectionSize() +
                             2 * list_->frameWidth());
     list_->installEventFilter(this);
     connect(list_, &CReportCtrl::cellDoubleClicked, this, [this](int, int) { editSet(); });

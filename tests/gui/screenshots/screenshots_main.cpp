@@ -27,6 +27,8 @@
 #include "gui/app/unsaved_sequence_prompt.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/report_ctrl.h"
+#include "gui/editor/preview_chart.h"
+#include "gui/editor/sequence_preview.h"
 #include "gui/editor/set_param_editor.h"
 #include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
@@ -66,6 +68,35 @@ SetRecord exampleSet(const char* name, double magnitude, std::int32_t reps) {
     set.holdTimeMs = 500;
     set.restTimeMs = 2000;
     return set;
+}
+
+// The same window grown, as a user sees it maximised: a three-set sequence
+// whose last set never comes back and climbs past the actuator's travel, so
+// its row is marked and its span shaded, and the middle set selected; then
+// the chart alone, zoomed to a few single cycles.
+bool savePreviewWindow(CMainFrame& frame, ApplicationSession& session, const QDir& folder) {
+    SequenceViewModel& model = session.view().model();
+    SetRecord climb = exampleSet("Ratchet", 150, 16);
+    climb.recoveryDurationMs = 0;
+    model.workingSequence.sets = {exampleSet("Warm up", 250, 20), exampleSet("Cycles", 800, 60),
+                                  climb};
+    model.showRepeatCount(1);
+    session.view().refreshFromModel();
+    session.view().selectRow(1);
+    frame.resize(1400, 860);
+    frame.show();
+    processUntil([&] { return session.preview().isShowingModel(); });
+    bool saved = save(frame, folder, "main-window-preview.png");
+
+    CPreviewChart& chart = *session.preview().chart();
+    frame.show();
+    chart.zoomTo(100.0, 120.0);
+    processUntil([&] { return !chart.isBusy(); });
+    const QString path = folder.filePath(QStringLiteral("preview-zoomed.png"));
+    const bool chartSaved = chart.grab().save(path);
+    std::printf("%s %s\n", chartSaved ? "wrote" : "FAILED", qPrintable(path));
+    frame.hide();
+    return saved && chartSaved;
 }
 
 // The main window on a simulated stimulator with a three-set sequence that
@@ -111,7 +142,9 @@ bool saveMainWindow(const QDir& folder) {
     session.view().selectRow(1);
     session.document().PostRequest(kRequestProgramDevice);
     processUntil([&] { return model.messagePane.find("Success") != std::string::npos; });
+    processUntil([&] { return session.preview().isShowingModel(); });
     bool ok = save(frame, folder, "main-window-sequence.png");
+    ok &= savePreviewWindow(frame, session, folder);
 
     // The question before an edited sequence is lost, as the window asks it.
     session.view().insertBelow();
