@@ -173,6 +173,29 @@ bool runColdStart(const char* self, ColdStart& result) {
                        &result.paintedKb, &result.connectedKb) == 3;
 }
 
+// The ticks of a 5 ms timer on the GUI thread; a gap much longer than 5 ms
+// is a stall.
+struct TimerGaps {
+    TimerGaps() {
+        ticker.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker, &QTimer::timeout, [this] {
+            const qint64 now = clock.nsecsElapsed();
+            gaps.push_back((now - lastTick) / 1e6);
+            lastTick = now;
+        });
+    }
+    void start() {
+        clock.start();
+        lastTick = clock.nsecsElapsed();
+        ticker.start(5);
+    }
+
+    QElapsedTimer clock;
+    QTimer ticker;
+    std::vector<double> gaps;
+    qint64 lastTick = 0;
+};
+
 SetRecord benchSet(int index) {
     SetRecord set;
     set.name = "Set " + std::to_string(index + 1);
@@ -230,19 +253,8 @@ void timePreviewEdits(CStageView& view, SequencePreview& preview, int sets, int 
     view.refreshFromModel();
     processUntil([&] { return preview.isShowingModel(); }, 10000);
 
-    std::vector<double> gaps;
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastTick = clock.nsecsElapsed();
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        gaps.push_back((now - lastTick) / 1e6);
-        lastTick = now;
-    });
-    ticker.start(5);
-    lastTick = clock.nsecsElapsed();
+    TimerGaps ticks;
+    ticks.start();
 
     std::vector<double> redraws;
     std::vector<double> cpu;
@@ -251,25 +263,25 @@ void timePreviewEdits(CStageView& view, SequencePreview& preview, int sets, int 
     for (int edit = 0; edit < edits; ++edit) {
         SetRecord& set = view.model().workingSequence.sets[static_cast<std::size_t>(edit % sets)];
         set.magnitude.fill(set.magnitude[0] + 10.0);
-        const qint64 start = clock.nsecsElapsed();
+        const qint64 start = ticks.clock.nsecsElapsed();
         const long long cpuStart = cpuNs(CLOCK_PROCESS_CPUTIME_ID);
         const long long guiStart = cpuNs(CLOCK_THREAD_CPUTIME_ID);
         view.refreshFromModel();
         listCpu.push_back((cpuNs(CLOCK_THREAD_CPUTIME_ID) - guiStart) / 1e6);
         processUntil([&] { return !preview.chart()->isBusy(); }, 10000);
         preview.chart()->viewport()->repaint();
-        redraws.push_back((clock.nsecsElapsed() - start) / 1e6);
+        redraws.push_back((ticks.clock.nsecsElapsed() - start) / 1e6);
         cpu.push_back((cpuNs(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) / 1e6);
         guiCpu.push_back((cpuNs(CLOCK_THREAD_CPUTIME_ID) - guiStart) / 1e6);
         // A user's edits come some way apart: let the timer tick between.
         processUntil([] { return false; }, 30);
     }
-    ticker.stop();
+    ticks.ticker.stop();
     const Spread redraw = spreadOf(redraws);
     const Spread work = spreadOf(cpu);
     const Spread guiWork = spreadOf(guiCpu);
     const Spread listWork = spreadOf(listCpu);
-    const Spread gap = spreadOf(gaps);
+    const Spread gap = spreadOf(ticks.gaps);
     std::printf(
         "preview of %d sets, edit to redrawn chart (%d edits): median %.1f ms, longest %.1f ms; "
         "processor time median %.1f ms, longest %.1f ms, of it on the GUI thread median %.1f "
@@ -309,21 +321,10 @@ int responsiveness(int argc, char** argv) {
     }
     view.refreshFromModel();
 
-    // The ticks of a 5 ms timer; a gap much longer than 5 ms is a stall.
-    std::vector<double> gaps;
-    QElapsedTimer clock;
-    clock.start();
-    qint64 lastTick = clock.nsecsElapsed();
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        gaps.push_back((now - lastTick) / 1e6);
-        lastTick = now;
-    });
     const auto pane = [&] { return view.messagePane()->toPlainText(); };
-    ticker.start(5);
-    lastTick = clock.nsecsElapsed();
+    TimerGaps ticks;
+    QElapsedTimer& clock = ticks.clock;
+    ticks.start();
 
     // Five rounds, so that the timer sees a few hundred ticks.
     constexpr int kRounds = 5;
@@ -347,9 +348,9 @@ int responsiveness(int argc, char** argv) {
         programMs += (readStart - programStart) / 1e6;
         readMs += (end - readStart) / 1e6;
     }
-    ticker.stop();
+    ticks.ticker.stop();
 
-    std::vector<double> sorted = gaps;
+    std::vector<double> sorted = ticks.gaps;
     std::sort(sorted.begin(), sorted.end());
     const double p99 =
         sorted[static_cast<std::size_t>(0.99 * static_cast<double>(sorted.size() - 1))];

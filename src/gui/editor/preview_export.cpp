@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <QWidget>
+#include <array>
 #include <optional>
 #include <string>
 
@@ -13,39 +14,47 @@
 
 namespace kyrvana::gui {
 
-PreviewExportFormat exportFormatForPath(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("svg")) {
-        return PreviewExportFormat::Svg;
+namespace {
+
+struct ExportKind {
+    PreviewExportFormat format;
+    const char* filter;
+    const char* suffix;
+};
+
+constexpr std::array kExportKinds{
+    ExportKind{PreviewExportFormat::Png, "PNG Picture (*.png)", "png"},
+    ExportKind{PreviewExportFormat::Svg, "SVG Drawing (*.svg)", "svg"},
+    ExportKind{PreviewExportFormat::Csv, "CSV Table (*.csv)", "csv"},
+};
+
+const ExportKind& kindOf(PreviewExportFormat format) {
+    for (const ExportKind& kind : kExportKinds) {
+        if (kind.format == format) {
+            return kind;
+        }
     }
-    if (suffix == QLatin1String("csv")) {
-        return PreviewExportFormat::Csv;
-    }
-    return PreviewExportFormat::Png;
+    return kExportKinds.front();
 }
 
+}  // namespace
+
 QString exportFilter(PreviewExportFormat format) {
-    switch (format) {
-        case PreviewExportFormat::Svg:
-            return QStringLiteral("SVG Drawing (*.svg)");
-        case PreviewExportFormat::Csv:
-            return QStringLiteral("CSV Table (*.csv)");
-        case PreviewExportFormat::Png:
-            break;
-    }
-    return QStringLiteral("PNG Picture (*.png)");
+    return QString::fromLatin1(kindOf(format).filter);
 }
 
 QString exportSuffix(PreviewExportFormat format) {
-    switch (format) {
-        case PreviewExportFormat::Svg:
-            return QStringLiteral("svg");
-        case PreviewExportFormat::Csv:
-            return QStringLiteral("csv");
-        case PreviewExportFormat::Png:
-            break;
+    return QString::fromLatin1(kindOf(format).suffix);
+}
+
+PreviewExportFormat exportFormatForPath(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    for (const ExportKind& kind : kExportKinds) {
+        if (suffix == QLatin1String(kind.suffix)) {
+            return kind.format;
+        }
     }
-    return QStringLiteral("png");
+    return PreviewExportFormat::Png;
 }
 
 bool savePreviewPng(QWidget& chart, const QString& path) {
