@@ -24,12 +24,6 @@ constexpr const char* kTestDataRefusal =
 constexpr const char* kActuatorRefusal = "A test is running on the device. Continue anyway?\n";
 constexpr const char* kTestStateQuery = "QueryInternalValue(1)\r";
 
-sim::SimulatorOptions fastMotors() {
-    sim::SimulatorOptions options;
-    options.motorSpeed = 1e7;
-    return options;
-}
-
 class RunningTestRefusalTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -46,7 +40,7 @@ class RunningTestRefusalTest : public testing::Test {
                                     folder_);
     }
 
-    test_support::RunningSimulator device_{fastMotors()};
+    test_support::RunningSimulator device_;
     test_support::TemporaryFolder folder_;
 };
 

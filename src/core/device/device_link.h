@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "core/device/device_result.h"
+#include "core/device/eeprom_map.h"
 #include "core/device/port_info.h"
 #include "core/device/port_open_problem.h"
 #include "core/device/serial.h"
@@ -230,7 +231,7 @@ class DeviceLink {
     static constexpr int kUpdateCalibration = 1;
     static constexpr unsigned kPositioningAbsolute = 8;
     static constexpr int kJogSpeed = 7;
-    static constexpr int kHomingDisabledAddress = 4348;
+    static constexpr int kHomingDisabledAddress = eeprom::kHomingDisabledWord;
 
     // Where the USB serial ports are looked up ("/" on a real system).
     std::filesystem::path sysfsRoot = "/";

@@ -12,6 +12,7 @@
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
+#include "core/device/eeprom_map.h"
 #include "core/device/exchange_tally.h"
 #include "core/device/message_log.h"
 #include "core/device/port_list.h"
@@ -23,7 +24,7 @@ namespace kyrvana {
 namespace {
 
 constexpr int kRevisionCount = 4;  // QueryRev 0 to 3
-constexpr int kCalibrationAddress = 3840;
+constexpr int kCalibrationAddress = eeprom::kCalibration;
 constexpr int kConfigurationValue = 4;
 constexpr int kHardwareTypeValue = 6;
 constexpr int kTestStateCapacity = 512;

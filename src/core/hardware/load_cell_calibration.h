@@ -13,7 +13,7 @@
 
 namespace kyrvana {
 
-inline constexpr int kCalibrationAddress = 3840;
+inline constexpr int kCalibrationAddress = eeprom::kCalibration;
 // Grams to newtons, with the acceleration the program has always used.
 inline constexpr double kStandardGravity = 9.8;
 inline constexpr const char* kTooFewWeightsMessage = "At least 2 different Weights required\n";

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/device/eeprom_map.h"
 #include "core/hardware/well_settings.h"
 #include "core/programming/device_set_table.h"
 #include "core/programming/programming_report.h"
@@ -26,8 +27,8 @@ class CKyrvanaDoc;
 class DeviceLink;
 
 // EEPROM items of the sequence text and of the test name.
-inline constexpr int kSequenceTextAddress = 1792;
-inline constexpr int kTestNameAddress = 4112;
+inline constexpr int kSequenceTextAddress = eeprom::kSequenceText;
+inline constexpr int kTestNameAddress = eeprom::kTestName;
 // Internal values: homing disabled (1) or not (0), and the disabled-wells mask.
 inline constexpr unsigned kHomingDisabledValue = 48;
 inline constexpr unsigned kDisabledWellsValue = 49;

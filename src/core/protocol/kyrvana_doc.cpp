@@ -7,6 +7,7 @@
 #include "core/device/command_enabling.h"
 #include "core/device/command_ids.h"
 #include "core/device/command_texts.h"
+#include "core/device/eeprom_map.h"
 #include "core/device/exchange_tally.h"
 #include "core/device/message_log.h"
 #include "core/device/test_state.h"
@@ -16,8 +17,8 @@ namespace kyrvana {
 namespace {
 
 // EEPROM items read when a device connects.
-constexpr int kTestNameAddress = 4112;
-constexpr int kTestNumberAddress = 4096;
+constexpr int kTestNameAddress = eeprom::kTestName;
+constexpr int kTestNumberAddress = eeprom::kTestNumber;
 // The revision text that carries the firmware revision.
 constexpr int kFirmwareRevisionText = 2;
 
