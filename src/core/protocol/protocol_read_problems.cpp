@@ -1,7 +1,5 @@
 #include "core/protocol/protocol_read_problems.h"
 
-#include <algorithm>
-
 #include "core/common/c_locale_text.h"
 #include "core/protocol/instruction_keywords.h"
 
@@ -62,25 +60,25 @@ void ProtocolReadProblems::add(std::size_t line, std::string_view word, Instruct
         ++unreadableValues_;
     }
     if (kept_.size() < kKept) {
-        kept_.push_back({line, std::string(word.substr(0, kShownWordLength)), column});
+        kept_.push_back({line, std::string(word.substr(0, kShownWordLength)),
+                         word.size() > kShownWordLength, column});
     }
 }
 
 void ProtocolReadProblems::append(const ProtocolReadProblems& later) {
     for (const ProtocolReadProblem& problem : later.kept_) {
-        add(problem.line, problem.word, problem.column);
+        if (kept_.size() < kKept) {
+            kept_.push_back(problem);
+        }
     }
-    // Those that the later list only counted stay counted.
-    const auto keptUnknown = static_cast<std::size_t>(std::count_if(
-        later.kept_.begin(), later.kept_.end(),
-        [](const ProtocolReadProblem& problem) { return problem.isUnknownColumn(); }));
-    unknownColumns_ += later.unknownColumns_ - keptUnknown;
-    unreadableValues_ += later.unreadableValues_ - (later.kept_.size() - keptUnknown);
+    // The counts take in those that the later list only counted.
+    unknownColumns_ += later.unknownColumns_;
+    unreadableValues_ += later.unreadableValues_;
 }
 
 std::string protocolReadProblemText(const ProtocolReadProblem& problem) {
     std::string word = shownWord(problem.word);
-    if (problem.word.size() >= ProtocolReadProblems::kShownWordLength) {
+    if (problem.cut) {
         word += "...";
     }
     if (problem.isUnknownColumn()) {

@@ -20,8 +20,9 @@ namespace kyrvana {
 struct ProtocolReadProblem {
     // Counted from 1, as an editor shows it.
     std::size_t line = 0;
-    // The file's word (cut to kShownWordLength bytes).
+    // The file's word, cut to kShownWordLength bytes (then `cut` is set).
     std::string word;
+    bool cut = false;
     // The column the word was a value of; Unknown when the word is a header
     // keyword that names no column.
     Instruction column = Instruction::Unknown;

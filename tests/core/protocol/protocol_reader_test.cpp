@@ -245,6 +245,10 @@ TEST(ProtocolReaderTest, ReportsWordsItCouldNotTake) {
         {std::string("NAME \x01\"x\\\xe9\n", 11),
          "line 1: unknown column \"\\x01\\x22x\\x5C\\xE9\"\n"},
         {manyBadRows, first20 + "... and 10 more\n"},
+        // A word is shown up to 60 bytes; "..." says when there was more.
+        {"NAME " + std::string(60, 'k') + " " + std::string(61, 'm') + "\n",
+         "line 1: unknown column \"" + std::string(60, 'k') + "\"\nline 1: unknown column \"" +
+             std::string(60, 'm') + "...\"\n"},
     };
     for (const Case& c : cases) {
         Document listed;
