@@ -14,6 +14,7 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 #include <functional>
+#include <vector>
 
 #include "connected_document.h"
 #include "gui/app/app_settings.h"
@@ -127,6 +128,7 @@ class SequencePreviewTest : public QObject {
     void timeAxisTakesTheLargestUnitThatFits_data();
     void timeAxisTakesTheLargestUnitThatFits();
     void oneLinePerEnabledWellAndOneAxisPerQuantity();
+    void moreSetsThanPixelsStillDrawOneLinePerQuantity();
     void followsEveryEdit_data();
     void followsEveryEdit();
     void setBeyondTheTravelIsShadedAndItsRowMarked();
@@ -200,6 +202,32 @@ void SequencePreviewTest::oneLinePerEnabledWellAndOneAxisPerQuantity() {
         }
     }
     QCOMPARE(runs.size(), 4 * 2);
+}
+
+void SequencePreviewTest::moreSetsThanPixelsStillDrawOneLinePerQuantity() {
+    PreviewOnDevice fixture;
+    // A large file: displacement and force sets by turns, three passes,
+    // far more sets than the chart has pixels.
+    std::vector<SetRecord> sets;
+    for (int set = 0; set < 400; ++set) {
+        sets.push_back(set % 2 == 0 ? displacementSet("D", 500, 2) : forceSet("F", 300));
+    }
+    fixture.view.model().workingSequence.sets = sets;
+    fixture.view.model().showRepeatCount(3);
+    fixture.view.refreshFromModel();
+    QVERIFY(fixture.settled());
+    QVERIFY(fixture.chart().plot().spans.size() > 1000);
+    // Each well's displacement and force lines run through, not a broken
+    // line per set.
+    QMap<QPair<int, int>, int> runs;
+    for (const PreviewTrace& trace : fixture.chart().plot().traces) {
+        ++runs[{trace.well, static_cast<int>(trace.quantity)}];
+        QVERIFY(trace.points.size() > 100);
+    }
+    QCOMPARE(runs.size(), 6 * 2);
+    for (const int count : runs) {
+        QCOMPARE(count, 1);
+    }
 }
 
 using Edit = std::function<void(PreviewOnDevice&)>;

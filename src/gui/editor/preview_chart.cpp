@@ -4,7 +4,6 @@
 #include <QContextMenuEvent>
 #include <QGraphicsLayout>
 #include <QLegend>
-#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMenu>
 #include <QMouseEvent>

@@ -1,6 +1,7 @@
 #include "gui/editor/preview_plot.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -14,6 +15,8 @@ constexpr std::array<ProfileQuantity, 3> kQuantities{
 // the lines' own range from them: a far-off travel limit would flatten the
 // lines to nothing, a near one is what the user needs to see.
 constexpr double kNearLimitShare = 0.5;
+// The most sample times a quantity's line bridges without a point of its own.
+constexpr long kLongestBridge = 2;
 // Room above and below the lines, as a share of the range.
 constexpr double kPadding = 0.05;
 
@@ -38,16 +41,33 @@ void appendPoint(QList<QPointF>& line, const ProfilePoint& point, double x, bool
     endsHigh = !endsHigh;
 }
 
-// Splits one well's samples into runs of one quantity.
+// Splits one well's samples into runs of one quantity. Where many sets share
+// a point's time, each time holds a point of every quantity around it, and
+// each quantity's line runs on through them; a line also runs on over a
+// time or two without its quantity (a pixel or two of another quantity's
+// sets). Where another quantity holds more of the plot, the line breaks.
 void appendTraces(PreviewPlot& plot, int well, const std::vector<ProfilePoint>& samples) {
-    bool endsHigh = false;
+    struct OpenRun {
+        std::size_t trace = 0;
+        bool started = false;
+        long lastTime = 0;  // the index of the sample time of its last point
+        bool endsHigh = false;
+    };
+    std::array<OpenRun, 3> open{};
+    long time = -1;
+    double lastSeconds = 0.0;
     for (const ProfilePoint& point : samples) {
-        if (plot.traces.empty() || plot.traces.back().well != well ||
-            plot.traces.back().quantity != point.quantity) {
-            plot.traces.push_back(PreviewTrace{well, point.quantity, {}});
-            endsHigh = false;
+        if (time < 0 || point.seconds != lastSeconds) {
+            ++time;
+            lastSeconds = point.seconds;
         }
-        appendPoint(plot.traces.back().points, point, point.seconds, endsHigh);
+        OpenRun& run = open[indexOf(point.quantity)];
+        if (!run.started || run.lastTime < time - kLongestBridge - 1) {
+            run = OpenRun{plot.traces.size(), true, time, false};
+            plot.traces.push_back(PreviewTrace{well, point.quantity, {}, false});
+        }
+        run.lastTime = time;
+        appendPoint(plot.traces[run.trace].points, point, point.seconds, run.endsHigh);
     }
 }
 

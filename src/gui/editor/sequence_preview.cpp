@@ -180,7 +180,9 @@ void SequencePreview::showLimitLine() {
         QString line = QStringLiteral("%1 crosses a limit: %2")
                            .arg(setTitle(sequence, crossing.first()),
                                 limitReasonOf(*profile, crossing.first()));
-        if (crossing.size() > 1) {
+        if (crossing.size() == 2) {
+            line += QStringLiteral(" (and 1 more set)");
+        } else if (crossing.size() > 2) {
             line += QStringLiteral(" (and %1 more sets)").arg(crossing.size() - 1);
         }
         lines << line;
@@ -239,7 +241,8 @@ void SequencePreview::exportWith(const QString& filter, const QString& suffix,
                                  std::optional<PreviewExportFormat> format) {
     FileDialogRequest request;
     request.caption = QStringLiteral("Export Preview");
-    const QString name = fromCore(view_.model().testName);
+    // Named after the test; a slash in the name would make it a folder.
+    QString name = fromCore(view_.model().testName).replace(QLatin1Char('/'), QLatin1Char('_'));
     request.folder =
         QDir(settings_.templateDir()).filePath(name.isEmpty() ? QStringLiteral("preview") : name);
     request.filter = filter;
