@@ -1,5 +1,6 @@
 #include "core/protocol/set_columns.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -34,11 +35,11 @@ std::uint32_t unsignedFrom(std::string_view token) {
 }
 
 // Whether the C library finds a number at the start of the token, as atof and
-// atoi read it. "abc" reads as 0 without being a 0.
+// atoi read it. "abc" reads as 0 without being a 0. The C library also reads
+// "nan", which is no value a set can hold: it is refused like "abc".
 bool startsWithNumber(std::string_view token) {
     std::size_t used = 0;
-    cStrtod(token, &used);
-    return used > 0;
+    return !std::isnan(cStrtod(token, &used)) && used > 0;
 }
 
 bool startsWithInteger(std::string_view token) {
@@ -49,6 +50,11 @@ bool startsWithInteger(std::string_view token) {
 bool readFloat(double& field, std::string_view token) {
     std::size_t used = 0;
     field = cStrtod(token, &used);
+    if (std::isnan(field)) {
+        // Kept, it would not even equal itself and could reach a device.
+        field = 0;
+        return false;
+    }
     return used > 0;
 }
 

@@ -236,6 +236,10 @@ TEST(ProtocolReaderTest, ReportsWordsItCouldNotTake) {
          "\"none\"\nline 3, DataType: unknown data type \"all\"\nline 3, ImageFreqHz: unknown "
          "image frequency \"2\"\nline 3, XMagnitude: no number in \"abc\"\nline 3, NumReps: "
          "no number in \"-\"\nline 3, StretchDurationMSec: no number in \"x\"\n"},
+        // "nan" is read by the C library but is no value; it is stored as 0.
+        {"XMAGNITUDE TOLERANCE STRETCHDURATIONMSEC\nnan -NAN(1) NaN\n",
+         "line 2, XMagnitude: no number in \"nan\"\nline 2, Tolerance: no number in "
+         "\"-NAN(1)\"\nline 2, StretchDurationMSec: no number in \"NaN\"\n"},
         // A row split over lines: each word on its own line.
         {"NAME XMODE\nA\n\nbogus\n", "line 4, XMode: unknown control mode \"bogus\"\n"},
         // The row left out at the end does not count.
