@@ -1,6 +1,7 @@
 // Move to Position and Load Cell Calibration against the simulated
 // stimulator: the commands each button sends, the values shown, jogging with
-// the mouse held, and the controls disabled while the device works.
+// the mouse held, a move watched and stopped, the controls disabled while the
+// device works, and what the status line says when the device fails.
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,16 +30,20 @@ using Commands = std::vector<std::string>;
 
 namespace {
 
-kyrvana::sim::SimulatorOptions simulatorOptions(int hardwareType) {
+// Moves end almost at once unless a test wants to watch one.
+constexpr double kFastMotors = 1e7;
+
+kyrvana::sim::SimulatorOptions simulatorOptions(int hardwareType, double motorSpeed) {
     kyrvana::sim::SimulatorOptions options;
     options.hardwareType = hardwareType;
-    options.motorSpeed = 1e7;  // moves end almost at once
+    options.motorSpeed = motorSpeed;
     return options;
 }
 
 // A simulator of the given model and a link to it as a connection leaves it.
 struct Bench {
-    explicit Bench(int hardwareType) : device(simulatorOptions(hardwareType)) {
+    explicit Bench(int hardwareType, double motorSpeed = kFastMotors)
+        : device(simulatorOptions(hardwareType, motorSpeed)) {
         link.portName = device.portPath();
         link.OpenPort();
         link.serial.setReadTimeoutMs(400);
@@ -85,11 +90,18 @@ class HardwareDialogsTest : public QObject {
     void aHeldJogButtonJogsUntilReleased();
     void aClickOutsideTheJogButtonsSendsNothing();
     void aJogStopsWhenTheDialogGoesAway();
+    void applyResetsTheAmountsSoASecondApplySendsNothing();
+    void stopHaltsALongMoveShortOfItsTarget();
+    void aFailedMoveIsSaidInTheStatusLine();
     void calibrationShowsTheRecordsAndFitsTheGain();
     void calculateNeedsTwoReadingsThatDiffer();
     void calibrationApplySavesAndHomeAndMoveTalk_data();
     void calibrationApplySavesAndHomeAndMoveTalk();
     void calibrationApplyKeepsWhatTheFieldsShowed();
+    void withoutADeviceCalibrationRefusesAndSendsNothing_data();
+    void withoutADeviceCalibrationRefusesAndSendsNothing();
+    void aFailedReadingAddsNoRowAndSaysWhy_data();
+    void aFailedReadingAddsNoRowAndSaysWhy();
 };
 
 void HardwareDialogsTest::moveOpensWithZerosPositionsAndForces_data() {
@@ -357,9 +369,28 @@ void HardwareDialogsTest::calibrationApplySavesAndHomeAndMoveTalk() {
     bench.device.sim().clearReceivedCommands();
     dialog.fullScaleEdit()->setText(QStringLiteral("44.5"));
     dialog.gainEdit()->setText(QStringLiteral("0.00098"));
+    // Overwriting the stored calibration is asked first; No keeps it.
+    bench.boxes.answer = QMessageBox::No;
+    QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+    QVERIFY(!dialog.busy());
+    QCOMPARE(bench.boxes.shown.size(), 1);
+    const RecordingMessageBoxes::Box question = bench.boxes.shown.front();
+    QCOMPARE(question.defaultButton, QMessageBox::No);
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question.icon, QMessageBox::Question);
+    QVERIFY2(question.text.contains(QStringLiteral("overwrites")) &&
+                 question.text.contains(QStringLiteral("load cell 2")),
+             qPrintable(question.text));
+    QVERIFY(bench.device.sim().receivedCommands().empty());
+    QVERIFY(dialog.statusLabel()->text().isEmpty());
+
+    bench.boxes.answer = QMessageBox::Yes;
     QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
     QVERIFY(!dialog.doneButton()->isEnabled());
     WAIT_IDLE(dialog);
+    QVERIFY2(dialog.statusLabel()->text().startsWith(
+                 QStringLiteral("Calibration of load cell 2 saved to the device at ")),
+             qPrintable(dialog.statusLabel()->text()));
     const Commands commands = bench.device.sim().receivedCommands();
     QCOMPARE(commands.back(), std::string("UpdateFromSDIni(2,1)"));
     // The second of the six lines carries the new values and the well's zero.
@@ -373,7 +404,7 @@ void HardwareDialogsTest::calibrationApplySavesAndHomeAndMoveTalk() {
     dialog.cellCombo()->setCurrentIndex(0);
     dialog.cellCombo()->setCurrentIndex(1);
     QCOMPARE(dialog.fullScaleEdit()->text(), QStringLiteral("44.5"));
-    QVERIFY(bench.boxes.shown.isEmpty());
+    QCOMPARE(bench.boxes.shown.size(), 2);
 }
 
 // Apply with the fields left alone writes back the device's own values, not
@@ -383,6 +414,7 @@ void HardwareDialogsTest::calibrationApplyKeepsWhatTheFieldsShowed() {
     Bench bench(0);
     bench.device.sim().writeEepromItem(
         3840, "111.1,0.00346875,32000\n50,0.0005,31000\n100,0,0\n100,0,0\n100,0,0\n100,0,0\n");
+    bench.boxes.answer = QMessageBox::Yes;
     CLoadCellCalDlg dialog(bench.link, bench.boxes);
     WAIT_IDLE(dialog);
     QCOMPARE(dialog.fullScaleEdit()->text(), QStringLiteral("111.1"));
@@ -415,6 +447,150 @@ void HardwareDialogsTest::calibrationApplyKeepsWhatTheFieldsShowed() {
     WAIT_IDLE(dialog);
     QCOMPARE(firstLine(), QStringLiteral("111.1,0.00153,32000"));
     QCOMPARE(bench.link.loadCellGain[0], static_cast<double>(153.0f / 100000.0f));
+}
+
+void HardwareDialogsTest::applyResetsTheAmountsSoASecondApplySendsNothing() {
+    Bench bench(0);
+    CMoveToSizeDlg dialog(bench.link);
+    dialog.show();
+    WAIT_IDLE(dialog);
+    dialog.amountEdit(0)->setText(QStringLiteral("1"));
+    dialog.amountEdit(4)->setText(QStringLiteral("-0.5"));
+    dialog.apply();
+    for (int well = 0; well < 6; ++well) {
+        QCOMPARE(dialog.amountEdit(well)->text(), QStringLiteral("0"));
+    }
+    WAIT_IDLE(dialog);
+    QCOMPARE(dialog.statusLabel()->text(), QString::fromLatin1(CMoveToSizeDlg::kArrivedStatus));
+    QCOMPARE(dialog.positionEdit(4)->text(), QStringLiteral("0.5"));
+
+    // Enter again: nothing to repeat.
+    bench.device.sim().clearReceivedCommands();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QVERIFY(!dialog.busy());
+    QVERIFY(bench.device.sim().receivedCommands().empty());
+    QCOMPARE(dialog.statusLabel()->text(),
+             QString::fromLatin1(CMoveToSizeDlg::kNothingToMoveStatus));
+}
+
+// A move of 10 000 microsteps at 2000 a second takes five seconds: the
+// positions are seen changing on the way, and Stop halts every well at once
+// while the worker is still watching the move.
+void HardwareDialogsTest::stopHaltsALongMoveShortOfItsTarget() {
+    Bench bench(0, 2000.0);
+    CMoveToSizeDlg dialog(bench.link);
+    dialog.show();
+    WAIT_IDLE(dialog);
+    QVERIFY(!dialog.stopButton()->isEnabled());
+    bench.device.sim().clearReceivedCommands();
+    dialog.amountEdit(0)->setText(QStringLiteral("5"));   // up to 10000 steps
+    dialog.amountEdit(3)->setText(QStringLiteral("-5"));  // down to -10000
+    QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+    QCOMPARE(dialog.statusLabel()->text(), QString::fromLatin1(CMoveToSizeDlg::kMovingStatus));
+    QVERIFY(dialog.stopButton()->isEnabled());
+    QVERIFY(!dialog.applyButton()->isEnabled());
+    // Shown while the wells travel, not only once they stand.
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.positionEdit(0)->text().toDouble() < 0.0 &&
+                                 dialog.positionEdit(3)->text().toDouble() > 0.0,
+                             3000);
+    QVERIFY(dialog.busy());
+    QVERIFY(bench.device.sim().motorsMoving());
+
+    QTest::mouseClick(dialog.stopButton(), Qt::LeftButton);
+    QVERIFY(!dialog.stopButton()->isEnabled());
+    WAIT_IDLE(dialog);
+    QVERIFY(!bench.device.sim().motorsMoving());
+    const auto up = bench.device.sim().motorPosition(0);
+    const auto down = bench.device.sim().motorPosition(3);
+    QVERIFY2(up > 0 && up < 10000, qPrintable(QString::number(up)));
+    QVERIFY2(down < 0 && down > -10000, qPrintable(QString::number(down)));
+    QCOMPARE(dialog.statusLabel()->text(), QString::fromLatin1(CMoveToSizeDlg::kHaltedStatus));
+    QCOMPARE(dialog.positionEdit(0)->text().toStdString(),
+             kyrvana::strippedNumberText(kyrvana::positionMm(static_cast<int>(up), 0.5)));
+
+    // Every well got the jog stop, one after another, before the wait.
+    Commands commands = bench.withoutPolls();
+    const auto firstStop = std::find(commands.begin(), commands.end(), "\x1CZ(0,1,0,0)");
+    QVERIFY(firstStop != commands.end());
+    QCOMPARE(Commands(firstStop, firstStop + 6),
+             (Commands{"\x1CZ(0,1,0,0)", "\x1CZ(1,1,0,0)", "\x1CZ(2,1,0,0)", "\x1CZ(3,1,0,0)",
+                       "\x1CZ(4,1,0,0)", "\x1CZ(5,1,0,0)"}));
+    QVERIFY(dialog.applyButton()->isEnabled());
+    QVERIFY(!dialog.stopButton()->isEnabled());
+}
+
+void HardwareDialogsTest::aFailedMoveIsSaidInTheStatusLine() {
+    Bench bench(2);
+    CMoveToSizeDlg dialog(bench.link);
+    dialog.show();
+    WAIT_IDLE(dialog);
+    QVERIFY(dialog.statusLabel()->text().isEmpty());
+    bench.device.sim().addFault({kyrvana::sim::SimulatorFault::Kind::NoAnswer, "GetMotorsState"});
+    dialog.amountEdit(1)->setText(QStringLiteral("1"));
+    dialog.apply();
+    WAIT_IDLE(dialog);
+    QCOMPARE(dialog.statusLabel()->text(), QStringLiteral("The device did not answer."));
+}
+
+void HardwareDialogsTest::withoutADeviceCalibrationRefusesAndSendsNothing_data() {
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Home") << QStringLiteral("homeButton");
+    QTest::newRow("Move To Position") << QStringLiteral("moveButton");
+    QTest::newRow("Read") << QStringLiteral("readButton");
+}
+
+void HardwareDialogsTest::withoutADeviceCalibrationRefusesAndSendsNothing() {
+    QFETCH(QString, button);
+    Bench bench(0);
+    CLoadCellCalDlg dialog(bench.link, bench.boxes);
+    WAIT_IDLE(dialog);
+    bench.link.serial.CloseSerialPort();
+    bench.device.sim().clearReceivedCommands();
+    const std::size_t logLines = bench.log.Lines().size();
+
+    dialog.weightEdit()->setText(QStringLiteral("100"));
+    QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+    WAIT_IDLE(dialog);
+    QCOMPARE(bench.boxes.shown.size(), 1);
+    QCOMPARE(bench.boxes.shown.front().text,
+             QStringLiteral("Kyrvana Device Not Detected.\nPlease ensure that the device is "
+                            "powered on and all cables are properly connected\n"));
+    QCOMPARE(bench.boxes.shown.front().icon, QMessageBox::Critical);
+    QCOMPARE(dialog.readingsList()->itemCount(), 0);
+    QCOMPARE(dialog.statusLabel()->text(), QStringLiteral("No device is connected."));
+    QCOMPARE(bench.log.Lines().size(), logLines);
+    QVERIFY(bench.device.sim().receivedCommands().empty());
+}
+
+void HardwareDialogsTest::aFailedReadingAddsNoRowAndSaysWhy_data() {
+    QTest::addColumn<bool>("unplug");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("no answer") << false << QStringLiteral("The device did not answer.");
+    QTest::newRow("unplugged") << true
+                               << QStringLiteral("The port is gone: the device was unplugged.");
+}
+
+void HardwareDialogsTest::aFailedReadingAddsNoRowAndSaysWhy() {
+    QFETCH(bool, unplug);
+    QFETCH(QString, status);
+    Bench bench(0);
+    CLoadCellCalDlg dialog(bench.link, bench.boxes);
+    WAIT_IDLE(dialog);
+    if (unplug) {
+        bench.device.sim().hangUp();
+    } else {
+        kyrvana::sim::SimulatorFault silent{kyrvana::sim::SimulatorFault::Kind::NoAnswer,
+                                            "QueryInternalValue(10)"};
+        silent.skip = 4;  // the fifth of the ten samples goes unanswered
+        bench.device.sim().addFault(silent);
+    }
+    dialog.weightEdit()->setText(QStringLiteral("100"));
+    dialog.read();
+    WAIT_IDLE(dialog);
+    QCOMPARE(dialog.readingsList()->itemCount(), 0);
+    QCOMPARE(dialog.statusLabel()->text(), status);
+    // The box is for a device that is not there at all.
+    QVERIFY(bench.boxes.shown.isEmpty());
 }
 
 QTEST_MAIN(HardwareDialogsTest)

@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/device/device_link.h"
+#include "core/hardware/actuator_arithmetic.h"
 #include "core/hardware/load_cell_calibration.h"
 #include "core/hardware/well_motion.h"
 #include "support/log_capture.h"
@@ -194,6 +197,59 @@ TEST_P(HardwareSimTest, ApplyCalibrationSavesAllSixRecordsAndReloads) {
     ASSERT_TRUE(loadCalibration(other));
     EXPECT_EQ(other.fullScaleLoad[2], 44.5f);
     EXPECT_EQ(other.loadCellGain[2], 0.00098);
+}
+
+// A move slow enough to watch: 4000 microsteps at 4000 a second. The
+// positions come while the wells travel; a stop asked for meanwhile halts
+// every well short of its target and the move says it was cancelled.
+TEST(WatchedMoveTest, PositionsComeOnTheWayAndAStopHaltsEveryWell) {
+    sim::SimulatorOptions options;
+    options.motorSpeed = 4000.0;
+    test_support::RunningSimulator device(options);
+    ASSERT_TRUE(device.ok()) << device.error();
+    DeviceLink link;
+    link.portName = device.portPath();
+    ASSERT_EQ(link.OpenPort(), SerialOk);
+    link.serial.setReadTimeoutMs(500);
+    link.umPerUstep.fill(0.5);
+
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stopped" : "to the end");
+        ASSERT_TRUE(link.Positioning(0, 8, 0) && link.Positioning(2, 8, 0));
+        ASSERT_TRUE(link.WaitMotorsIdle());
+        std::vector<double> seen;
+        MoveWatch watch;
+        watch.pollInterval = std::chrono::milliseconds(20);
+        watch.stop = std::make_shared<StopSignal>();
+        watch.positions = [&](const WellReadings& readings) {
+            seen.push_back(readings[0].positionMm);
+            if (stop && seen.size() == 3) {
+                watch.stop->request();
+            }
+        };
+        WellReadings readings{};
+        const DeviceResult result =
+            moveWellsWatched(link, {2.0, 0.0, -2.0, 0, 0, 0}, readings, watch);
+        EXPECT_FALSE(device.sim().motorsMoving());
+        ASSERT_GE(seen.size(), 3u);
+        // A P7 extends: the shown position goes down on the way.
+        EXPECT_LT(seen[2], seen[0]);
+        const auto up = device.sim().motorPosition(0);
+        const auto down = device.sim().motorPosition(2);
+        if (stop) {
+            EXPECT_EQ(result.why(), DeviceFailure::Cancelled);
+            EXPECT_EQ(seen.size(), 3u);
+            EXPECT_GT(up, 0);
+            EXPECT_LT(up, 4000);
+            EXPECT_LT(down, 0);
+            EXPECT_GT(down, -4000);
+        } else {
+            EXPECT_TRUE(result) << result.describe();
+            EXPECT_EQ(up, 4000);
+            EXPECT_EQ(down, -4000);
+        }
+        EXPECT_EQ(readings[0].positionMm, positionMm(static_cast<int>(up), 0.5));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModels, HardwareSimTest, testing::Values(0, 2),

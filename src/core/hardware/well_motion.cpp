@@ -1,5 +1,8 @@
 #include "core/hardware/well_motion.h"
 
+#include <thread>
+
+#include "core/device/command_texts.h"
 #include "core/device/exchange_tally.h"
 #include "core/hardware/actuator_arithmetic.h"
 
@@ -12,6 +15,37 @@ constexpr int kJogStopSpeed = 0;
 
 std::size_t at(int well) {
     return static_cast<std::size_t>(well);
+}
+
+// Every readable well gets its absolute move, also with an amount of 0. A
+// well whose position cannot be read is not moved.
+void sendMoves(DeviceLink& link, const std::array<double, DeviceLink::kWellCount>& amountsMm) {
+    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+        int current = 0;
+        if (!link.QueryMotorPos(well, current)) {
+            continue;
+        }
+        (void)link.Positioning(well, DeviceLink::kPositioningAbsolute,
+                               relativeMoveTarget(current, amountsMm[at(well)],
+                                                  link.umPerUstep[at(well)], link.hardwareType));
+    }
+}
+
+// One poll of a running move: false when the motors stand or a query
+// failed, else true with every well's position read.
+bool pollMovingWells(DeviceLink& link, WellReadings& readings) {
+    int state = 0;
+    if (!link.GetMotorsState(state) || state == 0) {
+        return false;
+    }
+    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+        int steps = 0;
+        if (!link.QueryMotorPos(well, steps)) {
+            return false;
+        }
+        readings[at(well)].positionMm = positionMm(steps, link.umPerUstep[at(well)]);
+    }
+    return true;
 }
 
 }  // namespace
@@ -57,19 +91,49 @@ DeviceResult moveWellsBy(DeviceLink& link,
                          WellReadings& readings) {
     ExchangeTally tally;
     const auto recording = link.Record(tally);
-    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
-        int current = 0;
-        if (!link.QueryMotorPos(well, current)) {
-            continue;
-        }
-        // Every readable well gets its command, also with an amount of 0.
-        (void)link.Positioning(well, DeviceLink::kPositioningAbsolute,
-                               relativeMoveTarget(current, amountsMm[at(well)],
-                                                  link.umPerUstep[at(well)], link.hardwareType));
-    }
+    sendMoves(link, amountsMm);
     (void)link.WaitMotorsIdle();
     (void)refreshAllWells(link, readings);
     return tally.first();
+}
+
+DeviceResult moveWellsWatched(DeviceLink& link,
+                              const std::array<double, DeviceLink::kWellCount>& amountsMm,
+                              WellReadings& readings, const MoveWatch& watch) {
+    ExchangeTally tally;
+    const auto recording = link.Record(tally);
+    sendMoves(link, amountsMm);
+    bool halted = false;
+    while (pollMovingWells(link, readings)) {
+        if (watch.positions) {
+            watch.positions(readings);
+        }
+        if (watch.stop != nullptr && watch.stop->waitFor(watch.pollInterval)) {
+            (void)haltAllWells(link);
+            halted = true;
+            break;
+        }
+        if (watch.stop == nullptr) {
+            std::this_thread::sleep_for(watch.pollInterval);
+        }
+    }
+    (void)refreshAllWells(link, readings);
+    DeviceResult result = tally.first();
+    if (result && halted) {
+        return DeviceResult::failure(DeviceFailure::Cancelled, {});
+    }
+    return result;
+}
+
+DeviceResult haltAllWells(DeviceLink& link) {
+    const auto hold = link.Hold();
+    DeviceResult result;
+    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+        // The answer is read and not looked at, as after every jog command.
+        result.keepFirstFailure(
+            link.SendCommand(command::PackedJog(well, kJogStopDirection, kJogStopSpeed)));
+    }
+    return result.keepFirstFailure(link.WaitMotorsIdle());
 }
 
 DeviceResult moveWellForCalibration(DeviceLink& link, int well) {

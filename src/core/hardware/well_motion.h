@@ -6,8 +6,12 @@
 // thread's exchange waits instead of slipping in between.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
+#include "core/common/stop_signal.h"
 #include "core/device/device_link.h"
 
 namespace kyrvana {
@@ -39,6 +43,34 @@ DeviceResult refreshAllWells(DeviceLink& link, WellReadings& readings);
 DeviceResult moveWellsBy(DeviceLink& link,
                          const std::array<double, DeviceLink::kWellCount>& amountsMm,
                          WellReadings& readings);
+
+// How a move is watched while the wells travel.
+struct MoveWatch {
+    // How often the positions are read while a motor moves: often enough to
+    // see the wells go, seldom enough to leave the device time to drive them.
+    std::chrono::milliseconds pollInterval{250};
+    // Requested from another thread to halt every well; seen between polls.
+    std::shared_ptr<StopSignal> stop;
+    // Receives the wells after each poll (new positions, forces as they
+    // were), on the thread that moves them.
+    std::function<void(const WellReadings&)> positions;
+};
+
+// Moves every well as moveWellsBy does, but while the motors run it reads
+// every well's position each pollInterval instead of only asking whether
+// they stand, and hands them to watch.positions. A stop requested meanwhile
+// halts every well: each gets the jog stop (the command that ends a jog,
+// sent for all six before waiting, so that none runs on while another
+// decelerates), then the wait until the motors stand. The wells are read
+// again at the end either way. A halted move whose exchanges all worked
+// gives Cancelled; the first poll that fails ends the watching (as a failed
+// motor-state query ends the wait).
+DeviceResult moveWellsWatched(DeviceLink& link,
+                              const std::array<double, DeviceLink::kWellCount>& amountsMm,
+                              WellReadings& readings, const MoveWatch& watch);
+
+// The jog stop to every well, then the wait until the motors stand.
+DeviceResult haltAllWells(DeviceLink& link);
 
 // The load cell calibration's move of one well by 2 mm in the same sense,
 // without waiting for the motor. Fails when the position could not be read

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTime>
 #include <QVBoxLayout>
 #include <memory>
 #include <string>
@@ -15,10 +16,13 @@
 #include "core/common/shown_number.h"
 #include "core/hardware/load_cell_calibration.h"
 #include "core/hardware/well_motion.h"
+#include "core/hardware/with_open_port.h"
+#include "core/protocol/kyrvana_doc.h"
 #include "gui/app/message_boxes.h"
 #include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/report_ctrl.h"
+#include "gui/hardware/failure_sentence.h"
 #include "gui/testdata/device_task_runner.h"
 
 namespace kyrvana::gui {
@@ -34,6 +38,12 @@ struct Records {
         loadCellGain = link.loadCellGain;
     }
 };
+
+// Asked before Apply overwrites what the device stores; %1 is the well.
+constexpr const char* kOverwriteQuestion =
+    "Save the calibration of load cell %1 to the device?\n"
+    "This overwrites the full-scale load and gain stored in the device for load cell %1; "
+    "the other five load cells are written back as they were read.";
 
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -68,18 +78,22 @@ CLoadCellCalDlg::CLoadCellCalDlg(DeviceLink& link, MessageBoxes& messages, QWidg
     connect(runner_, &DeviceTaskRunner::busyChanged, this, &CLoadCellCalDlg::setBusy);
 
     auto records = std::make_shared<Records>();
+    auto result = std::make_shared<DeviceResult>();
     DeviceLink& device = link_;
     runner_->run(
-        [&device, records] {
-            // The dialog has no message for a device that did not answer: the
-            // fields then show the records known from the connection.
-            (void)loadCalibration(device);
+        [&device, records, result] {
+            // When the records cannot be read the fields show those known
+            // from the connection, and the status line says why.
+            *result = withOpenPort(device, [&device] { return loadCalibration(device); });
             records->copyFrom(device);
         },
-        [this, records] {
+        [this, records, result] {
             fullScaleLoad_ = records->fullScaleLoad;
             loadCellGain_ = records->loadCellGain;
             showRecord();
+            if (!*result) {
+                status_->setText(failureSentence(*result));
+            }
         });
 }
 
@@ -156,7 +170,10 @@ void CLoadCellCalDlg::buildLayout() {
     layout->addWidget(computeGroup);
 
     auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLabel"));
+    status_->setWordWrap(true);
+    bottom->addWidget(status_, 1);
     doneButton_ = makeButton("Done", "doneButton", this);
     bottom->addWidget(doneButton_);
     layout->addLayout(bottom);
@@ -213,39 +230,63 @@ void CLoadCellCalDlg::showGain(const ShownNumber& shown) {
     gainEdit_->setText(latin1(shown.text));
 }
 
-void CLoadCellCalDlg::home() {
+void CLoadCellCalDlg::reportFailure(const DeviceResult& result) {
+    if (result) {
+        return;
+    }
+    status_->setText(failureSentence(result));
+    if (result.why() == DeviceFailure::NoPort) {
+        messages_.showError(this, QString::fromLatin1(kNotConnectedMessage));
+    }
+}
+
+void CLoadCellCalDlg::runOnDevice(std::function<DeviceResult()> work,
+                                  std::function<void(const DeviceResult&)> done) {
     if (busy()) {
         return;
     }
+    status_->clear();
+    auto result = std::make_shared<DeviceResult>();
+    DeviceLink& device = link_;
+    runner_->run(
+        [&device, work = std::move(work), result] { *result = withOpenPort(device, work); },
+        [this, done = std::move(done), result] {
+            reportFailure(*result);
+            if (done) {
+                done(*result);
+            }
+        });
+}
+
+void CLoadCellCalDlg::home() {
     DeviceLink& device = link_;
     // The motors home by themselves; nothing is awaited.
-    runner_->run([&device] { (void)device.Homing(); });
+    runOnDevice([&device] { return device.Homing(); });
 }
 
 void CLoadCellCalDlg::moveToPosition() {
-    if (busy()) {
-        return;
-    }
     DeviceLink& device = link_;
     const int well = cellIndex();
-    runner_->run([&device, well] { (void)moveWellForCalibration(device, well); });
+    runOnDevice([&device, well] { return moveWellForCalibration(device, well); });
 }
 
 void CLoadCellCalDlg::read() {
-    if (busy()) {
-        return;
-    }
     const double weight = cAtof(bytes(weightEdit_->text()));
     auto raw = std::make_shared<double>(0.0);
     DeviceLink& device = link_;
     const int well = cellIndex();
-    runner_->run([&device, well, raw] { (void)device.AverageInternalValue(well, *raw); },
-                 [this, weight, raw] {
-                     const CalibrationRow row = calibrationRow(weight, *raw);
-                     const int at =
-                         readings_->insertItem(readings_->itemCount(), latin1(row.weightG));
-                     readings_->setItemText(at, 1, latin1(row.raw));
-                 });
+    runOnDevice([&device, well, raw] { return device.AverageInternalValue(well, *raw); },
+                [this, weight, raw](const DeviceResult& result) {
+                    // A failed sample would put a made-up reading into the
+                    // fit.
+                    if (!result) {
+                        return;
+                    }
+                    const CalibrationRow row = calibrationRow(weight, *raw);
+                    const int at =
+                        readings_->insertItem(readings_->itemCount(), latin1(row.weightG));
+                    readings_->setItemText(at, 1, latin1(row.raw));
+                });
 }
 
 void CLoadCellCalDlg::clearReadings() {
@@ -276,16 +317,29 @@ void CLoadCellCalDlg::apply() {
     const double fullScale = fieldValue(fullScale_, bytes(fullScaleEdit_->text()));
     const double gain = fieldValue(gain_, bytes(gainEdit_->text()));
     const int well = cellIndex();
-    auto records = std::make_shared<Records>();
+    const QString question = QString::fromLatin1(kOverwriteQuestion).arg(well + 1);
+    if (messages_.show(this, windowTitle(), question, QMessageBox::Question,
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+        return;
+    }
+    // Unchanged when nothing could be sent.
+    auto records = std::make_shared<Records>(Records{fullScaleLoad_, loadCellGain_});
     DeviceLink& device = link_;
-    runner_->run(
+    runOnDevice(
         [&device, well, fullScale, gain, records] {
-            (void)applyCalibration(device, well, fullScale, gain);
+            DeviceResult result = applyCalibration(device, well, fullScale, gain);
             records->copyFrom(device);
+            return result;
         },
-        [this, records] {
+        [this, well, records](const DeviceResult& result) {
             fullScaleLoad_ = records->fullScaleLoad;
             loadCellGain_ = records->loadCellGain;
+            if (result) {
+                status_->setText(
+                    QStringLiteral("Calibration of load cell %1 saved to the device at %2.")
+                        .arg(well + 1)
+                        .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+            }
         });
 }
 

@@ -2,11 +2,13 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 #include "core/common/shown_number.h"
 #include "core/device/device_link.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -24,6 +26,13 @@ class MessageBoxes;
 //
 // All exchanges with the device run on the dialog's own worker thread, with
 // the controls disabled until they end; the window keeps repainting.
+// Home, Move To Position and Read refuse with the "not detected" box when no
+// device is connected, sending nothing; a reading that failed adds no row, so
+// that a made-up number never enters the fit. Apply asks before it
+// overwrites the calibration stored in the device (No is the default and
+// sends nothing). The status line at the bottom says when the calibration
+// was saved and, in a plain sentence, why device work failed.
+//
 // "Calculate" with all raw readings equal shows the same box as too few
 // readings: the weights made no difference to the load cell, so there is no
 // gain to fit, and the gain shown stays as it was.
@@ -55,6 +64,7 @@ class CLoadCellCalDlg : public QDialog {
     QPushButton* calculateButton() const { return calculateButton_; }
     QPushButton* applyButton() const { return applyButton_; }
     QPushButton* doneButton() const { return doneButton_; }
+    QLabel* statusLabel() const { return status_; }
 
   public slots:
     void home();
@@ -73,6 +83,13 @@ class CLoadCellCalDlg : public QDialog {
   private:
     void buildLayout();
     void setBusy(bool busy);
+    // Says in the status line why `result` failed; a device that is not
+    // connected also gets the box that says so.
+    void reportFailure(const DeviceResult& result);
+    // Runs `work` on the worker when a device is connected, then `done` with
+    // the result on the GUI thread; failures are reported.
+    void runOnDevice(std::function<DeviceResult()> work,
+                     std::function<void(const DeviceResult&)> done = {});
     void showRecord();
     void showFullScale(const ShownNumber& shown);
     void showGain(const ShownNumber& shown);
@@ -99,6 +116,7 @@ class CLoadCellCalDlg : public QDialog {
     QPushButton* calculateButton_ = nullptr;
     QPushButton* applyButton_ = nullptr;
     QPushButton* doneButton_ = nullptr;
+    QLabel* status_ = nullptr;
 };
 
 }  // namespace kyrvana::gui

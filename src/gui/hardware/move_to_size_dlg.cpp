@@ -9,15 +9,18 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 
 #include "core/common/c_locale_text.h"
 #include "core/common/stripped_number_text.h"
 #include "core/hardware/actuator_arithmetic.h"
+#include "core/hardware/with_open_port.h"
 #include "gui/app/display_scale.h"
 #include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/read_only_field.h"
+#include "gui/hardware/failure_sentence.h"
 #include "gui/testdata/device_task_runner.h"
 
 namespace kyrvana::gui {
@@ -87,21 +90,29 @@ CMoveToSizeDlg::CMoveToSizeDlg(DeviceLink& link, QWidget* parent)
     assignMnemonics(this);
 
     auto readings = std::make_shared<WellReadings>();
+    auto result = std::make_shared<DeviceResult>();
     DeviceLink& device = link_;
     runner_->run(
-        [&device, readings] {
-            // The dialog has no message for a device that did not answer: a
-            // well keeps showing what was last read of it.
-            (void)readLoadCellZeros(device);
-            (void)refreshAllWells(device, *readings);
+        [&device, readings, result] {
+            // A well that cannot be read keeps showing 0; the status line
+            // says why.
+            *result = withOpenPort(device, [&device, &readings] {
+                DeviceResult first = readLoadCellZeros(device);
+                return first.keepFirstFailure(refreshAllWells(device, *readings));
+            });
         },
-        [this, readings] {
+        [this, readings, result] {
             readings_ = *readings;
             showReadings();
+            showFailure(*result);
         });
 }
 
 CMoveToSizeDlg::~CMoveToSizeDlg() {
+    // Nor must a move run on unwatched: the wells halt where they are.
+    if (moveStop_) {
+        moveStop_->request();
+    }
     // An actuator must not keep moving because its dialog went away while a
     // jog button was held: the stop still goes out.
     if (jogWell_ != -1) {
@@ -166,7 +177,14 @@ void CMoveToSizeDlg::buildLayout() {
     setJogIcons(-1);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("statusLabel"));
+    status_->setWordWrap(true);
+    buttons->addWidget(status_, 1);
+    stopButton_ = new COrvendaButton(QStringLiteral("Stop"), this);
+    stopButton_->setObjectName(QStringLiteral("stopButton"));
+    stopButton_->setAutoDefault(false);
+    buttons->addWidget(stopButton_);
     applyButton_ = new COrvendaButton(QStringLiteral("Apply"), this);
     applyButton_->setObjectName(QStringLiteral("applyButton"));
     applyButton_->setDefault(true);
@@ -180,6 +198,7 @@ void CMoveToSizeDlg::buildLayout() {
 
     connect(applyButton_, &QPushButton::clicked, this, &CMoveToSizeDlg::apply);
     connect(doneButton_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(stopButton_, &QPushButton::clicked, this, &CMoveToSizeDlg::stopMove);
 }
 
 bool CMoveToSizeDlg::busy() const {
@@ -197,6 +216,8 @@ void CMoveToSizeDlg::updateEnabled() {
     }
     applyButton_->setEnabled(!working);
     doneButton_->setEnabled(!working && jogWell_ == -1);
+    // One press is enough: a stop already asked for is not asked again.
+    stopButton_->setEnabled(working && moveStop_ && !moveStop_->requested());
     if (working && heldButton_ == -1) {
         setCursor(Qt::WaitCursor);
     } else {
@@ -208,6 +229,19 @@ void CMoveToSizeDlg::showReadings() {
     for (int well = 0; well < kWells; ++well) {
         positionEdits_[index(well)]->setText(numberText(readings_[index(well)].positionMm));
         forceEdits_[index(well)]->setText(numberText(readings_[index(well)].forceN));
+    }
+}
+
+void CMoveToSizeDlg::showPositions(const WellReadings& readings) {
+    for (std::size_t well = 0; well < readings.size(); ++well) {
+        readings_[well].positionMm = readings[well].positionMm;
+        positionEdits_[well]->setText(numberText(readings[well].positionMm));
+    }
+}
+
+void CMoveToSizeDlg::showFailure(const DeviceResult& result) {
+    if (!result) {
+        status_->setText(failureSentence(result));
     }
 }
 
@@ -229,13 +263,56 @@ void CMoveToSizeDlg::apply() {
         // Empty text is 0, as atof reads it.
         amounts[well] = cAtof(amountEdits_[well]->text().toLatin1().toStdString());
     }
+    if (std::all_of(amounts.begin(), amounts.end(), [](double amount) { return amount == 0.0; })) {
+        status_->setText(QString::fromLatin1(kNothingToMoveStatus));
+        return;
+    }
+    for (QLineEdit* edit : amountEdits_) {
+        edit->setText(QStringLiteral("0"));
+    }
+    status_->setText(QString::fromLatin1(kMovingStatus));
+    moveStop_ = std::make_shared<StopSignal>();
     auto readings = std::make_shared<WellReadings>(readings_);
+    auto result = std::make_shared<DeviceResult>();
     DeviceLink& device = link_;
-    runner_->run([&device, amounts, readings] { (void)moveWellsBy(device, amounts, *readings); },
-                 [this, readings] {
-                     readings_ = *readings;
-                     showReadings();
-                 });
+    DeviceTaskRunner& runner = *runner_;
+    MoveWatch watch;
+    watch.pollInterval = kPollInterval;
+    watch.stop = moveStop_;
+    watch.positions = [this, &runner](const WellReadings& now) {
+        runner.post([this, now] { showPositions(now); });
+    };
+    runner_->run(
+        [&device, amounts, readings, result, watch] {
+            *result = withOpenPort(
+                device, [&] { return moveWellsWatched(device, amounts, *readings, watch); });
+        },
+        [this, readings, result] { moveFinished(*result, *readings); });
+    updateEnabled();
+    // Space stops the wells while they go; the focus returns to Apply after.
+    stopButton_->setFocus(Qt::OtherFocusReason);
+}
+
+void CMoveToSizeDlg::moveFinished(const DeviceResult& result, const WellReadings& readings) {
+    moveStop_.reset();
+    readings_ = readings;
+    showReadings();
+    if (result.why() == DeviceFailure::Cancelled) {
+        status_->setText(QString::fromLatin1(kHaltedStatus));
+    } else if (result) {
+        status_->setText(QString::fromLatin1(kArrivedStatus));
+    } else {
+        showFailure(result);
+    }
+}
+
+void CMoveToSizeDlg::stopMove() {
+    if (!moveStop_ || moveStop_->requested()) {
+        return;
+    }
+    moveStop_->request();
+    status_->setText(QString::fromLatin1(kStoppingStatus));
+    updateEnabled();
 }
 
 void CMoveToSizeDlg::pressJog(int button) {
@@ -248,7 +325,13 @@ void CMoveToSizeDlg::pressJog(int button) {
     const int well = jogWell_;
     const auto direction = static_cast<std::uint8_t>(button % 2);
     DeviceLink& device = link_;
-    runner_->run([&device, well, direction] { (void)startJog(device, well, direction); });
+    auto result = std::make_shared<DeviceResult>();
+    runner_->run(
+        [&device, well, direction, result] {
+            *result = withOpenPort(device, [&] { return startJog(device, well, direction); });
+        },
+        [this, result] { showFailure(*result); });
+    status_->clear();
     updateEnabled();
 }
 
@@ -261,12 +344,17 @@ void CMoveToSizeDlg::releaseJog() {
     heldButton_ = -1;
     setJogIcons(-1);
     auto reading = std::make_shared<WellReading>(readings_[index(well)]);
+    auto result = std::make_shared<DeviceResult>();
     DeviceLink& device = link_;
-    runner_->run([&device, well, reading] { (void)stopJog(device, well, *reading); },
-                 [this, well, reading] {
-                     readings_[index(well)] = *reading;
-                     showReadings();
-                 });
+    runner_->run(
+        [&device, well, reading, result] {
+            *result = withOpenPort(device, [&] { return stopJog(device, well, *reading); });
+        },
+        [this, well, reading, result] {
+            readings_[index(well)] = *reading;
+            showReadings();
+            showFailure(*result);
+        });
     updateEnabled();
 }
 

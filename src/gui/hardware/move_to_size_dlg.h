@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QIcon>
 #include <array>
+#include <chrono>
+#include <memory>
 
 #include "core/device/device_link.h"
 #include "core/hardware/well_motion.h"
@@ -26,7 +28,15 @@ class DeviceTaskRunner;
 // they run the controls are disabled (only a held jog button stays usable, so
 // that its release is seen), so Apply or a jog cannot start twice; the window
 // keeps repainting. The dialog reads the wells when it opens, after Apply and
-// after each jog, and never polls.
+// after each jog, and while a move runs it shows the positions as the worker
+// reads them; it never polls while idle.
+//
+// Apply sets every amount back to 0 once the move is on its way, so that
+// Enter cannot send a well the same distance again by mistake; Apply with
+// every amount 0 sends nothing. Stop halts a running move: the worker sees
+// the request between two polls and sends the stops itself, so the link
+// never has two threads on it. What happened last, a failure in particular,
+// is said in the status line at the bottom.
 class CMoveToSizeDlg : public QDialog {
     Q_OBJECT
 
@@ -59,10 +69,22 @@ class CMoveToSizeDlg : public QDialog {
     QLabel* amountLabel() const { return amountLabel_; }
     QPushButton* applyButton() const { return applyButton_; }
     QPushButton* doneButton() const { return doneButton_; }
+    QPushButton* stopButton() const { return stopButton_; }
+    QLabel* statusLabel() const { return status_; }
+
+    // How often the positions are read while the wells move.
+    static constexpr std::chrono::milliseconds kPollInterval{250};
+    static constexpr const char* kNothingToMoveStatus = "Every amount is 0: nothing to move.";
+    static constexpr const char* kMovingStatus = "Moving...";
+    static constexpr const char* kStoppingStatus = "Stopping...";
+    static constexpr const char* kArrivedStatus = "The wells have arrived.";
+    static constexpr const char* kHaltedStatus = "Stopped: the wells stand where they were halted.";
 
   public slots:
     // Moves every well by its typed amount.
     void apply();
+    // Halts every well of a running move.
+    void stopMove();
     // Closing is refused while the device works or a jog runs.
     void done(int result) override;
 
@@ -78,6 +100,9 @@ class CMoveToSizeDlg : public QDialog {
     void buildLayout();
     void updateEnabled();
     void showReadings();
+    void showPositions(const WellReadings& readings);
+    void showFailure(const DeviceResult& result);
+    void moveFinished(const DeviceResult& result, const WellReadings& readings);
     void setJogIcons(int pressedButton);
     void pressJog(int button);
     void releaseJog();
@@ -87,6 +112,8 @@ class CMoveToSizeDlg : public QDialog {
     WellReadings readings_{};
     int jogWell_ = -1;
     int heldButton_ = -1;  // 0..11 while a jog button is held
+    // Set while a move of Apply runs; Stop requests through it.
+    std::shared_ptr<StopSignal> moveStop_;
 
     std::array<QLineEdit*, kWells> amountEdits_{};
     std::array<QLineEdit*, kWells> positionEdits_{};
@@ -96,6 +123,8 @@ class CMoveToSizeDlg : public QDialog {
     QLabel* amountLabel_ = nullptr;
     QPushButton* applyButton_ = nullptr;
     QPushButton* doneButton_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
+    QLabel* status_ = nullptr;
 };
 
 }  // namespace kyrvana::gui
