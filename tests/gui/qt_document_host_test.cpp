@@ -33,6 +33,12 @@ class ThreadRecordingBoxes final : public MessageBoxes {
         icons.append(icon);
         return answer;
     }
+    QMessageBox::StandardButton showNamed(QWidget* parent, const QString& caption,
+                                          const QString& text, QMessageBox::Icon icon,
+                                          const QList<NamedButton>&,
+                                          QMessageBox::StandardButton defaultButton) override {
+        return show(parent, caption, text, icon, {}, defaultButton);
+    }
     QList<QThread*> threads;
     QStringList captions;
     QStringList texts;

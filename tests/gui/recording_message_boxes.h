@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QList>
+#include <QStringList>
 
 #include "gui/app/message_boxes.h"
 
 namespace kyrvana::gui {
 
-// Answers every box at once with `answer` and remembers what was shown.
+// Answers every box at once and remembers what was shown: with the next of
+// `answers` while there are any, then with `answer`.
 class RecordingMessageBoxes final : public MessageBoxes {
   public:
     struct Box {
@@ -15,18 +17,38 @@ class RecordingMessageBoxes final : public MessageBoxes {
         QMessageBox::Icon icon;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton;
+        QStringList buttonTexts;  // of a box with named buttons, in order
     };
 
     QMessageBox::StandardButton show(QWidget* /*parent*/, const QString& caption,
                                      const QString& text, QMessageBox::Icon icon,
                                      QMessageBox::StandardButtons buttons,
                                      QMessageBox::StandardButton defaultButton) override {
-        shown.append({caption, text, icon, buttons, defaultButton});
-        return answer;
+        shown.append({caption, text, icon, buttons, defaultButton, {}});
+        return nextAnswer();
+    }
+
+    QMessageBox::StandardButton showNamed(QWidget* /*parent*/, const QString& caption,
+                                          const QString& text, QMessageBox::Icon icon,
+                                          const QList<NamedButton>& named,
+                                          QMessageBox::StandardButton defaultButton) override {
+        Box box{caption, text, icon, {}, defaultButton, {}};
+        for (const NamedButton& button : named) {
+            box.buttons |= button.button;
+            box.buttonTexts.append(button.text);
+        }
+        shown.append(box);
+        return nextAnswer();
     }
 
     QList<Box> shown;
+    QList<QMessageBox::StandardButton> answers;
     QMessageBox::StandardButton answer = QMessageBox::Ok;
+
+  private:
+    QMessageBox::StandardButton nextAnswer() {
+        return answers.isEmpty() ? answer : answers.takeFirst();
+    }
 };
 
 }  // namespace kyrvana::gui

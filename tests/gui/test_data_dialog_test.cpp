@@ -23,9 +23,11 @@
 #include "gui/app/app_settings.h"
 #include "gui/controls/report_ctrl.h"
 #include "gui/testdata/access_test_data_dlg.h"
+#include "gui/testdata/loss_questions.h"
 #include "recording_message_boxes.h"
 #include "support/log_capture.h"
 #include "support/sim_fixture.h"
+#include "support/wait_until.h"
 
 using kyrvana::DeviceLink;
 using kyrvana::gui::AppSettings;
@@ -34,8 +36,16 @@ using kyrvana::gui::CReportCtrl;
 using kyrvana::gui::RecordingMessageBoxes;
 using kyrvana::sim::SimulatorFault;
 using kyrvana::test_support::RunningSimulator;
+using kyrvana::test_support::waitUntil;
 
 namespace {
+
+// Answers that come are given all the time a machine under load may need;
+// only the exchanges a fault leaves unanswered wait the short time-out, set
+// just before them.
+constexpr int kAnswerWithinMs = 10000;
+constexpr int kNoAnswerWaitMs = 150;
+constexpr int kShortPieceWaitMs = 1500;
 
 std::string readFile(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
@@ -52,7 +62,7 @@ struct Bench {
         device.putFile("TEST.INI", "[Test]\n");
         link.portName = device.portPath();
         link.OpenPort();
-        link.serial.setReadTimeoutMs(400);
+        link.serial.setReadTimeoutMs(kAnswerWithinMs);
         settings = std::make_unique<AppSettings>(std::make_unique<QSettings>(
             folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat));
         settings->setDataDir(folder.filePath(QStringLiteral("data")));
@@ -131,7 +141,24 @@ class PaintCounter : public QObject {
 
 }  // namespace
 
-#define WAIT_IDLE(dialog) QTRY_VERIFY_WITH_TIMEOUT(!(dialog).busy(), 15000)
+#define WAIT_IDLE(dialog) QTRY_VERIFY_WITH_TIMEOUT(!(dialog).busy(), 30000)
+
+// An open dialog that has listed the card.
+std::unique_ptr<CAccessTestDataDlg> scanned(Bench& bench) {
+    auto dialog = bench.open();
+    if (!QTest::qWaitFor([&] { return !dialog->busy(); }, 30000)) {
+        return nullptr;
+    }
+    dialog->scanForData();
+    if (!QTest::qWaitFor([&] { return !dialog->busy(); }, 30000)) {
+        return nullptr;
+    }
+    return dialog;
+}
+
+std::size_t countOf(const std::vector<std::string>& commands, const std::string& command) {
+    return static_cast<std::size_t>(std::count(commands.begin(), commands.end(), command));
+}
 
 class TestDataDialogTest : public QObject {
     Q_OBJECT
@@ -143,6 +170,10 @@ class TestDataDialogTest : public QObject {
     void aBrokenTransferSaysIncompleteAndKeepsTheEarlierCopy();
     void aHostileNameGetsTheCannotOpenBox();
     void deletesSelectedAndAll();
+    void deleteSelectedNamesTheFilesAndNoSendsNothing();
+    void existingCopiesAreReplacedOrSkippedAsAnswered();
+    void cancelKeepsWhatArrivedAndTheLinkAnswers();
+    void aFailedScanSaysWhyInTheStatus();
     void aFailedDeletionShowsItsBoxAndDeleteAllEnds();
     void browseRemembersTheChosenFolder();
     void keepsRepaintingDuringALargeDownload();
@@ -252,14 +283,19 @@ void TestDataDialogTest::aBrokenTransferSaysIncompleteAndKeepsTheEarlierCopy() {
     cut.skip = 3;
     cut.times = 1;
     bench.device.sim().addFault(cut);
+    // The short piece waits out the read time-out; the pieces before it
+    // must still come within it, so it is shorter than usual but not short.
+    bench.link.serial.setReadTimeoutMs(kShortPieceWaitMs);
     selectRows(*dialog, {0});
+    bench.boxes.answer = QMessageBox::Yes;  // Replace
     dialog->downloadSelected();
     WAIT_IDLE(*dialog);
-    QCOMPARE(dialog->statusLabel()->text(), QStringLiteral("Download Incomplete"));
+    QCOMPARE(dialog->statusLabel()->text(),
+             QStringLiteral("Download Incomplete. The device did not answer."));
     QCOMPARE(readFile(folder + "/DEMO_0002.CSV"), std::string("last week's copy"));
     // The three pieces before the short one, nothing after it.
     QCOMPARE(readFile(folder + "/DEMO_0002.CSV.incomplete").size(), std::size_t{3 * 1024});
-    QVERIFY(bench.boxes.shown.isEmpty());
+    QCOMPARE(bench.boxes.shown.size(), 1);  // only the Replace question
 }
 
 void TestDataDialogTest::aHostileNameGetsTheCannotOpenBox() {
@@ -291,6 +327,7 @@ void TestDataDialogTest::deletesSelectedAndAll() {
     WAIT_IDLE(*dialog);
     selectRows(*dialog, {0, 2});
     bench.device.sim().clearReceivedCommands();
+    bench.boxes.answer = QMessageBox::Yes;
     QTest::mouseClick(dialog->deleteSelectedButton(), Qt::LeftButton);
     QVERIFY(allControlsEnabled(*dialog, false));
     WAIT_IDLE(*dialog);
@@ -301,10 +338,12 @@ void TestDataDialogTest::deletesSelectedAndAll() {
 
     // No: nothing is deleted.
     bench.boxes.answer = QMessageBox::No;
+    bench.boxes.shown.clear();
     dialog->deleteAll();
     QCOMPARE(bench.boxes.shown.size(), 1);
     QCOMPARE(bench.boxes.shown[0].text, QStringLiteral("Delete All.  Are You sure?"));
     QCOMPARE(bench.boxes.shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(bench.boxes.shown[0].defaultButton, QMessageBox::No);
     QVERIFY(!dialog->busy());
     QCOMPARE(dialog->fileList()->itemCount(), 1);
 
@@ -316,22 +355,214 @@ void TestDataDialogTest::deletesSelectedAndAll() {
     QVERIFY(!std::filesystem::exists(bench.device.sdCard() / "DATA" / "DEMO_0001.CSV"));
 }
 
+void TestDataDialogTest::deleteSelectedNamesTheFilesAndNoSendsNothing() {
+    Bench bench;
+    auto dialog = scanned(bench);
+    QVERIFY(dialog != nullptr);
+    selectRows(*dialog, {0, 2});
+    bench.device.sim().clearReceivedCommands();
+    bench.boxes.answer = QMessageBox::No;
+    QTest::mouseClick(dialog->deleteSelectedButton(), Qt::LeftButton);
+    QVERIFY(!dialog->busy());
+    QCOMPARE(bench.boxes.shown.size(), 1);
+    const auto& box = bench.boxes.shown[0];
+    QCOMPARE(box.text, QStringLiteral("Delete 2 files from the device's SD card?\n\n"
+                                      "DEMO_0002.CSV\nA.CSV\n\n"
+                                      "Deleted files cannot be brought back."));
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.defaultButton, QMessageBox::No);
+    QVERIFY(bench.device.sim().receivedCommands().empty());
+    QCOMPARE(dialog->fileList()->itemCount(), 3);
+    QVERIFY(std::filesystem::exists(bench.device.sdCard() / "DATA" / "A.CSV"));
+    QVERIFY(std::filesystem::exists(bench.device.sdCard() / "DATA" / "DEMO_0002.CSV"));
+
+    // Many files: the first few by name, then how many more.
+    std::vector<std::string> names;
+    for (int i = 1; i <= 7; ++i) {
+        names.push_back("F" + std::to_string(i));
+    }
+    QCOMPARE(kyrvana::gui::deletionQuestion(names),
+             QStringLiteral("Delete 7 files from the device's SD card?\n\nF1\nF2\nF3\nF4\nF5\n"
+                            "and 2 more\n\nDeleted files cannot be brought back."));
+}
+
+void TestDataDialogTest::existingCopiesAreReplacedOrSkippedAsAnswered() {
+    // DEMO_0002 and A.CSV have copies in the folder, DEMO_0001 has none; all
+    // three are selected.
+    const struct {
+        const char* name;
+        QList<QMessageBox::StandardButton> answers;
+        int questions;
+        bool demo2Replaced;
+        bool aReplaced;
+        const char* status;
+    } cases[] = {
+        {"replace, skip",
+         {QMessageBox::Yes, QMessageBox::No},
+         2,
+         true,
+         false,
+         "Download Complete; skipped 1 file already in the download folder"},
+        {"skip, replace",
+         {QMessageBox::No, QMessageBox::Yes},
+         2,
+         false,
+         true,
+         "Download Complete; skipped 1 file already in the download folder"},
+        {"replace all", {QMessageBox::YesToAll}, 1, true, true, "Download Complete"},
+        {"skip all",
+         {QMessageBox::NoToAll},
+         1,
+         false,
+         false,
+         "Download Complete; skipped 2 files already in the download folder"},
+    };
+    for (const auto& c : cases) {
+        Bench bench;
+        auto dialog = scanned(bench);
+        QVERIFY(dialog != nullptr);
+        const QString folder = dialog->folderEdit()->text();
+        QVERIFY(QDir().mkpath(folder));
+        std::ofstream((folder + "/DEMO_0002.CSV").toStdString()) << "old 2";
+        std::ofstream((folder + "/A.CSV").toStdString()) << "old a";
+        selectRows(*dialog, {0, 1, 2});
+        bench.device.sim().clearReceivedCommands();
+        bench.boxes.answers = c.answers;
+        dialog->downloadSelected();
+        WAIT_IDLE(*dialog);
+
+        QCOMPARE(bench.boxes.shown.size(), c.questions);
+        const auto& box = bench.boxes.shown[0];
+        QCOMPARE(box.text, QStringLiteral("DEMO_0002.CSV is already in the download folder.\n"
+                                          "Replace it with the copy on the device?"));
+        QCOMPARE(box.buttonTexts, (QStringList{"Replace", "Skip", "Replace All", "Skip All"}));
+        QCOMPARE(box.defaultButton, QMessageBox::No);
+        QCOMPARE(readFile(folder + "/DEMO_0002.CSV"),
+                 c.demo2Replaced ? std::string(13000, 'b') : std::string("old 2"));
+        QCOMPARE(readFile(folder + "/A.CSV"), c.aReplaced ? std::string("x") : "old a");
+        QCOMPARE(readFile(folder + "/DEMO_0001.CSV"), std::string(2500, 'a'));
+        // A skipped file is not asked of the device at all.
+        const auto commands = bench.device.sim().receivedCommands();
+        QCOMPARE(countOf(commands, "ReadFileOnSDCardFirst(\"DEMO_0002.CSV\")"),
+                 std::size_t{c.demo2Replaced});
+        QCOMPARE(countOf(commands, "ReadFileOnSDCardFirst(\"A.CSV\")"), std::size_t{c.aReplaced});
+        QCOMPARE(dialog->statusLabel()->text(), QString::fromLatin1(c.status));
+        QVERIFY2(dialog->fileList()->selectedRows().isEmpty(), c.name);
+    }
+}
+
+void TestDataDialogTest::cancelKeepsWhatArrivedAndTheLinkAnswers() {
+    Bench bench;
+    bench.device.putFile("DATA/LARGE.DAT", std::string(1024 * 1024, 'L'));
+    auto dialog = scanned(bench);
+    QVERIFY(dialog != nullptr);
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    // The third piece is held back a while, so that Cancel comes in the
+    // middle of the file; should the click come late all the same, the
+    // remaining thousand pieces still leave it time.
+    SimulatorFault stall{SimulatorFault::Kind::Stall, "ReadFileOnSDCardNext"};
+    stall.stall = std::chrono::milliseconds(1000);
+    stall.skip = 2;
+    stall.times = 1;
+    bench.device.sim().addFault(stall);
+    bench.device.sim().setLatency(std::chrono::milliseconds(1));
+    const QStringList names = listedNames(*dialog);
+    // LARGE.DAT and a file after it that must not be fetched.
+    selectRows(*dialog, {static_cast<int>(names.indexOf("LARGE.DAT")),
+                         static_cast<int>(names.indexOf("A.CSV"))});
+    bench.device.sim().clearReceivedCommands();
+    dialog->downloadButton()->setFocus();
+    QTest::mouseClick(dialog->downloadButton(), Qt::LeftButton);
+    QVERIFY(dialog->cancelButton()->isEnabled());
+    QVERIFY(dialog->cancelButton()->hasFocus());
+    QVERIFY(!dialog->doneButton()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->progressBar()->value() >= 1, 30000);
+    QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    WAIT_IDLE(*dialog);
+
+    const QString folder = dialog->folderEdit()->text();
+    QVERIFY(!QFile::exists(folder + "/LARGE.DAT"));
+    const std::string part = readFile(folder + "/LARGE.DAT.incomplete");
+    QVERIFY(!part.empty());
+    QVERIFY(part.size() < std::size_t{1024 * 1024});
+    QCOMPARE(part.size() % 1024, std::size_t{0});  // whole pieces only
+    QCOMPARE(part, std::string(part.size(), 'L'));
+    QVERIFY(!QFile::exists(folder + "/A.CSV"));
+    const auto commands = bench.device.sim().receivedCommands();
+    QCOMPARE(countOf(commands, "ReadFileOnSDCardFirst(\"A.CSV\")"), std::size_t{0});
+    QCOMPARE(countOf(commands, "ReadFileOnSDCardNext"), part.size() / 1024);
+    QCOMPARE(dialog->statusLabel()->text(),
+             QStringLiteral("Download Cancelled; what arrived is in LARGE.DAT.incomplete"));
+    QVERIFY(!dialog->cancelButton()->isEnabled());
+    QVERIFY(dialog->downloadButton()->hasFocus());
+    // Both rows stay selected for another try.
+    QCOMPARE(dialog->fileList()->selectedRows().size(), 2);
+
+    // The link still answers.
+    bench.device.sim().setLatency(std::chrono::milliseconds(0));
+    dialog->scanForData();
+    WAIT_IDLE(*dialog);
+    QVERIFY(listedNames(*dialog).contains("LARGE.DAT"));
+    QVERIFY(dialog->statusLabel()->text().isEmpty());
+}
+
+void TestDataDialogTest::aFailedScanSaysWhyInTheStatus() {
+    const struct {
+        bool unplug;
+        const char* status;
+    } cases[] = {
+        {false, "The device did not answer."},
+        {true, "The port is gone: the device was unplugged."},
+    };
+    for (const auto& c : cases) {
+        Bench bench;
+        auto dialog = scanned(bench);
+        QVERIFY(dialog != nullptr);
+        // A status of earlier work, which the failed scan must not leave.
+        selectRows(*dialog, {2});
+        dialog->downloadSelected();
+        WAIT_IDLE(*dialog);
+        QCOMPARE(dialog->statusLabel()->text(), QStringLiteral("Download Complete"));
+        if (c.unplug) {
+            bench.device.sim().hangUp();
+        } else {
+            bench.link.serial.setReadTimeoutMs(kNoAnswerWaitMs);
+            bench.device.sim().addFault({SimulatorFault::Kind::NoAnswer, "ListFilesOnSDCard"});
+        }
+        dialog->scanForData();
+        WAIT_IDLE(*dialog);
+        QCOMPARE(dialog->statusLabel()->text(), QString::fromLatin1(c.status));
+        QCOMPARE(dialog->fileList()->itemCount(), 0);
+    }
+}
+
 void TestDataDialogTest::aFailedDeletionShowsItsBoxAndDeleteAllEnds() {
     Bench bench;
     auto dialog = bench.open();
     WAIT_IDLE(*dialog);
     dialog->scanForData();
     WAIT_IDLE(*dialog);
-    bench.link.serial.setReadTimeoutMs(100);
+    bench.boxes.answer = QMessageBox::Yes;
+    selectRows(*dialog, {0});
+    dialog->deleteSelected();
+    WAIT_IDLE(*dialog);
+    QCOMPARE(listedNames(*dialog), (QStringList{"DEMO_0001.CSV", "A.CSV"}));
+    // The first deletion goes unanswered, so the short time-out meets no
+    // answer that would come.
+    bench.link.serial.setReadTimeoutMs(kNoAnswerWaitMs);
     bench.device.sim().addFault(
         {SimulatorFault::Kind::NoAnswer, "DeleteFileFromSDCard(\"DEMO_0001.CSV\")"});
-    bench.boxes.answer = QMessageBox::Yes;
+    bench.boxes.shown.clear();
+    bench.device.sim().clearReceivedCommands();
     dialog->deleteAll();
     WAIT_IDLE(*dialog);
-    // DEMO_0002 went; DEMO_0001 failed and Delete All stopped there.
+    // DEMO_0001 failed and Delete All stopped there.
     QCOMPARE(listedNames(*dialog), (QStringList{"DEMO_0001.CSV", "A.CSV"}));
+    QCOMPARE(bench.device.sim().receivedCommands(),
+             std::vector<std::string>{"DeleteFileFromSDCard(\"DEMO_0001.CSV\")"});
     QCOMPARE(bench.boxes.shown.size(), 2);
     QCOMPARE(bench.boxes.shown[1].text, QStringLiteral("Error:  File Not Deleted"));
+    QCOMPARE(dialog->statusLabel()->text(), QStringLiteral("The device did not answer."));
     QCOMPARE(dialog->usedStorageEdit()->text(), QStringLiteral("< 0.1%"));
 }
 

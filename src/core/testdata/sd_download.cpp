@@ -36,7 +36,8 @@ int downloadProgressStep(std::int64_t done, std::int64_t size) {
 }
 
 DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs::path& folder,
-                              const DownloadProgress& progress, const std::atomic<bool>* stop) {
+                              const DownloadProgress& progress, const std::atomic<bool>* stop,
+                              StoppedDownload onStop) {
     DownloadReport report;
     const auto cannotOpen = [&report, name](DeviceFailure why, const std::string& what) {
         report.result = DeviceResult::failure(why, {}, what + ": " + std::string(name));
@@ -90,11 +91,12 @@ DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs:
         report.result = DeviceResult::failure(DeviceFailure::Unusable, {},
                                               "the announced size does not match the bytes read");
     }
-    // Stopped on request: the user wants the transfer gone, not a part of it.
-    // Otherwise what arrived is kept under its own name; with nothing, or
-    // when it cannot be kept, the temporary file goes with the writer.
-    if (transfer.bytesWritten > 0 && report.result.why() != DeviceFailure::Cancelled &&
-        file.keepAs(incompleteFileName(name))) {
+    // An interrupt wants the transfer gone, not a part of it. Otherwise what
+    // arrived is kept under its own name; with nothing, or when it cannot be
+    // kept, the temporary file goes with the writer.
+    const bool discard =
+        report.result.why() == DeviceFailure::Cancelled && onStop == StoppedDownload::Discard;
+    if (transfer.bytesWritten > 0 && !discard && file.keepAs(incompleteFileName(name))) {
         report.savedAs = folder / incompleteFileName(name);
     }
     return report;

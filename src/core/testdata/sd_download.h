@@ -41,15 +41,23 @@ struct DownloadReport {
 // size the device announced.
 using DownloadProgress = std::function<void(std::int64_t done, std::int64_t total)>;
 
+// What becomes of the bytes that arrived before a stop request.
+enum class StoppedDownload {
+    Discard,         // an interrupt that ends the program leaves nothing behind
+    KeepIncomplete,  // a person who stopped a long transfer keeps "<name>.incomplete"
+};
+
 // Downloads `name` into `folder` (made, with its parents, when missing). The
 // link is held for the whole transfer. A complete download also removes a
 // "<name>.incomplete" that an earlier one left. `stop`, when set (by a
-// signal handler, say), ends the transfer between two pieces; nothing of it
-// is kept then, and an earlier copy stays as it was.
+// signal handler or a Cancel button), ends the transfer between two pieces,
+// so that no piece is left half read on the line; what arrived is kept or
+// not as `onStop` says, and an earlier copy stays as it was.
 DownloadReport downloadSdFile(DeviceLink& link, std::string_view name,
                               const std::filesystem::path& folder,
                               const DownloadProgress& progress = {},
-                              const std::atomic<bool>* stop = nullptr);
+                              const std::atomic<bool>* stop = nullptr,
+                              StoppedDownload onStop = StoppedDownload::Discard);
 
 // The progress bar's last step for a file of `size` bytes (one step per
 // whole kilobyte; a final short piece adds no step of its own), and the step

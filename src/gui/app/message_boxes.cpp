@@ -1,5 +1,8 @@
 #include "gui/app/message_boxes.h"
 
+#include <QAbstractButton>
+#include <QPushButton>
+
 #include "gui/app/app_identity.h"
 
 namespace kyrvana::gui {
@@ -16,6 +19,21 @@ QMessageBox::StandardButton QtMessageBoxes::show(QWidget* parent, const QString&
     QMessageBox box(icon, caption, text, buttons, parent);
     if (defaultButton != QMessageBox::NoButton) {
         box.setDefaultButton(defaultButton);
+    }
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton QtMessageBoxes::showNamed(QWidget* parent, const QString& caption,
+                                                      const QString& text, QMessageBox::Icon icon,
+                                                      const QList<NamedButton>& buttons,
+                                                      QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, parent);
+    for (const NamedButton& named : buttons) {
+        box.addButton(named.button)->setText(named.text);
+    }
+    if (QAbstractButton* fallback = box.button(defaultButton)) {
+        box.setDefaultButton(defaultButton);
+        box.setEscapeButton(fallback);
     }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMessageBox>
 #include <QString>
 
@@ -20,6 +21,20 @@ class MessageBoxes {
         QMessageBox::StandardButtons buttons,
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) = 0;
 
+    // A standard button shown with a text of its own ("Replace", "Skip All").
+    struct NamedButton {
+        QMessageBox::StandardButton button;
+        QString text;
+    };
+    // Like show(), for a question whose answers the standard texts do not
+    // name. Enter and Escape both choose `defaultButton`, which is therefore
+    // the answer that loses nothing; the result is the standard button
+    // behind the one chosen.
+    virtual QMessageBox::StandardButton showNamed(QWidget* parent, const QString& caption,
+                                                  const QString& text, QMessageBox::Icon icon,
+                                                  const QList<NamedButton>& buttons,
+                                                  QMessageBox::StandardButton defaultButton) = 0;
+
     // The usual error box: the application title as caption, the error icon, OK.
     void showError(QWidget* parent, const QString& text);
 };
@@ -31,6 +46,10 @@ class QtMessageBoxes final : public MessageBoxes {
         QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon,
         QMessageBox::StandardButtons buttons,
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) override;
+    QMessageBox::StandardButton showNamed(QWidget* parent, const QString& caption,
+                                          const QString& text, QMessageBox::Icon icon,
+                                          const QList<NamedButton>& buttons,
+                                          QMessageBox::StandardButton defaultButton) override;
 };
 
 // The process-wide real implementation, for windows that were given none.

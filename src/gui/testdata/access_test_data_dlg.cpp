@@ -16,8 +16,6 @@
 #include <utility>
 
 #include "core/common/c_locale_text.h"
-#include "core/testdata/sd_deletion.h"
-#include "core/testdata/sd_download.h"
 #include "core/testdata/storage_texts.h"
 #include "core/testdata/test_data_texts.h"
 #include "gui/app/app_identity.h"
@@ -28,7 +26,9 @@
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/read_only_field.h"
 #include "gui/controls/report_ctrl.h"
+#include "gui/hardware/failure_sentence.h"
 #include "gui/testdata/device_task_runner.h"
+#include "gui/testdata/loss_questions.h"
 
 namespace kyrvana::gui {
 namespace {
@@ -36,6 +36,7 @@ namespace {
 constexpr int kNameColumnWidth = 300;
 constexpr int kSizeColumnWidth = 100;
 constexpr std::int64_t kPiece = 1024;
+constexpr const char* kDownloadCancelledStatus = "Download Cancelled";
 
 // Names from the device are 8-bit text; Latin-1 keeps every byte.
 QString fromDevice(const std::string& text) {
@@ -46,6 +47,17 @@ QString fromDevice(const std::string& text) {
 std::filesystem::path folderPath(const QString& folder) {
     const QByteArray encoded = QFile::encodeName(folder);
     return std::filesystem::path(std::string(encoded.constData(), encoded.size()));
+}
+
+// The status line's sentence for a failed operation; a file that could not
+// be written says why, as the user can do something about a full disk or a
+// folder without permission.
+QString statusSentence(const DeviceResult& result) {
+    if (result.why() == DeviceFailure::FileFailed && !result.detail().empty()) {
+        return QStringLiteral("The file could not be written: ") + fromDevice(result.detail()) +
+               QStringLiteral(".");
+    }
+    return failureSentence(result);
 }
 
 QString chooseFolderWithDialog(QWidget* parent, const QString& title, const QString& start) {
@@ -81,16 +93,20 @@ CAccessTestDataDlg::CAccessTestDataDlg(DeviceLink& link, MessageBoxes& messages,
 
     // The card's size, asked once while the dialog comes up.
     auto kilobytes = std::make_shared<std::int64_t>(-1);
+    auto result = std::make_shared<DeviceResult>();
     DeviceLink& device = link_;
     // A card of unknown size shows the smallest share.
-    runner_->run([&device, kilobytes] { (void)device.QuerySDVolumeSizeKB(*kilobytes); },
-                 [this, kilobytes] {
+    runner_->run([&device, kilobytes, result] { *result = device.QuerySDVolumeSizeKB(*kilobytes); },
+                 [this, kilobytes, result] {
                      volumeKB_ = *kilobytes;
                      showUsedStorage();
+                     showFailure(*result);
                  });
 }
 
 CAccessTestDataDlg::~CAccessTestDataDlg() {
+    // A download still running ends after its current piece.
+    stopRequested_ = true;
     runner_->shutDown();
 }
 
@@ -153,13 +169,27 @@ void CAccessTestDataDlg::buildLayout() {
     progress_->setTextVisible(false);
     progress_->setRange(0, 1);
     progress_->setValue(0);
+    rateLabel_ = new QLabel(this);
+    rateLabel_->setObjectName(QStringLiteral("rateLabel"));
+    // Wide enough for "9999 kB/s, 59:59 left", so that the bar does not
+    // jump as the figures change.
+    rateLabel_->setMinimumWidth(
+        rateLabel_->fontMetrics().horizontalAdvance(QStringLiteral("9999 kB/s, 59:59 left  ")));
+    rateLabel_->setAccessibleName(QStringLiteral("Download speed and time left"));
+    cancelButton_ = makeButton("Cancel", "cancelButton", this);
+    cancelButton_->setEnabled(false);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("statusLabel"));
+    status_->setAccessibleName(QStringLiteral("Status"));
     status_->setMinimumWidth(static_cast<int>(140 * scale));
+    // A failure's sentence may be longer than the row is wide.
+    status_->setWordWrap(true);
     doneButton_ = makeButton("Done", "doneButton", this);
     bottom->addWidget(progress_, 0, 0);
-    bottom->addWidget(status_, 0, 1);
-    bottom->addWidget(doneButton_, 0, 2);
+    bottom->addWidget(rateLabel_, 0, 1);
+    bottom->addWidget(cancelButton_, 0, 2);
+    bottom->addWidget(status_, 1, 0, 1, 2);
+    bottom->addWidget(doneButton_, 1, 2);
     bottom->setColumnStretch(0, 1);
     layout->addLayout(bottom);
 
@@ -169,6 +199,7 @@ void CAccessTestDataDlg::buildLayout() {
             &CAccessTestDataDlg::deleteSelected);
     connect(deleteAllButton_, &QPushButton::clicked, this, &CAccessTestDataDlg::deleteAll);
     connect(browseButton_, &QPushButton::clicked, this, &CAccessTestDataDlg::browse);
+    connect(cancelButton_, &QPushButton::clicked, this, &CAccessTestDataDlg::cancelDownload);
     connect(doneButton_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -185,6 +216,12 @@ void CAccessTestDataDlg::setBusy(bool isBusy) {
              list_, folderEdit_, scanButton_, downloadButton_, deleteSelectedButton_,
              deleteAllButton_, browseButton_, doneButton_}) {
         control->setEnabled(!isBusy);
+    }
+    // During a download Cancel is the one control that works, and it takes
+    // the focus so that the keyboard reaches it.
+    cancelButton_->setEnabled(isBusy && downloading_);
+    if (cancelButton_->isEnabled()) {
+        cancelButton_->setFocus();
     }
     if (isBusy) {
         setCursor(Qt::WaitCursor);
@@ -213,15 +250,23 @@ void CAccessTestDataDlg::showUsedStorage() {
     usedStorageEdit_->setText(fromDevice(usedStorageText(files_, volumeKB_)));
 }
 
+void CAccessTestDataDlg::showFailure(const DeviceResult& result) {
+    if (!result) {
+        status_->setText(statusSentence(result));
+    }
+}
+
 void CAccessTestDataDlg::scanForData() {
     if (busy()) {
         return;
     }
-    // The list always shows exactly the entries held, so it empties at once.
+    // The list always shows exactly the entries held, so it empties at once,
+    // and what the status said belongs to the files that were listed.
     responseLines_.clear();
     files_.clear();
     fillList();
     showUsedStorage();
+    status_->clear();
     auto listing = std::make_shared<SdListing>();
     DeviceLink& device = link_;
     runner_->run([&device, listing] { *listing = readSdListing(device); },
@@ -230,6 +275,7 @@ void CAccessTestDataDlg::scanForData() {
                      files_ = std::move(listing->files);
                      fillList();
                      showUsedStorage();
+                     showFailure(listing->result);
                  });
 }
 
@@ -238,7 +284,7 @@ void CAccessTestDataDlg::postDownloadProgress(int file, std::int64_t done, std::
     {
         std::lock_guard lock(progressMutex_);
         post = !transferProgress_.queued;
-        transferProgress_ = {file, done, total, true};
+        transferProgress_ = {file, done, total, TransferRate::Clock::now(), true};
     }
     if (post) {
         runner_->post([this] { showDownloadProgress(); });
@@ -262,6 +308,8 @@ void CAccessTestDataDlg::showDownloadProgress() {
     progress_->setRange(0, last);
     const std::int64_t pieces = (latest.done + kPiece - 1) / kPiece;
     progress_->setValue(static_cast<int>(std::min<std::int64_t>(pieces, last)));
+    rate_.update(latest.done, latest.total, latest.at);
+    rateLabel_->setText(fromDevice(rate_.text()));
 }
 
 void CAccessTestDataDlg::downloadSelected() {
@@ -269,77 +317,161 @@ void CAccessTestDataDlg::downloadSelected() {
         return;
     }
     // Top to bottom; each row is deselected once its file is done.
-    std::vector<std::pair<int, std::string>> selected;
+    std::vector<DownloadItem> items;
+    std::vector<std::string> names;
     for (const int row : list_->selectedRows()) {
         if (row >= 0 && static_cast<std::size_t>(row) < files_.size()) {
-            selected.emplace_back(row, files_[static_cast<std::size_t>(row)].name);
+            items.push_back({row, files_[static_cast<std::size_t>(row)].name, true});
+            names.push_back(items.back().name);
         }
     }
-    if (selected.empty()) {
+    if (items.empty()) {
         return;
     }
     // The folder as typed; only a folder chosen with Browse is remembered.
     const std::filesystem::path folder = folderPath(folderEdit_->text());
-    refusedDownloads_ = 0;
-    DeviceLink& device = link_;
-    DeviceTaskRunner* runner = runner_;
-    runner_->run(
-        [this, &device, runner, selected, folder] {
-            // One operation: once the device stops answering, the files
-            // still to come stay selected instead of costing a time-out
-            // each.
-            const auto operation = device.BeginOperation();
-            for (std::size_t file = 0; file < selected.size(); ++file) {
-                const auto& [row, name] = selected[file];
-                const int number = static_cast<int>(file);
-                runner->post([this, number] {
-                    shownFile_ = number;
-                    status_->setText(QString::fromLatin1(kDownloadingStatus));
-                    progress_->setValue(0);
-                });
-                const DownloadReport report = downloadSdFile(
-                    device, name, folder, [this, number](std::int64_t done, std::int64_t total) {
-                        postDownloadProgress(number, done, total);
-                    });
-                const bool unanswered = report.result.wentUnanswered();
-                runner->post([this, row = row, name = name, outcome = report.outcome] {
-                    shownFile_ = -1;
-                    progress_->setValue(0);
-                    switch (outcome) {
-                        case DownloadOutcome::Complete:
-                            status_->setText(QString::fromLatin1(kDownloadCompleteStatus));
-                            break;
-                        case DownloadOutcome::Incomplete:
-                            status_->setText(QString::fromLatin1(kDownloadIncompleteStatus));
-                            break;
-                        case DownloadOutcome::CannotOpen:
-                            // Nothing was downloaded; the box follows.
-                            status_->clear();
-                            ++refusedDownloads_;
-                            break;
-                    }
-                    list_->setItemState(row, 0, CReportCtrl::kStateSelected);
-                    emit fileDownloaded(fromDevice(name));
-                });
-                if (unanswered) {
-                    break;
-                }
-            }
-        },
-        [this] {
-            // Shown once the transfer has ended, one box per refused file.
-            for (int i = 0; i < refusedDownloads_; ++i) {
-                messages_.showError(this, QString::fromLatin1(kCannotOpenForWritingMessage));
-            }
-            refusedDownloads_ = 0;
-        });
+    // Every question comes before the first byte moves, so that a long
+    // transfer then runs without anyone at the screen.
+    const std::vector<bool> fetch = chooseFilesToFetch(messages_, this, names, folder);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].fetch = fetch[i];
+    }
+    startDownload(std::move(items), folder);
 }
 
-void CAccessTestDataDlg::applyDeletion(std::vector<SdFileEntry> remaining, int failures) {
+void CAccessTestDataDlg::startDownload(std::vector<DownloadItem> items,
+                                       const std::filesystem::path& folder) {
+    refusedDownloads_ = 0;
+    skippedDownloads_ = 0;
+    fetchedStatus_.clear();
+    keptPart_.clear();
+    stopRequested_ = false;
+    // Before run(), which makes the dialog busy: Cancel comes on with it.
+    downloading_ = true;
+    DeviceLink& device = link_;
+    runner_->run(
+        [this, &device, items = std::move(items), folder] { fetchFiles(device, items, folder); },
+        [this] { downloadEnded(); });
+}
+
+void CAccessTestDataDlg::fetchFiles(DeviceLink& device, const std::vector<DownloadItem>& items,
+                                    const std::filesystem::path& folder) {
+    // One operation: once the device stops answering, the files still to
+    // come stay selected instead of costing a time-out each.
+    const auto operation = device.BeginOperation();
+    for (std::size_t file = 0; file < items.size() && !stopRequested_; ++file) {
+        const DownloadItem& item = items[file];
+        if (!item.fetch) {
+            runner_->post([this, item] { showSkipped(item); });
+            continue;
+        }
+        const int number = static_cast<int>(file);
+        runner_->post([this, number, startedAt = TransferRate::Clock::now()] {
+            beginFileDisplay(number, startedAt);
+        });
+        // A cancelled file keeps what arrived as "<name>.incomplete": the
+        // transfer may have run for an hour, and its first part is data.
+        const DownloadReport report = downloadSdFile(
+            device, item.name, folder,
+            [this, number](std::int64_t done, std::int64_t total) {
+                postDownloadProgress(number, done, total);
+            },
+            &stopRequested_, StoppedDownload::KeepIncomplete);
+        runner_->post([this, item, report] { showFileOutcome(item, report); });
+        if (report.result.wentUnanswered() || report.result.why() == DeviceFailure::Cancelled) {
+            break;
+        }
+    }
+}
+
+void CAccessTestDataDlg::beginFileDisplay(int file, TransferRate::Clock::time_point startedAt) {
+    shownFile_ = file;
+    rate_.restart(startedAt);
+    rateLabel_->clear();
+    status_->setText(QString::fromLatin1(kDownloadingStatus));
+    progress_->setValue(0);
+}
+
+void CAccessTestDataDlg::showFileOutcome(const DownloadItem& item, const DownloadReport& report) {
+    shownFile_ = -1;
+    progress_->setValue(0);
+    rateLabel_->clear();
+    bool done = true;
+    switch (report.outcome) {
+        case DownloadOutcome::Complete:
+            fetchedStatus_ = QString::fromLatin1(kDownloadCompleteStatus);
+            break;
+        case DownloadOutcome::Incomplete:
+            if (report.result.why() == DeviceFailure::Cancelled) {
+                // Not downloaded: the row stays selected for another try.
+                done = false;
+                fetchedStatus_ = QString::fromLatin1(kDownloadCancelledStatus);
+                if (!report.savedAs.empty()) {
+                    keptPart_ = QStringLiteral("; what arrived is in ") +
+                                fromDevice(report.savedAs.filename().string());
+                }
+            } else {
+                fetchedStatus_ = QString::fromLatin1(kDownloadIncompleteStatus) +
+                                 QStringLiteral(". ") + statusSentence(report.result);
+            }
+            break;
+        case DownloadOutcome::CannotOpen:
+            // Nothing was downloaded; the box follows once the transfer ends.
+            fetchedStatus_ = statusSentence(report.result);
+            ++refusedDownloads_;
+            break;
+    }
+    status_->setText(fetchedStatus_);
+    if (done) {
+        list_->setItemState(item.row, 0, CReportCtrl::kStateSelected);
+    }
+    emit fileDownloaded(fromDevice(item.name));
+}
+
+void CAccessTestDataDlg::showSkipped(const DownloadItem& item) {
+    ++skippedDownloads_;
+    status_->setText(QStringLiteral("Skipped ") + fromDevice(item.name) +
+                     QStringLiteral(": already in the download folder"));
+    list_->setItemState(item.row, 0, CReportCtrl::kStateSelected);
+}
+
+void CAccessTestDataDlg::downloadEnded() {
+    downloading_ = false;
+    if (stopRequested_) {
+        // Also when the stop came between two files.
+        status_->setText(QString::fromLatin1(kDownloadCancelledStatus) + keptPart_);
+    } else if (skippedDownloads_ > 0) {
+        const QString skipped =
+            fromDevice((skippedDownloads_ == 1 ? std::string("1 file")
+                                               : cFormat("%d files", skippedDownloads_)) +
+                       " already in the download folder");
+        status_->setText(fetchedStatus_.isEmpty()
+                             ? QStringLiteral("Skipped ") + skipped
+                             : fetchedStatus_ + QStringLiteral("; skipped ") + skipped);
+    }
+    // Shown once the transfer has ended, one box per refused file.
+    for (int i = 0; i < refusedDownloads_; ++i) {
+        messages_.showError(this, QString::fromLatin1(kCannotOpenForWritingMessage));
+    }
+    refusedDownloads_ = 0;
+}
+
+void CAccessTestDataDlg::cancelDownload() {
+    if (!downloading_) {
+        return;
+    }
+    stopRequested_ = true;
+    cancelButton_->setEnabled(false);
+    status_->setText(QStringLiteral("Stopping..."));
+}
+
+void CAccessTestDataDlg::applyDeletion(std::vector<SdFileEntry> remaining,
+                                       const DeletionReport& report) {
     files_ = std::move(remaining);
     fillList();
     showUsedStorage();
-    for (int i = 0; i < failures; ++i) {
+    showFailure(report.result);
+    for (int i = 0; i < report.failed; ++i) {
         messages_.showError(this, QString::fromLatin1(kFileNotDeletedMessage));
     }
 }
@@ -349,18 +481,17 @@ void CAccessTestDataDlg::deleteSelected() {
         return;
     }
     std::vector<std::size_t> indices;
+    std::vector<std::string> names;
     for (const int row : list_->selectedRows()) {
-        indices.push_back(static_cast<std::size_t>(row));
+        if (row >= 0 && static_cast<std::size_t>(row) < files_.size()) {
+            indices.push_back(static_cast<std::size_t>(row));
+            names.push_back(files_[indices.back()].name);
+        }
     }
-    if (indices.empty()) {
+    if (indices.empty() || !confirmDeletion(messages_, this, names)) {
         return;
     }
-    auto files = std::make_shared<std::vector<SdFileEntry>>(files_);
-    auto report = std::make_shared<DeletionReport>();
-    DeviceLink& device = link_;
-    runner_->run(
-        [&device, files, report, indices] { *report = deleteSdFiles(device, *files, indices); },
-        [this, files, report] { applyDeletion(std::move(*files), report->failed); });
+    startDeletion(std::move(indices), false);
 }
 
 void CAccessTestDataDlg::deleteAll() {
@@ -369,14 +500,23 @@ void CAccessTestDataDlg::deleteAll() {
     }
     if (messages_.show(this, QString::fromLatin1(kApplicationName),
                        QString::fromLatin1(kDeleteAllQuestion), QMessageBox::Question,
-                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
         return;
     }
+    startDeletion({}, true);
+}
+
+void CAccessTestDataDlg::startDeletion(std::vector<std::size_t> indices, bool all) {
+    status_->clear();
     auto files = std::make_shared<std::vector<SdFileEntry>>(files_);
     auto report = std::make_shared<DeletionReport>();
     DeviceLink& device = link_;
-    runner_->run([&device, files, report] { *report = deleteAllSdFiles(device, *files); },
-                 [this, files, report] { applyDeletion(std::move(*files), report->failed); });
+    runner_->run(
+        [&device, files, report, indices = std::move(indices), all] {
+            *report =
+                all ? deleteAllSdFiles(device, *files) : deleteSdFiles(device, *files, indices);
+        },
+        [this, files, report] { applyDeletion(std::move(*files), *report); });
 }
 
 void CAccessTestDataDlg::browse() {

@@ -2,13 +2,18 @@
 
 #include <QDialog>
 #include <QString>
+#include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "core/testdata/sd_deletion.h"
+#include "core/testdata/sd_download.h"
 #include "core/testdata/sd_file_listing.h"
+#include "core/testdata/transfer_rate.h"
 
 class QLabel;
 class QLineEdit;
@@ -33,8 +38,15 @@ class MessageBoxes;
 // Every exchange with the device runs on the dialog's own worker thread; the
 // window keeps repainting and the progress bar moves during a download, and
 // every button (Done included) stays disabled until the work has ended, so
-// that no second transfer or deletion can start meanwhile. The card's size is
-// asked as soon as the dialog exists.
+// that no second transfer or deletion can start meanwhile; only Cancel stays
+// enabled during a download, which stops it after the piece on its way. The
+// card's size is asked as soon as the dialog exists. A device operation that
+// fails says so in a plain sentence in the status line.
+//
+// Nothing is lost without a question: Delete Selected names the files first,
+// Delete All asks, and a download that would replace a copy already in the
+// download folder asks Replace or Skip, all of them with the answer that
+// keeps everything as default.
 class CAccessTestDataDlg : public QDialog {
     Q_OBJECT
 
@@ -71,7 +83,10 @@ class CAccessTestDataDlg : public QDialog {
     QLineEdit* folderEdit() const { return folderEdit_; }
     QLineEdit* usedStorageEdit() const { return usedStorageEdit_; }
     QProgressBar* progressBar() const { return progress_; }
+    // Speed and time left of the file being downloaded.
+    QLabel* rateLabel() const { return rateLabel_; }
     QLabel* statusLabel() const { return status_; }
+    QPushButton* cancelButton() const { return cancelButton_; }
     QPushButton* scanButton() const { return scanButton_; }
     QPushButton* downloadButton() const { return downloadButton_; }
     QPushButton* deleteSelectedButton() const { return deleteSelectedButton_; }
@@ -85,6 +100,8 @@ class CAccessTestDataDlg : public QDialog {
     void deleteSelected();
     void deleteAll();
     void browse();
+    // Stops a running download after the piece on its way.
+    void cancelDownload();
     // Closing (Done, Escape, the window's close button) is refused while
     // device work runs.
     void done(int result) override;
@@ -98,11 +115,30 @@ class CAccessTestDataDlg : public QDialog {
     void fileDownloaded(const QString& name);
 
   private:
+    // A selected row of a download, and whether its file is to be fetched
+    // (false: a copy is already in the folder and the user kept it).
+    struct DownloadItem {
+        int row = -1;
+        std::string name;
+        bool fetch = true;
+    };
+
     void buildLayout();
     void setBusy(bool busy);
     void fillList();
     void showUsedStorage();
-    void applyDeletion(std::vector<SdFileEntry> remaining, int failures);
+    void showFailure(const DeviceResult& result);
+    void startDeletion(std::vector<std::size_t> indices, bool all);
+    void applyDeletion(std::vector<SdFileEntry> remaining, const DeletionReport& report);
+    void startDownload(std::vector<DownloadItem> items, const std::filesystem::path& folder);
+    // Worker: fetches the items one after another until the device stops
+    // answering or the user cancels.
+    void fetchFiles(DeviceLink& device, const std::vector<DownloadItem>& items,
+                    const std::filesystem::path& folder);
+    void beginFileDisplay(int file, TransferRate::Clock::time_point startedAt);
+    void showFileOutcome(const DownloadItem& item, const DownloadReport& report);
+    void showSkipped(const DownloadItem& item);
+    void downloadEnded();
     void showDownloadProgress();
     // From the worker: the latest progress of file `file` of the download.
     void postDownloadProgress(int file, std::int64_t done, std::int64_t total);
@@ -116,7 +152,14 @@ class CAccessTestDataDlg : public QDialog {
     std::int64_t volumeKB_ = -1;
     std::vector<std::string> responseLines_;
     std::vector<SdFileEntry> files_;
+    // The download under way (GUI thread), and what its end should say.
+    bool downloading_ = false;
     int refusedDownloads_ = 0;
+    int skippedDownloads_ = 0;
+    QString fetchedStatus_;  // the outcome of the last file fetched
+    QString keptPart_;       // the part a cancelled file left, as a note
+    // Set by Cancel, read by the worker between two pieces of a file.
+    std::atomic<bool> stopRequested_{false};
     // The transfer's progress as the worker last reported it, for the file
     // with that number in the download. At most one progress update waits in
     // the GUI thread's queue at a time, so a fast transfer cannot flood the
@@ -125,16 +168,20 @@ class CAccessTestDataDlg : public QDialog {
         int file = -1;
         std::int64_t done = 0;
         std::int64_t total = 0;
+        TransferRate::Clock::time_point at{};
         bool queued = false;
     };
     std::mutex progressMutex_;
     TransferProgress transferProgress_;
     int shownFile_ = -1;  // GUI thread: the file the bar is showing
+    TransferRate rate_;   // GUI thread: of the file the bar is showing
 
     CReportCtrl* list_ = nullptr;
     QLineEdit* folderEdit_ = nullptr;
     QLineEdit* usedStorageEdit_ = nullptr;
     QProgressBar* progress_ = nullptr;
+    QLabel* rateLabel_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* scanButton_ = nullptr;
     QPushButton* downloadButton_ = nullptr;
