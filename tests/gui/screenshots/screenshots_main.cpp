@@ -6,14 +6,18 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPainter>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "core/device/command_ids.h"
+#include "core/device/device_link.h"
 #include "core/hardware/well_settings.h"
 #include "gui/app/about_dlg.h"
 #include "gui/app/app_identity.h"
@@ -33,6 +37,8 @@
 #include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
 #include "gui/hardware/force_control_settings_dlg.h"
+#include "gui/testdata/access_test_data_dlg.h"
+#include "gui/testdata/loss_questions.h"
 
 namespace {
 
@@ -177,6 +183,64 @@ bool saveOpenDialog(const QDir& folder) {
     return saved;
 }
 
+// Access Test Data in the middle of a long download from a simulated
+// stimulator (the bar, the speed and time left, Cancel the one control
+// enabled), and the questions asked before files would be lost.
+bool saveTestDataDialog(const QDir& folder) {
+    SimulatedDevice device;
+    std::string error;
+    if (!device.start(&error)) {
+        std::fprintf(stderr, "simulated device: %s\n", error.c_str());
+        return false;
+    }
+    const std::filesystem::path data = device.simulator().options().sdCard / "DATA";
+    std::filesystem::create_directories(data);
+    std::ofstream(data / "LONG_RUN.CSV", std::ios::binary) << std::string(4 * 1024 * 1024, '7');
+    DeviceLink link;
+    link.portName = device.simulator().portPath();
+    link.OpenPort();
+    QTemporaryDir dataFolder;
+    AppSettings settings(std::make_unique<QSettings>(
+        dataFolder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat));
+    settings.setDataDir(dataFolder.filePath(QStringLiteral("data")));
+    CAccessTestDataDlg dialog(link, qtMessageBoxes(), settings);
+    dialog.show();
+    processUntil([&] { return !dialog.busy(); });
+    dialog.scanForData();
+    processUntil([&] { return !dialog.busy(); });
+    for (int row = 0; row < dialog.fileList()->itemCount(); ++row) {
+        if (dialog.fileList()->itemText(row, 0) == QStringLiteral("LONG_RUN.CSV")) {
+            dialog.fileList()->setItemState(row, CReportCtrl::kStateSelected,
+                                            CReportCtrl::kStateSelected);
+        }
+    }
+    // Answers at about the pace of the real device's USB link.
+    device.simulator().setLatency(std::chrono::milliseconds(1));
+    dialog.downloadSelected();
+    processUntil([&] { return !dialog.rateLabel()->text().isEmpty(); });
+    bool ok = save(dialog, folder, "access-test-data-downloading.png");
+    dialog.cancelDownload();
+    processUntil([&] { return !dialog.busy(); });
+    ok &= save(dialog, folder, "access-test-data-cancelled.png");
+
+    QMessageBox deletion(QMessageBox::Question, QString::fromLatin1(kApplicationName),
+                         deletionQuestion({"LONG_RUN.CSV", "DEMO_0002.CSV", "DEMO_0001.CSV"}),
+                         QMessageBox::Yes | QMessageBox::No, &dialog);
+    deletion.setDefaultButton(QMessageBox::No);
+    ok &= save(deletion, folder, "delete-selected-question.png");
+    QMessageBox replace(QMessageBox::Question, QString::fromLatin1(kApplicationName),
+                        QStringLiteral("LONG_RUN.CSV is already in the download folder.\n"
+                                       "Replace it with the copy on the device?"),
+                        QMessageBox::NoButton, &dialog);
+    replace.addButton(QMessageBox::Yes)->setText(QStringLiteral("Replace"));
+    replace.addButton(QMessageBox::No)->setText(QStringLiteral("Skip"));
+    replace.addButton(QMessageBox::YesToAll)->setText(QStringLiteral("Replace All"));
+    replace.addButton(QMessageBox::NoToAll)->setText(QStringLiteral("Skip All"));
+    replace.setDefaultButton(QMessageBox::No);
+    ok &= save(replace, folder, "replace-question.png");
+    return ok;
+}
+
 // Every toolbar picture in its three looks, on the button face, three times
 // enlarged so that the artwork can be judged.
 QImage iconSheet() {
@@ -257,6 +321,7 @@ int main(int argc, char** argv) {
     unsigned velocityCode = 7;
     CForceControlSettingsDlg forceControl(velocityCode, qtMessageBoxes());
     ok &= save(forceControl, folder, "force-control-settings.png");
+    ok &= saveTestDataDialog(folder);
 
     // The shared controls as the test-data and calibration dialogs use them.
     QWidget controls;
