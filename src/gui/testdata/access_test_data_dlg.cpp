@@ -345,6 +345,7 @@ void CAccessTestDataDlg::startDownload(std::vector<DownloadItem> items,
     skippedDownloads_ = 0;
     fetchedStatus_.clear();
     keptPart_.clear();
+    cancelled_ = false;
     stopRequested_ = false;
     // Before run(), which makes the dialog busy: Cancel comes on with it.
     downloading_ = true;
@@ -359,8 +360,13 @@ void CAccessTestDataDlg::fetchFiles(DeviceLink& device, const std::vector<Downlo
     // One operation: once the device stops answering, the files still to
     // come stay selected instead of costing a time-out each.
     const auto operation = device.BeginOperation();
-    for (std::size_t file = 0; file < items.size() && !stopRequested_; ++file) {
+    for (std::size_t file = 0; file < items.size(); ++file) {
         const DownloadItem& item = items[file];
+        if (stopRequested_) {
+            // Cancel came between two files: the rest stay on the card.
+            runner_->post([this] { cancelled_ = true; });
+            break;
+        }
         if (!item.fetch) {
             runner_->post([this, item] { showSkipped(item); });
             continue;
@@ -405,6 +411,7 @@ void CAccessTestDataDlg::showFileOutcome(const DownloadItem& item, const Downloa
             if (report.result.why() == DeviceFailure::Cancelled) {
                 // Not downloaded: the row stays selected for another try.
                 done = false;
+                cancelled_ = true;
                 fetchedStatus_ = QString::fromLatin1(kDownloadCancelledStatus);
                 if (!report.savedAs.empty()) {
                     keptPart_ = QStringLiteral("; what arrived is in ") +
@@ -437,8 +444,9 @@ void CAccessTestDataDlg::showSkipped(const DownloadItem& item) {
 
 void CAccessTestDataDlg::downloadEnded() {
     downloading_ = false;
-    if (stopRequested_) {
-        // Also when the stop came between two files.
+    // Said again at the end: a Cancel that came too late to stop anything
+    // has put "Stopping..." over the last file's outcome.
+    if (cancelled_) {
         status_->setText(QString::fromLatin1(kDownloadCancelledStatus) + keptPart_);
     } else if (skippedDownloads_ > 0) {
         const QString skipped =
@@ -448,6 +456,8 @@ void CAccessTestDataDlg::downloadEnded() {
         status_->setText(fetchedStatus_.isEmpty()
                              ? QStringLiteral("Skipped ") + skipped
                              : fetchedStatus_ + QStringLiteral("; skipped ") + skipped);
+    } else {
+        status_->setText(fetchedStatus_);
     }
     // Shown once the transfer has ended, one box per refused file.
     for (int i = 0; i < refusedDownloads_; ++i) {

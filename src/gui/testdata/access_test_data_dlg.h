@@ -156,8 +156,9 @@ class CAccessTestDataDlg : public QDialog {
     bool downloading_ = false;
     int refusedDownloads_ = 0;
     int skippedDownloads_ = 0;
-    QString fetchedStatus_;  // the outcome of the last file fetched
-    QString keptPart_;       // the part a cancelled file left, as a note
+    QString fetchedStatus_;   // the outcome of the last file fetched
+    QString keptPart_;        // the part a cancelled file left, as a note
+    bool cancelled_ = false;  // Cancel left files or a part of one behind
     // Set by Cancel, read by the worker between two pieces of a file.
     std::atomic<bool> stopRequested_{false};
     // The transfer's progress as the worker last reported it, for the file
