@@ -27,18 +27,11 @@ struct ProgramArguments {
 // What happened, on standard error when it failed; the success text on
 // standard output only when the device acknowledged every command.
 int reportProgramming(const ProgrammingReport& report) {
-    if (!report.deviceHolds.empty()) {
-        std::fprintf(stderr, "kyrvana-cli: %s\n", report.deviceHolds.c_str());
-    }
     if (!report.ok()) {
-        const ExchangeTally& exchanges = report.exchanges;
-        if (!exchanges.ok()) {
-            std::fprintf(stderr,
-                         "kyrvana-cli: the device may not hold the sequence: %zu of %d "
-                         "programming commands failed\n",
-                         exchanges.failures().size(), exchanges.sent());
+        for (const std::string& line : programmingProblemLines(report)) {
+            std::fprintf(stderr, "kyrvana-cli: %s\n", line.c_str());
         }
-        return reportFailure(report.outcome);
+        return kExitFailure;
     }
     if (std::printf("%s\n", kSuccessText) < 0 || std::fflush(stdout) != 0) {
         return kExitFailure;

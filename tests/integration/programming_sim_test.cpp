@@ -329,6 +329,23 @@ TEST_F(ProgrammingSimTest, ASilentAnswerStopsTheProgrammingAndSaysWhatTheDeviceH
     EXPECT_EQ(report.outcome.command(), "SetEepromControlSettingsData(3, 1, 333)");
     EXPECT_EQ(report.outcome.why(), DeviceFailure::Timeout);
     EXPECT_EQ(report.deviceHolds, "test name written, sequence partly written: program again");
+
+    // The window's pane says so after its usual text, and a Read Device that
+    // meets the silence says the sequence was not read.
+    installDeviceProgramming(document_);
+    host_.withView([](SequenceViewModel& view) { view.clearMessages(); });
+    document_.programDevice(document_);
+    EXPECT_EQ(host_.view().messagePane,
+              "\r\nProgramming Device... Success\r\ntest name written, sequence partly "
+              "written: program again\r\nthe device may not hold the sequence: 1 of " +
+                  std::to_string(sent.size()) +
+                  " programming commands failed\r\nno answer to "
+                  "\"SetEepromControlSettingsData(3, 1, 333)\" within the read time-out\r\n");
+    sim().addFault({Kind::NoAnswer, "GetEepromData", 0});
+    document_.readDevice(document_);
+    EXPECT_EQ(host_.view().messagePane,
+              "the sequence was not read: no answer to \"GetEepromData(1792, 2)\" within the "
+              "read time-out\r\n");
 }
 
 TEST_F(ProgrammingSimTest, AnAnswerThatCameButWasUnusableDoesNotStopTheProgramming) {

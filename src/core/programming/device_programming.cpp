@@ -1,5 +1,8 @@
 #include "core/programming/device_programming.h"
 
+#include <string>
+#include <vector>
+
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
@@ -93,11 +96,37 @@ DeviceResult beginReadingCommand(CKyrvanaDoc& document) {
     return {};
 }
 
+namespace {
+
+// After the operation's own texts, the window's pane says what went wrong
+// when exchanges failed: the user looking at the window must not take the
+// usual "Success" for a device that holds the sequence. An operation refused
+// before anything was sent has said why in its box.
+void appendProblemLines(CKyrvanaDoc& document, const ProgrammingReport& report,
+                        const std::vector<std::string>& lines) {
+    if (report.ok() || report.exchanges.sent() == 0) {
+        return;
+    }
+    document.host().withView([&](SequenceViewModel& view) {
+        for (const std::string& line : lines) {
+            view.appendMessage(line + "\n");
+        }
+    });
+}
+
+}  // namespace
+
 void installDeviceProgramming(CKyrvanaDoc& document) {
-    // The window shows the operations' own texts; the reports are for the
-    // command-line tool and the tests.
-    document.programDevice = [](CKyrvanaDoc& doc) { (void)ProgramDevice(doc); };
-    document.readDevice = [](CKyrvanaDoc& doc) { (void)ReadDevice(doc); };
+    document.programDevice = [](CKyrvanaDoc& doc) {
+        const ProgrammingReport report = ProgramDevice(doc);
+        appendProblemLines(doc, report, programmingProblemLines(report));
+    };
+    document.readDevice = [](CKyrvanaDoc& doc) {
+        const ProgrammingReport report = ReadDevice(doc);
+        appendProblemLines(doc, report,
+                           {"the sequence was not read: " + report.outcome.describe()});
+    };
+    // Verify Device lists its own failures and differences in the pane.
     document.verifyDevice = [](CKyrvanaDoc& doc) { (void)VerifyDevice(doc); };
 }
 

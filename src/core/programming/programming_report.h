@@ -1,10 +1,12 @@
 #pragma once
 
 // What Program Device or Read Device did with the stimulator. The window
-// shows its usual texts whatever happened; the command-line tool's exit
-// status and the tests follow this report instead.
+// shows its usual texts whatever happened, followed by the report's problem
+// lines when it did not go through; the command-line tool's exit status and
+// the tests follow this report.
 
 #include <string>
+#include <vector>
 
 #include "core/device/device_result.h"
 #include "core/device/exchange_tally.h"
@@ -30,5 +32,11 @@ struct ProgrammingReport {
 
     bool ok() const { return outcome.ok(); }
 };
+
+// What went wrong with Program Device, one sentence a line, for the window's
+// message pane and the command-line tool's standard error: what the device
+// holds now, how many of the commands failed, and the first failure. Empty
+// for a success.
+std::vector<std::string> programmingProblemLines(const ProgrammingReport& report);
 
 }  // namespace kyrvana
