@@ -168,19 +168,36 @@ TEST_F(TestDataSimTest, UnplugInTheMiddleKeepsTheEarlierCopyAndThePartAsIncomple
     EXPECT_EQ(FolderNames(downloads_), (std::vector<std::string>{"T2.CSV", "T2.CSV.incomplete"}));
 }
 
-TEST_F(TestDataSimTest, AStopRequestDropsTheTransferAndKeepsTheEarlierCopy) {
+TEST_F(TestDataSimTest, AStopRequestKeepsTheEarlierCopyAndThePartOnlyWhenAsked) {
     device_.putFile("DATA/T4.CSV", std::string(5000, 's'));
     WriteAll(downloads_ / "T4.CSV", "the good copy of last week");
-    std::atomic<bool> stop{false};
-    // Asked for while the second piece is on its way.
-    const DownloadReport report = downloadSdFile(
-        link_, "T4.CSV", downloads_,
-        [&stop](std::int64_t done, std::int64_t) { stop = done >= 2048; }, &stop);
-    EXPECT_EQ(report.result.why(), DeviceFailure::Cancelled);
-    EXPECT_EQ(report.transfer.bytesWritten, 2048);
-    EXPECT_TRUE(report.savedAs.empty());
-    EXPECT_EQ(FolderNames(downloads_), std::vector<std::string>{"T4.CSV"});
-    EXPECT_EQ(ReadAll(downloads_ / "T4.CSV"), "the good copy of last week");
+    // An interrupt drops what arrived; a person who cancelled keeps it.
+    const struct {
+        StoppedDownload onStop;
+        std::vector<std::string> left;
+    } cases[] = {
+        {StoppedDownload::Discard, {"T4.CSV"}},
+        {StoppedDownload::KeepIncomplete, {"T4.CSV", "T4.CSV.incomplete"}},
+    };
+    for (const auto& c : cases) {
+        std::atomic<bool> stop{false};
+        // Asked for while the second piece is on its way.
+        const DownloadReport report = downloadSdFile(
+            link_, "T4.CSV", downloads_,
+            [&stop](std::int64_t done, std::int64_t) { stop = done >= 2048; }, &stop, c.onStop);
+        EXPECT_EQ(report.result.why(), DeviceFailure::Cancelled);
+        EXPECT_EQ(report.transfer.bytesWritten, 2048);
+        EXPECT_EQ(FolderNames(downloads_), c.left);
+        EXPECT_EQ(ReadAll(downloads_ / "T4.CSV"), "the good copy of last week");
+        if (c.onStop == StoppedDownload::KeepIncomplete) {
+            EXPECT_EQ(report.savedAs, downloads_ / "T4.CSV.incomplete");
+            EXPECT_EQ(ReadAll(downloads_ / "T4.CSV.incomplete"), std::string(2048, 's'));
+        } else {
+            EXPECT_TRUE(report.savedAs.empty());
+        }
+        // The link answers the next command in step.
+        EXPECT_EQ(readSdListing(link_).files.size(), 1U);
+    }
 }
 
 TEST_F(TestDataSimTest, ACompleteDownloadRemovesWhatABrokenOneLeft) {
