@@ -5,8 +5,9 @@
 # cycles, the question before an edited sequence is lost, File > Open at its
 # first size, the set editor in both wordings, the about box, the settings
 # dialogs, Access Test Data in the middle of a download and after Cancel,
-# the questions before files are deleted or replaced, and the drawn controls
-# for review:
+# the questions before files are deleted or replaced, Move to Position during
+# a move and after Stop, Load Cell Calibration with its status line, and the
+# drawn controls for review:
 #   screenshots.sh [BUILD_FOLDER]
 # The pictures land in BUILD_FOLDER/screenshots (default build-gui).
 set -euo pipefail

@@ -139,6 +139,7 @@ class DialogKeyboardTest : public QObject {
     void readOnlyFieldsLookReadOnly();
     void altKeyOfALabelGoesToItsField();
     void focusReturnsToTheButtonThatStartedTheWork();
+    void aMoveStartedWithEnterCanBeStoppedWithSpace();
 };
 
 void DialogKeyboardTest::everyButtonAndLabelHasItsOwnAltKey() {
@@ -223,6 +224,32 @@ void DialogKeyboardTest::focusReturnsToTheButtonThatStartedTheWork() {
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 10000);
     QCOMPARE(dialog.fileList()->itemCount(), 1);
     QVERIFY(dialog.scanButton()->hasFocus());
+    dialog.reject();
+}
+
+// While the wells move the focus waits on Stop, so that Space halts them;
+// once they stand it is back on Apply.
+void DialogKeyboardTest::aMoveStartedWithEnterCanBeStoppedWithSpace() {
+    Bench bench;
+    QVERIFY(bench.device.ok());
+    bench.link.umPerUstep.fill(0.5);
+    CMoveToSizeDlg dialog(bench.link);
+    QVERIFY(activate(dialog));
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 10000);
+    dialog.amountEdit(0)->setFocus();
+    QTest::keyClicks(dialog.amountEdit(0), QStringLiteral("0"));  // "00": still nothing
+    QTest::keyClick(dialog.amountEdit(0), Qt::Key_Return);
+    QVERIFY(!dialog.busy());
+    QVERIFY(dialog.amountEdit(0)->hasFocus());
+
+    dialog.amountEdit(0)->setText(QStringLiteral("-20"));
+    QTest::keyClick(dialog.amountEdit(0), Qt::Key_Return);
+    QVERIFY(dialog.busy());
+    QVERIFY(dialog.stopButton()->hasFocus());
+    QTest::keyClick(dialog.stopButton(), Qt::Key_Space);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 10000);
+    QCOMPARE(dialog.statusLabel()->text(), QString::fromLatin1(CMoveToSizeDlg::kHaltedStatus));
+    QVERIFY(dialog.amountEdit(0)->hasFocus());
     dialog.reject();
 }
 

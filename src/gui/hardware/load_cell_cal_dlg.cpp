@@ -275,18 +275,23 @@ void CLoadCellCalDlg::read() {
     auto raw = std::make_shared<double>(0.0);
     DeviceLink& device = link_;
     const int well = cellIndex();
-    runOnDevice([&device, well, raw] { return device.AverageInternalValue(well, *raw); },
-                [this, weight, raw](const DeviceResult& result) {
-                    // A failed sample would put a made-up reading into the
-                    // fit.
-                    if (!result) {
-                        return;
-                    }
-                    const CalibrationRow row = calibrationRow(weight, *raw);
-                    const int at =
-                        readings_->insertItem(readings_->itemCount(), latin1(row.weightG));
-                    readings_->setItemText(at, 1, latin1(row.raw));
-                });
+    runOnDevice(
+        [&device, well, raw] {
+            // A silent device costs one read time-out, not ten: the row is
+            // not added anyway once a sample went unanswered.
+            const auto operation = device.BeginOperation();
+            return device.AverageInternalValue(well, *raw);
+        },
+        [this, weight, raw](const DeviceResult& result) {
+            // A failed sample would put a made-up reading into the
+            // fit.
+            if (!result) {
+                return;
+            }
+            const CalibrationRow row = calibrationRow(weight, *raw);
+            const int at = readings_->insertItem(readings_->itemCount(), latin1(row.weightG));
+            readings_->setItemText(at, 1, latin1(row.raw));
+        });
 }
 
 void CLoadCellCalDlg::clearReadings() {

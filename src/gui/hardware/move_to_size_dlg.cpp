@@ -97,6 +97,9 @@ CMoveToSizeDlg::CMoveToSizeDlg(DeviceLink& link, QWidget* parent)
             // A well that cannot be read keeps showing 0; the status line
             // says why.
             *result = withOpenPort(device, [&device, &readings] {
+                // Sixty-six queries: a silent device costs one read time-out
+                // instead of one per query.
+                const auto operation = device.BeginOperation();
                 DeviceResult first = readLoadCellZeros(device);
                 return first.keepFirstFailure(refreshAllWells(device, *readings));
             });

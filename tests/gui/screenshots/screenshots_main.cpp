@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QSettings>
 #include <QTableWidget>
@@ -37,6 +38,8 @@
 #include "gui/editor/stage_view.h"
 #include "gui/hardware/disable_wells_dlg.h"
 #include "gui/hardware/force_control_settings_dlg.h"
+#include "gui/hardware/load_cell_cal_dlg.h"
+#include "gui/hardware/move_to_size_dlg.h"
 #include "gui/testdata/access_test_data_dlg.h"
 #include "gui/testdata/loss_questions.h"
 
@@ -265,6 +268,63 @@ QImage iconSheet() {
 
 }  // namespace
 
+// Move to Position in the middle of a move (Stop live, positions on their
+// way) and after Stop; Load Cell Calibration with two readings fitted and a
+// third that the device did not answer.
+bool saveHardwareDialogs(const QDir& folder) {
+    sim::SimulatorOptions slow;
+    slow.motorSpeed = 3200.0;  // half a millimetre a second
+    SimulatedDevice device(slow);
+    std::string error;
+    if (!device.start(&error)) {
+        std::fprintf(stderr, "simulated device: %s\n", error.c_str());
+        return false;
+    }
+    DeviceLink link;
+    link.portName = device.simulator().portPath();
+    link.OpenPort();
+    link.serial.setReadTimeoutMs(300);
+    link.umPerUstep.fill(slow.umPerUstep);
+    link.loadCellGain.fill(0.001);
+
+    bool ok = true;
+    {
+        CMoveToSizeDlg move(link);
+        move.show();
+        processUntil([&] { return !move.busy(); });
+        move.amountEdit(0)->setText(QStringLiteral("3"));
+        move.amountEdit(2)->setText(QStringLiteral("1.5"));
+        move.amountEdit(4)->setText(QStringLiteral("-2"));
+        move.apply();
+        processUntil([&] { return move.positionEdit(0)->text().toDouble() <= -1.0; });
+        ok &= save(move, folder, "move-to-position-moving.png");
+        move.show();
+        move.stopMove();
+        processUntil([&] { return !move.busy(); });
+        ok &= save(move, folder, "move-to-position-stopped.png");
+    }
+    {
+        CLoadCellCalDlg calibration(link, qtMessageBoxes());
+        calibration.show();
+        processUntil([&] { return !calibration.busy(); });
+        const int raws[] = {31000, 33000};
+        const char* weights[] = {"100", "300"};
+        for (int row = 0; row < 2; ++row) {
+            device.simulator().setInternalValue(10, raws[row]);
+            calibration.weightEdit()->setText(QString::fromLatin1(weights[row]));
+            calibration.read();
+            processUntil([&] { return !calibration.busy(); });
+        }
+        calibration.calculate();
+        device.simulator().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryInternalValue"});
+        calibration.weightEdit()->setText(QStringLiteral("500"));
+        calibration.read();
+        processUntil([&] { return !calibration.busy(); });
+        ok &= save(calibration, folder, "load-cell-calibration.png");
+    }
+    return ok;
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
@@ -284,6 +344,7 @@ int main(int argc, char** argv) {
 
     ok &= saveMainWindow(folder);
     ok &= saveOpenDialog(folder);
+    ok &= saveHardwareDialogs(folder);
 
     // The set editor in both wordings: a stretching Q3 with each well set
     // on its own, and a compressing P7 in force mode.
