@@ -283,8 +283,7 @@ void CLoadCellCalDlg::read() {
             return device.AverageInternalValue(well, *raw);
         },
         [this, weight, raw](const DeviceResult& result) {
-            // A failed sample would put a made-up reading into the
-            // fit.
+            // A failed sample would put a made-up reading into the fit.
             if (!result) {
                 return;
             }
