@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/device/device_timing.h"
+
 namespace kyrvana::cli {
 
 inline constexpr int kExitSuccess = 0;
@@ -16,11 +18,10 @@ struct CliOptions {
     // Root of the sysfs tree in which serial ports are looked up.
     std::string sysfsRoot = "/";
     // Read time-out for one device answer, in milliseconds.
-    int timeoutMs = 20000;
+    int timeoutMs = timing::kReadTimeoutMs;
     // How long the device is given to start answering after its port opens,
-    // in milliseconds (the stimulator needs 2000; tests and the simulator
-    // need none).
-    int settleMs = 2000;
+    // in milliseconds (tests and the simulator need none).
+    int settleMs = static_cast<int>(timing::kSettleDelay.count());
     // -v once or more: the message log's lines on standard error.
     int verbosity = 0;
 

@@ -10,8 +10,6 @@
 namespace kyrvana::cli {
 namespace {
 
-constexpr int kQ3HardwareType = 2;
-
 // The revision as the device writes it: two decimals, a third one only when
 // the revision has it (4600 -> 4.60, 4595 -> 4.595).
 std::string revisionText(int revisionTimes1000) {
@@ -43,8 +41,7 @@ std::string identityText(const DeviceLink& link, const std::string& testName,
     for (std::size_t i = 0; i < link.revisions.size(); ++i) {
         text += cFormat("Revision %zu\t", i) + link.revisions[i] + "\n";
     }
-    text += std::string("Model\t") +
-            (link.hardwareType == kQ3HardwareType ? "Kyrvana Q3" : "Kyrvana P7") + "\n";
+    text += std::string("Model\t") + modelName(hardwareModel(link.hardwareType)) + "\n";
     text += cFormat("Hardware type\t%d\n", link.hardwareType);
     text += cFormat("Hardware revision\t%d\n", link.hardwareRevision);
     text += "Firmware revision\t" + revisionText(link.firmwareRevision) + "\n";

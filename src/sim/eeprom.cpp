@@ -71,7 +71,7 @@ void Eeprom::setWord16(std::int64_t address, std::uint16_t value) {
 
 std::string Eeprom::item(std::int64_t address) const {
     const std::uint16_t length = word16(address);
-    if (length > kMaxItemLength) {
+    if (length > eeprom::kItemLengthLimit) {
         return {};
     }
     return read(address + 2, length);

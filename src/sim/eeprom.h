@@ -4,12 +4,7 @@
 // length, least significant byte first, then the text. Bytes outside the
 // memory read as 0xFF (erased cells) and writes to them are dropped, as the
 // firmware's bounds check would do.
-//
-// Layout used by the firmware (addresses in bytes):
-//   1792  test sequence text           4096  test number ("0001")
-//   3840  load-cell calibration text   4112  test name ("Test")
-//   4348  homing disabled (32-bit)     4352  disabled-wells mask (32-bit)
-//   7168  control settings: 6 wells x 8 settings x 32 bits
+// The firmware's layout of it is the memory map in device_vocabulary.h.
 
 #include <array>
 #include <cstdint>
@@ -17,12 +12,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/device/device_vocabulary.h"
+
 namespace kyrvana::sim {
 
 class Eeprom {
   public:
-    static constexpr int kSize = 8192;
-    static constexpr int kMaxItemLength = 4096;
+    static constexpr int kSize = eeprom::kSize;
 
     Eeprom();  // erased (0xFF)
 
@@ -34,7 +30,8 @@ class Eeprom {
     std::uint16_t word16(std::int64_t address) const;
     void setWord16(std::int64_t address, std::uint16_t value);
 
-    // The counted text at `address`; empty when its length exceeds 4096.
+    // The counted text at `address`; empty when its length exceeds
+    // eeprom::kItemLengthLimit.
     std::string item(std::int64_t address) const;
     void setItem(std::int64_t address, std::string_view text);
 

@@ -42,14 +42,15 @@ Firmware::Firmware(const SimulatorOptions& options)
     : options_(options),
       motors_(options.motorSpeed, softLimit(options)),
       sdCard_(options.sdCard, options.sdVolumeKB, options.listingCarriageReturns) {
-    values_[value::kTestState] = 0;
-    values_[value::kConfiguration] = 1;
+    values_[internal_value::kTestState] = 0;
+    values_[internal_value::kConfiguration] = 1;
     // The acceleration of the motor ramps in microsteps/s^2 (the set editor's
     // travel check assumes the same figure).
-    values_[value::kAcceleration] = 327680;
-    values_[value::kHardwareType] = options.hardwareType;
+    values_[internal_value::kAcceleration] = 327680;
+    values_[internal_value::kHardwareType] = options.hardwareType;
     for (int well = 0; well < kWells; ++well) {
-        values_[value::kFirstLoadCellZero + well] = kFactoryZero[static_cast<std::size_t>(well)];
+        values_[internal_value::kFirstLoadCellZero + well] =
+            kFactoryZero[static_cast<std::size_t>(well)];
     }
     gain_.fill(kFactoryGain);
 }
@@ -83,12 +84,12 @@ void Firmware::writeFactoryDefaults() {
             cFormat("%lld", static_cast<long long>(kFactoryZero[static_cast<std::size_t>(well)])) +
             "\n";
     }
-    eeprom_.setItem(address::kSequence, "");
-    eeprom_.setItem(address::kCalibration, calibration);
-    eeprom_.setItem(address::kTestNumber, "0001");
-    eeprom_.setItem(address::kTestName, "Test");
-    eeprom_.setWord32(address::kHomingDisabled, 0);
-    eeprom_.setWord32(address::kDisabledWells, 0);
+    eeprom_.setItem(eeprom::kSequenceText, "");
+    eeprom_.setItem(eeprom::kCalibration, calibration);
+    eeprom_.setItem(eeprom::kTestNumber, "0001");
+    eeprom_.setItem(eeprom::kTestName, "Test");
+    eeprom_.setWord32(eeprom::kHomingDisabledWord, 0);
+    eeprom_.setWord32(eeprom::kDisabledWellsWord, 0);
     for (int well = 0; well < kWells; ++well) {
         for (int index = 0; index < kControlSettingsPerWell; ++index) {
             setControlSetting(well, index, kFactorySettings[static_cast<std::size_t>(index)]);
@@ -99,7 +100,7 @@ void Firmware::writeFactoryDefaults() {
 // Lines "fullScale,gain,zero"; a line whose gain is not a positive number
 // keeps the factory gain for that load cell.
 void Firmware::reloadCalibration() {
-    const std::string text = eeprom_.item(address::kCalibration);
+    const std::string text = eeprom_.item(eeprom::kCalibration);
     std::size_t from = 0;
     for (int well = 0; well < kWells; ++well) {
         double gain = kFactoryGain;
@@ -123,28 +124,28 @@ void Firmware::rebuildTestDescription() {
     if (!sdCard_.present()) {
         return;
     }
-    const std::string description =
-        "[Test]\nName=" + eeprom_.item(address::kTestName) +
-        "\nNumber=" + eeprom_.item(address::kTestNumber) +
-        cFormat("\nHomingDisabled=%u\nDisabledWells=%u\n[Sequence]\n",
-                eeprom_.word32(address::kHomingDisabled), eeprom_.word32(address::kDisabledWells)) +
-        eeprom_.item(address::kSequence);
+    const std::string description = "[Test]\nName=" + eeprom_.item(eeprom::kTestName) +
+                                    "\nNumber=" + eeprom_.item(eeprom::kTestNumber) +
+                                    cFormat("\nHomingDisabled=%u\nDisabledWells=%u\n[Sequence]\n",
+                                            eeprom_.word32(eeprom::kHomingDisabledWord),
+                                            eeprom_.word32(eeprom::kDisabledWellsWord)) +
+                                    eeprom_.item(eeprom::kSequenceText);
     sdCard_.writeFile("TEST.INI", description, nullptr);
 }
 
 std::int64_t Firmware::peekInternalValue(int index) const {
-    if (index == value::kHomingDisabled) {
-        return static_cast<std::int32_t>(eeprom_.word32(address::kHomingDisabled));
+    if (index == internal_value::kHomingDisabled) {
+        return static_cast<std::int32_t>(eeprom_.word32(eeprom::kHomingDisabledWord));
     }
-    if (index == value::kDisabledWells) {
-        return static_cast<std::int32_t>(eeprom_.word32(address::kDisabledWells));
+    if (index == internal_value::kDisabledWells) {
+        return static_cast<std::int32_t>(eeprom_.word32(eeprom::kDisabledWellsWord));
     }
     const auto it = values_.find(index);
     return it == values_.end() ? 0 : it->second;
 }
 
 std::int64_t Firmware::internalValue(int index) {
-    const int well = index - value::kFirstLoadCellSample;
+    const int well = index - internal_value::kFirstLoadCellSample;
     if (well >= 0 && well < kWells && values_.count(index) == 0) {
         return loadCellSample(well, true);
     }
@@ -153,10 +154,10 @@ std::int64_t Firmware::internalValue(int index) {
 
 // Values 48 and 49 live in the EEPROM, so they survive a power cycle.
 void Firmware::setInternalValue(int index, std::int64_t newValue) {
-    if (index == value::kHomingDisabled) {
-        eeprom_.setWord32(address::kHomingDisabled, static_cast<std::uint32_t>(newValue));
-    } else if (index == value::kDisabledWells) {
-        eeprom_.setWord32(address::kDisabledWells, static_cast<std::uint32_t>(newValue));
+    if (index == internal_value::kHomingDisabled) {
+        eeprom_.setWord32(eeprom::kHomingDisabledWord, static_cast<std::uint32_t>(newValue));
+    } else if (index == internal_value::kDisabledWells) {
+        eeprom_.setWord32(eeprom::kDisabledWellsWord, static_cast<std::uint32_t>(newValue));
     } else {
         values_[index] = newValue;
     }
@@ -167,19 +168,19 @@ bool Firmware::validSetting(std::int64_t well, std::int64_t index) const {
 }
 
 std::uint32_t Firmware::controlSetting(int well, int index) const {
-    return eeprom_.word32(address::kControlSettings + (well * kControlSettingsPerWell + index) * 4);
+    return eeprom_.word32(eeprom::kControlSettings + (well * kControlSettingsPerWell + index) * 4);
 }
 
 void Firmware::setControlSetting(int well, int index, std::uint32_t newValue) {
-    eeprom_.setWord32(address::kControlSettings + (well * kControlSettingsPerWell + index) * 4,
+    eeprom_.setWord32(eeprom::kControlSettings + (well * kControlSettingsPerWell + index) * 4,
                       newValue);
 }
 
 std::string Firmware::revision(int index) const {
     switch (index) {
         case 0:
-            return options_.hardwareType == 2 ? "Kyrvana Q3 Cell Stimulator"
-                                              : "Kyrvana P7 Cell Stimulator";
+            return std::string(modelName(hardwareModel(options_.hardwareType))) +
+                   " Cell Stimulator";
         case 1:
             return "Controller 6-axis, S/N KYRSIM0001";
         case 2:
@@ -212,7 +213,7 @@ double Firmware::forceNewtons(int well, MotorBank::Clock::time_point now) const 
 std::int64_t Firmware::loadCellSample(int well, bool advance) {
     const auto w = static_cast<std::size_t>(well);
     const double counts = forceNewtons(well, MotorBank::Clock::now()) / gain_[w];
-    const std::int64_t zero = peekInternalValue(value::kFirstLoadCellZero + well);
+    const std::int64_t zero = peekInternalValue(internal_value::kFirstLoadCellZero + well);
     const std::int64_t raw =
         zero + static_cast<std::int64_t>(std::llround(counts)) + kWobble[sampleCounter_[w] % 10];
     if (advance) {
@@ -229,11 +230,11 @@ bool Firmware::runTest(std::filesystem::path* written, std::string* error) {
         return false;
     }
     TestRunSetup setup;
-    setup.testName = eeprom_.item(address::kTestName);
-    setup.testNumber = eeprom_.item(address::kTestNumber);
-    setup.sequence = parseSequenceText(eeprom_.item(address::kSequence));
+    setup.testName = eeprom_.item(eeprom::kTestName);
+    setup.testNumber = eeprom_.item(eeprom::kTestNumber);
+    setup.sequence = parseSequenceText(eeprom_.item(eeprom::kSequenceText));
     setup.hardwareType = options_.hardwareType;
-    setup.disabledWells = eeprom_.word32(address::kDisabledWells);
+    setup.disabledWells = eeprom_.word32(eeprom::kDisabledWellsWord);
     setup.stiffnessNPerMm = kStiffnessNPerMm;
     if (setup.sequence.sets.empty()) {
         if (error != nullptr) {
@@ -248,7 +249,7 @@ bool Firmware::runTest(std::filesystem::path* written, std::string* error) {
     }
     // The device numbers its tests: the next one gets the following number.
     const int next = std::max(0, cAtoi(firstLine(setup.testNumber))) + 1;
-    eeprom_.setItem(address::kTestNumber, cFormat("%04d", next % 10000));
+    eeprom_.setItem(eeprom::kTestNumber, cFormat("%04d", next % 10000));
     if (written != nullptr) {
         *written = sdCard_.root() / relative;
     }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/device/device_vocabulary.h"
 #include "sim/command_recognizer.h"
 #include "sim/eeprom.h"
 #include "sim/motor_bank.h"
@@ -21,29 +22,9 @@
 
 namespace kyrvana::sim {
 
-// EEPROM addresses of the firmware's items and settings.
-namespace address {
-inline constexpr int kSequence = 1792;
-inline constexpr int kCalibration = 3840;
-inline constexpr int kTestNumber = 4096;
-inline constexpr int kTestName = 4112;
-inline constexpr int kHomingDisabled = 4348;  // backs internal value 48
-inline constexpr int kDisabledWells = 4352;   // backs internal value 49
-inline constexpr int kControlSettings = 7168;
-}  // namespace address
-
-// Internal value indices with a meaning of their own.
-namespace value {
-inline constexpr int kTestState = 1;
-inline constexpr int kConfiguration = 4;
-inline constexpr int kAcceleration = 5;
-inline constexpr int kHardwareType = 6;
-inline constexpr int kFirstLoadCellSample = 10;
-inline constexpr int kHomingDisabled = 48;
-inline constexpr int kDisabledWells = 49;
-inline constexpr int kFirstLoadCellZero = 70;
-inline constexpr int kCount = 256;
-}  // namespace value
+// How many internal values the firmware has (their meanings are in
+// device_vocabulary.h).
+inline constexpr int kInternalValueCount = 256;
 
 class Firmware {
   public:
@@ -74,7 +55,9 @@ class Firmware {
     const MotorBank& motors() const { return motors_; }
     SdCard& sdCard() { return sdCard_; }
 
-    bool validValueIndex(std::int64_t index) const { return index >= 0 && index < value::kCount; }
+    bool validValueIndex(std::int64_t index) const {
+        return index >= 0 && index < kInternalValueCount;
+    }
     std::int64_t internalValue(int index);  // may advance a load cell's sample counter
     std::int64_t peekInternalValue(int index) const;
     void setInternalValue(int index, std::int64_t newValue);

@@ -202,8 +202,8 @@ Answer packedJog(Firmware& fw, const RecognizedCommand& c) {
     return ackAnswer();
 }
 
-// Packed O(address): the 32-bit word at an EEPROM address (4348 holds the
-// homing-disabled flag, internal value 48).
+// Packed O(address): the 32-bit word at an EEPROM address
+// (eeprom::kHomingDisabledWord backs internal value kHomingDisabled).
 Answer packedReadWord(Firmware& fw, const RecognizedCommand& c) {
     return word32Answer(fw.eeprom().word32(c.numbers[0]));
 }

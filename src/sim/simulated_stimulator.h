@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "core/device/device_vocabulary.h"
+
 namespace kyrvana::sim {
 
 // A fault rule: what happens to the answers of the commands whose text starts
@@ -58,7 +60,7 @@ struct EepromPoke {
 };
 
 struct SimulatorOptions {
-    int hardwareType = 0;                   // 0/1: P7, 2: Q3
+    int hardwareType = kHardwareTypeP7;     // see HardwareModel
     std::string firmwareRevision = "4.60";  // the number after "REV " in QueryRev(2)
     std::string hardwareRevision = "2.00";  // the number in QueryRev(3)
     std::filesystem::path sdCard;           // folder that stands for the SD card; empty: none
@@ -136,11 +138,12 @@ class SimulatedStimulator {
     void writeEepromBytes(int address, const std::string& bytes);
     // Stores a counted text item (16-bit little-endian length, then the text).
     void writeEepromItem(int address, const std::string& text);
-    // The text of the counted item at `address` (empty when its length is 0 or over 4096).
+    // The text of the counted item at `address` (empty when its length is 0 or
+    // over eeprom::kItemLengthLimit).
     std::string eepromItem(int address) const;
-    // Values 48 and 49 are kept in the EEPROM (4348, 4352). Setting one of
-    // 10 to 15 pins that load cell's raw reading to the value (no model, no
-    // wobble) for the rest of the run.
+    // The homing and disabled-wells values are kept in their EEPROM words.
+    // Setting one of the load-cell samples (10 to 15) pins that load cell's raw reading to the
+    // value (no model, no wobble) for the rest of the run.
     void setInternalValue(int index, std::int64_t value);
     std::int64_t internalValue(int index) const;
 
@@ -153,7 +156,7 @@ class SimulatedStimulator {
     // for calibration); 0 removes it.
     void setAppliedForce(int well, double newtons);
 
-    // Runs the programmed sequence (EEPROM 1792) at once and writes its data
+    // Runs the programmed sequence (eeprom::kSequenceText) at once and writes its data
     // file into the SD card's DATA folder. True with the file's path in
     // `written`; false with a reason when there is no SD card or no file
     // could be written.

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "core/common/c_locale_text.h"
+#include "core/device/device_vocabulary.h"
 
 namespace kyrvana::sim {
 
@@ -144,7 +145,7 @@ std::string testDataFileName(const std::string& testName, const std::string& tes
 
 std::string testDataText(const TestRunSetup& setup) {
     const ProgrammedSequence& sequence = setup.sequence;
-    std::string text = std::string(setup.hardwareType == 2 ? "Kyrvana Q3" : "Kyrvana P7") +
+    std::string text = std::string(modelName(hardwareModel(setup.hardwareType))) +
                        " test data\r\nTest name," + firstLine(setup.testName) + "\r\nTest number," +
                        firstLine(setup.testNumber) +
                        cFormat("\r\nSets,%zu\r\nRepeats,%d\r\nTime (s),Set,Repetition,Phase",

@@ -33,7 +33,7 @@ class CliFaultTest : public testing::Test {
         }
         ASSERT_TRUE(writeProtocolFile(protocolFile_, sequence, HardwareSettings{}).written());
         // The device holds a sequence, so that a read fails only by the fault.
-        device_.sim().writeEepromItem(1792, sequenceText(3));
+        device_.sim().writeEepromItem(eeprom::kSequenceText, sequenceText(3));
     }
 
     static std::string sequenceText(int sets) {
@@ -98,7 +98,7 @@ TEST_F(CliFaultTest, ProgramWithOneUnansweredCommandFailsAndNamesIt) {
 TEST_F(CliFaultTest, ReadWithAnUnansweredEepromChunkPrintsAndWritesNothing) {
     const std::string text = sequenceText(10);
     ASSERT_GT(text.size(), 512u);
-    device_.sim().writeEepromItem(1792, text);
+    device_.sim().writeEepromItem(eeprom::kSequenceText, text);
     const std::string output = folder_.file("back.tmt");
     ASSERT_EQ(run("read").exitStatus, 0);
 

@@ -287,7 +287,7 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         device.putFile("DATA/B.CSV", kFileB);
         const TemporaryFolder folder;
         std::ofstream(folder.path() / "A.CSV", std::ios::binary) << kEarlierCopy;
-        const std::string sequenceBefore = device.sim().eepromItem(1792);
+        const std::string sequenceBefore = device.sim().eepromItem(eeprom::kSequenceText);
         c.arrange(device.sim());
 
         std::vector<std::string> command = c.command;
@@ -319,8 +319,8 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         }
         if (command.front() == "program" && c.signal != 0) {
             // The item under way was finished, the next one not begun.
-            EXPECT_EQ(device.sim().eepromItem(4112), "Interrupted");
-            EXPECT_EQ(device.sim().eepromItem(1792), sequenceBefore);
+            EXPECT_EQ(device.sim().eepromItem(eeprom::kTestName), "Interrupted");
+            EXPECT_EQ(device.sim().eepromItem(eeprom::kSequenceText), sequenceBefore);
         }
 
         // The fault is gone; the next command works.

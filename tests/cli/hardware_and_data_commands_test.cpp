@@ -190,7 +190,7 @@ TEST_F(CliDataAndHardwareTest, CalibrateReadFitAndApply) {
 
     result = run("calibrate apply --well 2 --full-scale-load 44.5 --gain 0.00098");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    const std::string item = device_.sim().eepromItem(3840);
+    const std::string item = device_.sim().eepromItem(eeprom::kCalibration);
     EXPECT_EQ(result.out, item);
     const std::size_t second = item.find('\n') + 1;
     EXPECT_EQ(item.substr(second, 13), "44.5,0.00098,");

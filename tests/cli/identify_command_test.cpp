@@ -31,7 +31,7 @@ struct RunResult {
 
 sim::SimulatorOptions q3WithFirmware(const std::string& firmware) {
     sim::SimulatorOptions options;
-    options.hardwareType = 2;
+    options.hardwareType = kHardwareTypeQ3;
     options.firmwareRevision = firmware;
     return options;
 }

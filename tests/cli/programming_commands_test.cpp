@@ -121,7 +121,7 @@ TEST_F(ProgrammingCommandsTest, ProgramThenReadRoundTripsATenSetFile) {
     const RunResult programmed = run("program '" + file + "' --name 'Round trip'");
     ASSERT_EQ(programmed.exitStatus, 0) << programmed.err;
     EXPECT_EQ(programmed.out, "Programming Device... Success\n");
-    EXPECT_EQ(device_.sim().eepromItem(4112), "Round trip");
+    EXPECT_EQ(device_.sim().eepromItem(eeprom::kTestName), "Round trip");
 
     const RunResult read = run("read -o '" + path("back.tmt") + "'");
     ASSERT_EQ(read.exitStatus, 0) << read.err;
@@ -171,8 +171,8 @@ TEST_F(ProgrammingCommandsTest, OptionsOverrideTheFileAndTheForm) {
     // The test-name warning is said, and the programming goes on.
     EXPECT_NE(result.err.find("Warning:  Invalid Characters will be removed\n"), std::string::npos);
     sim::SimulatedStimulator& sim = device_.sim();
-    EXPECT_EQ(sim.eepromItem(4112), "a_b");
-    EXPECT_EQ(sim.eepromItem(1792).substr(0, 12), "RepeatAll,5\n");
+    EXPECT_EQ(sim.eepromItem(eeprom::kTestName), "a_b");
+    EXPECT_EQ(sim.eepromItem(eeprom::kSequenceText).substr(0, 12), "RepeatAll,5\n");
     for (int well = 0; well < 6; ++well) {
         EXPECT_EQ(sim.controlSetting(well, 3), 9u);
     }
@@ -186,7 +186,7 @@ TEST_F(ProgrammingCommandsTest, OptionsOverrideTheFileAndTheForm) {
 
 TEST_F(ProgrammingCommandsTest, RefusedSequenceAndWrongWellsChangeNothing) {
     const std::string file = writeFile("empty.tmt", Protocol{}, HardwareSettings{});
-    device_.sim().writeEepromItem(1792, "untouched");
+    device_.sim().writeEepromItem(eeprom::kSequenceText, "untouched");
     const RunResult refused = run("program '" + file + "'");
     EXPECT_EQ(refused.exitStatus, 1);
     EXPECT_NE(refused.err.find("Please Specify a Test Sequence Before Executing"),
@@ -200,7 +200,7 @@ TEST_F(ProgrammingCommandsTest, RefusedSequenceAndWrongWellsChangeNothing) {
         EXPECT_EQ(run("program '" + good + "' --disable-wells '" + wells + "'").exitStatus, 2)
             << wells;
     }
-    EXPECT_EQ(device_.sim().eepromItem(1792), "untouched");
+    EXPECT_EQ(device_.sim().eepromItem(eeprom::kSequenceText), "untouched");
 }
 
 TEST_F(ProgrammingCommandsTest, CheckExplainsEveryRefusedSet) {

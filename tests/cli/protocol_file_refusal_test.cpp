@@ -86,7 +86,7 @@ TEST_F(ProtocolFileRefusalTest, CheckAndProgramRefuseWhatIsNotAProtocol) {
           "words.tmt: line 3, NumReps: no number in \"one\"\n",
           "words.tmt is refused: 4 values could not be read\n"}},
     };
-    device_.sim().writeEepromItem(1792, "untouched");
+    device_.sim().writeEepromItem(eeprom::kSequenceText, "untouched");
     for (const Case& c : cases) {
         const std::string path = write(c.file, c.content);
         for (const char* command : {"check", "program"}) {
@@ -103,7 +103,7 @@ TEST_F(ProtocolFileRefusalTest, CheckAndProgramRefuseWhatIsNotAProtocol) {
             EXPECT_TRUE(device_.sim().receivedCommands().empty()) << command << " " << c.file;
         }
     }
-    EXPECT_EQ(device_.sim().eepromItem(1792), "untouched");
+    EXPECT_EQ(device_.sim().eepromItem(eeprom::kSequenceText), "untouched");
 }
 
 // Only warned about: a column nobody knows (its values are skipped) and a
@@ -133,7 +133,7 @@ TEST_F(ProtocolFileRefusalTest, ProgramRefusesANameTheDeviceCannotKeep) {
     const std::string longest(234, 'n');
     const CliRun fits = run("program " + shellQuoted(path) + " --name " + longest);
     ASSERT_EQ(fits.exitStatus, 0) << fits.err;
-    EXPECT_EQ(device_.sim().eepromItem(4112), longest);
+    EXPECT_EQ(device_.sim().eepromItem(eeprom::kTestName), longest);
 
     device_.sim().clearReceivedCommands();
     const CliRun tooLong = run("program " + shellQuoted(path) + " --name " + longest + "x");
@@ -141,7 +141,7 @@ TEST_F(ProtocolFileRefusalTest, ProgramRefusesANameTheDeviceCannotKeep) {
     EXPECT_NE(tooLong.err.find("at most 234 characters; this one has 235"), std::string::npos)
         << tooLong.err;
     EXPECT_TRUE(device_.sim().receivedCommands().empty());
-    EXPECT_EQ(device_.sim().eepromItem(4112), longest);
+    EXPECT_EQ(device_.sim().eepromItem(eeprom::kTestName), longest);
 }
 
 }  // namespace

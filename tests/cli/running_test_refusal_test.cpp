@@ -62,14 +62,14 @@ TEST_F(RunningTestRefusalTest, WorkThatWouldSpoilATestNeedsForce) {
     for (const auto& command : commands) {
         device_.putFile("DATA/DEMO_0001.CSV", std::string(1500, 'd'));
         std::filesystem::remove_all(folder_.path() / "data");
-        const std::string sequenceBefore = sim.eepromItem(1792);
-        const std::string calibrationBefore = sim.eepromItem(3840);
+        const std::string sequenceBefore = sim.eepromItem(eeprom::kSequenceText);
+        const std::string calibrationBefore = sim.eepromItem(eeprom::kCalibration);
         std::array<std::int64_t, 6> positionsBefore{};
         for (int well = 0; well < 6; ++well) {
             positionsBefore[static_cast<std::size_t>(well)] = sim.motorPosition(well);
         }
-        for (const int state : {3, 4}) {
-            sim.setInternalValue(1, state);
+        for (const int state : {test_state::kRunning, test_state::kPaused}) {
+            sim.setInternalValue(internal_value::kTestState, state);
             sim.clearReceivedCommands();
             const CliRun refused = run(command.arguments);
             EXPECT_EQ(refused.exitStatus, 1) << command.arguments << " " << refused.err;
@@ -85,8 +85,8 @@ TEST_F(RunningTestRefusalTest, WorkThatWouldSpoilATestNeedsForce) {
         }
         EXPECT_TRUE(std::filesystem::exists(device_.sdCard() / "DATA" / "DEMO_0001.CSV"));
         EXPECT_FALSE(std::filesystem::exists(folder_.path() / "data" / "DEMO_0001.CSV"));
-        EXPECT_EQ(sim.eepromItem(1792), sequenceBefore);
-        EXPECT_EQ(sim.eepromItem(3840), calibrationBefore);
+        EXPECT_EQ(sim.eepromItem(eeprom::kSequenceText), sequenceBefore);
+        EXPECT_EQ(sim.eepromItem(eeprom::kCalibration), calibrationBefore);
         for (int well = 0; well < 6; ++well) {
             EXPECT_EQ(sim.motorPosition(well), positionsBefore[static_cast<std::size_t>(well)])
                 << command.arguments;
@@ -100,7 +100,7 @@ TEST_F(RunningTestRefusalTest, WorkThatWouldSpoilATestNeedsForce) {
             EXPECT_NE(received, kTestStateQuery) << command.arguments;
         }
     }
-    EXPECT_NE(sim.eepromItem(1792).find("Guarded,"), std::string::npos);
+    EXPECT_NE(sim.eepromItem(eeprom::kSequenceText).find("Guarded,"), std::string::npos);
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/common/c_locale_text.h"
-#include "core/device/eeprom_map.h"
+#include "core/device/device_vocabulary.h"
 #include "core/protocol/protocol_writer.h"
 #include "sim/fault_rules.h"
 #include "support/cli_runner.h"

@@ -249,7 +249,8 @@ void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
     QTRY_VERIFY_WITH_TIMEOUT(
         window.pane().contains(QStringLiteral("Programming Device... Success")), 15000);
     QVERIFY(window.boxes.shown.isEmpty());
-    QVERIFY(window.device.simulator().eepromItem(1792).find("Beta,") != std::string::npos);
+    QVERIFY(window.device.simulator().eepromItem(eeprom::kSequenceText).find("Beta,") !=
+            std::string::npos);
     window.action(kCmdVerifyDevice)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(window.pane(), QStringLiteral("Device matches the sequence\n"),
                               15000);
@@ -291,7 +292,7 @@ void ApplicationSessionTest::deviceWorkAsksWhileATestRuns() {
     const QString question = QStringLiteral("A test is running on the device. Continue anyway?");
 
     window.compose({namedSet("Asked", 500)});
-    simulator.setInternalValue(1, 3);
+    simulator.setInternalValue(internal_value::kTestState, test_state::kRunning);
     simulator.clearReceivedCommands();
     window.boxes.answer = QMessageBox::No;
     window.action(kCmdProgramDevice)->trigger();
@@ -308,7 +309,7 @@ void ApplicationSessionTest::deviceWorkAsksWhileATestRuns() {
     QTRY_VERIFY_WITH_TIMEOUT(
         window.pane().contains(QStringLiteral("Programming Device... Success")), 15000);
     QCOMPARE(window.boxes.shown.size(), 2);
-    QVERIFY(simulator.eepromItem(1792).find("Asked,") != std::string::npos);
+    QVERIFY(simulator.eepromItem(eeprom::kSequenceText).find("Asked,") != std::string::npos);
     // Closes each dialog that opens and remembers its title.
     QStringList opened;
     QPointer<QDialog> seen;
@@ -333,8 +334,8 @@ void ApplicationSessionTest::deviceWorkAsksWhileATestRuns() {
     } dialogs[] = {{kCmdMoveToPosition, "Move to Position"},
                    {kCmdLoadCellCalibration, "Load Cell Calibration"}};
     for (const auto& dialog : dialogs) {
-        for (const int state : {3, 4}) {
-            simulator.setInternalValue(1, state);
+        for (const int state : {test_state::kRunning, test_state::kPaused}) {
+            simulator.setInternalValue(internal_value::kTestState, state);
             simulator.clearReceivedCommands();
             window.boxes.answer = QMessageBox::No;
             const qsizetype asked = window.boxes.shown.size();
@@ -356,7 +357,7 @@ void ApplicationSessionTest::deviceWorkAsksWhileATestRuns() {
 
         // No test: no question.
         opened.clear();
-        simulator.setInternalValue(1, 0);
+        simulator.setInternalValue(internal_value::kTestState, 0);
         const qsizetype asked = window.boxes.shown.size();
         window.action(dialog.command)->trigger();
         QTRY_COMPARE(opened, QStringList{dialog.title});

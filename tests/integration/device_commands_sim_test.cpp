@@ -92,7 +92,7 @@ TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
          {"\x1CZ(3,1,7,0)"}},
         {"jog stop", [&](L& l) { return l.JogMotor(3, 1, 0); }, kOk,
          {"\x1CZ(3,1,0,0)", "GetMotorsState"}, true},
-        {"packed read", [&](L& l) { return l.ReadDeviceWord(L::kHomingDisabledAddress, w); }, kOk,
+        {"packed read", [&](L& l) { return l.ReadDeviceWord(eeprom::kHomingDisabledWord, w); }, kOk,
          {"\x1CO(4348)"}},
         {"packed write", [&](L& l) { return l.SetInternalValue(49, 1); }, kOk, {"\x1Cw(49,1)"}},
         // clang-format on
@@ -124,7 +124,7 @@ TEST_F(DeviceCommandsTest, AnswersAreReadAsTheDeviceMeansThem) {
     EXPECT_TRUE(link_.GetEepromControlSettingsData(3, word));
     EXPECT_EQ(word, 0x01020304u);
     EXPECT_TRUE(link_.SetInternalValue(48, 1));
-    EXPECT_TRUE(link_.ReadDeviceWord(DeviceLink::kHomingDisabledAddress, word));
+    EXPECT_TRUE(link_.ReadDeviceWord(eeprom::kHomingDisabledWord, word));
     EXPECT_EQ(word, 1u);
 
     std::int64_t kilobytes = 0;

@@ -51,7 +51,7 @@ class HardwareSimTest : public testing::TestWithParam<int> {
     }
 
     sim::SimulatedStimulator& sim() { return device_.sim(); }
-    static bool IsQ3() { return GetParam() == 2; }
+    static bool IsQ3() { return GetParam() == kHardwareTypeQ3; }
 
     // Puts well `well` at `steps` and forgets the commands that took it there.
     void Place(int well, int steps) {
@@ -179,7 +179,7 @@ TEST_P(HardwareSimTest, ApplyCalibrationSavesAllSixRecordsAndReloads) {
     ASSERT_FALSE(commands.empty());
     EXPECT_EQ(commands.back(), "UpdateFromSDIni(2,1)");
     EXPECT_EQ(commands.front().rfind("SetEepromData(3840,", 0), 0u);
-    const std::string saved = sim().eepromItem(3840);
+    const std::string saved = sim().eepromItem(eeprom::kCalibration);
     EXPECT_EQ(saved, calibrationText(link_));
     // Only well 3's record changed.
     const std::vector<std::string> beforeLines = Lines(before);
@@ -252,9 +252,11 @@ TEST(WatchedMoveTest, PositionsComeOnTheWayAndAStopHaltsEveryWell) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothModels, HardwareSimTest, testing::Values(0, 2),
+INSTANTIATE_TEST_SUITE_P(BothModels, HardwareSimTest,
+                         testing::Values(kHardwareTypeP7, kHardwareTypeQ3),
                          [](const testing::TestParamInfo<int>& param) {
-                             return param.param == 2 ? std::string("Q3") : std::string("P7");
+                             return param.param == kHardwareTypeQ3 ? std::string("Q3")
+                                                                   : std::string("P7");
                          });
 
 }  // namespace

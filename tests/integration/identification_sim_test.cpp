@@ -57,7 +57,7 @@ TEST_F(IdentificationTest, LearnsTheDeviceAndLogsItsIdentityInOrder) {
     EXPECT_EQ(link_.firmwareRevision, 4600);
     EXPECT_EQ(link_.firmwareRevisionCode, 4600);
     EXPECT_EQ(link_.hardwareRevision, 2);
-    EXPECT_EQ(link_.hardwareType, 2);
+    EXPECT_EQ(link_.hardwareType, kHardwareTypeQ3);
     EXPECT_EQ(link_.internalValue4, 1);
     for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
         EXPECT_FLOAT_EQ(link_.fullScaleLoad[well], 111.0f);
@@ -74,7 +74,7 @@ TEST_F(IdentificationTest, LearnsTheDeviceAndLogsItsIdentityInOrder) {
 
     // The revisions are asked twice (the first answers are thrown away),
     // then the values, the calibration item and each well's pitch.
-    const std::string calibration = device.sim().eepromItem(3840);
+    const std::string calibration = device.sim().eepromItem(eeprom::kCalibration);
     Commands expected;
     for (int pass = 0; pass < 2; ++pass) {
         for (int index = 0; index < 4; ++index) {
@@ -123,7 +123,7 @@ TEST_F(IdentificationTest, CalibrationLinesFillAtMostSixWells) {
         item += std::to_string(100 + line) + ",0.00" + std::to_string(line + 1) + "," +
                 std::to_string(40000 + line) + "\n";
     }
-    device.sim().writeEepromItem(3840, item);
+    device.sim().writeEepromItem(eeprom::kCalibration, item);
     Attach(device);
     ASSERT_TRUE(link_.Connect());
     for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
@@ -136,7 +136,7 @@ TEST_F(IdentificationTest, CalibrationLinesFillAtMostSixWells) {
 
 TEST_F(IdentificationTest, ShortAndEmptyCalibrationLinesKeepWhatTheyDoNotName) {
     test_support::RunningSimulator device;
-    device.sim().writeEepromItem(3840, "50\n\n60,0.5\n");
+    device.sim().writeEepromItem(eeprom::kCalibration, "50\n\n60,0.5\n");
     Attach(device);
     link_.loadCellGain.fill(9.0);
     link_.loadCellZero.fill(7);
@@ -215,7 +215,7 @@ TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) 
         // At most 17 exchanges, none waiting longer than one time-out and the
         // wait for the line to fall quiet after an answer that was unusable.
         EXPECT_LT(std::chrono::steady_clock::now() - started,
-                  17 * (kShortTimeoutMs * 1ms + DeviceLink::kQuietLimit) + 1s);
+                  17 * (kShortTimeoutMs * 1ms + timing::kResyncLimit) + 1s);
 
         EXPECT_EQ(link.firmwareRevisionCode, 1000);
         EXPECT_EQ(link.revisions.size(), 4u);
@@ -276,7 +276,7 @@ TEST(FirmwareGateTest, RevisionFourFiftyNineIsTheOldestAccepted) {
         test::LogCapture log;
         test_support::RunningSimulator device(simOptions(c.firmware));
         ASSERT_TRUE(device.ok()) << device.error();
-        device.sim().writeEepromItem(4112, "Tendon A\n");
+        device.sim().writeEepromItem(eeprom::kTestName, "Tendon A\n");
         RecordingHost host;
         CKyrvanaDoc document(host, fastOptions());
         document.link().portName = device.portPath();

@@ -112,7 +112,7 @@ TEST_F(ProgrammingSimTest, ProgramDeviceSendsEverythingInItsOrder) {
         "Minutes\n"
         "A very long set,250,0,250,0,1,300,300,300,300,300,300,1000000,0,0,0,0,0,0,0,0,0,"
         "mSeconds\n";
-    Commands expected = eepromTextCommands(4112, "Trial 7");
+    Commands expected = eepromTextCommands(eeprom::kTestName, "Trial 7");
     for (int well = 0; well < 6; ++well) {
         for (const auto& [index, value] : std::vector<std::pair<int, int>>{
                  {0, 1}, {1, 333}, {2, 4}, {3, 7}, {4, 100}, {5, 10}, {6, 2}}) {
@@ -121,7 +121,7 @@ TEST_F(ProgrammingSimTest, ProgramDeviceSendsEverythingInItsOrder) {
         }
     }
     expected.push_back("\x1Cw(48,1)");
-    for (const std::string& command : eepromTextCommands(1792, sequenceText)) {
+    for (const std::string& command : eepromTextCommands(eeprom::kSequenceText, sequenceText)) {
         expected.push_back(command);
     }
     expected.push_back("UpdateFromSDIni(2,0)");
@@ -134,7 +134,7 @@ TEST_F(ProgrammingSimTest, ProgramDeviceSendsEverythingInItsOrder) {
     EXPECT_EQ(host_.view().messagePane, "\r\nProgramming Device... Success\r\n");
     EXPECT_EQ(host_.busyCalls(), (std::vector<bool>{true, false}));
     EXPECT_EQ(document_.hardware().RepeatTestSequence, 4);
-    EXPECT_EQ(sim().eepromItem(1792), sequenceText);
+    EXPECT_EQ(sim().eepromItem(eeprom::kSequenceText), sequenceText);
 }
 
 TEST_F(ProgrammingSimTest, ReadDeviceGivesBackWhatWasProgrammed) {
@@ -197,9 +197,9 @@ class StoredTextTest : public ProgrammingSimTest, public testing::WithParamInter
 TEST_P(StoredTextTest, ReadsWithoutHarm) {
     const StoredText& c = GetParam();
     if (c.rawLength) {
-        sim().writeEepromBytes(1792, c.item);
+        sim().writeEepromBytes(eeprom::kSequenceText, c.item);
     } else {
-        sim().writeEepromItem(1792, c.item);
+        sim().writeEepromItem(eeprom::kSequenceText, c.item);
     }
     document_.update([](Protocol& sequence, HardwareSettings& hardware, DisabledWells&) {
         sequence.append(SetRecord{});
@@ -261,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
         StoredText{"nothing stored", std::string("\x00\x00", 2), true, {}, 5, 2, false}));
 
 TEST_F(ProgrammingSimTest, AReadThatGoesUnansweredChangesNothing) {
-    sim().writeEepromItem(1792, "RepeatAll,1\nheader\n" + setLine("S", 1));
+    sim().writeEepromItem(eeprom::kSequenceText, "RepeatAll,1\nheader\n" + setLine("S", 1));
     document_.link().serial.setReadTimeoutMs(200);
     sim().addFault({Kind::NoAnswer, "\x1CO", 0});
     for (const bool shown : {true, false}) {
@@ -394,7 +394,7 @@ TEST_F(ProgrammingSimTest, AVanishedDeviceEndsTheProgrammingAtOnce) {
     // The failed read left an empty sequence; the user composes a new one.
     test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
     EXPECT_TRUE(ProgramDevice(document_).ok());
-    EXPECT_EQ(next.sim().eepromItem(1792).substr(0, 12), "RepeatAll,1\n");
+    EXPECT_EQ(next.sim().eepromItem(eeprom::kSequenceText).substr(0, 12), "RepeatAll,1\n");
 }
 
 TEST(ProgrammingEepromImageTest, AProgrammedSequenceSurvivesARestart) {

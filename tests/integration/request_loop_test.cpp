@@ -171,8 +171,8 @@ TEST_F(RequestLoopTest, AccessTestDataChecksTheRunningState) {
     startDocument();
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
 
-    for (const int state : {3, 4}) {
-        device.sim().setInternalValue(1, state);
+    for (const int state : {test_state::kRunning, test_state::kPaused}) {
+        device.sim().setInternalValue(internal_value::kTestState, state);
         document_->PostRequest(kRequestAccessTestData);
         ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == kRequestIdle; }));
     }
@@ -181,7 +181,7 @@ TEST_F(RequestLoopTest, AccessTestDataChecksTheRunningState) {
     EXPECT_EQ(boxes[0].text, "Cannot Access Test Data\nWhile Test is Running or Paused\n");
     EXPECT_EQ(host_.testDataDialogRuns.load(), 0);
 
-    device.sim().setInternalValue(1, 1);
+    device.sim().setInternalValue(internal_value::kTestState, 1);
     document_->PostRequest(kRequestAccessTestData);
     ASSERT_TRUE(waitUntil([&] { return host_.testDataDialogRuns.load() == 1; }));
     EXPECT_EQ(device.sim().receivedCommands().back(), "QueryInternalValue(1)\r");

@@ -43,8 +43,8 @@ TEST_F(TransportSimTest, EepromItemsRoundTripInChunksAtTheRightAddresses) {
     }
     text.resize(599);
     text += "\n";
-    EXPECT_TRUE(link_.SetEepromData(1792, text));
-    EXPECT_EQ(sim().eepromItem(1792), text);
+    EXPECT_TRUE(link_.SetEepromData(eeprom::kSequenceText, text));
+    EXPECT_EQ(sim().eepromItem(eeprom::kSequenceText), text);
     const Commands written = sim().receivedCommands();
     ASSERT_EQ(written.size(), 4u);
     EXPECT_EQ(written[0], "SetEepromData(1792,600)");
@@ -54,7 +54,7 @@ TEST_F(TransportSimTest, EepromItemsRoundTripInChunksAtTheRightAddresses) {
 
     sim().clearReceivedCommands();
     std::vector<std::string> lines;
-    ASSERT_TRUE(link_.GetEepromData(1792, lines));
+    ASSERT_TRUE(link_.GetEepromData(eeprom::kSequenceText, lines));
     EXPECT_EQ(sim().receivedCommands(),
               (Commands{"GetEepromData(1792, 2)", "GetEepromData(1794, 256)",
                         "GetEepromData(2050, 256)", "GetEepromData(2306, 88)"}));
@@ -66,20 +66,20 @@ TEST_F(TransportSimTest, EepromItemsRoundTripInChunksAtTheRightAddresses) {
 }
 
 TEST_F(TransportSimTest, EmptyAndOverlongItems) {
-    sim().writeEepromItem(4112, "");
+    sim().writeEepromItem(eeprom::kTestName, "");
     std::vector<std::string> lines{"stale"};
-    EXPECT_TRUE(link_.GetEepromData(4112, lines));
+    EXPECT_TRUE(link_.GetEepromData(eeprom::kTestName, lines));
     EXPECT_TRUE(lines.empty());
 
-    sim().writeEepromBytes(4096, std::string("\x01\x10", 2));  // 4097
-    EXPECT_FALSE(link_.GetEepromData(4096, lines));
+    sim().writeEepromBytes(eeprom::kTestNumber, std::string("\x01\x10", 2));  // 4097
+    EXPECT_FALSE(link_.GetEepromData(eeprom::kTestNumber, lines));
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(sim().receivedCommands(),
               (Commands{"GetEepromData(4112, 2)", "GetEepromData(4096, 2)"}));
 }
 
 TEST_F(TransportSimTest, NumbersAndTheCarriageReturnOfTheTestStateQuery) {
-    sim().setInternalValue(1, 3);
+    sim().setInternalValue(internal_value::kTestState, test_state::kRunning);
     sim().setInternalValue(13, -7);
     char answer[512];
     int count = 0;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/device/eeprom_map.h"
+#include "core/device/device_vocabulary.h"
 #include "core/programming/device_programming.h"
 #include "core/programming/sequence_verification.h"
 #include "core/programming/verify_device.h"
@@ -64,10 +64,11 @@ class VerifyDeviceSimTest : public testing::Test {
 
     // Replaces the first occurrence of `from` in the stored sequence text.
     void changeSequenceText(const std::string& from, const std::string& to) {
-        const std::string text = sim().eepromItem(kSequenceTextAddress);
+        const std::string text = sim().eepromItem(eeprom::kSequenceText);
         const std::size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << from;
-        sim().writeEepromBytes(kSequenceTextAddress + 2 + static_cast<int>(at), to);
+        sim().writeEepromBytes(
+            eeprom::kSequenceText + eeprom::kItemLengthBytes + static_cast<int>(at), to);
     }
 
     test::LogCapture log_;
@@ -124,10 +125,10 @@ TEST_F(VerifyDeviceSimTest, AByteChangedOnTheDeviceIsNamed) {
          [&] { sim().writeEepromItem(eeprom::kTestNumber, "0002"); },
          {"Test Number: device \"0002\", sequence \"0001\""}},
         {"the homing word",
-         [&] { sim().setInternalValue(kHomingDisabledValue, 1); },
+         [&] { sim().setInternalValue(internal_value::kHomingDisabled, 1); },
          {"Disable Homing: device yes, sequence no"}},
         {"the disabled wells",
-         [&] { sim().setInternalValue(kDisabledWellsValue, 0x04); },
+         [&] { sim().setInternalValue(internal_value::kDisabledWells, 0x04); },
          {"Disabled Wells: device 3, sequence none"}},
         // Control setting 3 of well 0, a 32-bit word in the settings block.
         {"the velocity code",

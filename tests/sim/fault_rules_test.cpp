@@ -124,8 +124,8 @@ TEST(FaultRulesFromOptions, AreInForceFromTheFirstCommand) {
     EXPECT_EQ(garbled.back(), '\r');
     EXPECT_EQ(garbled.find("REV"), std::string::npos);
 
-    EXPECT_EQ(readItemOverWire(port, 4112), "Zest");
-    EXPECT_EQ(device.sim().eepromItem(4112), "Zest");
+    EXPECT_EQ(readItemOverWire(port, eeprom::kTestName), "Zest");
+    EXPECT_EQ(device.sim().eepromItem(eeprom::kTestName), "Zest");
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST_F(SdCardExchange, DeletesAFileAndAnswersErrorForAMissingOne) {
 }
 
 TEST_F(SdCardExchange, ProgrammingRebuildsTheTestDescription) {
-    device_.sim().writeEepromItem(1792, "RepeatAll,1\nName,...\n");
+    device_.sim().writeEepromItem(eeprom::kSequenceText, "RepeatAll,1\nName,...\n");
     EXPECT_EQ(port().ask("UpdateFromSDIni(2,0)"), "OK\r");
     const auto ini = device_.sdCard() / "TEST.INI";
     ASSERT_TRUE(std::filesystem::exists(ini));

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <string>
 
+#include "core/device/device_vocabulary.h"
 #include "raw_port.h"
 #include "sim_test_helpers.h"
 #include "support/cli_runner.h"
@@ -73,7 +74,7 @@ TEST(SimCommandLine, FaultsAndPokesReachTheRunningSimulator) {
     EXPECT_EQ(port.readQuiet(100ms), "");
     ASSERT_TRUE(port.send("QueryRev(3)"));
     EXPECT_EQ(port.readQuiet(100ms), "Har");
-    EXPECT_EQ(readItemOverWire(port, 4112), "Zest");
+    EXPECT_EQ(readItemOverWire(port, eeprom::kTestName), "Zest");
 }
 
 TEST(SimCommandLine, HelpListsEveryFaultKindAndABadRuleIsRefused) {

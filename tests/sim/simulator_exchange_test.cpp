@@ -85,9 +85,9 @@ TEST_F(SimulatorExchange, EepromItemRoundTripsThroughTheWireFormats) {
         text += "Set(\"1\"),1000,\")\n";
     }
     text.resize(450);
-    ASSERT_TRUE(writeItemOverWire(port(), 3840, text));
-    EXPECT_EQ(sim().eepromItem(3840), text);
-    EXPECT_EQ(readItemOverWire(port(), 3840), text);
+    ASSERT_TRUE(writeItemOverWire(port(), eeprom::kCalibration, text));
+    EXPECT_EQ(sim().eepromItem(eeprom::kCalibration), text);
+    EXPECT_EQ(readItemOverWire(port(), eeprom::kCalibration), text);
 
     const auto commands = sim().receivedCommands();
     ASSERT_GE(commands.size(), 4u);
@@ -96,8 +96,8 @@ TEST_F(SimulatorExchange, EepromItemRoundTripsThroughTheWireFormats) {
     EXPECT_EQ(commands[2], "SetEepromData(4042,\"" + text.substr(200, 200) + "\")");
     EXPECT_EQ(commands[3], "SetEepromData(4242,\"" + text.substr(400) + "\")");
 
-    ASSERT_TRUE(writeItemOverWire(port(), 4112, ""));
-    EXPECT_EQ(readItemOverWire(port(), 4112), "");
+    ASSERT_TRUE(writeItemOverWire(port(), eeprom::kTestName, ""));
+    EXPECT_EQ(readItemOverWire(port(), eeprom::kTestName), "");
 }
 
 TEST_F(SimulatorExchange, RecordsCommandsByteForByteAndAnswersThemInOrder) {
@@ -119,7 +119,7 @@ TEST_F(SimulatorExchange, PackedWritesSetInternalValuesThatReadBack) {
 }
 
 TEST_F(SimulatorExchange, FactoryCalibrationIsSixLinesInTheDefaultNumberForm) {
-    const std::string calibration = sim().eepromItem(3840);
+    const std::string calibration = sim().eepromItem(eeprom::kCalibration);
     EXPECT_EQ(calibration.substr(0, calibration.find('\n') + 1), "111,0.00346875,32712\n");
     EXPECT_EQ(std::count(calibration.begin(), calibration.end(), '\n'), 6);
 }
@@ -146,9 +146,9 @@ TEST_F(SimulatorExchange, LoadCellFollowsPositionOutsideForceAndCalibration) {
     EXPECT_EQ(meanRawSample(port(), 0), zero + 551);
 
     // A new calibration (half the gain) doubles the counts once taken over.
-    std::string calibration = sim().eepromItem(3840);
+    std::string calibration = sim().eepromItem(eeprom::kCalibration);
     calibration.replace(calibration.find("0.00346875"), 10, "0.001734375");
-    ASSERT_TRUE(writeItemOverWire(port(), 3840, calibration));
+    ASSERT_TRUE(writeItemOverWire(port(), eeprom::kCalibration, calibration));
     EXPECT_EQ(meanRawSample(port(), 0), zero + 551);
     EXPECT_EQ(port().ask("UpdateFromSDIni(2,1)"), "OK\r");
     EXPECT_EQ(meanRawSample(port(), 0), zero + 1101);

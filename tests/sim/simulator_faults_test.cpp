@@ -169,16 +169,16 @@ TEST(SimulatorEepromImage, KeepsProgrammedStateAcrossARestart) {
         test_support::RunningSimulator first(options);
         ASSERT_TRUE(first.ok()) << first.error();
         RawPort port(first.portPath());
-        ASSERT_TRUE(writeItemOverWire(port, 1792, "RepeatAll,3\nName\n"));
+        ASSERT_TRUE(writeItemOverWire(port, eeprom::kSequenceText, "RepeatAll,3\nName\n"));
         EXPECT_EQ(port.ask("\x1Cw(49,6)"), "OK\r");
     }
     ASSERT_EQ(std::filesystem::file_size(image.path()), 8192u);
     test_support::RunningSimulator second(options);
     ASSERT_TRUE(second.ok()) << second.error();
     RawPort port(second.portPath());
-    EXPECT_EQ(readItemOverWire(port, 1792), "RepeatAll,3\nName\n");
+    EXPECT_EQ(readItemOverWire(port, eeprom::kSequenceText), "RepeatAll,3\nName\n");
     EXPECT_EQ(port.ask("QueryInternalValue(49)"), "6\r");
-    EXPECT_EQ(readItemOverWire(port, 4112), "Test");
+    EXPECT_EQ(readItemOverWire(port, eeprom::kTestName), "Test");
 }
 
 TEST(SimulatorEepromImage, RefusesAnImageOfTheWrongSize) {

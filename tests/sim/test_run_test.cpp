@@ -71,14 +71,15 @@ TEST(TestRun, WritesOneSampleLinePerDataPeriodAndNumbersTheNextTest) {
 
     // 3 repetitions of a 2 s cycle at 10 Hz: 60 samples; well 2 disabled.
     sim.writeEepromItem(
-        1792, "RepeatAll,1\n" + kHeader +
-                  "Ramp,1000,0,1000,0,3,2000,2000,2000,2000,2000,2000,100,0,0,0,0,0,0,0,0,0,"
-                  "Seconds\n");
-    sim.writeEepromItem(4112, "My test");
+        eeprom::kSequenceText,
+        "RepeatAll,1\n" + kHeader +
+            "Ramp,1000,0,1000,0,3,2000,2000,2000,2000,2000,2000,100,0,0,0,0,0,0,0,0,0,"
+            "Seconds\n");
+    sim.writeEepromItem(eeprom::kTestName, "My test");
     sim.setInternalValue(49, 0x02);
     ASSERT_TRUE(sim.runTest(&written, &error)) << error;
     EXPECT_EQ(written, device.sdCard() / "DATA" / "MY_TEST_0001.CSV");
-    EXPECT_EQ(sim.eepromItem(4096), "0002");
+    EXPECT_EQ(sim.eepromItem(eeprom::kTestNumber), "0002");
 
     const std::string data = readFile(written);
     EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 6 + 60);

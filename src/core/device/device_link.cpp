@@ -13,15 +13,11 @@ namespace kyrvana {
 namespace {
 
 constexpr int kAckLineCapacity = 1024;
-constexpr int kEepromLengthBytes = 2;
 constexpr int kEepromReadChunk = 256;
 constexpr std::size_t kEepromWriteChunk = 200;
 constexpr int kInternalValueCapacity = 128;
 constexpr int kLongAnswerCapacity = 512;
 constexpr int kSampleCount = 10;
-constexpr int kLoadCellValueBase = 10;
-constexpr auto kSamplePacing = std::chrono::milliseconds(10);
-constexpr auto kMotorPollPacing = std::chrono::milliseconds(100);
 constexpr int kSdChunk = 1024;
 
 // Lines of a counted text item: pieces between line feeds; a final line feed
@@ -91,7 +87,8 @@ DeviceResult DeviceLink::BeginExchange(std::string_view command) {
         return {};
     }
     std::size_t discarded = 0;
-    const SerialStatus status = serial.DiscardUntilQuiet(kQuietInterval, kQuietLimit, discarded);
+    const SerialStatus status =
+        serial.DiscardUntilQuiet(timing::kResyncQuiet, timing::kResyncLimit, discarded);
     if (status == SerialReadTimeout) {
         // Still talking: whatever the next answer would be, it could not be
         // told apart from the rest. The command is not sent.
@@ -199,28 +196,29 @@ DeviceResult DeviceLink::QueryDouble(std::string_view text, int capacity, double
 DeviceResult DeviceLink::GetEepromData(int address, std::vector<std::string>& lines) {
     const std::lock_guard lock(mutex_);
     lines.clear();
-    unsigned char lengthBytes[kEepromLengthBytes] = {};
+    unsigned char lengthBytes[eeprom::kItemLengthBytes] = {};
     int count = 0;
-    const std::string lengthCommand = command::GetEepromData(address, kEepromLengthBytes);
-    if (DeviceResult result = QueryExact(lengthCommand, lengthBytes, kEepromLengthBytes, count);
+    const std::string lengthCommand = command::GetEepromData(address, eeprom::kItemLengthBytes);
+    if (DeviceResult result =
+            QueryExact(lengthCommand, lengthBytes, eeprom::kItemLengthBytes, count);
         !result) {
         return result;
     }
     // Least significant byte first.
     const int length = lengthBytes[0] | (lengthBytes[1] << 8);
-    if (length > kEepromItemLimit) {
+    if (length > eeprom::kItemLengthLimit) {
         // Erased EEPROM reads 0xFFFF: no item was ever stored there.
         return DeviceResult::failure(
             DeviceFailure::Unusable, lengthCommand,
-            cFormat("stored length %d is over %d", length, kEepromItemLimit));
+            cFormat("stored length %d is over %d", length, eeprom::kItemLengthLimit));
     }
     std::string text;
     for (int offset = 0; offset < length;) {
         const int chunk = std::min(length - offset, kEepromReadChunk);
         char buffer[2 * kEepromReadChunk] = {};
-        if (DeviceResult result =
-                QueryExact(command::GetEepromData(address + kEepromLengthBytes + offset, chunk),
-                           buffer, chunk, count);
+        if (DeviceResult result = QueryExact(
+                command::GetEepromData(address + eeprom::kItemLengthBytes + offset, chunk), buffer,
+                chunk, count);
             !result) {
             return result;
         }
@@ -241,7 +239,7 @@ DeviceResult DeviceLink::SetEepromData(int address, std::string_view text) {
         const std::string_view chunk =
             text.substr(offset, std::min<std::size_t>(kEepromWriteChunk, length - offset));
         first.keepFirstFailure(SendCommand(command::SetEepromDataChunk(
-            address + kEepromLengthBytes + static_cast<int>(offset), chunk)));
+            address + eeprom::kItemLengthBytes + static_cast<int>(offset), chunk)));
     }
     return first;
 }
@@ -256,11 +254,12 @@ DeviceResult DeviceLink::AverageInternalValue(int n, double& average) {
     for (int i = 0; i < kSampleCount; ++i) {
         // No pause before a reading that will not be sent (see Operation).
         if (!unanswered_) {
-            std::this_thread::sleep_for(kSamplePacing);
+            std::this_thread::sleep_for(timing::kLoadCellSamplePacing);
         }
         int reading = previous;
-        DeviceResult result = QueryInteger(command::QueryInternalValue(n + kLoadCellValueBase),
-                                           kInternalValueCapacity, reading);
+        DeviceResult result =
+            QueryInteger(command::QueryInternalValue(n + internal_value::kFirstLoadCellSample),
+                         kInternalValueCapacity, reading);
         if (result) {
             if (!anyGood) {
                 sum += static_cast<long long>(reading) * failedBeforeFirstGood;
@@ -286,7 +285,7 @@ DeviceResult DeviceLink::WaitMotorsIdle() {
     int state = 0;
     DeviceResult result = QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state);
     while (result && state != 0) {
-        std::this_thread::sleep_for(kMotorPollPacing);
+        std::this_thread::sleep_for(timing::kMotorPollPacing);
         result = QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state);
     }
     return result;

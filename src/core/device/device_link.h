@@ -14,10 +14,8 @@
 // an exchange that failed (no answer in time, an answer too long, a port
 // error) or an answer the caller found unusable, the link is out of step: it
 // reads and throws away whatever still arrives until the line has been quiet
-// for kQuietInterval, clears the input queue, and only then writes its next
-// command. A device answers a command at once and in one stretch, so a fifth
-// of a second of silence means it has finished; waiting is bounded by
-// kQuietLimit for a device that never stops talking.
+// for timing::kResyncQuiet (at most timing::kResyncLimit), clears the input
+// queue, and only then writes its next command.
 
 #include <array>
 #include <atomic>
@@ -33,7 +31,8 @@
 #include <vector>
 
 #include "core/device/device_result.h"
-#include "core/device/eeprom_map.h"
+#include "core/device/device_timing.h"
+#include "core/device/device_vocabulary.h"
 #include "core/device/port_info.h"
 #include "core/device/port_open_problem.h"
 #include "core/device/serial.h"
@@ -57,8 +56,6 @@ struct SdFileRead {
 class DeviceLink {
   public:
     static constexpr int kWellCount = 6;
-    // EEPROM items longer than this are taken as absent.
-    static constexpr int kEepromItemLimit = 4096;
     // Receives (bytes requested so far, announced size) after every chunk.
     using SdProgress = std::function<void(std::int64_t done, std::int64_t total)>;
 
@@ -107,9 +104,6 @@ class DeviceLink {
     };
     [[nodiscard]] Operation BeginOperation() { return Operation(*this); }
 
-    // See the top of this file.
-    static constexpr std::chrono::milliseconds kQuietInterval{200};
-    static constexpr std::chrono::milliseconds kQuietLimit{600};
     // For a caller that found an answer unusable (a size that is no number):
     // the link gets back into step before its next command.
     void MarkOutOfStep();
@@ -137,7 +131,7 @@ class DeviceLink {
     DeviceResult QueryDouble(std::string_view text, int capacity, double& value);
 
     // Reads the counted text item at `address` and splits it at line feeds.
-    // The first exchange that fails ends the read; a stored length over 4096
+    // The first exchange that fails ends the read; a stored length over eeprom::kItemLengthLimit
     // means the item is absent (Unusable). Either way there are no lines.
     DeviceResult GetEepromData(int address, std::vector<std::string>& lines);
     // Stores `text` as the counted item at `address`, in chunks of 200 bytes.
@@ -183,9 +177,9 @@ class DeviceLink {
     DeviceResult Connect();
     // The revision texts, and the hardware and firmware revisions in them.
     DeviceResult ReadRevisions();
-    // The per-well load cell calibration (EEPROM item 3840).
+    // The per-well load cell calibration (EEPROM item eeprom::kCalibration).
     DeviceResult ReadWellCalibration();
-    // The test state in `state` (3 running, 4 paused) when the exchange
+    // The test state in `state` (see test_state) when the exchange
     // succeeded.
     DeviceResult QueryTestState(int& state);
 
@@ -221,9 +215,10 @@ class DeviceLink {
     // Jogs a well's actuator: speed kJogSpeed starts it in `direction`, 0
     // stops it and waits until every motor stands.
     DeviceResult JogMotor(int well, std::uint8_t direction, int speed);
-    // The 32-bit word the device keeps at `address` (kHomingDisabledAddress).
+    // The 32-bit word the device keeps at `address` (eeprom::kHomingDisabledWord).
     DeviceResult ReadDeviceWord(int address, std::uint32_t& value);
-    // Sets internal value `index` (48 homing disabled, 49 disabled wells).
+    // Sets internal value `index` (internal_value::kHomingDisabled or
+    // kDisabledWells).
     DeviceResult SetInternalValue(unsigned index, int value);
 
     static constexpr int kUpdateSourceEeprom = 2;
@@ -231,12 +226,11 @@ class DeviceLink {
     static constexpr int kUpdateCalibration = 1;
     static constexpr unsigned kPositioningAbsolute = 8;
     static constexpr int kJogSpeed = 7;
-    static constexpr int kHomingDisabledAddress = eeprom::kHomingDisabledWord;
 
     // Where the USB serial ports are looked up ("/" on a real system).
     std::filesystem::path sysfsRoot = "/";
     // The device needs this long after its port opens before it answers.
-    std::chrono::milliseconds settleDelay{2000};
+    std::chrono::milliseconds settleDelay = timing::kSettleDelay;
 
     // What the device told about itself when it connected.
     std::vector<std::string> revisions;
@@ -244,10 +238,10 @@ class DeviceLink {
     std::string portName;
     Serial serial;
     int internalValue4 = 0;
-    std::uint8_t hardwareType = 0;  // 0 or 1: Kyrvana P7, 2: Kyrvana Q3
+    std::uint8_t hardwareType = kHardwareTypeP7;  // see HardwareModel
     int hardwareRevision = 1000;
     int firmwareRevision = 1000;  // revision times 1000
-    // Per-well load cell calibration (EEPROM item 3840).
+    // Per-well load cell calibration (EEPROM item eeprom::kCalibration).
     std::array<float, kWellCount> fullScaleLoad{111.0f, 111.0f, 111.0f, 111.0f, 111.0f, 111.0f};
     std::array<double, kWellCount> loadCellGain{};
     // The zero is a raw reading of the 16-bit converter, 0 to 65535.

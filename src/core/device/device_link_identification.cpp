@@ -12,7 +12,7 @@
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
-#include "core/device/eeprom_map.h"
+#include "core/device/device_vocabulary.h"
 #include "core/device/exchange_tally.h"
 #include "core/device/message_log.h"
 #include "core/device/port_list.h"
@@ -24,22 +24,16 @@ namespace kyrvana {
 namespace {
 
 constexpr int kRevisionCount = 4;  // QueryRev 0 to 3
-constexpr int kCalibrationAddress = eeprom::kCalibration;
-constexpr int kConfigurationValue = 4;
-constexpr int kHardwareTypeValue = 6;
 constexpr int kTestStateCapacity = 512;
 constexpr const char* kSoftwareVersionLine = "Software Version " KYRVANA_VERSION "\n";
 
-const char* hardwareTypeLine(std::uint8_t type) {
-    switch (type) {
-        case 0:
-        case 1:
-            return "Kyrvana P7\n";
-        case 2:
-            return "Kyrvana Q3\n";
-        default:
-            return "Error Detecting Hardware Type\n";
+// Hardware type 1 is an older P7; any type above 2 is no model this program
+// knows.
+std::string hardwareTypeLine(std::uint8_t type) {
+    if (type > kHardwareTypeQ3) {
+        return "Error Detecting Hardware Type\n";
     }
+    return std::string(modelName(hardwareModel(type))) + "\n";
 }
 
 // The comma-separated fields of a calibration line.
@@ -114,10 +108,10 @@ DeviceResult DeviceLink::Connect() {
     {
         auto recording = Record(rest);
         int value = 0;
-        internalValue4 = QueryInternalValue(kConfigurationValue, value) ? value : 0;
+        internalValue4 = QueryInternalValue(internal_value::kConfiguration, value) ? value : 0;
         value = 0;
         // The type is a byte on the device; a larger answer keeps its low byte.
-        const DeviceResult type = QueryInternalValue(kHardwareTypeValue, value);
+        const DeviceResult type = QueryInternalValue(internal_value::kHardwareType, value);
         hardwareType = type ? static_cast<std::uint8_t>(value) : std::uint8_t{0};
         // A device that said nothing is named as no model.
         if (!type.wentUnanswered()) {
@@ -171,7 +165,7 @@ DeviceResult DeviceLink::ReadRevisions() {
 
 DeviceResult DeviceLink::ReadWellCalibration() {
     std::vector<std::string> lines;
-    if (DeviceResult result = GetEepromData(kCalibrationAddress, lines); !result) {
+    if (DeviceResult result = GetEepromData(eeprom::kCalibration, lines); !result) {
         return result;
     }
     // One line per well, well 1 first: full scale, gain, zero. Extra lines

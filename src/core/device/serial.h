@@ -25,13 +25,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/device/device_timing.h"
 #include "core/device/serial_status.h"
 
 namespace kyrvana {
 
 class Serial {
   public:
-    static constexpr int kDefaultReadTimeoutMs = 20000;
     // The longest line ReadLines accepts, in bytes.
     static constexpr int kLineLimit = 1024;
 
@@ -126,8 +126,8 @@ class Serial {
     bool isOpen_ = false;
     int wakeFd_ = -1;
     termios savedSettings_{};
-    int longReadTimeoutMs_ = kDefaultReadTimeoutMs;
-    int activeReadTimeoutMs_ = kDefaultReadTimeoutMs;
+    int longReadTimeoutMs_ = timing::kReadTimeoutMs;
+    int activeReadTimeoutMs_ = timing::kReadTimeoutMs;
 };
 
 }  // namespace kyrvana

@@ -5,16 +5,14 @@
 // they stand and goes on later. Moving a well, homing, calibrating, writing a
 // new sequence or touching the data files meanwhile would spoil it.
 
+#include "core/device/device_vocabulary.h"
+
 namespace kyrvana {
 
 class DeviceLink;
 
-// Internal value 1, the device's test state.
-inline constexpr int kTestStateRunning = 3;
-inline constexpr int kTestStatePaused = 4;
-
 constexpr bool isTestInProgress(int state) {
-    return state == kTestStateRunning || state == kTestStatePaused;
+    return state == test_state::kRunning || state == test_state::kPaused;
 }
 
 // Asks the device. A query that fails counts as no test, as the test-data

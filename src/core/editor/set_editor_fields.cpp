@@ -5,6 +5,7 @@
 
 #include "core/common/c_locale_text.h"
 #include "core/common/shortest_number_text.h"
+#include "core/device/device_vocabulary.h"
 #include "core/editor/field_numbers.h"
 #include "core/protocol/enumeration_texts.h"
 #include "core/protocol/frequency_texts.h"
@@ -107,16 +108,15 @@ std::string_view magnitudeLabel(int modeIndex, int hardwareType) {
     if (modeIndex == codeOf(ControlMode::Force)) {
         return "Load Magnitude (mN)";
     }
-    return hardwareType == kStretchHardwareType ? "Stretch Magnitude (um)"
-                                                : "Compress Magnitude (um)";
+    return stretches(hardwareType) ? "Stretch Magnitude (um)" : "Compress Magnitude (um)";
 }
 
 std::string_view loadDurationLabel(int hardwareType) {
-    return hardwareType == kStretchHardwareType ? "Stretch Duration" : "Compress Duration";
+    return stretches(hardwareType) ? "Stretch Duration" : "Compress Duration";
 }
 
 std::string_view doNotDeformLabel(int hardwareType) {
-    return hardwareType == kStretchHardwareType ? "Do Not Stretch" : "Do Not Compress";
+    return stretches(hardwareType) ? "Do Not Stretch" : "Do Not Compress";
 }
 
 void setDoNotDeform(SetEditorFields& fields, bool checked) {

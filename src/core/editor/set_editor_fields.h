@@ -16,9 +16,6 @@
 
 namespace kyrvana {
 
-// The Kyrvana Q3 stretches; every other hardware type compresses.
-inline constexpr int kStretchHardwareType = 2;
-
 // The choices of the editor's combo boxes, in their order.
 inline constexpr std::array<std::string_view, 2> kControlModeChoices = {"Displacement", "Force"};
 inline constexpr std::array<std::string_view, 2> kWaveformChoices = {"Ramp", "Sinusoid"};

@@ -9,6 +9,7 @@
 #include "core/common/c_locale_text.h"
 #include "core/common/saturating_cast.h"
 #include "core/device/device_link.h"
+#include "core/device/device_vocabulary.h"
 #include "core/editor/field_numbers.h"
 #include "core/protocol/enumeration_texts.h"
 #include "core/protocol/frequency_texts.h"
@@ -16,9 +17,6 @@
 namespace kyrvana {
 namespace {
 
-// The editor asks for internal value 5 (the acceleration the firmware uses)
-// before the speed check; the check itself works with the fixed figure.
-constexpr int kAccelerationValue = 5;
 constexpr int kFirstWell = 0;
 
 // The field values read once, in milliseconds and whole numbers.
@@ -157,7 +155,7 @@ int maximumMagnitude(int modeIndex, int hardwareType, float fullScaleLoad) {
     if (modeIndex == codeOf(ControlMode::Force)) {
         return saturatingCast<int>(std::floor(fullScaleLoad * 1000.0f));
     }
-    return hardwareType == kStretchHardwareType ? kMaximumStretchUm : kMaximumCompressUm;
+    return stretches(hardwareType) ? kMaximumStretchUm : kMaximumCompressUm;
 }
 
 double reachableTravel(double milliseconds, double umPerMicrostep) {
@@ -182,10 +180,10 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
     result.doNotDeform = fields.doNotDeform || loadMs <= 0.0;
     result.doNotRecover = fields.doNotRecover || recoveryMs <= 0.0;
 
-    const bool stretches = hardware.hardwareType == kStretchHardwareType;
+    const bool stretching = stretches(hardware.hardwareType);
     if (!result.doNotDeform && loadMs < kMinimumPhaseMs) {
-        messages.push_back(cFormat(stretches ? "Error:  Minimum Stretch Duration = %.2f mS\n"
-                                             : "Error:  Minimum Compress Duration = %.2f mS\n",
+        messages.push_back(cFormat(stretching ? "Error:  Minimum Stretch Duration = %.2f mS\n"
+                                              : "Error:  Minimum Compress Duration = %.2f mS\n",
                                    kMinimumPhaseMs));
     }
     if (!result.doNotRecover && recoveryMs < kMinimumPhaseMs) {
@@ -210,7 +208,7 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
     if (*highest > maximum) {
         messages.push_back(cFormat("Error:  Maximum %s = %d\n", label.c_str(), maximum));
     }
-    if (!stretches && *lowest < 0.0) {
+    if (!stretching && *lowest < 0.0) {
         messages.push_back(cFormat("Error:  Minimum %s = %d\n", label.c_str(), 0));
     }
 
@@ -221,7 +219,7 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
             // enter the checks.
             int acceleration = 0;
             double um = 0.0;
-            (void)hardware.link->QueryInternalValue(kAccelerationValue, acceleration);
+            (void)hardware.link->QueryInternalValue(internal_value::kAcceleration, acceleration);
             (void)hardware.link->QueryUmPerUstep(kFirstWell, um);
         }
         const double limit =
@@ -242,10 +240,10 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
         if (!tooFast && messages.empty()) {
             if (!result.doNotDeform && beyondTravel(peak, loadMs, hardware)) {
                 messages.emplace_back(
-                    stretches ? "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch "
-                                "Duration\n\tOr Reduce Stretch Magnitude\n"
-                              : "Error:  Cannot achieve X Compress Phase\n\tIncrease Compress "
-                                "Duration\n\tOr Reduce Compress Magnitude\n");
+                    stretching ? "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch "
+                                 "Duration\n\tOr Reduce Stretch Magnitude\n"
+                               : "Error:  Cannot achieve X Compress Phase\n\tIncrease Compress "
+                                 "Duration\n\tOr Reduce Compress Magnitude\n");
             }
             if (!result.doNotRecover && beyondTravel(peak, recoveryMs, hardware)) {
                 messages.emplace_back(

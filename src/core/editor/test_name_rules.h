@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/device/eeprom_map.h"
+#include "core/device/device_vocabulary.h"
 
 namespace kyrvana {
 

@@ -16,7 +16,7 @@ double forceNewtons(double raw, std::uint16_t zero, double gain) {
 }
 
 double moveSign(std::uint8_t hardwareType) {
-    return hardwareType == kRetractingHardwareType ? 1.0 : -1.0;
+    return stretches(hardwareType) ? 1.0 : -1.0;
 }
 
 int relativeMoveTarget(int current, double amountMm, double umPerUstep, std::uint8_t hardwareType) {

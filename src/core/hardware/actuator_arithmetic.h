@@ -11,9 +11,12 @@
 
 #include <cstdint>
 
+#include "core/device/device_vocabulary.h"
+
 namespace kyrvana {
 
-inline constexpr std::uint8_t kRetractingHardwareType = 2;  // Kyrvana Q3
+// The model whose actuators retract for a positive amount.
+inline constexpr std::uint8_t kRetractingHardwareType = kHardwareTypeQ3;
 
 // The distance of the load cell calibration's "Move To Position", in mm.
 inline constexpr double kCalibrationMoveMm = 2.0;

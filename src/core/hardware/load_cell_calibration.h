@@ -3,7 +3,7 @@
 // Load cell calibration: known weights hung on one well's load cell, a raw
 // reading for each, and the least-squares gain in newtons per raw count. The
 // six wells' records (full-scale load, gain, zero) live in the device's
-// EEPROM item 3840 as six text lines.
+// EEPROM item eeprom::kCalibration as six text lines.
 
 #include <string>
 #include <string_view>
@@ -13,7 +13,6 @@
 
 namespace kyrvana {
 
-inline constexpr int kCalibrationAddress = eeprom::kCalibration;
 // Grams to newtons, with the acceleration the program has always used.
 inline constexpr double kStandardGravity = 9.8;
 inline constexpr const char* kTooFewWeightsMessage = "At least 2 different Weights required\n";
@@ -55,7 +54,7 @@ std::string calibrationText(const DeviceLink& link);
 DeviceResult loadCalibration(DeviceLink& link);
 
 // Stores the full-scale load and gain of `well` in the link and saves all six
-// records: the text at EEPROM 3840, then "UpdateFromSDIni(2,1)" so the device
+// records: the text at eeprom::kCalibration, then "UpdateFromSDIni(2,1)" so the device
 // takes them over. Every exchange is made; the result is the first failure.
 DeviceResult applyCalibration(DeviceLink& link, int well, double fullScaleN, double gain);
 

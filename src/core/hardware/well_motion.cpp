@@ -9,7 +9,6 @@
 namespace kyrvana {
 namespace {
 
-constexpr int kLoadCellZeroValue = 70;
 constexpr std::uint8_t kJogStopDirection = 1;
 constexpr int kJogStopSpeed = 0;
 
@@ -55,7 +54,7 @@ DeviceResult readLoadCellZeros(DeviceLink& link) {
     const auto recording = link.Record(tally);
     for (int well = 0; well < DeviceLink::kWellCount; ++well) {
         int value = 0;
-        if (!link.QueryInternalValue(kLoadCellZeroValue + well, value)) {
+        if (!link.QueryInternalValue(internal_value::kFirstLoadCellZero + well, value)) {
             value = 0;
         }
         // The zero is a reading of the 16-bit converter.

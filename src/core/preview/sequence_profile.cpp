@@ -6,6 +6,7 @@
 
 #include "core/common/c_locale_text.h"
 #include "core/common/saturating_cast.h"
+#include "core/device/device_vocabulary.h"
 #include "core/editor/set_limits.h"
 #include "core/protocol/enumeration_texts.h"
 #include "core/protocol/sequence_totals.h"
@@ -226,7 +227,7 @@ std::vector<SequenceProfile::LimitTest> SequenceProfile::limitTests(
             // The stretching hardware may move below its start within a
             // repetition (a negative magnitude); no hardware may end a
             // repetition there.
-            const double lowest = hardwareType_ == 2
+            const double lowest = stretches(hardwareType_)
                                       ? std::min(shape.base(w, 0, 0), shape.endPosition(w, 0))
                                       : range.min;
             tests.push_back({w, lowest, slope, 0.0, false, "goes below its start position"});

@@ -14,8 +14,6 @@
 namespace kyrvana {
 namespace {
 
-constexpr int kLengthWordBytes = 2;
-
 DisabledWells disabledWellsFromMask(int value) {
     DisabledWells wells;
     wells.mask = static_cast<std::uint8_t>(value);
@@ -34,7 +32,7 @@ DeviceResult writeEepromText(DeviceLink& link, int address, std::string_view tex
 DeviceResult writeSequenceText(DeviceLink& link, const DeviceSetTable& table,
                                std::int32_t repeatCount) {
     DeviceResult result =
-        writeEepromText(link, kSequenceTextAddress, buildSequenceText(table, repeatCount));
+        writeEepromText(link, eeprom::kSequenceText, buildSequenceText(table, repeatCount));
     return result.keepFirstFailure(
         link.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom, DeviceLink::kUpdateTestSequence));
 }
@@ -45,12 +43,13 @@ DeviceResult readEepromText(DeviceLink& link, int address, std::vector<std::stri
 
 DeviceResult readSequenceText(DeviceLink& link, DeviceSetTable& table, HardwareSettings& hardware) {
     std::vector<std::string> lines;
-    if (DeviceResult result = readEepromText(link, kSequenceTextAddress, lines); !result) {
+    if (DeviceResult result = readEepromText(link, eeprom::kSequenceText, lines); !result) {
         return result;
     }
     if (!parseSequenceLines(lines, table, hardware.RepeatTestSequence)) {
         return DeviceResult::failure(
-            DeviceFailure::Unusable, command::GetEepromData(kSequenceTextAddress, kLengthWordBytes),
+            DeviceFailure::Unusable,
+            command::GetEepromData(eeprom::kSequenceText, eeprom::kItemLengthBytes),
             cFormat("the stored sequence text has %zu lines, fewer than 3", lines.size()));
     }
     return {};
@@ -69,14 +68,14 @@ ProgrammingReport readProgrammedState(DeviceLink& link, ProgrammedState& state) 
     }
 
     int disabledMask = 0;
-    if (!link.QueryInternalValue(static_cast<int>(kDisabledWellsValue), disabledMask)) {
+    if (!link.QueryInternalValue(internal_value::kDisabledWells, disabledMask)) {
         disabledMask = 0;  // no answer: every well in use
     }
     state.disabledWells = disabledWellsFromMask(disabledMask);
 
     std::uint32_t homingWord = 0;
     state.homingDisabled.reset();
-    if (link.ReadDeviceWord(DeviceLink::kHomingDisabledAddress, homingWord)) {
+    if (link.ReadDeviceWord(eeprom::kHomingDisabledWord, homingWord)) {
         state.homingDisabled = homingWord == 1;
     }
     report.outcome = sequence.keepFirstFailure(report.exchanges.first());

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/device/eeprom_map.h"
+#include "core/device/device_vocabulary.h"
 #include "core/hardware/well_settings.h"
 #include "core/programming/device_set_table.h"
 #include "core/programming/programming_report.h"
@@ -26,12 +26,6 @@ namespace kyrvana {
 class CKyrvanaDoc;
 class DeviceLink;
 
-// EEPROM items of the sequence text and of the test name.
-inline constexpr int kSequenceTextAddress = eeprom::kSequenceText;
-inline constexpr int kTestNameAddress = eeprom::kTestName;
-// Internal values: homing disabled (1) or not (0), and the disabled-wells mask.
-inline constexpr unsigned kHomingDisabledValue = 48;
-inline constexpr unsigned kDisabledWellsValue = 49;
 // Control setting 3 of well 0: the force-control maximum velocity code.
 inline constexpr unsigned kVelocityCodeSetting = 3;
 
@@ -49,7 +43,7 @@ DeviceResult writeSequenceText(DeviceLink& link, const DeviceSetTable& table,
                                std::int32_t repeatCount);
 
 // The counted EEPROM item at `address`, split at line feeds; no lines when
-// it cannot be read or its stored length is over 4096.
+// it cannot be read or its stored length is over eeprom::kItemLengthLimit.
 DeviceResult readEepromText(DeviceLink& link, int address, std::vector<std::string>& lines);
 
 // Reads the stored sequence text into `table` and its repeat count into

@@ -97,14 +97,16 @@ ProgrammingReport ProgramDevice(CKyrvanaDoc& document, const std::atomic<bool>* 
     });
 
     const std::array<std::function<DeviceResult()>, kSteps> steps = {
-        [&] { return writeEepromText(link, kTestNameAddress, testName); },
+        [&] { return writeEepromText(link, eeprom::kTestName, testName); },
         [&] { return writeControlSettings(link, table, velocityCode); },
-        [&] { return link.SetInternalValue(kHomingDisabledValue, homingDisabled ? 1 : 0); },
+        [&] {
+            return link.SetInternalValue(internal_value::kHomingDisabled, homingDisabled ? 1 : 0);
+        },
         [&] {
             host.setBusy(true);
             return writeSequenceText(link, table, repeatCount);
         },
-        [&] { return link.SetInternalValue(kDisabledWellsValue, disabledWellsMask); },
+        [&] { return link.SetInternalValue(internal_value::kDisabledWells, disabledWellsMask); },
     };
     std::size_t done = 0;
     DeviceResult stopped;

@@ -1,7 +1,7 @@
 #include "core/programming/verify_device.h"
 
 #include "core/device/device_link.h"
-#include "core/device/eeprom_map.h"
+#include "core/device/device_vocabulary.h"
 #include "core/device/exchange_tally.h"
 #include "core/editor/sequence_view_model.h"
 #include "core/programming/device_programming.h"
@@ -35,7 +35,7 @@ TestToProgram testInTheWindow(CKyrvanaDoc& document) {
 }
 
 // The first line of a counted text item; `absent` when the item holds no
-// line or cannot be used (an erased item reads as a length over 4096).
+// line or cannot be used (an erased item reads as a length over eeprom::kItemLengthLimit).
 std::string firstLineOf(DeviceLink& link, int address, const char* absent) {
     std::vector<std::string> lines;
     const DeviceResult read = readEepromText(link, address, lines);

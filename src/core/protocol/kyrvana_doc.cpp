@@ -7,7 +7,7 @@
 #include "core/device/command_enabling.h"
 #include "core/device/command_ids.h"
 #include "core/device/command_texts.h"
-#include "core/device/eeprom_map.h"
+#include "core/device/device_vocabulary.h"
 #include "core/device/exchange_tally.h"
 #include "core/device/message_log.h"
 #include "core/device/test_state.h"
@@ -16,9 +16,6 @@
 namespace kyrvana {
 namespace {
 
-// EEPROM items read when a device connects.
-constexpr int kTestNameAddress = eeprom::kTestName;
-constexpr int kTestNumberAddress = eeprom::kTestNumber;
 // The revision text that carries the firmware revision.
 constexpr int kFirmwareRevisionText = 2;
 
@@ -139,10 +136,10 @@ DeviceResult CKyrvanaDoc::ConnectDevice() {
     {
         const auto recording = link_.Record(tally);
         std::vector<std::string> lines;
-        if (link_.GetEepromData(kTestNameAddress, lines) && !lines.empty()) {
+        if (link_.GetEepromData(eeprom::kTestName, lines) && !lines.empty()) {
             testName = lines.front();
         }
-        if (link_.GetEepromData(kTestNumberAddress, lines) && !lines.empty()) {
+        if (link_.GetEepromData(eeprom::kTestNumber, lines) && !lines.empty()) {
             testNumber = lines.front();
         }
     }
@@ -191,8 +188,7 @@ std::string CKyrvanaDoc::firmwareTooOldMessage() {
 }
 
 std::string CKyrvanaDoc::deviceDescription() const {
-    const char* model = link_.hardwareType == 2 ? "Kyrvana Q3" : "Kyrvana P7";
-    return std::string(model) + " on " + link_.portName;
+    return std::string(modelName(hardwareModel(link_.hardwareType))) + " on " + link_.portName;
 }
 
 // --- The request thread -------------------------------------------------------
@@ -376,7 +372,7 @@ bool CKyrvanaDoc::ConfirmedDespiteRunningTest() {
 
 void CKyrvanaDoc::RunningStateCheck() {
     int state = 0;
-    if (link_.QueryTestState(state) && state == 3) {
+    if (link_.QueryTestState(state) && state == test_state::kRunning) {
         host_.errorBox("Cannot Access Displacement Calibration\nWhile Test is Running\n");
     }
 }

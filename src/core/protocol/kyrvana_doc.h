@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "core/device/device_link.h"
+#include "core/device/device_timing.h"
 #include "core/hardware/well_settings.h"
 #include "core/protocol/document_host.h"
 #include "core/protocol/hardware_settings.h"
@@ -33,13 +34,13 @@ struct DocumentOptions {
     // Where the USB serial ports are looked up ("/" on a real system).
     std::filesystem::path sysfsRoot = "/";
     // The stimulator needs this long after its port opens before it answers.
-    std::chrono::milliseconds settleDelay{2000};
+    std::chrono::milliseconds settleDelay = timing::kSettleDelay;
     // Time-out for each byte of an answer.
-    int readTimeoutMs = 20000;
+    int readTimeoutMs = timing::kReadTimeoutMs;
     // How often the request thread checks whether the device is present.
-    std::chrono::milliseconds pollInterval{1000};
+    std::chrono::milliseconds pollInterval = timing::kPresencePollInterval;
     // The pause after turning automatic connection on again.
-    std::chrono::milliseconds autoConnectPause{500};
+    std::chrono::milliseconds autoConnectPause = timing::kAutoConnectPause;
 };
 
 // Shown when the stimulator's port cannot be opened.

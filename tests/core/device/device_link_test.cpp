@@ -66,7 +66,7 @@ TEST_F(DeviceLinkTest, SetEepromDataSendsTheLengthThenChunksOf200) {
     peer_.Expect("SetEepromData(3842,\"" + text.substr(0, 200) + "\")", "\r");
     peer_.Expect("SetEepromData(4042,\"" + text.substr(200, 200) + "\")", "\r");
     peer_.Expect("SetEepromData(4242,\"" + text.substr(400, 50) + "\")", "\r");
-    EXPECT_TRUE(link_.SetEepromData(3840, text));
+    EXPECT_TRUE(link_.SetEepromData(eeprom::kCalibration, text));
     ExpectScriptDone();
 }
 
@@ -116,7 +116,7 @@ TEST_P(EepromItemTest, ReadsTheStoredItem) {
         peer_.Expect(item.extraExchanges[i], item.extraExchanges[i + 1]);
     }
     std::vector<std::string> lines{"stale"};
-    EXPECT_EQ(link_.GetEepromData(4096, lines).why(), item.result);
+    EXPECT_EQ(link_.GetEepromData(eeprom::kTestNumber, lines).why(), item.result);
     EXPECT_EQ(lines, item.lines);
     ExpectScriptDone();
 }
@@ -138,7 +138,7 @@ TEST_F(DeviceLinkTest, GetEepromDataThatGetsNoAnswerFails) {
     peer_.Expect("GetEepromData(3840, 2)", LengthWord(10));
     peer_.Expect("GetEepromData(3842, 10)", "short");
     std::vector<std::string> lines;
-    const DeviceResult result = link_.GetEepromData(3840, lines);
+    const DeviceResult result = link_.GetEepromData(eeprom::kCalibration, lines);
     EXPECT_EQ(result.why(), DeviceFailure::Timeout);
     EXPECT_EQ(result.command(), "GetEepromData(3842, 10)");
     EXPECT_TRUE(lines.empty());
