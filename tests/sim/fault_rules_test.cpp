@@ -1,5 +1,4 @@
-// Fault rules and EEPROM pokes as kyrvana-sim's command line takes them, and
-// what they do to a running simulator.
+// Fault rules and EEPROM pokes as kyrvana-sim's command line takes them.
 
 #include "sim/fault_rules.h"
 
@@ -8,14 +7,9 @@
 #include <chrono>
 #include <string>
 
-#include "raw_port.h"
-#include "sim_test_helpers.h"
-#include "support/sim_fixture.h"
-
 namespace kyrvana::sim_tests {
 namespace {
 
-using namespace std::chrono_literals;
 using Kind = sim::SimulatorFault::Kind;
 
 TEST(FaultRuleText, ParsesKindKeysAndPrefix) {
@@ -100,32 +94,6 @@ TEST(EepromPokeText, TakesAnAddressInTheEepromAndOneByte) {
     for (const char* text : {"8192=1", "10=256", "10", "=1", "10=-1", "1e3=1"}) {
         EXPECT_FALSE(sim::parseEepromPoke(text, &error)) << text;
     }
-}
-
-TEST(FaultRulesFromOptions, AreInForceFromTheFirstCommand) {
-    sim::SimulatorOptions options;
-    std::string error;
-    options.faults.push_back(*sim::parseFaultRule("no-answer,nth=2:GetMotorsState", &error));
-    options.faults.push_back(*sim::parseFaultRule("garble:QueryRev(2)", &error));
-    // The test name "Test" becomes "Zest" behind the program's back.
-    options.eepromPokes.push_back(*sim::parseEepromPoke("4114=0x5A", &error));
-    test_support::RunningSimulator device(options);
-    ASSERT_TRUE(device.ok()) << device.error();
-    RawPort port(device.portPath());
-
-    EXPECT_EQ(port.ask("GetMotorsState"), "0\r");
-    ASSERT_TRUE(port.send("GetMotorsState"));
-    EXPECT_EQ(port.readQuiet(100ms), "");
-    EXPECT_EQ(port.ask("GetMotorsState"), "0\r");
-
-    // Garbled: as long as the real answer, ended as it is, meaning nothing.
-    const std::string garbled = port.ask("QueryRev(2)");
-    ASSERT_EQ(garbled.size(), std::string("Firmware REV 4.60\r").size());
-    EXPECT_EQ(garbled.back(), '\r');
-    EXPECT_EQ(garbled.find("REV"), std::string::npos);
-
-    EXPECT_EQ(readItemOverWire(port, eeprom::kTestName), "Zest");
-    EXPECT_EQ(device.sim().eepromItem(eeprom::kTestName), "Zest");
 }
 
 }  // namespace

@@ -6,26 +6,14 @@
 #include <string>
 
 #include "core/common/c_locale_text.h"
-#include "raw_port.h"
-#include "support/sim_fixture.h"
+#include "sim_test_helpers.h"
 
 namespace kyrvana::sim_tests {
 namespace {
 
 using namespace std::chrono_literals;
 
-class SdCardExchange : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        port_ = std::make_unique<RawPort>(device_.portPath());
-        ASSERT_TRUE(port_->isOpen());
-    }
-    RawPort& port() { return *port_; }
-
-    test_support::RunningSimulator device_;
-    std::unique_ptr<RawPort> port_;
-};
+using SdCardExchange = SimulatorPortTest;
 
 std::string everyByteValue(std::size_t size) {
     std::string bytes(size, '\0');

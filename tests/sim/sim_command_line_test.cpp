@@ -64,7 +64,7 @@ class SimProcess {
 TEST(SimCommandLine, FaultsAndPokesReachTheRunningSimulator) {
     SimProcess process(
         "--fault 'no-answer,nth=2:QueryRev' --fault 'cut-short,bytes=3:QueryRev(3)' "
-        "--poke-eeprom 4114=0x5A");
+        "--fault 'garble:QueryRev(2)' --poke-eeprom 4114=0x5A");
     ASSERT_EQ(process.port().rfind("/dev/pts/", 0), 0u) << process.port();
     RawPort port(process.port());
     ASSERT_TRUE(port.isOpen());
@@ -74,6 +74,12 @@ TEST(SimCommandLine, FaultsAndPokesReachTheRunningSimulator) {
     EXPECT_EQ(port.readQuiet(100ms), "");
     ASSERT_TRUE(port.send("QueryRev(3)"));
     EXPECT_EQ(port.readQuiet(100ms), "Har");
+    // Garbled: as long as the real answer, ended as it is, meaning nothing.
+    const std::string garbled = port.ask("QueryRev(2)");
+    ASSERT_EQ(garbled.size(), std::string("Firmware REV 4.60\r").size());
+    EXPECT_EQ(garbled.back(), '\r');
+    EXPECT_EQ(garbled.find("REV"), std::string::npos);
+    // The test name "Test" became "Zest" behind the program's back.
     EXPECT_EQ(readItemOverWire(port, eeprom::kTestName), "Zest");
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <thread>
 
 #include "core/common/c_locale_text.h"
 
@@ -35,17 +34,6 @@ std::string readItemOverWire(RawPort& port, int address) {
         text += port.readExact(static_cast<std::size_t>(chunk));
     }
     return text;
-}
-
-bool eventually(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
 }
 
 }  // namespace kyrvana::sim_tests

@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "core/common/c_locale_text.h"
-#include "raw_port.h"
 #include "sim_test_helpers.h"
-#include "support/sim_fixture.h"
+#include "support/wait_until.h"
 
 namespace kyrvana::sim_tests {
 namespace {
@@ -18,21 +17,9 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-class SimulatorExchange : public ::testing::Test {
+class SimulatorExchange : public SimulatorPortTest {
   protected:
-    explicit SimulatorExchange(sim::SimulatorOptions options = {}) : device_(std::move(options)) {}
-
-    void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        port_ = std::make_unique<RawPort>(device_.portPath());
-        ASSERT_TRUE(port_->isOpen());
-    }
-
-    RawPort& port() { return *port_; }
-    sim::SimulatedStimulator& sim() { return device_.sim(); }
-
-    test_support::RunningSimulator device_;
-    std::unique_ptr<RawPort> port_;
+    using SimulatorPortTest::SimulatorPortTest;
 };
 
 struct Exchange {
@@ -66,16 +53,6 @@ TEST_F(SimulatorExchange, AnswersEachCommandInItsFormExactly) {
         EXPECT_EQ(port().readExact(e.answer.size()), e.answer) << e.command;
         EXPECT_EQ(port().readQuiet(20ms), "") << e.command;
     }
-}
-
-TEST_F(SimulatorExchange, RevisionTextsParseAsTheProgramReadsThem) {
-    const std::string firmware = cToUpper(port().ask("QueryRev(2)"));
-    const std::string hardware = cToUpper(port().ask("QueryRev(3)"));
-    ASSERT_NE(firmware.find("REV"), std::string::npos);
-    ASSERT_NE(hardware.find("HARDWARE"), std::string::npos);
-    EXPECT_EQ(static_cast<int>(cAtof(firmware.substr(firmware.find("REV") + 3)) * 1000.0), 4600);
-    EXPECT_EQ(static_cast<int>(cAtof(hardware.substr(hardware.find("HARDWARE") + 11))), 2);
-    EXPECT_FALSE(port().ask("QueryRev(4)").empty());
 }
 
 TEST_F(SimulatorExchange, EepromItemRoundTripsThroughTheWireFormats) {
@@ -139,7 +116,7 @@ TEST_F(SimulatorExchange, LoadCellFollowsPositionOutsideForceAndCalibration) {
 
     // 1 mm of travel on a 0.8 N/mm membrane, 111/32000 N per count: 231 counts.
     ASSERT_EQ(port().ask("Positioning(0,8,6400)"), "OK\r");
-    ASSERT_TRUE(eventually([&] { return port().ask("GetMotorsState") == "0\r"; }));
+    ASSERT_TRUE(test_support::waitUntil([&] { return port().ask("GetMotorsState") == "0\r"; }));
     EXPECT_EQ(meanRawSample(port(), 0), zero + 231);
 
     sim().setAppliedForce(0, 1.11);  // +320 counts
@@ -167,18 +144,19 @@ class SlowMotors : public SimulatorExchange {
 TEST_F(SlowMotors, PositioningTakesTimeAndEndsOnTarget) {
     ASSERT_EQ(port().ask("Positioning(2,8,-1600)"), "OK\r");
     EXPECT_EQ(port().ask("GetMotorsState"), "4\r");
-    EXPECT_TRUE(eventually([&] { return port().ask("GetMotorsState") == "0\r"; }));
+    EXPECT_TRUE(test_support::waitUntil([&] { return port().ask("GetMotorsState") == "0\r"; }));
     EXPECT_EQ(port().ask("QueryMotorPos(2)"), "-1600\r");
 
     ASSERT_EQ(port().ask("Homing"), "OK\r");
     EXPECT_NE(port().ask("GetMotorsState"), "0\r");
-    EXPECT_TRUE(eventually([&] { return port().ask("GetMotorsState") == "0\r"; }));
+    EXPECT_TRUE(test_support::waitUntil([&] { return port().ask("GetMotorsState") == "0\r"; }));
     EXPECT_EQ(port().ask("QueryMotorPos(2)"), "0\r");
 }
 
 TEST_F(SlowMotors, JogRunsUntilStopped) {
     ASSERT_EQ(port().ask("\x1CZ(1,0,7,0)"), "OK\r");
-    EXPECT_TRUE(eventually([&] { return cAtoi(port().ask("QueryMotorPos(1)")) < -100; }));
+    EXPECT_TRUE(
+        test_support::waitUntil([&] { return cAtoi(port().ask("QueryMotorPos(1)")) < -100; }));
     EXPECT_EQ(port().ask("GetMotorsState"), "2\r");
     // The stop always carries direction 1.
     ASSERT_EQ(port().ask("\x1CZ(1,1,0,0)"), "OK\r");

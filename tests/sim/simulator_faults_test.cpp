@@ -2,16 +2,14 @@
 // stop, the EEPROM image.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "raw_port.h"
 #include "sim_test_helpers.h"
-#include "support/sim_fixture.h"
+#include "support/temporary_folder.h"
 
 namespace kyrvana::sim_tests {
 namespace {
@@ -19,19 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = sim::SimulatorFault::Kind;
 
-class SimulatorFaults : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        port_ = std::make_unique<RawPort>(device_.portPath());
-        ASSERT_TRUE(port_->isOpen());
-    }
-    RawPort& port() { return *port_; }
-    sim::SimulatedStimulator& sim() { return device_.sim(); }
-
-    test_support::RunningSimulator device_;
-    std::unique_ptr<RawPort> port_;
-};
+using SimulatorFaults = SimulatorPortTest;
 
 struct AnswerFault {
     Kind kind;
@@ -97,7 +83,7 @@ TEST_F(SimulatorFaults, ReplaceSendsTheGivenTextInsteadOfTheAnswer) {
 TEST_F(SimulatorFaults, ASecondReaderTakesBytesMeantForTheProgram) {
     port_.reset();
     ASSERT_TRUE(sim().setSecondReader(true));
-    port_ = std::make_unique<RawPort>(device_.portPath());
+    reopenPort();
     std::string arrived;
     for (int i = 0; i < 50; ++i) {
         ASSERT_TRUE(port().send("QueryRev(0)"));
@@ -139,32 +125,10 @@ TEST_F(SimulatorFaults, HangUpAtOnceEndsAWaitingReadAndStopStillWorks) {
     EXPECT_FALSE(sim().running());
 }
 
-class TemporaryFile {
-  public:
-    TemporaryFile() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kyrvana-ee-XXXXXX").string();
-        const int fd = mkstemp(pattern.data());
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        path_ = pattern;
-        std::filesystem::remove(path_);
-    }
-    ~TemporaryFile() {
-        std::error_code ec;
-        std::filesystem::remove(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
-
 TEST(SimulatorEepromImage, KeepsProgrammedStateAcrossARestart) {
-    TemporaryFile image;
+    test_support::TemporaryFolder folder;
     sim::SimulatorOptions options;
-    options.eepromImage = image.path();
+    options.eepromImage = folder.path() / "eeprom.bin";
     {
         test_support::RunningSimulator first(options);
         ASSERT_TRUE(first.ok()) << first.error();
@@ -172,7 +136,7 @@ TEST(SimulatorEepromImage, KeepsProgrammedStateAcrossARestart) {
         ASSERT_TRUE(writeItemOverWire(port, eeprom::kSequenceText, "RepeatAll,3\nName\n"));
         EXPECT_EQ(port.ask("\x1Cw(49,6)"), "OK\r");
     }
-    ASSERT_EQ(std::filesystem::file_size(image.path()), 8192u);
+    ASSERT_EQ(std::filesystem::file_size(options.eepromImage), 8192u);
     test_support::RunningSimulator second(options);
     ASSERT_TRUE(second.ok()) << second.error();
     RawPort port(second.portPath());
@@ -182,10 +146,10 @@ TEST(SimulatorEepromImage, KeepsProgrammedStateAcrossARestart) {
 }
 
 TEST(SimulatorEepromImage, RefusesAnImageOfTheWrongSize) {
-    TemporaryFile image;
-    std::ofstream(image.path()) << "short";
+    test_support::TemporaryFolder folder;
     sim::SimulatorOptions options;
-    options.eepromImage = image.path();
+    options.eepromImage = folder.path() / "eeprom.bin";
+    std::ofstream(options.eepromImage) << "short";
     sim::SimulatedStimulator simulator(options);
     std::string error;
     EXPECT_FALSE(simulator.start(&error));

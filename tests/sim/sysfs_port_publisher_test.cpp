@@ -14,31 +14,12 @@
 #include <vector>
 
 #include "core/device/port_list.h"
+#include "support/temporary_folder.h"
 
 namespace kyrvana::sim {
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "kyrvana-sysfs-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 // A plain file stands in for the pseudo-terminal: the port list only needs
 // the device node to lead somewhere.
@@ -58,7 +39,7 @@ class PublisherTest : public testing::Test {
         return entries;
     }
 
-    TempFolder temp_;
+    test_support::TemporaryFolder temp_;
 };
 
 TEST_F(PublisherTest, PublishedPortIsFoundAsTheStimulatorAndUnpublishLeavesNothing) {

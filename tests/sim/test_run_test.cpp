@@ -7,11 +7,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "support/sim_fixture.h"
+#include "support/temporary_folder.h"
 
 namespace kyrvana::sim_tests {
 namespace {
@@ -55,11 +54,6 @@ TEST(SequenceText, SurvivesGarbageAndKeepsAtMostTenSets) {
     EXPECT_EQ(sequence.sets[0].timeUnits, "");
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(TestRun, WritesOneSampleLinePerDataPeriodAndNumbersTheNextTest) {
     test_support::RunningSimulator device;
     ASSERT_TRUE(device.ok()) << device.error();
@@ -81,7 +75,7 @@ TEST(TestRun, WritesOneSampleLinePerDataPeriodAndNumbersTheNextTest) {
     EXPECT_EQ(written, device.sdCard() / "DATA" / "MY_TEST_0001.CSV");
     EXPECT_EQ(sim.eepromItem(eeprom::kTestNumber), "0002");
 
-    const std::string data = readFile(written);
+    const std::string data = test_support::readFile(written);
     EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 6 + 60);
     // Half-way through the load ramp: 1 mm, 0.8 N; well 2 records nothing.
     EXPECT_NE(data.find("\r\n0.500,Ramp,1,Load,1.0000,0.0000,1.0000,"), std::string::npos);
