@@ -13,17 +13,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/temporary_folder.h"
+
 namespace kyrvana {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test_support::readFile;
 
 std::string ReadStream(std::FILE* stream) {
     std::fflush(stream);
@@ -40,10 +37,6 @@ std::string ReadStream(std::FILE* stream) {
 class MessageLogTest : public testing::Test {
   protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("kyrvana-log-" + std::to_string(::getpid()) + "-" +
-                   testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
         standardOutput_ = std::tmpfile();
         ASSERT_NE(standardOutput_, nullptr);
         log().SetStandardOutput(standardOutput_);
@@ -53,11 +46,11 @@ class MessageLogTest : public testing::Test {
         log().CloseFile();
         log().SetStandardOutput(stdout);
         std::fclose(standardOutput_);
-        fs::remove_all(folder_);
     }
     static MessageLog& log() { return MessageLog::Instance(); }
 
-    fs::path folder_;
+    test_support::TemporaryFolder temp_;
+    const fs::path& folder_ = temp_.path();
     std::FILE* standardOutput_ = nullptr;
 };
 
@@ -73,7 +66,7 @@ TEST_F(MessageLogTest, ALineGoesToTheObserverThenStandardOutputThenTheFile) {
     cookie_io_functions_t functions{};
     functions.write = [](void* cookie, const char* bytes, std::size_t size) -> ssize_t {
         auto* p = static_cast<Probe*>(cookie);
-        p->events.push_back("stdout " + std::string(bytes, size) + "file " + ReadFile(p->file));
+        p->events.push_back("stdout " + std::string(bytes, size) + "file " + readFile(p->file));
         return static_cast<ssize_t>(size);
     };
     std::FILE* stream = fopencookie(&probe, "w", functions);
@@ -82,7 +75,7 @@ TEST_F(MessageLogTest, ALineGoesToTheObserverThenStandardOutputThenTheFile) {
     log().SetObserver(
         [](const std::string& line, void* context) {
             auto* p = static_cast<Probe*>(context);
-            p->events.push_back("observer " + line + "file " + ReadFile(p->file));
+            p->events.push_back("observer " + line + "file " + readFile(p->file));
         },
         &probe);
 
@@ -92,7 +85,7 @@ TEST_F(MessageLogTest, ALineGoesToTheObserverThenStandardOutputThenTheFile) {
 
     EXPECT_EQ(probe.events, (std::vector<std::string>{"observer \nline one\nfile New Log File \n",
                                                       "stdout \nline one\nfile New Log File \n"}));
-    EXPECT_EQ(ReadFile(logFile), "New Log File \n\nline one\n");
+    EXPECT_EQ(readFile(logFile), "New Log File \n\nline one\n");
 }
 
 TEST_F(MessageLogTest, WithoutObserverOrFileALineGoesToStandardOutputOnly) {
@@ -109,7 +102,7 @@ TEST_F(MessageLogTest, OpenReplacesEarlierContent) {
     }
     ASSERT_TRUE(log().Open((folder_ / "run").string()));
     EXPECT_TRUE(log().IsFileOpen());
-    EXPECT_EQ(ReadFile(logFile), "New Log File \n");
+    EXPECT_EQ(readFile(logFile), "New Log File \n");
 }
 
 TEST(MessageLogNameTest, TheLogFileReplacesTheExtension) {
@@ -139,7 +132,7 @@ TEST_F(MessageLogTest, SilencedStandardOutputStillFeedsObserverAndFile) {
     log().SetObserver([&](const std::string&, void*) { ++calls; }, nullptr);
     log().Write("a\n");
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(ReadFile(folder_ / "quiet.log"), "New Log File \na\n");
+    EXPECT_EQ(readFile(folder_ / "quiet.log"), "New Log File \na\n");
     EXPECT_EQ(ReadStream(standardOutput_), "");
 }
 
@@ -182,7 +175,7 @@ TEST_F(MessageLogTest, ConcurrentWritersAndObserverRemoval) {
     }
     EXPECT_EQ(callsAfterRemoval.load(), 0);
 
-    std::istringstream file(ReadFile(folder_ / "threads.log"));
+    std::istringstream file(readFile(folder_ / "threads.log"));
     std::string line;
     int count = 0;
     std::getline(file, line);

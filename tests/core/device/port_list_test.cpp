@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
-#include <system_error>
 #include <vector>
+
+#include "support/temporary_folder.h"
 
 namespace kyrvana {
 namespace {
@@ -22,22 +22,11 @@ namespace fs = std::filesystem;
 class FakeSysfs {
   public:
     FakeSysfs() {
-        std::string pattern = (fs::temp_directory_path() / "kyrvana-ports-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            temp_ = pattern;
-        }
         fs::create_directories(root() / "sys" / "class" / "tty");
         fs::create_directories(root() / "dev");
     }
-    ~FakeSysfs() {
-        std::error_code ec;
-        fs::remove_all(temp_, ec);
-    }
-    FakeSysfs(const FakeSysfs&) = delete;
-    FakeSysfs& operator=(const FakeSysfs&) = delete;
-
-    fs::path root() const { return temp_ / "root"; }
-    fs::path outside() const { return temp_ / "outside"; }
+    fs::path root() const { return temp_.path() / "root"; }
+    fs::path outside() const { return temp_.path() / "outside"; }
     fs::path devices() const { return root() / "sys" / "devices"; }
     fs::path usbBus() const { return devices() / "pci0000:00" / "0000:00:14.0" / "usb1"; }
     fs::path classEntry(const std::string& tty) const {
@@ -78,7 +67,7 @@ class FakeSysfs {
     }
 
   private:
-    fs::path temp_;
+    test_support::TemporaryFolder temp_;
 };
 
 // ---------------------------------------------------------------------------

@@ -10,15 +10,12 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <future>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/common/c_locale_text.h"
-#include "core/device/serial.h"
-#include "support/log_capture.h"
-#include "support/scripted_pty_peer.h"
+#include "serial_peer_fixture.h"
 #include "support/wait_until.h"
 
 namespace kyrvana {
@@ -27,37 +24,18 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kTimeoutMs = 300;
 // What "a little" past the time-out may be on a loaded test machine.
 constexpr auto kSlack = 700ms;
+constexpr auto kTimeout = std::chrono::milliseconds(test::kSerialTimeoutMs);
 
-SerialStatus OpenLikeDeviceLink(Serial& serial, const std::string& path) {
-    return serial.Open(false, false, false, true, true, -1, true, path);
-}
-
-class SerialDeadlineTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(peer_.ok()) << peer_.error();
-        ASSERT_EQ(OpenLikeDeviceLink(serial_, peer_.path()), SerialOk);
-        serial_.setReadTimeoutMs(kTimeoutMs);
-    }
-
-    std::string ReadOneLine() {
-        char buffer[64];
-        int count = 0;
-        if (serial_.ReadLine(buffer, sizeof buffer, count) != SerialOk) {
-            return "<no line>";
-        }
-        return std::string(buffer, static_cast<std::size_t>(count));
-    }
-
-    test::LogCapture log_;
-    test::ScriptedPtyPeer peer_;
-    Serial serial_;
-};
+using SerialDeadlineTest = test::SerialPeerTest;
+using test::OpenLikeDeviceLink;
+using test::PaceScriptedBytes;
 
 TEST_F(SerialDeadlineTest, TheDescriptorStaysNonBlockingWhileOpen) {
+    // Another program with the port open (a terminal, a service probing new
+    // ports) may take bytes that poll() announced to us; a blocking read()
+    // would then wait for a byte that is gone, past any deadline.
     EXPECT_NE(::fcntl(serial_.handle(), F_GETFL) & O_NONBLOCK, 0);
 }
 
@@ -68,7 +46,7 @@ TEST_F(SerialDeadlineTest, ADribblingAnswerEndsAtOneTimeOut) {
     std::thread dribble([&] {
         while (!stop) {
             peer_.Send("x\n");
-            std::this_thread::sleep_for(20ms);
+            PaceScriptedBytes(20ms);
         }
     });
     const auto start = Clock::now();
@@ -79,47 +57,7 @@ TEST_F(SerialDeadlineTest, ADribblingAnswerEndsAtOneTimeOut) {
     stop = true;
     dribble.join();
     EXPECT_EQ(status, SerialReadTimeout);
-    EXPECT_LT(elapsed, std::chrono::milliseconds(kTimeoutMs) + kSlack);
-}
-
-// Another program with the port open (a terminal, a service probing new
-// ports) takes bytes that poll() announced to us. The read must still end at
-// its deadline instead of blocking in read() for a byte that is gone. (The
-// thief wins that race only now and then; the non-blocking descriptor test
-// above is the certain check, this one shows the deadline holding.)
-TEST_F(SerialDeadlineTest, ASecondReaderTakingTheBytesCannotHoldAReadPastItsDeadline) {
-    const int thiefFd = ::open(peer_.path().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(thiefFd, 0);
-    std::atomic<bool> stop{false};
-    std::thread thief([&] {
-        // Polling as fast as it can, the thief often takes a byte between
-        // our poll() and our read().
-        char byte = 0;
-        while (!stop) {
-            (void)!::read(thiefFd, &byte, 1);
-        }
-    });
-    std::thread sender([this] {
-        for (int i = 0; i < 100; ++i) {
-            peer_.Send("x");
-            std::this_thread::sleep_for(1ms);
-        }
-    });
-    auto read = std::async(std::launch::async, [this] {
-        char buffer[1024];
-        int count = 0;
-        return serial_.ReadLine(buffer, sizeof buffer, count);
-    });
-    const bool ended = read.wait_for(std::chrono::milliseconds(kTimeoutMs) + 2 * kSlack) ==
-                       std::future_status::ready;
-    sender.join();
-    stop = true;
-    thief.join();
-    // The hang-up ends a stuck ReadLine.
-    peer_.HangUp();
-    ::close(thiefFd);
-    EXPECT_TRUE(ended) << "ReadLine blocked past its deadline";
-    EXPECT_NE(read.get(), SerialOk);
+    EXPECT_LT(elapsed, kTimeout + kSlack);
 }
 
 // A pseudo-terminal whose far end never reads: writes pile up until its
@@ -135,11 +73,11 @@ TEST(SerialWriteDeadlineTest, AWriteToADeviceThatTakesNothingFailsAtTheTimeOut) 
 
     Serial serial;
     ASSERT_EQ(OpenLikeDeviceLink(serial, name), SerialOk);
-    serial.setReadTimeoutMs(kTimeoutMs);
+    serial.setReadTimeoutMs(test::kSerialTimeoutMs);
     const std::string flood(1 << 20, 'w');
     const auto start = Clock::now();
     EXPECT_EQ(serial.Write(flood), SerialWriteFailed);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kTimeoutMs) + kSlack);
+    EXPECT_LT(Clock::now() - start, kTimeout + kSlack);
     EXPECT_EQ(log.Lines(),
               std::vector<std::string>{cFormat("WriteFile failed with error %d.\n", ETIMEDOUT)});
     serial.CloseSerialPort();
@@ -152,7 +90,7 @@ TEST_F(SerialDeadlineTest, ALateAnswerIsThrownAwayAndTheNextAnswerReadsClean) {
     // The rest of an answer the program gave up on, arriving in two bursts.
     std::thread late([this] {
         peer_.Send("2048");
-        std::this_thread::sleep_for(40ms);
+        PaceScriptedBytes(40ms);
         peer_.Send("\rstale\r");
     });
     std::size_t discarded = 0;
@@ -168,7 +106,7 @@ TEST_F(SerialDeadlineTest, ADeviceThatNeverFallsQuietIsGivenUpOnAtTheLimit) {
     std::thread babble([&] {
         while (!stop) {
             peer_.Send("babble");
-            std::this_thread::sleep_for(10ms);
+            PaceScriptedBytes(10ms);
         }
     });
     const auto start = Clock::now();

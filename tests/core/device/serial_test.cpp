@@ -16,8 +16,7 @@
 #include <vector>
 
 #include "core/common/c_locale_text.h"
-#include "support/log_capture.h"
-#include "support/scripted_pty_peer.h"
+#include "serial_peer_fixture.h"
 
 namespace kyrvana {
 namespace {
@@ -25,13 +24,10 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kShortTimeoutMs = 200;
 const std::string kTimeoutText = "\nReadFile Timed Out Waiting for Response\n";
 
-// The options the device link always opens the port with.
-SerialStatus OpenLikeDeviceLink(Serial& serial, const std::string& path) {
-    return serial.Open(false, false, false, true, true, -1, true, path);
-}
+using test::OpenLikeDeviceLink;
+using SerialTest = test::SerialPeerTest;
 
 std::string AllByteValues() {
     std::string bytes;
@@ -40,19 +36,6 @@ std::string AllByteValues() {
     }
     return bytes;
 }
-
-class SerialTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(peer_.ok()) << peer_.error();
-        ASSERT_EQ(OpenLikeDeviceLink(serial_, peer_.path()), SerialOk);
-        serial_.setReadTimeoutMs(kShortTimeoutMs);
-    }
-
-    test::LogCapture log_;
-    test::ScriptedPtyPeer peer_;
-    Serial serial_;
-};
 
 // ---- ReadLine -------------------------------------------------------------
 
@@ -139,7 +122,7 @@ TEST_F(SerialTest, ReadExactGathersBytesArrivingInPieces) {
     serial_.setReadTimeoutMs(5000);
     std::thread sender([this] {
         peer_.Send("ab");
-        std::this_thread::sleep_for(20ms);  // makes a second piece likely
+        test::PaceScriptedBytes(20ms);  // makes a second piece likely
         peer_.Send("cde");
     });
     char buffer[5];
@@ -176,7 +159,7 @@ TEST_P(ReadKindTest, AnAnswerThatNeverEndsTimesOutOnceAndLogsIt) {
     const auto start = Clock::now();
     EXPECT_EQ(ReadWith(serial_, GetParam()), SerialReadTimeout);
     const auto elapsed = Clock::now() - start;
-    EXPECT_GE(elapsed, std::chrono::milliseconds(kShortTimeoutMs - 20));
+    EXPECT_GE(elapsed, std::chrono::milliseconds(test::kSerialTimeoutMs - 20));
     EXPECT_LT(elapsed, 5s);
     EXPECT_EQ(log_.Lines(), std::vector<std::string>{kTimeoutText});
 }
