@@ -6,19 +6,6 @@
 namespace kyrvana {
 namespace {
 
-TEST(SetRecordTest, NewSetHasTheDefaults) {
-    const SetRecord set;
-    EXPECT_EQ(set.name, "Data1");
-    EXPECT_EQ(set.magnitude[5], 1000.0);
-    EXPECT_EQ(set.function[1], FunctionType::Strain);
-    EXPECT_EQ(set.units[0], UnitsCode::Micrometres);
-    EXPECT_EQ(set.recoveryDurationMs, 1000);
-    EXPECT_EQ(set.stretchDurationSec, 10.0);
-    EXPECT_EQ(set.dataFrequency, DataFrequency::Hz1);
-    EXPECT_EQ(set.imageFrequency, ImageFrequency::PerSecond1);
-    EXPECT_EQ(set.dataType, DataType::All64);
-}
-
 TEST(ProtocolTest, IndexesOutsideTheListAreRefused) {
     Protocol protocol;
     SetRecord a;
