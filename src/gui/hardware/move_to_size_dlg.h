@@ -27,10 +27,9 @@ class DeviceTaskRunner;
 // All exchanges with the device run on the dialog's own worker thread. While
 // they run the controls are disabled (only a held jog button stays usable, so
 // that its release is seen, and Stop while a move runs), so Apply or a jog
-// cannot start twice; the window
-// keeps repainting. The dialog reads the wells when it opens, after Apply and
-// after each jog, and while a move runs it shows the positions as the worker
-// reads them; it never polls while idle.
+// cannot start twice; the window keeps repainting. The dialog reads the wells
+// when it opens, after Apply and after each jog, and while a move runs it
+// shows the positions as the worker reads them; it never polls while idle.
 //
 // Apply sets every amount back to 0 once the move is on its way, so that
 // Enter cannot send a well the same distance again by mistake; Apply with
