@@ -4,40 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "core/device/device_link.h"
-#include "support/log_capture.h"
-#include "support/sim_fixture.h"
+#include "support/sim_link.h"
 
 namespace kyrvana {
 namespace {
 
-using namespace std::chrono_literals;
 using Commands = std::vector<std::string>;
 
-class DeviceCommandsTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        link_.portName = device_.portPath();
-        ASSERT_EQ(link_.OpenPort(), SerialOk);
-        link_.serial.setReadTimeoutMs(300);
-    }
-
-    sim::SimulatedStimulator& sim() { return device_.sim(); }
-
-    test::LogCapture log_;
-    test_support::RunningSimulator device_;
-    DeviceLink link_;
-};
+class DeviceCommandsTest : public test_support::SimLinkTest<> {};
 
 TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
     device_.putFile("DATA/T1.CSV", "abc");
+    sim().writeEepromItem(1792, std::string(600, 's'));
     // Answers land here; only the bytes sent matter in this test.
     int n = 0;
     std::int64_t n64 = 0;
@@ -75,6 +58,10 @@ TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
         {"take the calibration",
          [&](L& l) { return l.UpdateFromSDIni(L::kUpdateSourceEeprom, L::kUpdateCalibration); },
          kOk, {"UpdateFromSDIni(2,1)"}},
+        // A stored item: its length, then pieces of at most 256 bytes.
+        {"eeprom item", [&](L& l) { return l.GetEepromData(1792, lines); }, kOk,
+         {"GetEepromData(1792, 2)", "GetEepromData(1794, 256)", "GetEepromData(2050, 256)",
+          "GetEepromData(2306, 88)"}},
         {"listing", [&](L& l) { return l.ListFilesOnSDCard(lines); }, kOk, {"ListFilesOnSDCard"}},
         {"volume", [&](L& l) { return l.QuerySDVolumeSizeKB(n64); }, kOk, {"QuerySDVolumeSizeKB"}},
         {"file open", [&](L& l) { return l.ReadFileOnSDCardFirst("DATA/T1.CSV", n64); }, kOk,
@@ -112,7 +99,6 @@ TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
 
 TEST_F(DeviceCommandsTest, AnswersAreReadAsTheDeviceMeansThem) {
     sim().setInternalValue(5, -12);
-    device_.putFile("DATA/T0001.CSV", std::string(1500, 'x'));
 
     int value = 0;
     EXPECT_TRUE(link_.QueryInternalValue(5, value));
@@ -126,23 +112,6 @@ TEST_F(DeviceCommandsTest, AnswersAreReadAsTheDeviceMeansThem) {
     EXPECT_TRUE(link_.SetInternalValue(48, 1));
     EXPECT_TRUE(link_.ReadDeviceWord(eeprom::kHomingDisabledWord, word));
     EXPECT_EQ(word, 1u);
-
-    std::int64_t kilobytes = 0;
-    EXPECT_TRUE(link_.QuerySDVolumeSizeKB(kilobytes));
-    EXPECT_EQ(kilobytes, 7741440);
-    Commands listing;
-    EXPECT_TRUE(link_.ListFilesOnSDCard(listing));
-    EXPECT_FALSE(listing.empty());
-
-    std::int64_t size = 0;
-    ASSERT_TRUE(link_.ReadFileOnSDCardFirst("DATA/T0001.CSV", size));
-    EXPECT_EQ(size, 1500);
-    char chunk[1024];
-    int count = 0;
-    EXPECT_TRUE(link_.ReadFileOnSDCardNext(chunk, 1024, count));
-    EXPECT_EQ(count, 1024);
-    EXPECT_TRUE(link_.ReadFileOnSDCardNext(chunk, 476, count));
-    EXPECT_EQ(std::string(chunk, 476), std::string(476, 'x'));
 
     ASSERT_TRUE(link_.Positioning(4, DeviceLink::kPositioningAbsolute, -640));
     EXPECT_TRUE(link_.WaitMotorsIdle());

@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "core/device/device_link.h"
 #include "core/hardware/actuator_arithmetic.h"
 #include "core/hardware/load_cell_calibration.h"
 #include "core/hardware/well_motion.h"
-#include "support/log_capture.h"
-#include "support/sim_fixture.h"
+#include "support/sim_link.h"
 
 namespace kyrvana {
 namespace {
@@ -39,18 +37,17 @@ sim::SimulatorOptions WithHardwareType(int type) {
     return options;
 }
 
-class HardwareSimTest : public testing::TestWithParam<int> {
+class HardwareSimTest : public test_support::SimLinkTest<testing::TestWithParam<int>> {
   protected:
+    HardwareSimTest() : SimLinkTest(WithHardwareType(GetParam())) {}
+
     void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        link_.portName = device_.portPath();
-        ASSERT_EQ(link_.OpenPort(), SerialOk);
+        SimLinkTest::SetUp();
         link_.serial.setReadTimeoutMs(500);
         link_.hardwareType = static_cast<std::uint8_t>(GetParam());
         link_.umPerUstep.fill(0.5);
     }
 
-    sim::SimulatedStimulator& sim() { return device_.sim(); }
     static bool IsQ3() { return GetParam() == kHardwareTypeQ3; }
 
     // Puts well `well` at `steps` and forgets the commands that took it there.
@@ -67,10 +64,6 @@ class HardwareSimTest : public testing::TestWithParam<int> {
         std::erase(commands, "GetMotorsState");
         return commands;
     }
-
-    test::LogCapture log_;
-    test_support::RunningSimulator device_{WithHardwareType(GetParam())};
-    DeviceLink link_;
 };
 
 TEST_P(HardwareSimTest, ApplyMovesEveryWellFromWhereItStands) {
@@ -202,21 +195,25 @@ TEST_P(HardwareSimTest, ApplyCalibrationSavesAllSixRecordsAndReloads) {
 // A move slow enough to watch: 4000 microsteps at 4000 a second. The
 // positions come while the wells travel; a stop asked for meanwhile halts
 // every well short of its target and the move says it was cancelled.
-TEST(WatchedMoveTest, PositionsComeOnTheWayAndAStopHaltsEveryWell) {
+sim::SimulatorOptions SlowMotors() {
     sim::SimulatorOptions options;
     options.motorSpeed = 4000.0;
-    test_support::RunningSimulator device(options);
-    ASSERT_TRUE(device.ok()) << device.error();
-    DeviceLink link;
-    link.portName = device.portPath();
-    ASSERT_EQ(link.OpenPort(), SerialOk);
-    link.serial.setReadTimeoutMs(500);
-    link.umPerUstep.fill(0.5);
+    return options;
+}
+
+class WatchedMoveTest : public test_support::SimLinkTest<> {
+  protected:
+    WatchedMoveTest() : SimLinkTest(SlowMotors()) {}
+};
+
+TEST_F(WatchedMoveTest, PositionsComeOnTheWayAndAStopHaltsEveryWell) {
+    link_.serial.setReadTimeoutMs(500);
+    link_.umPerUstep.fill(0.5);
 
     for (const bool stop : {true, false}) {
         SCOPED_TRACE(stop ? "stopped" : "to the end");
-        ASSERT_TRUE(link.Positioning(0, 8, 0) && link.Positioning(2, 8, 0));
-        ASSERT_TRUE(link.WaitMotorsIdle());
+        ASSERT_TRUE(link_.Positioning(0, 8, 0) && link_.Positioning(2, 8, 0));
+        ASSERT_TRUE(link_.WaitMotorsIdle());
         std::vector<double> seen;
         MoveWatch watch;
         watch.pollInterval = std::chrono::milliseconds(20);
@@ -229,13 +226,13 @@ TEST(WatchedMoveTest, PositionsComeOnTheWayAndAStopHaltsEveryWell) {
         };
         WellReadings readings{};
         const DeviceResult result =
-            moveWellsWatched(link, {2.0, 0.0, -2.0, 0, 0, 0}, readings, watch);
-        EXPECT_FALSE(device.sim().motorsMoving());
+            moveWellsWatched(link_, {2.0, 0.0, -2.0, 0, 0, 0}, readings, watch);
+        EXPECT_FALSE(sim().motorsMoving());
         ASSERT_GE(seen.size(), 3u);
         // A P7 extends: the shown position goes down on the way.
         EXPECT_LT(seen[2], seen[0]);
-        const auto up = device.sim().motorPosition(0);
-        const auto down = device.sim().motorPosition(2);
+        const auto up = sim().motorPosition(0);
+        const auto down = sim().motorPosition(2);
         if (stop) {
             EXPECT_EQ(result.why(), DeviceFailure::Cancelled);
             EXPECT_EQ(seen.size(), 3u);

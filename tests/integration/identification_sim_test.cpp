@@ -5,15 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "core/device/device_link.h"
-#include "core/editor/sequence_view_model.h"
 #include "core/protocol/kyrvana_doc.h"
 #include "support/log_capture.h"
+#include "support/recording_host.h"
 #include "support/sim_fixture.h"
 
 namespace kyrvana {
@@ -32,15 +30,17 @@ sim::SimulatorOptions simOptions(const std::string& firmware = "4.60", int hardw
     return options;
 }
 
-// A link to the simulator that connects without the settling wait.
+// Points `link` at the simulator, to connect without the settling wait.
+void Attach(DeviceLink& link, const test_support::RunningSimulator& device) {
+    ASSERT_TRUE(device.ok()) << device.error();
+    link.portName = device.portPath();
+    link.settleDelay = 0ms;
+    link.serial.setReadTimeoutMs(kShortTimeoutMs);
+}
+
 class IdentificationTest : public testing::Test {
   protected:
-    void Attach(test_support::RunningSimulator& device) {
-        ASSERT_TRUE(device.ok()) << device.error();
-        link_.portName = device.portPath();
-        link_.settleDelay = 0ms;
-        link_.serial.setReadTimeoutMs(kShortTimeoutMs);
-    }
+    void Attach(const test_support::RunningSimulator& device) { kyrvana::Attach(link_, device); }
 
     test::LogCapture log_;
     DeviceLink link_;
@@ -104,9 +104,7 @@ TEST_F(IdentificationTest, HardwareTypeLine) {
         SCOPED_TRACE(c.type);
         test_support::RunningSimulator device(simOptions("4.60", c.type));
         DeviceLink link;
-        link.portName = device.portPath();
-        link.settleDelay = 0ms;
-        link.serial.setReadTimeoutMs(kShortTimeoutMs);
+        kyrvana::Attach(link, device);
         log_.Clear();
         // An unknown type is reported, and the connection still completes.
         EXPECT_TRUE(link.Connect());
@@ -201,12 +199,9 @@ TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) 
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test_support::RunningSimulator device;
-        ASSERT_TRUE(device.ok()) << device.error();
         device.sim().addFault(c.fault);
         DeviceLink link;
-        link.portName = device.portPath();
-        link.settleDelay = 0ms;
-        link.serial.setReadTimeoutMs(kShortTimeoutMs);
+        kyrvana::Attach(link, device);
         link.umPerUstep.fill(0.5);
 
         const auto started = std::chrono::steady_clock::now();
@@ -235,30 +230,6 @@ TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) 
 
 // --- The document's connection: the firmware gate ------------------------------
 
-class RecordingHost : public DocumentHost {
-  public:
-    BoxAnswer messageBox(const std::string& text, const std::string&, BoxIcon icon,
-                         BoxButtons) override {
-        std::lock_guard lock(mutex_);
-        boxes.push_back(text);
-        icons.push_back(icon);
-        return BoxAnswer::Ok;
-    }
-    void withView(const std::function<void(SequenceViewModel&)>& work) override {
-        std::lock_guard lock(mutex_);
-        work(view);
-    }
-    void postLogLine(const std::string&) override {}
-    void connectionChanged() override {}
-    void setBusy(bool) override {}
-    void runTestDataDialog(DeviceLink&) override {}
-
-    std::mutex mutex_;
-    std::vector<std::string> boxes;
-    std::vector<BoxIcon> icons;
-    SequenceViewModel view;
-};
-
 DocumentOptions fastOptions() {
     DocumentOptions options;
     options.settleDelay = 0ms;
@@ -277,7 +248,7 @@ TEST(FirmwareGateTest, RevisionFourFiftyNineIsTheOldestAccepted) {
         test_support::RunningSimulator device(simOptions(c.firmware));
         ASSERT_TRUE(device.ok()) << device.error();
         device.sim().writeEepromItem(eeprom::kTestName, "Tendon A\n");
-        RecordingHost host;
+        test_support::RecordingHost host;
         CKyrvanaDoc document(host, fastOptions());
         document.link().portName = device.portPath();
 
@@ -286,20 +257,21 @@ TEST(FirmwareGateTest, RevisionFourFiftyNineIsTheOldestAccepted) {
         EXPECT_EQ(result.command(), c.accepted ? "" : "QueryRev(2)");
         EXPECT_EQ(document.connected(), c.accepted);
         EXPECT_EQ(document.deviceReady(), c.accepted);
+        const auto boxes = host.boxes();
         if (c.accepted) {
-            EXPECT_TRUE(host.boxes.empty());
-            EXPECT_EQ(host.view.testName, "Tendon A");
-            EXPECT_EQ(host.view.testNumber, "0001");
+            EXPECT_TRUE(boxes.empty());
+            EXPECT_EQ(host.view().testName, "Tendon A");
+            EXPECT_EQ(host.view().testNumber, "0001");
             EXPECT_EQ(document.hardware().FirmwareVersion, document.link().firmwareRevision);
         } else {
-            ASSERT_EQ(host.boxes.size(), 1u);
-            EXPECT_EQ(host.icons[0], BoxIcon::Error);
-            EXPECT_EQ(host.boxes[0].rfind(
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
+            EXPECT_EQ(boxes[0].text.rfind(
                           "This software requires firmware Rev 4.59 or higher\nPlease update "
                           "firmware:\n",
                           0),
                       0u)
-                << host.boxes[0];
+                << boxes[0].text;
             // The port stays open after the refusal.
             EXPECT_TRUE(document.link().serial.isOpen());
         }
@@ -308,11 +280,11 @@ TEST(FirmwareGateTest, RevisionFourFiftyNineIsTheOldestAccepted) {
 
 TEST(FirmwareGateTest, NoPortShowsDeviceNotDetected) {
     test::LogCapture log;
-    RecordingHost host;
+    test_support::RecordingHost host;
     CKyrvanaDoc document(host, fastOptions());
     EXPECT_FALSE(document.ConnectDevice());
-    ASSERT_EQ(host.boxes.size(), 1u);
-    EXPECT_EQ(host.boxes[0], kDeviceNotDetectedMessage);
+    ASSERT_EQ(host.boxes().size(), 1u);
+    EXPECT_EQ(host.boxes()[0].text, kDeviceNotDetectedMessage);
     EXPECT_FALSE(document.connected());
 }
 

@@ -5,7 +5,6 @@
 
 #include "core/editor/set_limits.h"
 #include "integration/programming_sim_support.h"
-#include "support/log_capture.h"
 
 namespace kyrvana {
 namespace {
@@ -20,10 +19,10 @@ constexpr const char* kRecoveryTravel =
     "Error:  Cannot achieve X Recovery Phase\n\tIncrease Recovery Duration\n\tOr Reduce Recovery "
     "Magnitude\n";
 
-class SetLimitsDeviceTest : public testing::Test {
+class SetLimitsDeviceTest : public test::SimDocumentTest {
   protected:
     void SetUp() override {
-        test::connectTo(document_, device_);
+        SimDocumentTest::SetUp();
         // 1000 um in 0.25 s each way: 4.0 mm/s, and 1600 um of reachable
         // travel at the stimulator's 0.15625 um per microstep.
         set_.stretchDurationMs = 250;
@@ -33,10 +32,6 @@ class SetLimitsDeviceTest : public testing::Test {
         device_.sim().clearReceivedCommands();
     }
 
-    test::LogCapture log_;
-    test_support::RunningSimulator device_;
-    test_support::RecordingHost host_;
-    CKyrvanaDoc document_{host_, test::simulatorDocumentOptions()};
     SetRecord set_;
     SetLimitsHardware hardware_;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-// Shared pieces of the programming tests against the simulated stimulator: a
+// Shared pieces of the document tests against the simulated stimulator: a
 // document connected to a simulator, and sequences to program.
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/protocol/kyrvana_doc.h"
+#include "support/log_capture.h"
 #include "support/recording_host.h"
 #include "support/sim_fixture.h"
 
@@ -29,6 +30,20 @@ inline void connectTo(CKyrvanaDoc& document, const test_support::RunningSimulato
     document.link().portName = device.portPath();
     ASSERT_TRUE(document.ConnectDevice());
 }
+
+// A document connected to a fresh simulator, its host recording what the
+// user would see.
+class SimDocumentTest : public testing::Test {
+  protected:
+    void SetUp() override { connectTo(document_, device_); }
+
+    sim::SimulatedStimulator& sim() { return device_.sim(); }
+
+    LogCapture log_;
+    test_support::RunningSimulator device_;
+    test_support::RecordingHost host_;
+    CKyrvanaDoc document_{host_, simulatorDocumentOptions()};
+};
 
 // Ten sets that differ in every field the device keeps.
 inline Protocol tenSetSequence() {

@@ -6,14 +6,12 @@
 
 #include <chrono>
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/common/c_locale_text.h"
 #include "core/programming/device_programming.h"
 #include "integration/programming_sim_support.h"
-#include "support/log_capture.h"
 
 namespace kyrvana {
 namespace {
@@ -22,11 +20,8 @@ using namespace std::chrono_literals;
 using Commands = std::vector<std::string>;
 using Kind = sim::SimulatorFault::Kind;
 
-class ProgrammingSimTest : public testing::Test {
+class ProgrammingSimTest : public test::SimDocumentTest {
   protected:
-    void SetUp() override { test::connectTo(document_, device_); }
-
-    sim::SimulatedStimulator& sim() { return device_.sim(); }
     std::vector<std::string> programmedSetNames() {
         std::vector<std::string> names;
         for (const SetRecord& set : document_.sequence().sets) {
@@ -34,11 +29,6 @@ class ProgrammingSimTest : public testing::Test {
         }
         return names;
     }
-
-    test::LogCapture log_;
-    test_support::RunningSimulator device_;
-    test_support::RecordingHost host_;
-    CKyrvanaDoc document_{host_, test::simulatorDocumentOptions()};
 };
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
@@ -395,36 +385,6 @@ TEST_F(ProgrammingSimTest, AVanishedDeviceEndsTheProgrammingAtOnce) {
     test::prepareView(host_, test::tenSetSequence(), "1", "T", false);
     EXPECT_TRUE(ProgramDevice(document_).ok());
     EXPECT_EQ(next.sim().eepromItem(eeprom::kSequenceText).substr(0, 12), "RepeatAll,1\n");
-}
-
-TEST(ProgrammingEepromImageTest, AProgrammedSequenceSurvivesARestart) {
-    test::LogCapture log;
-    char pattern[] = "/tmp/kyrvana-eeprom-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path folder = pattern;
-    sim::SimulatorOptions options;
-    options.eepromImage = folder / "eeprom.bin";
-    const Protocol programmed = test::tenSetSequence();
-    {
-        test_support::RunningSimulator device(options);
-        test_support::RecordingHost host;
-        CKyrvanaDoc document(host, test::simulatorDocumentOptions());
-        test::connectTo(document, device);
-        test::prepareView(host, programmed, "6", "Kept name", false);
-        ASSERT_TRUE(ProgramDevice(document).ok());
-        document.DisconnectDevice();
-    }
-    test_support::RunningSimulator restarted(options);
-    test_support::RecordingHost host;
-    CKyrvanaDoc document(host, test::simulatorDocumentOptions());
-    test::connectTo(document, restarted);
-    EXPECT_EQ(host.view().testName, "Kept name");
-    ASSERT_TRUE(ReadDevice(document).ok());
-    ASSERT_EQ(document.sequence().setCount(), 10);
-    EXPECT_EQ(document.sequence().sets[7], test::asTheDeviceKeepsIt(programmed.sets[7]));
-    EXPECT_EQ(document.hardware().RepeatTestSequence, 6);
-    document.DisconnectDevice();
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "core/device/command_ids.h"
-#include "core/protocol/kyrvana_doc.h"
-#include "sim/sysfs_port_publisher.h"
-#include "support/recording_host.h"
-#include "support/sim_fixture.h"
+#include "core/programming/device_programming.h"
+#include "integration/programming_sim_support.h"
+#include "support/published_port.h"
 #include "support/wait_until.h"
 
 namespace kyrvana {
@@ -30,37 +29,17 @@ using Statuses = std::vector<DeviceStatus>;
 
 class RequestLoopTest : public testing::Test {
   protected:
-    void SetUp() override {
-        root_ = std::filesystem::temp_directory_path() /
-                ("kyrvana-loop-" + std::to_string(::getpid()) + "-" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(root_);
-        std::filesystem::create_directories(root_);
-    }
-    void TearDown() override {
-        document_.reset();
-        publisher_.unpublish();
-        std::filesystem::remove_all(root_);
-    }
-
-    void startDocument() {
-        DocumentOptions options;
-        options.sysfsRoot = root_;
-        options.settleDelay = 0ms;
-        options.readTimeoutMs = 500;
-        options.pollInterval = 100ms;
+    void startDocument(std::chrono::milliseconds pollInterval = 100ms, int readTimeoutMs = 500) {
+        DocumentOptions options = test::simulatorDocumentOptions(readTimeoutMs);
+        options.sysfsRoot = port_.root();
+        options.pollInterval = pollInterval;
         options.autoConnectPause = 10ms;
         document_ = std::make_unique<CKyrvanaDoc>(host_, options);
         document_->StartRequestThread();
     }
 
-    void plug(RunningSimulator& device) {
-        std::string error;
-        ASSERT_TRUE(publisher_.publish(root_, device.portPath(), &error)) << error;
-    }
-
-    std::filesystem::path root_;
-    sim::SysfsPortPublisher publisher_;
+    // The document goes first (members go in reverse order), then the port.
+    test_support::PublishedPort port_;
     RecordingHost host_;
     std::unique_ptr<CKyrvanaDoc> document_;
 };
@@ -77,7 +56,7 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdProgramDevice));
     EXPECT_TRUE(host_.statuses().empty());
 
-    plug(device);
+    port_.plug(device);
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
     EXPECT_TRUE(document_->deviceReady());
     EXPECT_TRUE(document_->portPresent());
@@ -86,11 +65,11 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
         EXPECT_TRUE(document_->IsCommandEnabled(command)) << command;
     }
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdCalibrationMode));
-    EXPECT_EQ(host_.view().deviceText, "Kyrvana P7 on " + (root_ / "dev/ttyACM0").string());
+    EXPECT_EQ(host_.view().deviceText, "Kyrvana P7 on " + port_.devicePath().string());
     // The status line said so through the settling wait.
     EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready}));
 
-    publisher_.unpublish();
+    port_.unplug();
     device.sim().hangUp();
     ASSERT_TRUE(waitUntil([&] { return !document_->connected(); }));
     EXPECT_FALSE(document_->deviceReady());
@@ -107,8 +86,7 @@ TEST_F(RequestLoopTest, TooOldFirmwareIsReportedOnceAndPollingStops) {
     sim::SimulatorOptions options;
     options.firmwareRevision = "4.58";
     RunningSimulator device(options);
-    ASSERT_TRUE(device.ok()) << device.error();
-    plug(device);
+    port_.plug(device);
     startDocument();
 
     ASSERT_TRUE(waitUntil([&] { return !document_->requestThreadRunning(); }));
@@ -120,13 +98,9 @@ TEST_F(RequestLoopTest, TooOldFirmwareIsReportedOnceAndPollingStops) {
     // Back to the resting status once the device was refused.
     EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready}));
 
-    // A good device plugged in afterwards is not connected automatically.
-    publisher_.unpublish();
-    RunningSimulator replacement;
-    ASSERT_TRUE(replacement.ok());
-    plug(replacement);
-    EXPECT_FALSE(waitUntil([&] { return document_->connected(); }, 400ms));
-    EXPECT_EQ(host_.boxes().size(), 1u);
+    // The thread has ended: a good device plugged in afterwards is not
+    // connected automatically.
+    EXPECT_EQ(document_->presenceChecks(), 1u);
 }
 
 TEST_F(RequestLoopTest, OnlyTheLastOfTwoQuickRequestsRuns) {
@@ -156,18 +130,16 @@ TEST_F(RequestLoopTest, OnlyTheLastOfTwoQuickRequestsRuns) {
 
 TEST_F(RequestLoopTest, UnhandledCodesStayPendingAndTheLoopGoesOn) {
     RunningSimulator device;
-    ASSERT_TRUE(device.ok());
     startDocument();
     document_->PostRequest(kRequestMoveToPositionClosed);
-    plug(device);
+    port_.plug(device);
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
     EXPECT_EQ(document_->pendingRequest(), kRequestMoveToPositionClosed);
 }
 
 TEST_F(RequestLoopTest, AccessTestDataChecksTheRunningState) {
     RunningSimulator device;
-    ASSERT_TRUE(device.ok());
-    plug(device);
+    port_.plug(device);
     startDocument();
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
 
@@ -202,51 +174,47 @@ TEST_F(RequestLoopTest, ManualConnectWithoutADeviceSaysSoAndStopsPolling) {
     EXPECT_FALSE(document_->autoConnect());
 
     // With polling off a plugged device stays unconnected until auto-connect
-    // is turned on again.
+    // is turned on again: the loop still runs requests, but looks no more.
     RunningSimulator device;
-    ASSERT_TRUE(device.ok());
-    plug(device);
-    EXPECT_FALSE(waitUntil([&] { return document_->connected(); }, 300ms));
+    port_.plug(device);
+    const std::uint64_t checks = document_->presenceChecks();
+    document_->PostRequest(kRequestAccessTestData);
+    ASSERT_TRUE(waitUntil([&] { return host_.testDataDialogRuns.load() == 1; }));
+    EXPECT_EQ(document_->presenceChecks(), checks);
+    EXPECT_FALSE(document_->connected());
     document_->PostRequest(kRequestAutoConnectOn);
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
 }
 
 TEST_F(RequestLoopTest, IdleLoopDoesNotSpin) {
-    startDocument();
+    startDocument(20ms);
     ASSERT_TRUE(waitUntil([&] { return host_.view().homingBoxVisible; }));
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
-    const auto start = std::chrono::steady_clock::now();
-    // Let the loop poll several times with nothing to do.
-    while (std::chrono::steady_clock::now() - start < 600ms) {
-        std::this_thread::sleep_for(50ms);
-    }
+    // Let the loop look for the device ten times with nothing to do.
+    const std::uint64_t checks = document_->presenceChecks();
+    ASSERT_TRUE(waitUntil([&] { return document_->presenceChecks() >= checks + 10; }));
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
     const auto cpuMicros = [](const rusage& usage) {
         return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000L + usage.ru_utime.tv_usec +
                usage.ru_stime.tv_usec;
     };
-    // A spinning loop would burn the whole 600 ms.
-    EXPECT_LT(cpuMicros(after) - cpuMicros(before), 300000L);
+    // Ten polls of an empty port list take a few milliseconds; a spinning
+    // loop would burn the whole 200 ms between them.
+    EXPECT_LT(cpuMicros(after) - cpuMicros(before), 100000L);
 }
 
 TEST_F(RequestLoopTest, StoppingWakesAThreadWaitingForTheDevice) {
     RunningSimulator device;
-    ASSERT_TRUE(device.ok());
-    plug(device);
-    DocumentOptions options;
-    options.sysfsRoot = root_;
-    options.settleDelay = 0ms;
-    options.pollInterval = 100ms;  // default 20 s read time-out
-    document_ = std::make_unique<CKyrvanaDoc>(host_, options);
+    port_.plug(device);
+    startDocument(100ms, 20000);  // a real device's read time-out
     document_->readDevice = [](CKyrvanaDoc& document) {
         // A device that does not answer: the read waits for its time-out.
         char answer[128];
         int count = 0;
         (void)document.link().QueryCommand("QueryInternalValue(4)", answer, sizeof answer, count);
     };
-    document_->StartRequestThread();
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
     device.sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryInternalValue(4)", 0});
     document_->PostRequest(kRequestReadDevice);
@@ -261,8 +229,7 @@ TEST_F(RequestLoopTest, StoppingWakesAThreadWaitingForTheDevice) {
 
 TEST_F(RequestLoopTest, OperationsNameThemselvesOnTheStatusLineWhileTheyRun) {
     RunningSimulator device;
-    ASSERT_TRUE(device.ok()) << device.error();
-    plug(device);
+    port_.plug(device);
     startDocument();
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
 
@@ -290,6 +257,38 @@ TEST_F(RequestLoopTest, OperationsNameThemselvesOnTheStatusLineWhileTheyRun) {
         EXPECT_EQ(seen, c.shown);
         EXPECT_EQ(host_.statuses().back(), DeviceStatus::Ready);
     }
+}
+
+// Program Device, Verify Device and Read Device as the menu starts them: a
+// posted request, carried out on the request thread by the operations the
+// programming installs.
+TEST_F(RequestLoopTest, MenuRequestsRunTheInstalledOperations) {
+    test::LogCapture log;
+    RunningSimulator device;
+    port_.plug(device);
+    startDocument(50ms, 1000);
+    installDeviceProgramming(*document_);
+    ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
+    const auto paneHas = [&](const char* text) {
+        return host_.view().messagePane.find(text) != std::string::npos;
+    };
+
+    test::prepareView(host_, test::tenSetSequence(), "2", "Threaded", false);
+    document_->PostRequest(kRequestProgramDevice);
+    ASSERT_TRUE(waitUntil([&] { return paneHas("Programming Device"); }));
+    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == kRequestIdle; }));
+
+    document_->PostRequest(kRequestVerifyDevice);
+    ASSERT_TRUE(waitUntil([&] { return paneHas("Device matches the sequence"); }));
+    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == kRequestIdle; }));
+
+    document_->update(
+        [](Protocol& sequence, HardwareSettings&, DisabledWells&) { sequence.clear(); });
+    document_->PostRequest(kRequestReadDevice);
+    ASSERT_TRUE(waitUntil([&] { return paneHas("Reading Device"); }));
+    EXPECT_EQ(document_->sequence().setCount(), 10);
+    EXPECT_EQ(host_.view().workingSequence.setCount(), 10);
+    document_.reset();
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // the way the test-data dialog and kyrvana-cli do it.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,12 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/device/device_link.h"
 #include "core/testdata/sd_deletion.h"
 #include "core/testdata/sd_download.h"
 #include "core/testdata/sd_file_listing.h"
-#include "support/log_capture.h"
-#include "support/sim_fixture.h"
+#include "support/sim_link.h"
+#include "support/temporary_folder.h"
 
 namespace kyrvana {
 namespace {
@@ -27,10 +25,7 @@ namespace fs = std::filesystem;
 using Commands = std::vector<std::string>;
 using Fault = sim::SimulatorFault;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test_support::readFile;
 
 void WriteAll(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
@@ -46,21 +41,8 @@ std::vector<std::string> FolderNames(const fs::path& folder) {
     return names;
 }
 
-class TestDataSimTest : public testing::Test {
+class TestDataSimTest : public test_support::SimLinkTest<> {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        link_.portName = device_.portPath();
-        ASSERT_EQ(link_.OpenPort(), SerialOk);
-        link_.serial.setReadTimeoutMs(300);
-        std::string pattern = (fs::temp_directory_path() / "kyrvana-download-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        downloads_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(downloads_); }
-
-    sim::SimulatedStimulator& sim() { return device_.sim(); }
-
     // Downloads `name` and records each progress call.
     DownloadReport Download(const std::string& name) {
         progress_.clear();
@@ -70,10 +52,8 @@ class TestDataSimTest : public testing::Test {
             [this](std::int64_t done, std::int64_t total) { progress_.emplace_back(done, total); });
     }
 
-    test::LogCapture log_;
-    test_support::RunningSimulator device_;
-    DeviceLink link_;
-    fs::path downloads_;
+    test_support::TemporaryFolder folder_;
+    const fs::path& downloads_ = folder_.path();
     std::vector<std::pair<std::int64_t, std::int64_t>> progress_;
 };
 
@@ -121,7 +101,7 @@ TEST_F(TestDataSimTest, A2500ByteFileComesIn1024_1024And452) {
     const DownloadReport report = Download("T1.CSV");
     EXPECT_EQ(report.outcome, DownloadOutcome::Complete);
     EXPECT_EQ(report.savedAs, downloads_ / "T1.CSV");
-    EXPECT_EQ(ReadAll(downloads_ / "T1.CSV"), content);
+    EXPECT_EQ(readFile(downloads_ / "T1.CSV"), content);
     const Commands expected = {"ReadFileOnSDCardFirst(\"T1.CSV\")", "ReadFileOnSDCardNext",
                                "ReadFileOnSDCardNext", "ReadFileOnSDCardNext"};
     EXPECT_EQ(sim().receivedCommands(), expected);
@@ -146,7 +126,7 @@ TEST_F(TestDataSimTest, EveryByteValueArrivesUnchangedAndAnEmptyFileIsComplete) 
     device_.putFile("DATA/BINARY.DAT", content);
     device_.putFile("DATA/EMPTY.CSV", "");
     EXPECT_EQ(Download("BINARY.DAT").outcome, DownloadOutcome::Complete);
-    EXPECT_EQ(ReadAll(downloads_ / "BINARY.DAT"), content);
+    EXPECT_EQ(readFile(downloads_ / "BINARY.DAT"), content);
     EXPECT_EQ(Download("EMPTY.CSV").outcome, DownloadOutcome::Complete);
     EXPECT_TRUE(fs::exists(downloads_ / "EMPTY.CSV"));
     EXPECT_EQ(fs::file_size(downloads_ / "EMPTY.CSV"), 0u);
@@ -161,10 +141,11 @@ TEST_F(TestDataSimTest, UnplugInTheMiddleKeepsTheEarlierCopyAndThePartAsIncomple
     sim().addFault(unplug);
     const DownloadReport report = Download("T2.CSV");
     EXPECT_EQ(report.outcome, DownloadOutcome::Incomplete);
+    EXPECT_EQ(report.result.why(), DeviceFailure::PortGone);
     EXPECT_EQ(report.transfer.bytesWritten, 2048);
-    EXPECT_EQ(ReadAll(downloads_ / "T2.CSV"), "the good copy of last week");
+    EXPECT_EQ(readFile(downloads_ / "T2.CSV"), "the good copy of last week");
     EXPECT_EQ(report.savedAs, downloads_ / "T2.CSV.incomplete");
-    EXPECT_EQ(ReadAll(downloads_ / "T2.CSV.incomplete"), content.substr(0, 2048));
+    EXPECT_EQ(readFile(downloads_ / "T2.CSV.incomplete"), content.substr(0, 2048));
     EXPECT_EQ(FolderNames(downloads_), (std::vector<std::string>{"T2.CSV", "T2.CSV.incomplete"}));
 }
 
@@ -188,10 +169,10 @@ TEST_F(TestDataSimTest, AStopRequestKeepsTheEarlierCopyAndThePartOnlyWhenAsked) 
         EXPECT_EQ(report.result.why(), DeviceFailure::Cancelled);
         EXPECT_EQ(report.transfer.bytesWritten, 2048);
         EXPECT_EQ(FolderNames(downloads_), c.left);
-        EXPECT_EQ(ReadAll(downloads_ / "T4.CSV"), "the good copy of last week");
+        EXPECT_EQ(readFile(downloads_ / "T4.CSV"), "the good copy of last week");
         if (c.onStop == StoppedDownload::KeepIncomplete) {
             EXPECT_EQ(report.savedAs, downloads_ / "T4.CSV.incomplete");
-            EXPECT_EQ(ReadAll(downloads_ / "T4.CSV.incomplete"), std::string(2048, 's'));
+            EXPECT_EQ(readFile(downloads_ / "T4.CSV.incomplete"), std::string(2048, 's'));
         } else {
             EXPECT_TRUE(report.savedAs.empty());
         }
@@ -223,7 +204,7 @@ TEST_F(TestDataSimTest, AShortPieceMakesTheDownloadIncomplete) {
     EXPECT_EQ(report.result.why(), DeviceFailure::Timeout);
     EXPECT_EQ(report.result.command(), "ReadFileOnSDCardNext");
     EXPECT_FALSE(fs::exists(downloads_ / "T3.CSV"));
-    EXPECT_EQ(ReadAll(downloads_ / "T3.CSV.incomplete"), content.substr(0, 1024));
+    EXPECT_EQ(readFile(downloads_ / "T3.CSV.incomplete"), content.substr(0, 1024));
 }
 
 TEST_F(TestDataSimTest, AFileTheDeviceCannotOpenLeavesNoFile) {
@@ -262,7 +243,7 @@ TEST_F(TestDataSimTest, TheDownloadFolderIsMadeWithItsParents) {
     const fs::path nested = downloads_ / "lab" / "week 3";
     sim().clearReceivedCommands();
     EXPECT_EQ(downloadSdFile(link_, "T4.CSV", nested).outcome, DownloadOutcome::Complete);
-    EXPECT_EQ(ReadAll(nested / "T4.CSV"), "data");
+    EXPECT_EQ(readFile(nested / "T4.CSV"), "data");
     // A folder in the way of the file is not replaced.
     fs::create_directories(downloads_ / "T4.CSV");
     EXPECT_EQ(downloadSdFile(link_, "T4.CSV", downloads_).outcome, DownloadOutcome::CannotOpen);

@@ -14,7 +14,6 @@
 #include "core/programming/sequence_verification.h"
 #include "core/programming/verify_device.h"
 #include "integration/programming_sim_support.h"
-#include "support/log_capture.h"
 
 namespace kyrvana {
 namespace {
@@ -36,10 +35,10 @@ struct Snapshot {
     bool operator==(const Snapshot&) const = default;
 };
 
-class VerifyDeviceSimTest : public testing::Test {
+class VerifyDeviceSimTest : public test::SimDocumentTest {
   protected:
     void SetUp() override {
-        test::connectTo(document_, device_);
+        SimDocumentTest::SetUp();
         // Fractions the device drops, names longer than it keeps, a test name
         // that programming cleans, every time unit.
         test::prepareView(host_, test::tenSetSequence(), "2", "Culture/4", false);
@@ -47,8 +46,6 @@ class VerifyDeviceSimTest : public testing::Test {
             hardware.ForceVelocityCode = 7;
         });
     }
-
-    sim::SimulatedStimulator& sim() { return device_.sim(); }
 
     void program() {
         const ProgrammingReport report = ProgramDevice(document_);
@@ -70,11 +67,6 @@ class VerifyDeviceSimTest : public testing::Test {
         sim().writeEepromBytes(
             eeprom::kSequenceText + eeprom::kItemLengthBytes + static_cast<int>(at), to);
     }
-
-    test::LogCapture log_;
-    test_support::RunningSimulator device_;
-    test_support::RecordingHost host_;
-    CKyrvanaDoc document_{host_, test::simulatorDocumentOptions()};
 };
 
 TEST_F(VerifyDeviceSimTest, ATestJustProgrammedMatchesAndNothingChanges) {

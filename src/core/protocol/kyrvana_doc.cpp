@@ -248,7 +248,9 @@ void CKyrvanaDoc::RequestLoop() {
 
         if (autoConnect_.load() &&
             (!polledOnce || Clock::now() - lastPoll > options_.pollInterval)) {
-            if (PollConnection()) {
+            const bool loopMustEnd = PollConnection();
+            ++presenceChecks_;
+            if (loopMustEnd) {
                 connectFailed = true;
                 break;
             }

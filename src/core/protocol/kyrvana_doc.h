@@ -102,6 +102,9 @@ class CKyrvanaDoc {
     // Tells the thread to stop, wakes any read it waits in, and joins it.
     void StopRequestThread();
     bool requestThreadRunning() const { return threadRunning_.load(); }
+    // How many times the request thread has looked for the device so far,
+    // so that a caller can tell that the thread polled without timing it.
+    std::uint64_t presenceChecks() const { return presenceChecks_.load(); }
 
     // --- Connection (run by the request thread; public for the tools) -----
     // Opens the port and identifies the device. Not connected (connected()
@@ -154,6 +157,7 @@ class CKyrvanaDoc {
     std::thread thread_;
     std::atomic<bool> threadRunning_{false};
     std::atomic<bool> stopping_{false};
+    std::atomic<std::uint64_t> presenceChecks_{0};
     bool homingBoxShown_ = false;  // request thread only
     // Ready or Disconnected; the connecting thread only.
     DeviceStatus restingStatus_ = DeviceStatus::Ready;
