@@ -19,7 +19,6 @@
 #include "core/common/c_locale_text.h"
 #include "core/protocol/protocol_writer.h"
 #include "support/cli_runner.h"
-#include "support/sha256.h"
 #include "support/sim_fixture.h"
 #include "support/temporary_folder.h"
 #include "support/wait_until.h"
@@ -119,8 +118,6 @@ Protocol oneSet() {
 class FaultSuiteTest : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(test_support::sha256Hex("abc"),
-                  "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
         protocolFile_ = work_.file("stretch.tmt");
         Protocol sequence = oneSet();
         ASSERT_TRUE(writeProtocolFile(protocolFile_, sequence, HardwareSettings{}).written());
@@ -140,8 +137,8 @@ class FaultSuiteTest : public testing::Test {
         std::set<std::string> wanted;
         for (const std::string& name : expected.complete) {
             wanted.insert(name);
-            EXPECT_EQ(test_support::sha256OfFile(folder / name),
-                      test_support::sha256OfFile(device.sdCard() / "DATA" / name))
+            EXPECT_EQ(test_support::readFile(folder / name),
+                      test_support::readFile(device.sdCard() / "DATA" / name))
                 << name;
         }
         if (expected.earlierCopyKept) {
@@ -243,9 +240,6 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         {"ERROR instead of the size",
          [](auto& sim) { sim.addFault(replace("ReadFileOnSDCardFirst", "ERROR\r")); }, downloadBoth,
          "", 0, Expected{1, {"B.CSV"}, true, {}, "not a number of bytes"}},
-        {"a size that is not a number",
-         [](auto& sim) { sim.addFault(replace("ReadFileOnSDCardFirst", "12abc\r")); }, downloadBoth,
-         "", 0, Expected{1, {"B.CSV"}, true}},
         {"end of the file in the middle of a piece",
          [](auto& sim) {
              Fault cut = fault(Fault::Kind::CutShort, "ReadFileOnSDCardNext", 1);

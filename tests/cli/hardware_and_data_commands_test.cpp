@@ -3,34 +3,19 @@
 // with --port.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-#include "support/sim_fixture.h"
+#include "cli/cli_sim_test.h"
 
 namespace kyrvana {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using test::CliRun;
+using test_support::readFile;
 
 sim::SimulatorOptions fastMotors() {
     sim::SimulatorOptions options;
@@ -38,45 +23,20 @@ sim::SimulatorOptions fastMotors() {
     return options;
 }
 
-class CliDataAndHardwareTest : public testing::Test {
+class CliDataAndHardwareTest : public test::CliSimTest {
   protected:
+    CliDataAndHardwareTest() : CliSimTest(fastMotors()) {}
+
     void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        std::string pattern = (fs::temp_directory_path() / "kyrvana-cli-data-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
+        CliSimTest::SetUp();
         device_.putFile("DATA/DEMO_0001.CSV", std::string(2500, 'a'));
         device_.putFile("DATA/DEMO_0002.CSV", std::string(13000, 'b'));
         device_.putFile("TEST.INI", "[Test]\n");
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
-    // Runs kyrvana-cli on the simulator with short waits; standard input is
-    // not a terminal.
-    RunResult run(const std::string& arguments) const {
-        const fs::path outFile = folder_ / "stdout.txt";
-        const fs::path errFile = folder_ / "stderr.txt";
-        const std::string command = std::string("'") + KYRVANA_CLI_PATH + "' --port '" +
-                                    device_.portPath() + "' --settle-ms 0 --timeout 1000 " +
-                                    arguments + " </dev/null >'" + outFile.string() + "' 2>'" +
-                                    errFile.string() + "'";
-        const int status = std::system(command.c_str());
-        RunResult result;
-        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readAll(outFile);
-        result.err = readAll(errFile);
-        return result;
-    }
-
-    test_support::RunningSimulator device_{fastMotors()};
-    fs::path folder_;
 };
 
 TEST_F(CliDataAndHardwareTest, FilesListsNamesSizesAndTheUsedStorage) {
-    const RunResult result = run("files");
+    const CliRun result = run("files");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out,
               "File Name\tSize (kB)\n"
@@ -86,48 +46,37 @@ TEST_F(CliDataAndHardwareTest, FilesListsNamesSizesAndTheUsedStorage) {
 }
 
 TEST_F(CliDataAndHardwareTest, DownloadNamedOrAllIntoAFolder) {
-    const fs::path to = folder_ / "data";
-    RunResult result = run("download DEMO_0001.CSV --to '" + to.string() + "'");
+    const fs::path to = folder_.path() / "data";
+    CliRun result = run("download DEMO_0001.CSV --to '" + to.string() + "'");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out,
               "DEMO_0001.CSV\tDownload Complete\t" + (to / "DEMO_0001.CSV").string() + "\n");
     // Standard error is no terminal here: no progress line.
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(readAll(to / "DEMO_0001.CSV"), std::string(2500, 'a'));
+    EXPECT_EQ(readFile(to / "DEMO_0001.CSV"), std::string(2500, 'a'));
 
     result = run("download --all --to '" + to.string() + "'");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(readAll(to / "DEMO_0002.CSV"), std::string(13000, 'b'));
-
-    // A piece cut short: what came before it is only kept as .incomplete.
-    sim::SimulatorFault cut{sim::SimulatorFault::Kind::CutShort, "ReadFileOnSDCardNext", 5};
-    cut.skip = 1;
-    cut.times = 1;
-    device_.sim().addFault(cut);
-    result = run("download DEMO_0002.CSV --to '" + folder_.string() + "'");
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.out, "DEMO_0002.CSV\tDownload Incomplete\t" +
-                              (folder_ / "DEMO_0002.CSV.incomplete").string() + "\n");
-    EXPECT_FALSE(fs::exists(folder_ / "DEMO_0002.CSV"));
+    EXPECT_EQ(readFile(to / "DEMO_0002.CSV"), std::string(13000, 'b'));
 
     // A name the card does not list is said to be missing; the next name
     // is downloaded all the same.
-    result = run("download NOPE.CSV DEMO_0001.CSV --to '" + folder_.string() + "'");
+    result = run("download NOPE.CSV DEMO_0001.CSV --to '" + folder_.path().string() + "'");
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err,
               "kyrvana-cli: NOPE.CSV: the SD card lists no file of that name (the files command "
               "shows what it holds)\n");
-    EXPECT_EQ(result.out,
-              "DEMO_0001.CSV\tDownload Complete\t" + (folder_ / "DEMO_0001.CSV").string() + "\n");
-    EXPECT_FALSE(fs::exists(folder_ / "NOPE.CSV"));
-    EXPECT_FALSE(fs::exists(folder_ / "NOPE.CSV.incomplete"));
+    EXPECT_EQ(result.out, "DEMO_0001.CSV\tDownload Complete\t" +
+                              (folder_.path() / "DEMO_0001.CSV").string() + "\n");
+    EXPECT_FALSE(fs::exists(folder_.path() / "NOPE.CSV"));
+    EXPECT_FALSE(fs::exists(folder_.path() / "NOPE.CSV.incomplete"));
 
     EXPECT_EQ(run("download").exitStatus, 2);
     EXPECT_EQ(run("download --all DEMO_0001.CSV").exitStatus, 2);
 }
 
 TEST_F(CliDataAndHardwareTest, DeleteNamedAndAll) {
-    RunResult result = run("delete DEMO_0001.CSV");
+    CliRun result = run("delete DEMO_0001.CSV");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "DEMO_0001.CSV\n");
     EXPECT_FALSE(fs::exists(device_.sdCard() / "DATA" / "DEMO_0001.CSV"));
@@ -146,7 +95,7 @@ TEST_F(CliDataAndHardwareTest, DeleteNamedAndAll) {
 }
 
 TEST_F(CliDataAndHardwareTest, PositionMoveAndHome) {
-    RunResult result = run("move --by 1");
+    CliRun result = run("move --by 1");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // A P7 extends: +1 mm lowers the position shown by 1 mm.
     EXPECT_EQ(result.out.rfind("Well\tPosition (mm)\tForce (N)\n1\t-1\t", 0), 0u) << result.out;
@@ -175,7 +124,7 @@ TEST_F(CliDataAndHardwareTest, PositionMoveAndHome) {
 
 TEST_F(CliDataAndHardwareTest, CalibrateReadFitAndApply) {
     device_.sim().setInternalValue(13, 1234);
-    RunResult result = run("calibrate read --well 4");
+    CliRun result = run("calibrate read --well 4");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "1234\n");
     EXPECT_EQ(run("calibrate read --well 7").exitStatus, 2);

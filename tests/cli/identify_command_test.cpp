@@ -2,32 +2,25 @@
 // into a temporary sysfs tree, as a real one appears under /sys and /dev.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <initializer_list>
 #include <string>
 
 #include "core/device/device_link.h"
 #include "kyrvana/project_identity.h"
-#include "sim/sysfs_port_publisher.h"
-#include "support/sim_fixture.h"
+#include "support/cli_runner.h"
+#include "support/published_port.h"
 
 namespace kyrvana {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
-};
+using test_support::CliRun;
 
 sim::SimulatorOptions q3WithFirmware(const std::string& firmware) {
     sim::SimulatorOptions options;
@@ -36,66 +29,48 @@ sim::SimulatorOptions q3WithFirmware(const std::string& firmware) {
     return options;
 }
 
+// Root may open any port, so a test of a port the user may not open runs
+// the tool as "nobody" then (`folders` must let it look inside); otherwise
+// it closes the port to its owner.
+std::string launcherWithoutAccessTo(const std::string& port,
+                                    std::initializer_list<fs::path> folders) {
+    if (::geteuid() != 0) {
+        EXPECT_EQ(::chmod(port.c_str(), 0), 0);
+        return "";
+    }
+    for (const fs::path& folder : folders) {
+        fs::permissions(folder, fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
+    }
+    return "setpriv --reuid=65534 --regid=65534 --clear-groups";
+}
+
 class CliDeviceTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kyrvana-cli-dev-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        root_ = folder_ / "root";
-        fs::create_directories(root_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
-    // Plugs `device` in under the temporary root.
-    void plugIn(test_support::RunningSimulator& device, sim::SysfsPortPublisher& publisher) {
-        ASSERT_TRUE(device.ok()) << device.error();
-        std::string error;
-        ASSERT_TRUE(publisher.publish(root_, device.portPath(), &error)) << error;
-    }
-
-    static std::string readAll(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
     // Runs kyrvana-cli with short waits and the arguments (quoted for the
-    // shell), started through `launcher` when one is given.
-    RunResult run(const std::string& arguments, const std::string& launcher = "") const {
-        const fs::path outFile = folder_ / "stdout.txt";
-        const fs::path errFile = folder_ / "stderr.txt";
-        const std::string command = launcher + " '" + KYRVANA_CLI_PATH +
-                                    "' --settle-ms 0 --timeout 1000 " + arguments + " >'" +
-                                    outFile.string() + "' 2>'" + errFile.string() + "'";
-        const int status = std::system(command.c_str());
-        RunResult result;
-        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readAll(outFile);
-        result.err = readAll(errFile);
-        return result;
+    // shell), finding ports under the private sysfs tree.
+    CliRun run(const std::string& arguments, const std::string& launcher = "") const {
+        return test_support::runCli(KYRVANA_CLI_PATH,
+                                    "--settle-ms 0 --timeout 1000 --sysfs-root " +
+                                        test_support::shellQuoted(port_.root().string()) + " " +
+                                        arguments,
+                                    folder_, launcher);
     }
+    std::string devicePath() const { return port_.devicePath().string(); }
 
-    std::string rootOption() const { return "--sysfs-root '" + root_.string() + "' "; }
-
-    fs::path folder_;
-    fs::path root_;
+    test_support::TemporaryFolder folder_;
+    test_support::PublishedPort port_;
 };
 
 TEST_F(CliDeviceTest, IdentifyPrintsTheDeviceFoundUnderTheRoot) {
     test_support::RunningSimulator device(q3WithFirmware("4.60"));
-    sim::SysfsPortPublisher publisher;
-    plugIn(device, publisher);
+    port_.plug(device);
 
-    const RunResult result = run(rootOption() + "identify");
+    const CliRun result = run("identify");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.err, "");
     const std::string expected =
-        "Port\t" + (root_ / "dev" / "ttyACM0").string() +
+        "Port\t" + devicePath() +
         "\n"
         "Revision 0\tKyrvana Q3 Cell Stimulator\n"
         "Revision 1\tController 6-axis, S/N KYRSIM0001\n"
@@ -119,10 +94,9 @@ TEST_F(CliDeviceTest, IdentifyPrintsTheDeviceFoundUnderTheRoot) {
 
 TEST_F(CliDeviceTest, TheLogGoesToStandardErrorOnlyWhenAskedFor) {
     test_support::RunningSimulator device;
-    sim::SysfsPortPublisher publisher;
-    plugIn(device, publisher);
+    port_.plug(device);
 
-    const RunResult result = run("-v " + rootOption() + "identify");
+    const CliRun result = run("-v identify");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_NE(result.err.find("\nKyrvana P7 Cell Stimulator\n"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("Software Version 2.32\nKyrvana P7\n"), std::string::npos);
@@ -132,10 +106,9 @@ TEST_F(CliDeviceTest, TheLogGoesToStandardErrorOnlyWhenAskedFor) {
 
 TEST_F(CliDeviceTest, FirmwareBelowTheMinimumFailsWithTheProgramsMessage) {
     test_support::RunningSimulator device(q3WithFirmware("4.58"));
-    sim::SysfsPortPublisher publisher;
-    plugIn(device, publisher);
+    port_.plug(device);
 
-    const RunResult result = run(rootOption() + "identify");
+    const CliRun result = run("identify");
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err.rfind("This software requires firmware Rev 4.59 or higher\n", 0), 0u)
@@ -143,7 +116,7 @@ TEST_F(CliDeviceTest, FirmwareBelowTheMinimumFailsWithTheProgramsMessage) {
 }
 
 TEST_F(CliDeviceTest, NoDeviceFailsWithTheProgramsMessage) {
-    const RunResult result = run(rootOption() + "identify");
+    const CliRun result = run("identify");
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.out, "");
     EXPECT_NE(result.err.find("Orvenda Device Not Detected\nPlease ensure that the device is "
@@ -155,15 +128,14 @@ TEST_F(CliDeviceTest, NoDeviceFailsWithTheProgramsMessage) {
 TEST_F(CliDeviceTest, AGivenPortSkipsDiscovery) {
     test_support::RunningSimulator device;
     ASSERT_TRUE(device.ok()) << device.error();
-    const RunResult result = run(rootOption() + "--port '" + device.portPath() + "' identify");
+    const CliRun result = run("--port '" + device.portPath() + "' identify");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out.rfind("Port\t" + device.portPath() + "\n", 0), 0u) << result.out;
 }
 
 TEST_F(CliDeviceTest, PortsMarksTheStimulator) {
     test_support::RunningSimulator device;
-    sim::SysfsPortPublisher stimulator;
-    plugIn(device, stimulator);
+    port_.plug(device);
     sim::SysfsPortOptions otherOptions;
     otherOptions.vendorId = "0403";
     otherOptions.productId = "6001";
@@ -173,14 +145,14 @@ TEST_F(CliDeviceTest, PortsMarksTheStimulator) {
     otherOptions.usbPort = "1-3";
     sim::SysfsPortPublisher other(otherOptions);
     std::string error;
-    ASSERT_TRUE(other.publish(root_, device.portPath(), &error)) << error;
+    ASSERT_TRUE(other.publish(port_.root(), device.portPath(), &error)) << error;
 
-    const RunResult result = run(rootOption() + "ports");
+    const CliRun result = run("ports");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out,
-              (root_ / "dev" / "ttyACM0").string() +
+              devicePath() +
                   "\tKyrvana Stimulator\tUSB\\VID_03EB&PID_2404\\KYRSIM0001\tstimulator\n" +
-                  (root_ / "dev" / "ttyUSB0").string() +
+                  (port_.root() / "dev" / "ttyUSB0").string() +
                   "\tcdc_acm\tUSB\\VID_0403&PID_6001\\FT1\t-\n");
 }
 
@@ -188,21 +160,12 @@ TEST_F(CliDeviceTest, PortsMarksTheStimulator) {
 // root the tool runs as "nobody"; otherwise the port is closed to its owner.
 TEST_F(CliDeviceTest, PortsMarksAStimulatorThisUserMayNotOpen) {
     test_support::RunningSimulator device;
-    sim::SysfsPortPublisher publisher;
-    plugIn(device, publisher);
-    std::string launcher;
-    if (::geteuid() == 0) {
-        fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read |
-                                     fs::perms::group_exec | fs::perms::others_read |
-                                     fs::perms::others_exec);
-        launcher = "setpriv --reuid=65534 --regid=65534 --clear-groups";
-    } else {
-        ASSERT_EQ(::chmod(device.portPath().c_str(), 0), 0);
-    }
+    port_.plug(device);
+    const std::string launcher = launcherWithoutAccessTo(device.portPath(), {port_.root()});
 
-    const RunResult result = run(rootOption() + "ports", launcher);
+    const CliRun result = run("ports", launcher);
     EXPECT_EQ(result.exitStatus, 0) << result.err;
-    EXPECT_EQ(result.out, (root_ / "dev" / "ttyACM0").string() +
+    EXPECT_EQ(result.out, devicePath() +
                               "\tKyrvana Stimulator\tUSB\\VID_03EB&PID_2404\\KYRSIM0001\t"
                               "stimulator (no access)\n");
     // What to do: the udev rule and the command that applies it.
@@ -220,18 +183,10 @@ TEST_F(CliDeviceTest, APortThatCannotBeUsedIsExplained) {
     DeviceLink holder;
     holder.portName = device.portPath();
     ASSERT_EQ(holder.OpenPort(), SerialOk);
-    std::ofstream(folder_ / "capture.csv") << "Time,Force\n";
-    // Root may open any port, so the forbidden one is tried as "nobody".
-    fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                 fs::perms::others_read | fs::perms::others_exec);
+    std::ofstream(folder_.file("capture.csv")) << "Time,Force\n";
     test_support::RunningSimulator forbidden;
     ASSERT_TRUE(forbidden.ok()) << forbidden.error();
-    std::string launcher;
-    if (::geteuid() == 0) {
-        launcher = "setpriv --reuid=65534 --regid=65534 --clear-groups";
-    } else {
-        ASSERT_EQ(::chmod(forbidden.portPath().c_str(), 0), 0);
-    }
+    const std::string launcher = launcherWithoutAccessTo(forbidden.portPath(), {folder_.path()});
     const struct {
         std::string port;
         std::string launcher;
@@ -240,12 +195,12 @@ TEST_F(CliDeviceTest, APortThatCannotBeUsedIsExplained) {
         {device.portPath(), "", " is in use by another program: close that program"},
         {forbidden.portPath(), launcher,
          std::string(" Install Kyrvana's udev rule (") + kUdevRulePath},
-        {(folder_ / "ttyACM9").string(), "",
+        {folder_.file("ttyACM9"), "",
          " (any more): the stimulator is unplugged or switched off, or the name is wrong.\n"},
-        {(folder_ / "capture.csv").string(), "", " is not a serial port"},
+        {folder_.file("capture.csv"), "", " is not a serial port"},
     };
     for (const auto& c : cases) {
-        const RunResult result = run("--port '" + c.port + "' identify", c.launcher);
+        const CliRun result = run("--port '" + c.port + "' identify", c.launcher);
         EXPECT_EQ(result.exitStatus, 1) << c.port;
         EXPECT_EQ(result.err.rfind("Orvenda Device Not Detected\n", 0), 0u) << result.err;
         const std::size_t said = result.err.find("\nkyrvana-cli: ");

@@ -2,29 +2,19 @@
 // stimulator on a pseudo-terminal, named with --port.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "cli/cli_sim_test.h"
 #include "core/common/c_locale_text.h"
 #include "core/protocol/protocol_writer.h"
-#include "support/sim_fixture.h"
 
 namespace kyrvana {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct RunResult {
-    int exitStatus = -1;
-    std::string out;
-    std::string err;
-};
 
 // Ten sets with consistent units, so that the device gives back exactly what
 // a file holds once magnitudes are whole numbers.
@@ -53,91 +43,23 @@ Protocol tenWholeSets() {
     return sequence;
 }
 
-class ProgrammingCommandsTest : public testing::Test {
+class ProgrammingCommandsTest : public test::CliSimTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        std::string pattern = (fs::temp_directory_path() / "kyrvana-cli-prog-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-
-    std::string path(const char* name) const { return (folder_ / name).string(); }
+    std::string path(const char* name) const { return folder_.file(name); }
 
     std::string writeFile(const char* name, Protocol sequence, const HardwareSettings& hardware) {
         EXPECT_TRUE(writeProtocolFile(path(name), sequence, hardware).written());
         return path(name);
     }
 
-    static std::string readAll(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    RunResult run(const std::string& arguments) const {
-        return run(arguments, "", folder_ / "stdout.txt");
-    }
-
     // As if the disk had room for 512 bytes per file: the shell limits the
     // files the tool may grow (a write beyond fails with EFBIG rather than
     // ending the tool), and standard output goes nowhere so that only the
     // tool's own files meet the limit.
-    RunResult runOnAFullDisk(const std::string& arguments) const {
-        return run(arguments, "trap '' XFSZ; ulimit -f 1; ", "/dev/null");
+    test::CliRun runOnAFullDisk(const std::string& arguments) const {
+        return run(arguments, R"(sh -c 'trap "" XFSZ; ulimit -f 1; exec "$0" "$@" >/dev/null')");
     }
-
-    RunResult run(const std::string& arguments, const std::string& shell,
-                  const fs::path& outFile) const {
-        const fs::path errFile = folder_ / "stderr.txt";
-        const std::string command = shell + "exec '" + KYRVANA_CLI_PATH +
-                                    "' --settle-ms 0 --timeout 1000 --port '" + device_.portPath() +
-                                    "' " + arguments + " >'" + outFile.string() + "' 2>'" +
-                                    errFile.string() + "'";
-        const int status = std::system(command.c_str());
-        RunResult result;
-        result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readAll(outFile);
-        result.err = readAll(errFile);
-        return result;
-    }
-
-    test_support::RunningSimulator device_;
-    fs::path folder_;
 };
-
-TEST_F(ProgrammingCommandsTest, ProgramThenReadRoundTripsATenSetFile) {
-    HardwareSettings hardware;
-    hardware.FirmwareVersion = 4600;  // what the simulator reports
-    hardware.RepeatTestSequence = 3;
-    hardware.ForceVelocityCode = 8;
-    const std::string file = writeFile("ten.tmt", tenWholeSets(), hardware);
-
-    const RunResult programmed = run("program '" + file + "' --name 'Round trip'");
-    ASSERT_EQ(programmed.exitStatus, 0) << programmed.err;
-    EXPECT_EQ(programmed.out, "Programming Device... Success\n");
-    EXPECT_EQ(device_.sim().eepromItem(eeprom::kTestName), "Round trip");
-
-    const RunResult read = run("read -o '" + path("back.tmt") + "'");
-    ASSERT_EQ(read.exitStatus, 0) << read.err;
-    const RunResult shown = run("show '" + file + "'");
-    EXPECT_EQ(run("show '" + path("back.tmt") + "'").out, shown.out);
-    // A protocol file keeps no unit, so a force set read from one shows
-    // micrometres; the device knows it works in millinewtons.
-    std::string readAsFileShows = read.out;
-    for (std::size_t at = readAsFileShows.find(" (mN)"); at != std::string::npos;
-         at = readAsFileShows.find(" (mN)", at)) {
-        readAsFileShows.replace(at, 5, " (um)");
-    }
-    EXPECT_EQ(readAsFileShows, shown.out);
-    EXPECT_NE(read.out.find("Set 2\tRamp (mN)\t200"), std::string::npos);
-    EXPECT_NE(read.err.find("Disabled wells: none\nHoming disabled: no\n"), std::string::npos);
-}
 
 // Reading a device into the file a script keeps, on a disk without room for
 // it: the earlier file stays byte for byte, nothing else is left, and the
@@ -145,18 +67,18 @@ TEST_F(ProgrammingCommandsTest, ProgramThenReadRoundTripsATenSetFile) {
 TEST_F(ProgrammingCommandsTest, ReadOntoAFullDiskKeepsTheEarlierFile) {
     const std::string file = writeFile("ten.tmt", tenWholeSets(), HardwareSettings{});
     ASSERT_EQ(run("program '" + file + "'").exitStatus, 0);
-    const fs::path kept = folder_ / "kept";
+    const fs::path kept = folder_.path() / "kept";
     fs::create_directory(kept);
     const std::string earlier = "an earlier protocol\r\n";
     std::ofstream(kept / "out.tmt", std::ios::binary) << earlier;
 
-    const RunResult read = runOnAFullDisk("read -o '" + (kept / "out.tmt").string() + "'");
+    const test::CliRun read = runOnAFullDisk("read -o '" + (kept / "out.tmt").string() + "'");
     EXPECT_EQ(read.exitStatus, 1);
     EXPECT_NE(read.err.find("kyrvana-cli: cannot write " + (kept / "out.tmt").string() +
                             ": File too large; an earlier file of that name is unchanged\n"),
               std::string::npos)
         << read.err;
-    EXPECT_EQ(readAll(kept / "out.tmt"), earlier);
+    EXPECT_EQ(test_support::readFile(kept / "out.tmt"), earlier);
     EXPECT_EQ(std::distance(fs::directory_iterator(kept), fs::directory_iterator()), 1);
 }
 
@@ -164,9 +86,9 @@ TEST_F(ProgrammingCommandsTest, OptionsOverrideTheFileAndTheForm) {
     Protocol one;
     one.append(SetRecord{});
     const std::string file = writeFile("one.tmt", one, HardwareSettings{});
-    const RunResult result = run("program '" + file +
-                                 "' --name 'a/b' --repeats 5 --velocity-code 9 "
-                                 "--disable-wells 1,6 --disable-homing");
+    const test::CliRun result = run("program '" + file +
+                                    "' --name 'a/b' --repeats 5 --velocity-code 9 "
+                                    "--disable-wells 1,6 --disable-homing");
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     // The test-name warning is said, and the programming goes on.
     EXPECT_NE(result.err.find("Warning:  Invalid Characters will be removed\n"), std::string::npos);
@@ -179,7 +101,7 @@ TEST_F(ProgrammingCommandsTest, OptionsOverrideTheFileAndTheForm) {
     EXPECT_EQ(sim.internalValue(48), 1);
     EXPECT_EQ(sim.internalValue(49), 33);
 
-    const RunResult read = run("read");
+    const test::CliRun read = run("read");
     EXPECT_NE(read.err.find("Disabled wells: 1,6\nHoming disabled: yes\n"), std::string::npos);
     EXPECT_NE(read.out.find("ForceVelocityCode\t9\nRepeatTestSequence\t5\n"), std::string::npos);
 }
@@ -187,7 +109,7 @@ TEST_F(ProgrammingCommandsTest, OptionsOverrideTheFileAndTheForm) {
 TEST_F(ProgrammingCommandsTest, RefusedSequenceAndWrongWellsChangeNothing) {
     const std::string file = writeFile("empty.tmt", Protocol{}, HardwareSettings{});
     device_.sim().writeEepromItem(eeprom::kSequenceText, "untouched");
-    const RunResult refused = run("program '" + file + "'");
+    const test::CliRun refused = run("program '" + file + "'");
     EXPECT_EQ(refused.exitStatus, 1);
     EXPECT_NE(refused.err.find("Please Specify a Test Sequence Before Executing"),
               std::string::npos);
@@ -217,7 +139,7 @@ TEST_F(ProgrammingCommandsTest, CheckExplainsEveryRefusedSet) {
     sequence.append(quick);
     const std::string file = writeFile("mixed.tmt", sequence, HardwareSettings{});
 
-    const RunResult compress = run("check '" + file + "'");
+    const test::CliRun compress = run("check '" + file + "'");
     EXPECT_EQ(compress.exitStatus, 1);
     EXPECT_EQ(compress.out,
               "Set 2: Error:  Maximum Compress Magnitude (um) = 2000\n"
@@ -227,20 +149,20 @@ TEST_F(ProgrammingCommandsTest, CheckExplainsEveryRefusedSet) {
               "Set 3: Error:  Minimum Repetitions = 1\n");
 
     // The stretching hardware takes 5000 um, but not in a second each way.
-    const RunResult stretch = run("check --hardware-type 2 '" + file + "'");
+    const test::CliRun stretch = run("check --hardware-type 2 '" + file + "'");
     EXPECT_EQ(stretch.out,
               "Set 2: Error:  Maximum Ramp Speed = 4.0 mm/S\n"
               "Set 2: Error:  Maximum Ramp Speed = 4.0 mm/S\n"
               "Set 3: Error:  Minimum Stretch Duration = 250.00 mS\n"
               "Set 3: Error:  Minimum Repetitions = 1\n");
 
-    const RunResult passing =
+    const test::CliRun passing =
         run("check --um-per-ustep 0.1 '" +
             writeFile("calm.tmt", Protocol{{calm}, {}}, HardwareSettings{}) + "'");
     EXPECT_EQ(passing.exitStatus, 0) << passing.out;
     EXPECT_EQ(passing.out, "");
 
-    const RunResult empty =
+    const test::CliRun empty =
         run("check '" + writeFile("none.tmt", Protocol{}, HardwareSettings{}) + "'");
     EXPECT_EQ(empty.exitStatus, 1);
     EXPECT_EQ(empty.out, "Sequence: Please Specify a Test Sequence Before Executing\n");

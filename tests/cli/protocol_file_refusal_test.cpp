@@ -8,15 +8,13 @@
 #include <fstream>
 #include <string>
 
-#include "support/cli_runner.h"
-#include "support/sim_fixture.h"
-#include "support/temporary_folder.h"
+#include "cli/cli_sim_test.h"
 
 namespace kyrvana {
 namespace {
 
-using test_support::CliRun;
-using test_support::shellQuoted;
+using test::CliRun;
+using test::shellQuoted;
 
 // Bytes of every value, as a binary file holds them, in short lines so that
 // the reader gets through them instead of stopping at an over-long line.
@@ -33,28 +31,13 @@ std::string binaryBytes() {
     return bytes;
 }
 
-class ProtocolFileRefusalTest : public testing::Test {
+class ProtocolFileRefusalTest : public test::CliSimTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        ASSERT_FALSE(folder_.path().empty());
-    }
-
     std::string write(const std::string& name, const std::string& content) const {
         const std::string path = folder_.file(name);
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }
-
-    CliRun run(const std::string& arguments) const {
-        return test_support::runCli(KYRVANA_CLI_PATH,
-                                    "--settle-ms 0 --timeout 1000 --port " +
-                                        shellQuoted(device_.portPath()) + " " + arguments,
-                                    folder_);
-    }
-
-    test_support::RunningSimulator device_;
-    test_support::TemporaryFolder folder_;
 };
 
 TEST_F(ProtocolFileRefusalTest, CheckAndProgramRefuseWhatIsNotAProtocol) {

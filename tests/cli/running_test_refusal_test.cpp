@@ -9,39 +9,25 @@
 #include <fstream>
 #include <string>
 
-#include "support/cli_runner.h"
-#include "support/sim_fixture.h"
-#include "support/temporary_folder.h"
+#include "cli/cli_sim_test.h"
 
 namespace kyrvana {
 namespace {
 
-using test_support::CliRun;
-using test_support::shellQuoted;
+using test::CliRun;
+using test::shellQuoted;
 
 constexpr const char* kTestDataRefusal =
     "Cannot Access Test Data\nWhile Test is Running or Paused\n";
 constexpr const char* kActuatorRefusal = "A test is running on the device. Continue anyway?\n";
 constexpr const char* kTestStateQuery = "QueryInternalValue(1)\r";
 
-class RunningTestRefusalTest : public testing::Test {
+class RunningTestRefusalTest : public test::CliSimTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(device_.ok()) << device_.error();
-        ASSERT_FALSE(folder_.path().empty());
+        CliSimTest::SetUp();
         std::ofstream(folder_.file("one.tmt")) << "NAME NUMREPS\nGuarded 1\n";
     }
-
-    CliRun run(const std::string& arguments) const {
-        return test_support::runCli(KYRVANA_CLI_PATH,
-                                    "--settle-ms 0 --timeout 1000 --port " +
-                                        shellQuoted(device_.portPath()) + " " + arguments +
-                                        " </dev/null",
-                                    folder_);
-    }
-
-    test_support::RunningSimulator device_;
-    test_support::TemporaryFolder folder_;
 };
 
 TEST_F(RunningTestRefusalTest, WorkThatWouldSpoilATestNeedsForce) {
