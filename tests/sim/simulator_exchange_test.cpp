@@ -95,12 +95,6 @@ TEST_F(SimulatorExchange, PackedWritesSetInternalValuesThatReadBack) {
     EXPECT_EQ(sim().internalValue(48), 1);
 }
 
-TEST_F(SimulatorExchange, FactoryCalibrationIsSixLinesInTheDefaultNumberForm) {
-    const std::string calibration = sim().eepromItem(eeprom::kCalibration);
-    EXPECT_EQ(calibration.substr(0, calibration.find('\n') + 1), "111,0.00346875,32712\n");
-    EXPECT_EQ(std::count(calibration.begin(), calibration.end(), '\n'), 6);
-}
-
 // Mean of ten raw samples, as the program averages a load cell.
 int meanRawSample(RawPort& port, int well) {
     int sum = 0;

@@ -48,14 +48,6 @@ class DeviceLinkTest : public testing::Test {
     DeviceLink link_;
 };
 
-TEST_F(DeviceLinkTest, CommandsAreWrittenWithoutTerminator) {
-    peer_.Expect("Homing", "done\r");
-    EXPECT_TRUE(link_.SendCommand("Homing"));
-    EXPECT_EQ(peer_.Received(), "Homing");
-    EXPECT_EQ(link_.lastStatus, SerialOk);
-    ExpectScriptDone();
-}
-
 TEST_F(DeviceLinkTest, SetEepromDataSendsTheLengthThenChunksOf200) {
     std::string text;
     for (int i = 0; text.size() < 450; ++i) {

@@ -2,9 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -249,28 +247,6 @@ TEST_F(SerialTest, ASecondOpenOfTheSamePortFails) {
 
     ASSERT_TRUE(serial_.CloseSerialPort());
     EXPECT_EQ(OpenLikeDeviceLink(second, peer_.path()), SerialOk);
-}
-
-TEST_F(SerialTest, AnotherProcessCannotLockAnOpenPort) {
-    if (::access("/usr/bin/flock", X_OK) != 0) {
-        GTEST_SKIP() << "flock(1) not installed";
-    }
-    auto otherProcessGetsLock = [&] {
-        const std::string path = peer_.path();
-        char* argv[] = {const_cast<char*>("flock"), const_cast<char*>("--nonblock"),
-                        const_cast<char*>(path.c_str()), const_cast<char*>("true"), nullptr};
-        pid_t pid = 0;
-        if (posix_spawn(&pid, "/usr/bin/flock", nullptr, nullptr, argv, environ) != 0) {
-            ADD_FAILURE() << "cannot start flock";
-            return false;
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    };
-    EXPECT_FALSE(otherProcessGetsLock());
-    ASSERT_TRUE(serial_.CloseSerialPort());
-    EXPECT_TRUE(otherProcessGetsLock());
 }
 
 TEST_F(SerialTest, APortLockedByAnotherHolderIsRefusedUntilReleased) {
