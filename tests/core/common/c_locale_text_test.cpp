@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "core/common/saturating_cast.h"
+#include "core/common/stripped_number_text.h"
 
 namespace kyrvana {
 namespace {
@@ -55,6 +56,7 @@ TEST_F(CommaLocaleTest, NumbersConvertAsInTheCLocale) {
     EXPECT_EQ(cFormat("%.2f|%g|%.1f", 4.59, 0.5, 100.0), "4.59|0.5|100.0");
     EXPECT_EQ(cDefaultFloatText(1000000.0), "1e+06");
     EXPECT_EQ(cDefaultFloatText(100000.0), "100000");
+    EXPECT_EQ(strippedNumberText(1.5), "1.5");
     if (!commaLocale_) {
         GTEST_LOG_(INFO) << "no comma locale installed; checked in the C locale only";
     }

@@ -1,7 +1,6 @@
 #include "core/common/stripped_number_text.h"
 
 #include <gtest/gtest.h>
-#include <locale.h>
 
 #include <limits>
 
@@ -29,22 +28,6 @@ INSTANTIATE_TEST_SUITE_P(
                     StrippedCase{0.1234567, "0.123457"}, StrippedCase{2.0000001, "2"},
                     StrippedCase{0.0000004, "0"}, StrippedCase{-0.0000004, "-0"},
                     StrippedCase{std::numeric_limits<double>::infinity(), "inf"}));
-
-TEST(StrippedNumberTextLocaleTest, UsesAPointInACommaLocale) {
-    bool commaLocale = false;
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"}) {
-        if (setlocale(LC_ALL, name) != nullptr) {
-            commaLocale = true;
-            break;
-        }
-    }
-    const std::string text = strippedNumberText(1.5);
-    setlocale(LC_ALL, "C");
-    if (!commaLocale) {
-        GTEST_SKIP() << "no comma locale installed";
-    }
-    EXPECT_EQ(text, "1.5");
-}
 
 }  // namespace
 }  // namespace kyrvana

@@ -41,16 +41,6 @@ TEST(SequenceListTextTest, RowShowsTheSetAsTheListDoes) {
     }
 }
 
-TEST(SequenceListTextTest, ColumnsInTheirOrder) {
-    const auto& columns = sequenceListColumns();
-    EXPECT_EQ(columns[0].title, "Name");
-    EXPECT_EQ(columns[0].width, 90);
-    EXPECT_EQ(columns[7].title, "Well6");
-    EXPECT_EQ(columns[12].title, "Preload(mN)");
-    EXPECT_EQ(columns[14].title, "Data(Hz)");
-    EXPECT_EQ(columns[14].width, 65);
-}
-
 TEST(SequenceListTextTest, TotalTimeIsWholeSecondsOfOnePassTimesRepeats) {
     Protocol protocol;
     SetRecord set;

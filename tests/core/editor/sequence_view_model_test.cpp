@@ -94,10 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
                              false}),
     [](const testing::TestParamInfo<EditCase>& edit) { return edit.param.name; });
 
-TEST(SequenceModified, FreshViewIsUnmodified) {
-    EXPECT_FALSE(SequenceViewModel{}.isModified());
-}
-
 TEST(SequenceModified, NumbersThatAreNotNumbersStillCompareEqual) {
     Protocol sequence = twoSets();
     sequence.sets[0].magnitude[2] = std::nan("");
