@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +23,10 @@ constexpr const char* kMinRecovery = "Error:  Minimum Recovery Duration = 250.00
 constexpr const char* kMinRest = "Error:  Minimum Rest duration = 0.0 S\n";
 constexpr const char* kMinHold = "Error:  Minimum Hold duration = 0.0 S\n";
 constexpr const char* kMinReps = "Error:  Minimum Repetitions = 1\n";
+constexpr const char* kMaxStretch = "Error:  Maximum Stretch Magnitude (um) = 23000\n";
+constexpr const char* kMaxCompress = "Error:  Maximum Compress Magnitude (um) = 2000\n";
+constexpr const char* kNegativeCompress = "Error:  Minimum Compress Magnitude (um) = 0\n";
+constexpr const char* kMaxLoad = "Error:  Maximum Load Magnitude (mN) = 111000\n";
 constexpr const char* kRampSpeed = "Error:  Maximum Ramp Speed = 4.0 mm/S\n";
 constexpr const char* kSineSpeed = "Error:  Maximum Sinusoid Speed = 2.4 mm/S\n";
 constexpr const char* kStretchTravel =
@@ -38,7 +42,11 @@ constexpr const char* kRecoveryTravel =
 struct LimitCase {
     const char* title;
     int hardwareType;
-    std::function<void(SetEditorFields&)> edit;
+    // Fields typed over the calm set's, as "field=text" separated by blanks:
+    // mag (every well), mag4 and mag6 (one well), mode (its index), wave,
+    // units, load, hold, recovery, rest, reps; deform=0 and custom=0 or 1
+    // for the check boxes "Do not deform" and "Customize each well".
+    const char* edits;
     Messages expected;
     double umPerMicrostep = kDefaultUmPerMicrostep;
 };
@@ -56,201 +64,125 @@ SetEditorFields calmFields() {
     return setEditorFields(set);
 }
 
+void type(SetEditorFields& f, const std::string& field, const std::string& text) {
+    std::string* const textField = field == "mag4"       ? &f.magnitudeText[3]
+                                   : field == "mag6"     ? &f.magnitudeText[5]
+                                   : field == "wave"     ? &f.waveformText
+                                   : field == "units"    ? &f.timeUnitsWord
+                                   : field == "load"     ? &f.loadDurationText
+                                   : field == "hold"     ? &f.holdDurationText
+                                   : field == "recovery" ? &f.recoveryDurationText
+                                   : field == "rest"     ? &f.restDurationText
+                                   : field == "reps"     ? &f.repetitionsText
+                                                         : nullptr;
+    if (textField != nullptr) {
+        *textField = text;
+    } else if (field == "mag") {
+        f.magnitudeText.fill(text);
+    } else if (field == "mode") {
+        f.modeIndex = std::stoi(text);
+    } else if (field == "deform") {
+        f.doNotDeform = text == "0";
+    } else if (field == "custom") {
+        f.customizeEachWell = text == "1";
+    } else {
+        ADD_FAILURE() << "no field " << field;
+    }
+}
+
+SetEditorFields calmFieldsWith(const std::string& edits) {
+    SetEditorFields fields = calmFields();
+    std::istringstream words(edits);
+    for (std::string word; words >> word;) {
+        const std::size_t equals = word.find('=');
+        type(fields, word.substr(0, equals), word.substr(equals + 1));
+    }
+    return fields;
+}
+
 class SetLimitsTest : public testing::TestWithParam<LimitCase> {};
 
 TEST_P(SetLimitsTest, CollectsTheMessagesInOrder) {
     const LimitCase& c = GetParam();
-    SetEditorFields fields = calmFields();
-    c.edit(fields);
     SetLimitsHardware hardware;
     hardware.hardwareType = c.hardwareType;
     hardware.umPerMicrostep = c.umPerMicrostep;
-    const SetLimitsResult result = checkSetLimits(fields, SetRecord{}, hardware);
+    const SetLimitsResult result = checkSetLimits(calmFieldsWith(c.edits), SetRecord{}, hardware);
     EXPECT_EQ(result.messages, c.expected);
     if (!result.passed()) {
         EXPECT_EQ(result.set, SetRecord{});
     }
 }
 
-void magnitudes(SetEditorFields& f, const char* text) {
-    f.magnitudeText.fill(text);
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Durations, SetLimitsTest,
-    testing::Values(LimitCase{"calm set passes", 0, [](SetEditorFields&) {}, {}},
-                    LimitCase{"short stretch, with the speed it implies",
-                              2,
-                              [](SetEditorFields& f) { f.loadDurationText = "0.2"; },
-                              {kMinStretch, kRampSpeed}},
-                    LimitCase{"short compress, slow enough",
-                              0,
-                              [](SetEditorFields& f) {
-                                  magnitudes(f, "10");
-                                  f.loadDurationText = "0.2";
-                              },
-                              {kMinCompress}},
-                    LimitCase{"249.9 ms fails and the boundary passes",
-                              0,
-                              [](SetEditorFields& f) {
-                                  magnitudes(f, "10");
-                                  f.timeUnitsWord = "mSeconds";
-                                  f.loadDurationText = "250";
-                                  f.recoveryDurationText = "249.9";
-                              },
-                              {kMinRecovery}},
-                    LimitCase{"an unused phase has no minimum",
-                              0,
-                              [](SetEditorFields& f) {
-                                  f.loadDurationText = "0.1";
-                                  f.doNotDeform = true;
-                                  f.recoveryDurationText = "0";
-                              },
-                              {}},
-                    LimitCase{"rest before hold before repetitions",
-                              0,
-                              [](SetEditorFields& f) {
-                                  f.holdDurationText = "-1";
-                                  f.restDurationText = "-0.001";
-                                  f.repetitionsText = "0";
-                              },
-                              {kMinRest, kMinHold, kMinReps}}));
+    testing::Values(
+        LimitCase{"calm set passes", 0, "", {}},
+        LimitCase{
+            "short stretch, with the speed it implies", 2, "load=0.2", {kMinStretch, kRampSpeed}},
+        LimitCase{"short compress, slow enough", 0, "mag=10 load=0.2", {kMinCompress}},
+        LimitCase{"249.9 ms fails and the boundary passes",
+                  0,
+                  "mag=10 units=mSeconds load=250 recovery=249.9",
+                  {kMinRecovery}},
+        LimitCase{"an unused phase has no minimum", 0, "load=0.1 deform=0 recovery=0", {}},
+        LimitCase{"rest before hold before repetitions",
+                  0,
+                  "hold=-1 rest=-0.001 reps=0",
+                  {kMinRest, kMinHold, kMinReps}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Magnitudes, SetLimitsTest,
     testing::Values(
-        LimitCase{
-            "23000 um stretch passes", 2, [](SetEditorFields& f) { magnitudes(f, "23000"); }, {}},
-        LimitCase{"23001 um stretch",
-                  2,
-                  [](SetEditorFields& f) { magnitudes(f, "23001"); },
-                  {"Error:  Maximum Stretch Magnitude (um) = 23000\n"}},
-        LimitCase{"2001 um compress",
-                  1,
-                  [](SetEditorFields& f) { magnitudes(f, "2000.5"); },
-                  {"Error:  Maximum Compress Magnitude (um) = 2000\n"}},
-        LimitCase{"negative compress",
-                  0,
-                  [](SetEditorFields& f) { magnitudes(f, "-10"); },
-                  {"Error:  Minimum Compress Magnitude (um) = 0\n"}},
-        LimitCase{
-            "negative stretch is a push", 2, [](SetEditorFields& f) { magnitudes(f, "-10"); }, {}},
-        LimitCase{"force up to the load cell's full scale",
-                  0,
-                  [](SetEditorFields& f) {
-                      f.modeIndex = 1;
-                      magnitudes(f, "111000");
-                  },
-                  {}},
-        LimitCase{"force beyond it",
-                  2,
-                  [](SetEditorFields& f) {
-                      f.modeIndex = 1;
-                      magnitudes(f, "111000.1");
-                  },
-                  {"Error:  Maximum Load Magnitude (mN) = 111000\n"}},
+        LimitCase{"23000 um stretch passes", 2, "mag=23000", {}},
+        LimitCase{"23001 um stretch", 2, "mag=23001", {kMaxStretch}},
+        LimitCase{"2001 um compress", 1, "mag=2000.5", {kMaxCompress}},
+        LimitCase{"negative compress", 0, "mag=-10", {kNegativeCompress}},
+        LimitCase{"negative stretch is a push", 2, "mag=-10", {}},
+        LimitCase{"force up to the load cell's full scale", 0, "mode=1 mag=111000", {}},
+        LimitCase{"force beyond it", 2, "mode=1 mag=111000.1", {kMaxLoad}},
         LimitCase{"a customized well over the limit",
                   0,
-                  [](SetEditorFields& f) {
-                      f.customizeEachWell = true;
-                      f.magnitudeText[3] = "2001";
-                      f.magnitudeText[5] = "-1";
-                  },
-                  {"Error:  Maximum Compress Magnitude (um) = 2000\n",
-                   "Error:  Minimum Compress Magnitude (um) = 0\n"}},
-        LimitCase{"wells 2 to 6 do not count without customizing",
-                  0,
-                  [](SetEditorFields& f) {
-                      f.customizeEachWell = false;
-                      f.magnitudeText[3] = "5000";
-                  },
-                  {}}));
+                  "custom=1 mag4=2001 mag6=-1",
+                  {kMaxCompress, kNegativeCompress}},
+        LimitCase{"wells 2 to 6 do not count without customizing", 0, "custom=0 mag4=5000", {}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Speed, SetLimitsTest,
-    testing::Values(LimitCase{"ramp at 4.0 mm/s passes",
-                              2,
-                              [](SetEditorFields& f) {
-                                  magnitudes(f, "2000");
-                                  f.loadDurationText = "0.5";
-                              },
-                              {}},
-                    LimitCase{"ramp just over 4.0 mm/s",
-                              2,
-                              [](SetEditorFields& f) {
-                                  magnitudes(f, "2001");
-                                  f.loadDurationText = "0.5";
-                              },
-                              {kRampSpeed}},
-                    LimitCase{"sinusoid at 2.4 passes",
-                              0,
-                              [](SetEditorFields& f) {
-                                  f.waveformText = "Sinusoid";
-                                  magnitudes(f, "1200");
-                                  f.recoveryDurationText = "0.5";
-                              },
-                              {}},
-                    LimitCase{"sinusoid too fast both ways",
-                              0,
-                              [](SetEditorFields& f) {
-                                  f.waveformText = "Sinusoid";
-                                  magnitudes(f, "1201");
-                                  f.loadDurationText = "0.5";
-                                  f.recoveryDurationText = "0.5";
-                              },
-                              {kSineSpeed, kSineSpeed}},
-                    LimitCase{"a waveform the editor cannot name",
-                              0,
-                              [](SetEditorFields& f) {
-                                  f.waveformText = "Custom";
-                                  f.loadDurationText = "0.3";
-                              },
-                              {"Error:  Maximum InvalidFunction Speed = 2.4 mm/S\n"}},
-                    LimitCase{"an unused phase has no speed",
-                              2,
-                              [](SetEditorFields& f) {
-                                  magnitudes(f, "20000");
-                                  f.doNotDeform = true;
-                                  f.loadDurationText = "0.5";
-                              },
-                              {}}));
+    testing::Values(
+        LimitCase{"ramp at 4.0 mm/s passes", 2, "mag=2000 load=0.5", {}},
+        LimitCase{"ramp just over 4.0 mm/s", 2, "mag=2001 load=0.5", {kRampSpeed}},
+        LimitCase{"sinusoid at 2.4 passes", 0, "wave=Sinusoid mag=1200 recovery=0.5", {}},
+        LimitCase{"sinusoid too fast both ways",
+                  0,
+                  "wave=Sinusoid mag=1201 load=0.5 recovery=0.5",
+                  {kSineSpeed, kSineSpeed}},
+        LimitCase{"a waveform the editor cannot name",
+                  0,
+                  "wave=Custom load=0.3",
+                  {"Error:  Maximum InvalidFunction Speed = 2.4 mm/S\n"}},
+        LimitCase{"an unused phase has no speed", 2, "mag=20000 deform=0 load=0.5", {}}));
 
-INSTANTIATE_TEST_SUITE_P(Travel, SetLimitsTest,
-                         testing::Values(
-                             // 0.25 s at 0.05 um per microstep reaches 512 um.
-                             LimitCase{"both phases too short to travel",
-                                       0,
-                                       [](SetEditorFields& f) {
-                                           f.loadDurationText = "0.25";
-                                           f.recoveryDurationText = "0.25";
-                                       },
-                                       {kCompressTravel, kRecoveryTravel},
-                                       0.05},
-                             LimitCase{"exactly the reachable travel passes",
-                                       2,
-                                       [](SetEditorFields& f) {
-                                           magnitudes(f, "512");
-                                           f.loadDurationText = "0.25";
-                                           f.recoveryDurationText = "0.2500001";
-                                       },
-                                       {},
-                                       0.05},
-                             LimitCase{"stretch phase just beyond",
-                                       2,
-                                       [](SetEditorFields& f) {
-                                           magnitudes(f, "512.01");
-                                           f.loadDurationText = "0.25";
-                                       },
-                                       {kStretchTravel},
-                                       0.05},
-                             LimitCase{"travel is not judged after another failure",
-                                       0,
-                                       [](SetEditorFields& f) {
-                                           f.loadDurationText = "0.25";
-                                           f.repetitionsText = "0";
-                                       },
-                                       {kMinReps},
-                                       0.05}));
+// 0.25 s at 0.05 um per microstep reaches 512 um.
+INSTANTIATE_TEST_SUITE_P(
+    Travel, SetLimitsTest,
+    testing::Values(
+        LimitCase{"both phases too short to travel",
+                  0,
+                  "load=0.25 recovery=0.25",
+                  {kCompressTravel, kRecoveryTravel},
+                  0.05},
+        LimitCase{"exactly the reachable travel passes",
+                  2,
+                  "mag=512 load=0.25 recovery=0.2500001",
+                  {},
+                  0.05},
+        LimitCase{"stretch phase just beyond", 2, "mag=512.01 load=0.25", {kStretchTravel}, 0.05},
+        LimitCase{"travel is not judged after another failure",
+                  0,
+                  "load=0.25 reps=0",
+                  {kMinReps},
+                  0.05}));
 
 TEST(SetLimitsSaveTest, OkWritesTheConvertedValues) {
     SetRecord original;
