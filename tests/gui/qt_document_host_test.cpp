@@ -9,58 +9,14 @@
 #include <QThread>
 #include <QtTest>
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "connected_document.h"
 #include "gui/editor/stage_view.h"
+#include "support/wait_until.h"
 
 using namespace kyrvana;
 using namespace kyrvana::gui;
-
-namespace {
-
-// Records the thread each box was shown on.
-class ThreadRecordingBoxes final : public MessageBoxes {
-  public:
-    QMessageBox::StandardButton show(QWidget*, const QString& caption, const QString& text,
-                                     QMessageBox::Icon icon, QMessageBox::StandardButtons,
-                                     QMessageBox::StandardButton defaultButton) override {
-        threads.append(QThread::currentThread());
-        defaults.append(defaultButton);
-        captions.append(caption);
-        texts.append(text);
-        icons.append(icon);
-        return answer;
-    }
-    QMessageBox::StandardButton showNamed(QWidget* parent, const QString& caption,
-                                          const QString& text, QMessageBox::Icon icon,
-                                          const QList<NamedButton>&,
-                                          QMessageBox::StandardButton defaultButton) override {
-        return show(parent, caption, text, icon, {}, defaultButton);
-    }
-    QList<QThread*> threads;
-    QStringList captions;
-    QStringList texts;
-    QList<QMessageBox::Icon> icons;
-    QList<QMessageBox::StandardButton> defaults;
-    QMessageBox::StandardButton answer = QMessageBox::Yes;
-};
-
-// Waits without running the event loop, so nothing queued is carried out.
-template <typename Condition>
-bool waitWithoutEvents(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-}  // namespace
 
 class QtDocumentHostTest : public QObject {
     Q_OBJECT
@@ -74,7 +30,8 @@ class QtDocumentHostTest : public QObject {
 };
 
 void QtDocumentHostTest::boxFromAnotherThreadIsShownOnTheGuiThread() {
-    ThreadRecordingBoxes boxes;
+    RecordingMessageBoxes boxes;
+    boxes.answer = QMessageBox::Yes;
     QtDocumentHost host(boxes);
     std::atomic<bool> done{false};
     BoxAnswer answer = BoxAnswer::Ok;
@@ -85,27 +42,28 @@ void QtDocumentHostTest::boxFromAnotherThreadIsShownOnTheGuiThread() {
     QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
     asking.join();
     QCOMPARE(answer, BoxAnswer::Yes);
-    QCOMPARE(boxes.threads, QList<QThread*>{QThread::currentThread()});
-    QCOMPARE(boxes.texts, QStringList{"Delete?"});
-    QCOMPARE(boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Question});
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].thread, QThread::currentThread());
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("Delete?"));
+    QCOMPARE(boxes.shown[0].icon, QMessageBox::Question);
     // Enter answers a question from device work with No.
-    QCOMPARE(boxes.defaults, QList<QMessageBox::StandardButton>{QMessageBox::No});
+    QCOMPARE(boxes.shown[0].defaultButton, QMessageBox::No);
 }
 
 void QtDocumentHostTest::callFromTheGuiThreadRunsAtOnce() {
-    ThreadRecordingBoxes boxes;
-    boxes.answer = QMessageBox::Ok;
+    RecordingMessageBoxes boxes;
     QtDocumentHost host(boxes);
     // Bytes above 127 cross as Latin-1 and come back unchanged.
     host.errorBox("Caf\xe9 \xb5m");
-    QCOMPARE(boxes.texts, QStringList{QString::fromUtf8("Caf\u00e9 \u00b5m")});
-    QCOMPARE(boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
-    QCOMPARE(boxes.captions, QStringList{"KyrvanaP7"});
-    QCOMPARE(boxes.defaults, QList<QMessageBox::StandardButton>{QMessageBox::NoButton});
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].text, QString::fromUtf8("Caf\u00e9 \u00b5m"));
+    QCOMPARE(boxes.shown[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes.shown[0].caption, QStringLiteral("KyrvanaP7"));
+    QCOMPARE(boxes.shown[0].defaultButton, QMessageBox::NoButton);
 }
 
 void QtDocumentHostTest::shutDownAnswersWaitingCallsWithoutABox() {
-    ThreadRecordingBoxes boxes;
+    RecordingMessageBoxes boxes;
     QtDocumentHost host(boxes);
     BoxAnswer answer = BoxAnswer::Yes;
     bool viewWorkRan = false;
@@ -114,12 +72,13 @@ void QtDocumentHostTest::shutDownAnswersWaitingCallsWithoutABox() {
         // Later calls are answered at once as well.
         host.withView([&](SequenceViewModel&) { viewWorkRan = true; });
     });
-    QVERIFY(waitWithoutEvents([&] { return host.waitingCalls() == 1; }));
+    // Waits without running the event loop, so the queued box is not shown.
+    QVERIFY(test_support::waitUntil([&] { return host.waitingCalls() == 1; }));
     host.shutDown();
     asking.join();  // would never return if the call still waited
     QCOMPARE(answer, BoxAnswer::No);
     QCoreApplication::processEvents();
-    QVERIFY(boxes.texts.isEmpty());
+    QVERIFY(boxes.shown.isEmpty());
     QVERIFY(!viewWorkRan);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <QThread>
 
 #include "gui/app/message_boxes.h"
 
@@ -18,13 +19,14 @@ class RecordingMessageBoxes final : public MessageBoxes {
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton;
         QStringList buttonTexts;  // of a box with named buttons, in order
+        QThread* thread;          // the one the box was shown on
     };
 
     QMessageBox::StandardButton show(QWidget* /*parent*/, const QString& caption,
                                      const QString& text, QMessageBox::Icon icon,
                                      QMessageBox::StandardButtons buttons,
                                      QMessageBox::StandardButton defaultButton) override {
-        shown.append({caption, text, icon, buttons, defaultButton, {}});
+        shown.append({caption, text, icon, buttons, defaultButton, {}, QThread::currentThread()});
         return nextAnswer();
     }
 
@@ -32,7 +34,7 @@ class RecordingMessageBoxes final : public MessageBoxes {
                                           const QString& text, QMessageBox::Icon icon,
                                           const QList<NamedButton>& named,
                                           QMessageBox::StandardButton defaultButton) override {
-        Box box{caption, text, icon, {}, defaultButton, {}};
+        Box box{caption, text, icon, {}, defaultButton, {}, QThread::currentThread()};
         for (const NamedButton& button : named) {
             box.buttons |= button.button;
             box.buttonTexts.append(button.text);

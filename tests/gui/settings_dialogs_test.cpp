@@ -24,7 +24,6 @@ class SettingsDialogsTest : public QObject {
 
   private slots:
     void disableWellsStartsFromTheDocument();
-    void disableWellsStoresFlagsAndMask();
     void disableWellsRefusesAllSix();
     void disableWellsCancelChangesNothing();
     void forceControlStoresTheTypedCode_data();
@@ -51,23 +50,6 @@ void SettingsDialogsTest::disableWellsStartsFromTheDocument() {
     }
     QVERIFY(dialog.disabledBox(0) == nullptr);
     QVERIFY(dialog.disabledBox(7) == nullptr);
-}
-
-void SettingsDialogsTest::disableWellsStoresFlagsAndMask() {
-    DisabledWells wells;
-    wells.flags = {0, 1, 0, 0, 0, 0};
-    wells.mask = 0x02;
-    RecordingMessageBoxes boxes;
-    CDisableWellsDlg dialog(wells, boxes);
-    dialog.disabledBox(1)->setChecked(true);
-    dialog.disabledBox(2)->setChecked(false);
-    dialog.disabledBox(3)->setChecked(true);
-    dialog.disabledBox(6)->setChecked(true);
-    dialog.accept();
-    QCOMPARE(dialog.result(), int{QDialog::Accepted});
-    QCOMPARE(wells.mask, std::uint8_t{0x25});
-    QCOMPARE(wells.flags, (std::array<std::uint8_t, 6>{1, 0, 1, 0, 0, 1}));
-    QVERIFY(boxes.shown.isEmpty());
 }
 
 void SettingsDialogsTest::disableWellsRefusesAllSix() {
@@ -111,8 +93,6 @@ void SettingsDialogsTest::forceControlStoresTheTypedCode_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<unsigned>("stored");
     QTest::newRow("in range") << "5" << 5U;
-    QTest::newRow("zero") << "0" << 0U;
-    QTest::newRow("above the advice") << "25" << 25U;
     QTest::newRow("leading zeros") << "007" << 7U;
     QTest::newRow("largest") << "4294967295" << 4294967295U;
 }
