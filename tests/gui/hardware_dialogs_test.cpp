@@ -206,7 +206,8 @@ void HardwareDialogsTest::aHeldJogButtonJogsUntilReleased() {
     QCOMPARE(button->icon().cacheKey(), normal.cacheKey());
     WAIT_IDLE(dialog);
     QVERIFY(!bench.device.sim().motorsMoving());
-    QCOMPARE(Commands(bench.withoutPolls().begin(), bench.withoutPolls().begin() + 2),
+    const Commands commands = bench.withoutPolls();
+    QCOMPARE(Commands(commands.begin(), commands.begin() + 2),
              (Commands{"\x1CZ(2,0,7,0)", "\x1CZ(2,1,0,0)"}));
     // The well was read again where the jog left it.
     const auto steps = static_cast<int>(bench.device.sim().motorPosition(2));
