@@ -1,11 +1,7 @@
 // kyrvana-sim as a person starts it: the fault switches on its command line
 // reach the running simulator, and --help documents them.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -14,59 +10,36 @@
 #include "raw_port.h"
 #include "sim_test_helpers.h"
 #include "support/cli_runner.h"
+#include "support/temporary_folder.h"
+#include "support/wait_until.h"
 
 namespace kyrvana::sim_tests {
 namespace {
 
 using namespace std::chrono_literals;
 
-// kyrvana-sim running as a child process, its port read from the first line
-// of its standard output; stopped with SIGTERM as a person stops it.
-class SimProcess {
-  public:
-    explicit SimProcess(const std::string& arguments) {
-        const std::string command =
-            std::string("exec '") + KYRVANA_SIM_PATH + "' " + arguments + " 2>/dev/null";
-        int pipeFds[2];
-        if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(pipeFds[1], STDOUT_FILENO);
-            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(pipeFds[1]);
-        char c = 0;
-        while (pid_ > 0 && ::read(pipeFds[0], &c, 1) == 1 && c != '\n') {
-            port_ += c;
-        }
-        ::close(pipeFds[0]);
-    }
-    ~SimProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
-    }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
-    const std::string& port() const { return port_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string port_;
-};
+// kyrvana-sim started as a person starts it; its port is the first line it
+// prints.
+std::string portOf(const test_support::BackgroundCli& sim) {
+    std::string port;
+    test_support::waitUntil([&] {
+        const std::string out = test_support::readFile(sim.outputFile());
+        port = out.substr(0, out.find('\n'));
+        return port.size() < out.size();
+    });
+    return port;
+}
 
 TEST(SimCommandLine, FaultsAndPokesReachTheRunningSimulator) {
-    SimProcess process(
-        "--fault 'no-answer,nth=2:QueryRev' --fault 'cut-short,bytes=3:QueryRev(3)' "
-        "--fault 'garble:QueryRev(2)' --poke-eeprom 4114=0x5A");
-    ASSERT_EQ(process.port().rfind("/dev/pts/", 0), 0u) << process.port();
-    RawPort port(process.port());
+    test_support::TemporaryFolder folder;
+    test_support::BackgroundCli process(
+        KYRVANA_SIM_PATH,
+        {"--fault", "no-answer,nth=2:QueryRev", "--fault", "cut-short,bytes=3:QueryRev(3)",
+         "--fault", "garble:QueryRev(2)", "--poke-eeprom", "4114=0x5A"},
+        folder);
+    const std::string portPath = portOf(process);
+    ASSERT_EQ(portPath.rfind("/dev/pts/", 0), 0u) << portPath;
+    RawPort port(portPath);
     ASSERT_TRUE(port.isOpen());
     EXPECT_EQ(port.ask("QueryRev(0)"), "Kyrvana P7 Cell Stimulator\r");
     // The second QueryRev goes unanswered; the first matching rule decides.

@@ -52,6 +52,8 @@ class BackgroundCli {
     CliRun wait();
     // From the start to the end of the run (known once wait() returned).
     std::chrono::steady_clock::duration elapsed() const { return elapsed_; }
+    // Where its standard output goes, for reading it while it runs.
+    const std::string& outputFile() const { return outFile_; }
 
   private:
     pid_t pid_ = -1;
