@@ -59,8 +59,6 @@ class CommandRecognizer {
     // Garbage dropped since the last call.
     std::string takeGarbage();
 
-    std::size_t pendingBytes() const { return buffer_.size() - start_; }
-
   private:
     enum class Match { Complete, NeedMore, Failed };
     struct Attempt {

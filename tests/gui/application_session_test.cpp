@@ -240,8 +240,9 @@ void ApplicationSessionTest::deviceWorkAsksWhileATestRuns() {
     simulator.clearReceivedCommands();
     window.boxes.answer = QMessageBox::No;
     window.action(kCmdProgramDevice)->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(
-        window.session->document().pendingRequest() == 0 && !window.boxes.shown.isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.session->document().pendingRequest() == DeviceRequest::Idle &&
+                                 !window.boxes.shown.isEmpty(),
+                             10000);
     QCOMPARE(window.boxes.shown.size(), 1);
     QCOMPARE(window.boxes.shown[0].text, question);
     QCOMPARE(window.boxes.shown[0].defaultButton, QMessageBox::No);

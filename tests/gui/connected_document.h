@@ -25,7 +25,6 @@ inline DocumentOptions quickDocumentOptions(const std::filesystem::path& sysfsRo
     options.settleDelay = std::chrono::milliseconds(0);
     options.readTimeoutMs = 2000;
     options.pollInterval = std::chrono::milliseconds(50);
-    options.autoConnectPause = std::chrono::milliseconds(10);
     return options;
 }
 

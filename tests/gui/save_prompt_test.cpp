@@ -73,7 +73,7 @@ void SavePromptTest::nothingIsAskedWhenNothingChanged() {
     window.action(kCmdFileOpen)->trigger();  // the scripted dialog cancels
     QCOMPARE(window.dialogs.requests.size(), 1);
     window.action(kCmdReadDevice)->trigger();
-    QCOMPARE(window.session->document().pendingRequest(), int{kRequestReadDevice});
+    QCOMPARE(window.session->document().pendingRequest(), DeviceRequest::ReadDevice);
     QVERIFY(window.frame.close());
     QCOMPARE(prompts(window.boxes), 0);
 }
@@ -93,7 +93,7 @@ void SavePromptTest::cancelKeepsEverything() {
     // The request would still be waiting: the read needs the GUI thread,
     // which has not run since.
     window.action(kCmdReadDevice)->trigger();
-    QCOMPARE(window.session->document().pendingRequest(), 0);
+    QCOMPARE(window.session->document().pendingRequest(), DeviceRequest::Idle);
 
     QCOMPARE(prompts(window.boxes), 3);
     QCOMPARE(window.boxes.shown[0].text,

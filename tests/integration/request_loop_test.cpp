@@ -33,7 +33,6 @@ class RequestLoopTest : public testing::Test {
         DocumentOptions options = test::simulatorDocumentOptions(readTimeoutMs);
         options.sysfsRoot = port_.root();
         options.pollInterval = pollInterval;
-        options.autoConnectPause = 10ms;
         document_ = std::make_unique<CKyrvanaDoc>(host_, options);
         document_->StartRequestThread();
     }
@@ -118,23 +117,14 @@ TEST_F(RequestLoopTest, OnlyTheLastOfTwoQuickRequestsRuns) {
 
     // While the thread is busy with a first request, two more arrive: the
     // second replaces the first before the thread can see it.
-    document_->PostRequest(kRequestReadDevice);
+    document_->PostRequest(DeviceRequest::ReadDevice);
     ASSERT_TRUE(waitUntil([&] { return busy.load(); }));
-    document_->PostRequest(kRequestReadDevice);
-    document_->PostRequest(kRequestProgramDevice);
+    document_->PostRequest(DeviceRequest::ReadDevice);
+    document_->PostRequest(DeviceRequest::ProgramDevice);
     release = true;
     ASSERT_TRUE(waitUntil([&] { return programs.load() == 1; }));
-    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == kRequestIdle; }));
+    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == DeviceRequest::Idle; }));
     EXPECT_EQ(reads.load(), 1);
-}
-
-TEST_F(RequestLoopTest, UnhandledCodesStayPendingAndTheLoopGoesOn) {
-    RunningSimulator device;
-    startDocument();
-    document_->PostRequest(kRequestMoveToPositionClosed);
-    port_.plug(device);
-    ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
-    EXPECT_EQ(document_->pendingRequest(), kRequestMoveToPositionClosed);
 }
 
 TEST_F(RequestLoopTest, AccessTestDataChecksTheRunningState) {
@@ -145,8 +135,8 @@ TEST_F(RequestLoopTest, AccessTestDataChecksTheRunningState) {
 
     for (const int state : {test_state::kRunning, test_state::kPaused}) {
         device.sim().setInternalValue(internal_value::kTestState, state);
-        document_->PostRequest(kRequestAccessTestData);
-        ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == kRequestIdle; }));
+        document_->PostRequest(DeviceRequest::AccessTestData);
+        ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == DeviceRequest::Idle; }));
     }
     const auto boxes = host_.boxes();
     ASSERT_EQ(boxes.size(), 2u);
@@ -154,36 +144,34 @@ TEST_F(RequestLoopTest, AccessTestDataChecksTheRunningState) {
     EXPECT_EQ(host_.testDataDialogRuns.load(), 0);
 
     device.sim().setInternalValue(internal_value::kTestState, 1);
-    document_->PostRequest(kRequestAccessTestData);
+    document_->PostRequest(DeviceRequest::AccessTestData);
     ASSERT_TRUE(waitUntil([&] { return host_.testDataDialogRuns.load() == 1; }));
     EXPECT_EQ(device.sim().receivedCommands().back(), "QueryInternalValue(1)\r");
 }
 
 TEST_F(RequestLoopTest, AccessTestDataWithoutAPortOpensTheDialogWithoutAsking) {
     startDocument();
-    document_->PostRequest(kRequestAccessTestData);
+    document_->PostRequest(DeviceRequest::AccessTestData);
     ASSERT_TRUE(waitUntil([&] { return host_.testDataDialogRuns.load() == 1; }));
     EXPECT_TRUE(host_.boxes().empty());
 }
 
 TEST_F(RequestLoopTest, ManualConnectWithoutADeviceSaysSoAndStopsPolling) {
     startDocument();
-    document_->PostRequest(kRequestManualConnect);
+    document_->PostRequest(DeviceRequest::ManualConnect);
     ASSERT_TRUE(waitUntil([&] { return !host_.boxes().empty(); }));
     EXPECT_EQ(host_.boxes()[0].text, kDeviceNotDetectedMessage);
     EXPECT_FALSE(document_->autoConnect());
 
-    // With polling off a plugged device stays unconnected until auto-connect
-    // is turned on again: the loop still runs requests, but looks no more.
+    // With polling off a plugged device stays unconnected: the loop still
+    // runs requests, but looks no more.
     RunningSimulator device;
     port_.plug(device);
     const std::uint64_t checks = document_->presenceChecks();
-    document_->PostRequest(kRequestAccessTestData);
+    document_->PostRequest(DeviceRequest::AccessTestData);
     ASSERT_TRUE(waitUntil([&] { return host_.testDataDialogRuns.load() == 1; }));
     EXPECT_EQ(document_->presenceChecks(), checks);
     EXPECT_FALSE(document_->connected());
-    document_->PostRequest(kRequestAutoConnectOn);
-    ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
 }
 
 TEST_F(RequestLoopTest, IdleLoopDoesNotSpin) {
@@ -217,7 +205,7 @@ TEST_F(RequestLoopTest, StoppingWakesAThreadWaitingForTheDevice) {
     };
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
     device.sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryInternalValue(4)", 0});
-    document_->PostRequest(kRequestReadDevice);
+    document_->PostRequest(DeviceRequest::ReadDevice);
     ASSERT_TRUE(waitUntil([&] {
         const auto commands = device.sim().receivedCommands();
         return !commands.empty() && commands.back() == "QueryInternalValue(4)";
@@ -234,12 +222,12 @@ TEST_F(RequestLoopTest, OperationsNameThemselvesOnTheStatusLineWhileTheyRun) {
     ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
 
     struct Case {
-        int request;
+        DeviceRequest request;
         DeviceStatus shown;
     };
-    for (const Case& c : {Case{kRequestReadDevice, DeviceStatus::Reading},
-                          Case{kRequestVerifyDevice, DeviceStatus::Verifying},
-                          Case{kRequestProgramDevice, DeviceStatus::Programming}}) {
+    for (const Case& c : {Case{DeviceRequest::ReadDevice, DeviceStatus::Reading},
+                          Case{DeviceRequest::VerifyDevice, DeviceStatus::Verifying},
+                          Case{DeviceRequest::ProgramDevice, DeviceStatus::Programming}}) {
         std::atomic<int> runs{0};
         DeviceStatus seen = DeviceStatus::Ready;
         const auto operation = [&](CKyrvanaDoc&) {
@@ -274,17 +262,17 @@ TEST_F(RequestLoopTest, MenuRequestsRunTheInstalledOperations) {
     };
 
     test::prepareView(host_, test::tenSetSequence(), "2", "Threaded", false);
-    document_->PostRequest(kRequestProgramDevice);
+    document_->PostRequest(DeviceRequest::ProgramDevice);
     ASSERT_TRUE(waitUntil([&] { return paneHas("Programming Device"); }));
-    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == kRequestIdle; }));
+    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == DeviceRequest::Idle; }));
 
-    document_->PostRequest(kRequestVerifyDevice);
+    document_->PostRequest(DeviceRequest::VerifyDevice);
     ASSERT_TRUE(waitUntil([&] { return paneHas("Device matches the sequence"); }));
-    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == kRequestIdle; }));
+    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == DeviceRequest::Idle; }));
 
     document_->update(
         [](Protocol& sequence, HardwareSettings&, DisabledWells&) { sequence.clear(); });
-    document_->PostRequest(kRequestReadDevice);
+    document_->PostRequest(DeviceRequest::ReadDevice);
     ASSERT_TRUE(waitUntil([&] { return paneHas("Reading Device"); }));
     EXPECT_EQ(document_->sequence().setCount(), 10);
     EXPECT_EQ(host_.view().workingSequence.setCount(), 10);

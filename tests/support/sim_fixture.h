@@ -6,7 +6,7 @@
 //
 //   kyrvana::test_support::RunningSimulator device;
 //   ASSERT_TRUE(device.ok()) << device.error();
-//   serial.Open(device.portPath(), ...);
+//   serial.Open(device.portPath());
 //   ...
 //   EXPECT_EQ(device.sim().receivedCommands().back(), "Homing");
 

@@ -15,11 +15,7 @@ bool isCommandEnabled(int commandId, bool connected) {
         case kCmdAccessTestData:
         case kCmdFileOpen:
         case kCmdFileSave:
-        case kCmdRequest12:
         case kCmdConnectionIndicator:
-        case kCmdDevice32776:
-        case kCmdDevice32777:
-        case kCmdRunningStateCheck:
             return connected;
         default:
             return true;

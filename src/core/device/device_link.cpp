@@ -16,7 +16,6 @@ constexpr int kAckLineCapacity = 1024;
 constexpr int kEepromReadChunk = 256;
 constexpr std::size_t kEepromWriteChunk = 200;
 constexpr int kInternalValueCapacity = 128;
-constexpr int kLongAnswerCapacity = 512;
 constexpr int kSampleCount = 10;
 constexpr int kSdChunk = 1024;
 
@@ -64,7 +63,7 @@ DeviceLink::Operation::~Operation() {
 
 SerialStatus DeviceLink::OpenPort() {
     const std::lock_guard lock(mutex_);
-    const SerialStatus status = serial.Open(false, false, false, true, true, -1, true, portName);
+    const SerialStatus status = serial.Open(portName);
     lastStatus = status;
     // A new connection starts in step: Connect clears the input queue once
     // the device has started.
@@ -283,10 +282,10 @@ DeviceResult DeviceLink::AverageInternalValue(int n, double& average) {
 DeviceResult DeviceLink::WaitMotorsIdle() {
     const std::lock_guard lock(mutex_);
     int state = 0;
-    DeviceResult result = QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state);
+    DeviceResult result = GetMotorsState(state);
     while (result && state != 0) {
         std::this_thread::sleep_for(timing::kMotorPollPacing);
-        result = QueryInteger(command::kGetMotorsState, kLongAnswerCapacity, state);
+        result = GetMotorsState(state);
     }
     return result;
 }
@@ -321,7 +320,7 @@ SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target
         }
         const int wanted = static_cast<int>(std::min<std::int64_t>(kSdChunk, size - done));
         int count = 0;
-        read.result = QueryExact(command::kReadFileOnSdCardNext, piece.data(), wanted, count);
+        read.result = ReadFileOnSDCardNext(piece.data(), wanted, count);
         if (!read.result) {
             // A stop request may have woken the read (Serial::WakeReads).
             if (stop != nullptr && stop->load()) {

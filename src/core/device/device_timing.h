@@ -26,7 +26,5 @@ inline constexpr std::chrono::milliseconds kLoadCellSamplePacing{10};
 inline constexpr std::chrono::milliseconds kMotorPollPacing{100};
 // How often the request thread checks whether the device is present.
 inline constexpr std::chrono::milliseconds kPresencePollInterval{1000};
-// The pause after turning automatic connection on again.
-inline constexpr std::chrono::milliseconds kAutoConnectPause{500};
 
 }  // namespace kyrvana::timing

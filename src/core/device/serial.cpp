@@ -18,8 +18,6 @@ namespace kyrvana {
 namespace {
 
 constexpr char kEndOfTransmissionBlock = 0x17;
-constexpr int kShortReadTimeoutMs = 20;
-constexpr int kPlainReadTimeoutMs = 500;
 
 // Each failing step reports itself under the name of the operation it stands
 // for, with the system's error number.
@@ -41,33 +39,6 @@ int RetryOnInterrupt(int (*call)(int, int), int fd, int argument) {
     return result;
 }
 
-bool SpeedFor(int baudRate, speed_t& speed) {
-    struct Entry {
-        int rate;
-        speed_t speed;
-    };
-    static constexpr Entry kSpeeds[] = {
-        {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
-        {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-        {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-        {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
-    };
-    for (const Entry& entry : kSpeeds) {
-        if (entry.rate == baudRate) {
-            speed = entry.speed;
-            return true;
-        }
-    }
-    return false;
-}
-
-// Modem lines are a nicety: a pseudo-terminal rejects these calls, and the
-// device does not need them, so failures are ignored.
-void SetModemLine(int fd, int line, bool on) {
-    int bits = line;
-    (void)::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits);
-}
-
 }  // namespace
 
 Serial::Serial() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
@@ -81,9 +52,7 @@ Serial::~Serial() {
     }
 }
 
-SerialStatus Serial::Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts,
-                          bool highSpeedDefault, bool longReadTimeouts, int baudRate,
-                          bool keepLineSettings, std::string_view portName) {
+SerialStatus Serial::Open(std::string_view portName) {
     if (isOpen_) {
         return SerialOk;
     }
@@ -116,18 +85,10 @@ SerialStatus Serial::Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts,
         return SerialOpenFailed;
     }
 
-    if (!keepLineSettings) {
-        const SerialStatus status =
-            ConfigureLine(fd, dtrEnable, xonXoff, highSpeedDefault, baudRate);
-        if (status != SerialOk) {
-            return status;
-        }
-    }
-
     termios raw{};
     if (::tcgetattr(fd, &raw) != 0) {
         const int error = errno;
-        ReleaseAfterFailedOpen(fd, !keepLineSettings);
+        ReleaseAfterFailedOpen(fd, false);
         LogFailure("GetCommTimeouts", error);
         return SerialOpenFailed;
     }
@@ -135,12 +96,10 @@ SerialStatus Serial::Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts,
     // no echo, no canonical lines, no signal characters, no CR/LF
     // translation, no output processing. A fresh tty has IXON set, which
     // would swallow 0x11 and 0x13 in binary answers, so software flow control
-    // goes too unless it was asked for. The control flags stay as they are.
-    raw.c_iflag &=
-        ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
-    if (keepLineSettings || !xonXoff) {
-        raw.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-    }
+    // goes too. The control flags (baud rate, framing, hardware flow control)
+    // stay as they are.
+    raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                          ICRNL | IXON | IXOFF | IXANY);
     raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     // A read returns as soon as one byte is there; waiting is done by poll().
@@ -153,48 +112,10 @@ SerialStatus Serial::Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts,
         return SerialTimeoutsFailed;
     }
 
-    if (longReadTimeouts) {
-        activeReadTimeoutMs_ = longReadTimeoutMs_;
-    } else {
-        activeReadTimeoutMs_ = shortReadTimeouts ? kShortReadTimeoutMs : kPlainReadTimeoutMs;
-    }
     ClearWake();
     fd_ = fd;
     isOpen_ = true;
     return SerialOk;
-}
-
-SerialStatus Serial::ConfigureLine(int fd, bool dtrEnable, bool xonXoff, bool highSpeedDefault,
-                                   int baudRate) {
-    termios line{};
-    if (::tcgetattr(fd, &line) != 0) {
-        const int error = errno;
-        ReleaseAfterFailedOpen(fd, false);
-        LogFailure("GetCommState", error);
-        return SerialOpenFailed;
-    }
-    const int rate = baudRate >= 1 ? baudRate : (highSpeedDefault ? 115200 : 9600);
-    speed_t speed = B9600;
-    int error = EINVAL;
-    if (SpeedFor(rate, speed) && ::cfsetispeed(&line, speed) == 0 &&
-        ::cfsetospeed(&line, speed) == 0) {
-        line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
-        line.c_cflag |= CS8;
-        if (xonXoff) {
-            line.c_iflag |= IXON | IXOFF;
-        } else {
-            line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
-        }
-        if (::tcsetattr(fd, TCSANOW, &line) == 0) {
-            SetModemLine(fd, TIOCM_RTS, false);
-            SetModemLine(fd, TIOCM_DTR, dtrEnable);
-            return SerialOk;
-        }
-        error = errno;
-    }
-    ReleaseAfterFailedOpen(fd, true);
-    LogFailure("SetCommState", error);
-    return SerialOpenFailed;
 }
 
 void Serial::ReleaseAfterFailedOpen(int fd, bool settingsChanged) {
@@ -290,7 +211,7 @@ SerialStatus Serial::ReadSome(char* buffer, std::size_t maximum,
 }
 
 std::chrono::steady_clock::time_point Serial::ReadDeadline() const {
-    return std::chrono::steady_clock::now() + std::chrono::milliseconds(activeReadTimeoutMs_);
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(readTimeoutMs_);
 }
 
 SerialStatus Serial::ReadByte(char& byte, std::chrono::steady_clock::time_point deadline) {
@@ -412,11 +333,6 @@ std::size_t Serial::PendingInput() const {
         return 0;
     }
     return static_cast<std::size_t>(waiting);
-}
-
-void Serial::setReadTimeoutMs(int milliseconds) {
-    longReadTimeoutMs_ = milliseconds;
-    activeReadTimeoutMs_ = milliseconds;
 }
 
 void Serial::WakeReads() {

@@ -42,17 +42,12 @@ class Serial {
     Serial& operator=(const Serial&) = delete;
 
     // Opens `portName`, a device path such as /dev/ttyACM0, exclusively (also
-    // against root and other processes). Returns SerialOk at once when the
-    // port is already open. With `keepLineSettings` the line settings are
-    // left alone; otherwise the baud rate (`baudRate` when 1 or more, else
-    // 115200 or 9600 as `highSpeedDefault` says), 8N1, no hardware flow
-    // control, DTR and XON/XOFF are set from the arguments. The read
-    // time-out becomes readTimeoutMs() with `longReadTimeouts`, else 20 ms
-    // with `shortReadTimeouts`, else 500 ms. A failed step logs its text with
-    // errno, releases the port and its lock, and leaves the port closed.
-    SerialStatus Open(bool dtrEnable, bool xonXoff, bool shortReadTimeouts, bool highSpeedDefault,
-                      bool longReadTimeouts, int baudRate, bool keepLineSettings,
-                      std::string_view portName);
+    // against root and other processes), keeps its line settings as the
+    // system has them and puts the line discipline into raw mode. Returns
+    // SerialOk at once when the port is already open. A failed step logs its
+    // text with errno, releases the port and its lock, and leaves the port
+    // closed.
+    SerialStatus Open(std::string_view portName);
 
     // Writes every byte. A device that takes none for the read time-out (its
     // input queue full, a stalled USB endpoint) makes it fail as a write.
@@ -100,10 +95,10 @@ class Serial {
     int handle() const { return fd_; }
 
     // The time-out for each byte of ReadLine and ReadLines and for a whole
-    // ReadExact. Takes effect at once and is the value an Open with long read
-    // time-outs chooses. Tests shorten it; the device link uses the default.
-    void setReadTimeoutMs(int milliseconds);
-    int readTimeoutMs() const { return activeReadTimeoutMs_; }
+    // ReadExact. Takes effect at once. Tests shorten it; the device link
+    // uses the default.
+    void setReadTimeoutMs(int milliseconds) { readTimeoutMs_ = milliseconds; }
+    int readTimeoutMs() const { return readTimeoutMs_; }
 
     // Callable from any thread: a blocked read, and every later read, returns
     // SerialReadFailed at once until the port is opened again. Used to stop
@@ -117,8 +112,6 @@ class Serial {
                           std::chrono::steady_clock::time_point deadline, std::size_t& got);
     SerialStatus ReadByte(char& byte, std::chrono::steady_clock::time_point deadline);
     std::chrono::steady_clock::time_point ReadDeadline() const;
-    SerialStatus ConfigureLine(int fd, bool dtrEnable, bool xonXoff, bool highSpeedDefault,
-                               int baudRate);
     void ReleaseAfterFailedOpen(int fd, bool settingsChanged);
     void ClearWake();
 
@@ -126,8 +119,7 @@ class Serial {
     bool isOpen_ = false;
     int wakeFd_ = -1;
     termios savedSettings_{};
-    int longReadTimeoutMs_ = timing::kReadTimeoutMs;
-    int activeReadTimeoutMs_ = timing::kReadTimeoutMs;
+    int readTimeoutMs_ = timing::kReadTimeoutMs;
 };
 
 }  // namespace kyrvana

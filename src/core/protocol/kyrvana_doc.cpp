@@ -5,7 +5,6 @@
 
 #include "core/common/c_locale_text.h"
 #include "core/device/command_enabling.h"
-#include "core/device/command_ids.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_vocabulary.h"
 #include "core/device/exchange_tally.h"
@@ -68,11 +67,6 @@ HardwareSettings CKyrvanaDoc::hardware() const {
     return hardware_;
 }
 
-void CKyrvanaDoc::setHardware(const HardwareSettings& hardware) {
-    std::lock_guard lock(dataMutex_);
-    hardware_ = hardware;
-}
-
 DisabledWells CKyrvanaDoc::disabledWells() const {
     std::lock_guard lock(dataMutex_);
     return disabledWells_;
@@ -89,10 +83,10 @@ void CKyrvanaDoc::update(
     change(sequence_, hardware_, disabledWells_);
 }
 
-void CKyrvanaDoc::PostRequest(int code) {
+void CKyrvanaDoc::PostRequest(DeviceRequest request) {
     {
         std::lock_guard lock(wakeMutex_);
-        pendingRequest_.store(code);
+        pendingRequest_.store(request);
         ++postGeneration_;
     }
     wake_.notify_all();
@@ -229,7 +223,6 @@ void CKyrvanaDoc::RequestLoop() {
     // The first presence check happens at once.
     Clock::time_point lastPoll{};
     bool polledOnce = false;
-    bool connectFailed = false;
 
     while (!stopping_.load()) {
         std::uint64_t generation = 0;
@@ -237,11 +230,7 @@ void CKyrvanaDoc::RequestLoop() {
             std::lock_guard lock(wakeMutex_);
             generation = postGeneration_;
         }
-        const int request = pendingRequest_.load();
-        if (request == kRequestEndLoop) {
-            break;
-        }
-        Dispatch(request);
+        Dispatch(pendingRequest_.load());
         if (stopping_.load()) {
             break;
         }
@@ -251,7 +240,6 @@ void CKyrvanaDoc::RequestLoop() {
             const bool loopMustEnd = PollConnection();
             ++presenceChecks_;
             if (loopMustEnd) {
-                connectFailed = true;
                 break;
             }
             lastPoll = Clock::now();
@@ -264,7 +252,6 @@ void CKyrvanaDoc::RequestLoop() {
                                 : Clock::now() + std::chrono::hours(1);
         WaitFor(until, generation);
     }
-    (void)connectFailed;
     threadRunning_.store(false);
 }
 
@@ -289,53 +276,33 @@ bool CKyrvanaDoc::PollConnection() {
     return false;
 }
 
-void CKyrvanaDoc::Dispatch(int request) {
+void CKyrvanaDoc::Dispatch(DeviceRequest request) {
     switch (request) {
-        case kRequestReadDevice:
+        case DeviceRequest::Idle:
+            return;
+        case DeviceRequest::ReadDevice:
             RunOperation(readDevice, DeviceStatus::Reading);
             break;
-        case kRequestVerifyDevice:
+        case DeviceRequest::VerifyDevice:
             RunOperation(verifyDevice, DeviceStatus::Verifying);
             break;
-        case kRequestProgramDevice:
+        case DeviceRequest::ProgramDevice:
             if (ConfirmedDespiteRunningTest()) {
                 RunOperation(programDevice, DeviceStatus::Programming);
             }
             break;
-        case kRequestNothing8:
-        case kRequestNothing12:
-            break;
-        case kRequestAccessTestData:
+        case DeviceRequest::AccessTestData:
             AccessTestData();
             break;
-        case kRequestRunningStateCheck:
-            RunningStateCheck();
-            break;
-        case kRequestAutoConnectOn: {
-            autoConnect_.store(true);
-            DisconnectDevice();
-            (void)ConnectDevice();
-            std::uint64_t generation = 0;
-            {
-                std::lock_guard lock(wakeMutex_);
-                generation = postGeneration_;
-            }
-            WaitFor(std::chrono::steady_clock::now() + options_.autoConnectPause, generation);
-            break;
-        }
-        case kRequestManualConnect:
+        case DeviceRequest::ManualConnect:
             autoConnect_.store(false);
             DisconnectDevice();
             (void)ConnectDevice();
             break;
-        default:
-            // Idle, and codes this thread does not handle: they stay pending
-            // until another command replaces them.
-            return;
     }
     // Clear the request unless a new one was posted while this one ran.
-    int expected = request;
-    pendingRequest_.compare_exchange_strong(expected, kRequestIdle);
+    DeviceRequest expected = request;
+    pendingRequest_.compare_exchange_strong(expected, DeviceRequest::Idle);
 }
 
 void CKyrvanaDoc::RunOperation(const DeviceOperation& operation, DeviceStatus status) {
@@ -370,13 +337,6 @@ bool CKyrvanaDoc::ConfirmedDespiteRunningTest() {
     }
     return host_.messageBox(kTestRunningQuestion, kDefaultBoxCaption, BoxIcon::Question,
                             BoxButtons::YesNo) == BoxAnswer::Yes;
-}
-
-void CKyrvanaDoc::RunningStateCheck() {
-    int state = 0;
-    if (link_.QueryTestState(state) && state == test_state::kRunning) {
-        host_.errorBox("Cannot Access Displacement Calibration\nWhile Test is Running\n");
-    }
 }
 
 }  // namespace kyrvana

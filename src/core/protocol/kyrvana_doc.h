@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "core/device/command_ids.h"
 #include "core/device/device_link.h"
 #include "core/device/device_timing.h"
 #include "core/hardware/well_settings.h"
@@ -39,8 +40,6 @@ struct DocumentOptions {
     int readTimeoutMs = timing::kReadTimeoutMs;
     // How often the request thread checks whether the device is present.
     std::chrono::milliseconds pollInterval = timing::kPresencePollInterval;
-    // The pause after turning automatic connection on again.
-    std::chrono::milliseconds autoConnectPause = timing::kAutoConnectPause;
 };
 
 // Shown when the stimulator's port cannot be opened.
@@ -77,17 +76,16 @@ class CKyrvanaDoc {
     Protocol sequence() const;
     void setSequence(Protocol sequence);
     HardwareSettings hardware() const;
-    void setHardware(const HardwareSettings& hardware);
     DisabledWells disabledWells() const;
     void setDisabledWells(const DisabledWells& wells);
     // Changes the sequence and settings together under one lock.
     void update(const std::function<void(Protocol&, HardwareSettings&, DisabledWells&)>& change);
 
     // --- Requests from the user interface -------------------------------
-    // Stores `code` for the request thread and returns at once; a request
+    // Stores `request` for the request thread and returns at once; a request
     // that has not been picked up yet is replaced.
-    void PostRequest(int code);
-    int pendingRequest() const { return pendingRequest_.load(); }
+    void PostRequest(DeviceRequest request);
+    DeviceRequest pendingRequest() const { return pendingRequest_.load(); }
     // The enabling rule of the menu and toolbar commands.
     bool IsCommandEnabled(int commandId) const;
 
@@ -123,7 +121,7 @@ class CKyrvanaDoc {
     void RequestLoop();
     // True when the loop must end (a failed connection while polling).
     bool PollConnection();
-    void Dispatch(int request);
+    void Dispatch(DeviceRequest request);
     // Runs a device operation with `status` on the status line, then returns
     // the line to the resting status.
     void RunOperation(const DeviceOperation& operation, DeviceStatus status);
@@ -131,7 +129,6 @@ class CKyrvanaDoc {
     // Asks before programming a device that runs or holds a test; true when
     // programming may go on.
     bool ConfirmedDespiteRunningTest();
-    void RunningStateCheck();
     void LogLine(const std::string& line);
     // Waits until `until`, a new posted request (one after `generation`) or
     // a stop; false when stopping.
@@ -148,7 +145,7 @@ class CKyrvanaDoc {
     HardwareSettings hardware_;
     DisabledWells disabledWells_;
 
-    std::atomic<int> pendingRequest_{0};
+    std::atomic<DeviceRequest> pendingRequest_{DeviceRequest::Idle};
     std::atomic<bool> autoConnect_{true};
     std::atomic<bool> portPresent_{false};
     std::atomic<bool> connected_{false};

@@ -25,10 +25,12 @@ DocumentCommands::DocumentCommands(CKyrvanaDoc& document, CStageView& view, AppS
     // The device work runs on the request thread; the menu only leaves the
     // request and returns, so the window keeps repainting.
     handlers_.insert(kCmdReadDevice, [this] { readDevice(); });
-    handlers_.insert(kCmdVerifyDevice, [this] { document_.PostRequest(kRequestVerifyDevice); });
-    handlers_.insert(kCmdProgramDevice, [this] { document_.PostRequest(kRequestProgramDevice); });
+    handlers_.insert(kCmdVerifyDevice,
+                     [this] { document_.PostRequest(DeviceRequest::VerifyDevice); });
+    handlers_.insert(kCmdProgramDevice,
+                     [this] { document_.PostRequest(DeviceRequest::ProgramDevice); });
     handlers_.insert(kCmdManualConnectDevice,
-                     [this] { document_.PostRequest(kRequestManualConnect); });
+                     [this] { document_.PostRequest(DeviceRequest::ManualConnect); });
     handlers_.insert(kCmdDisableWells, [this] { disableWells(); });
     handlers_.insert(kCmdForceControlSettings, [this] { forceControlSettings(); });
     // Calibration Mode is never enabled. Access Test Data, Move To Position
@@ -67,7 +69,7 @@ void DocumentCommands::readDevice() {
     // Asked here, on the GUI thread, before the request thread replaces the
     // sequence in the view.
     if (saveChangedSequenceFirst(fileContext(), SequenceReplacedBy::Reading)) {
-        document_.PostRequest(kRequestReadDevice);
+        document_.PostRequest(DeviceRequest::ReadDevice);
     }
 }
 

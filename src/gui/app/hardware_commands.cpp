@@ -1,7 +1,5 @@
 #include "gui/app/hardware_commands.h"
 
-#include <QDialog>
-
 #include "core/device/command_ids.h"
 #include "core/protocol/kyrvana_doc.h"
 #include "gui/app/application_session.h"
@@ -25,8 +23,8 @@ void attachHardwareDialogs(ApplicationSession& session, AppSettings& settings, M
 
     // The request thread checks that no test is running before it opens the
     // dialog.
-    session.commands().setHandler(kCmdAccessTestData,
-                                  [&document] { document.PostRequest(kRequestAccessTestData); });
+    session.commands().setHandler(
+        kCmdAccessTestData, [&document] { document.PostRequest(DeviceRequest::AccessTestData); });
 
     // Both dialogs move the actuators: they open only when no test is
     // running, or when the user says to go on all the same.
@@ -36,10 +34,7 @@ void attachHardwareDialogs(ApplicationSession& session, AppSettings& settings, M
     session.commands().setHandler(kCmdMoveToPosition, [&document, guard, parent] {
         guard->openUnlessDeclined([&document, parent] {
             CMoveToSizeDlg dialog(document.link(), parent);
-            if (dialog.exec() == QDialog::Accepted) {
-                // The request thread knows this code but does nothing with it.
-                document.PostRequest(kRequestMoveToPositionClosed);
-            }
+            dialog.exec();
         });
     });
 

@@ -29,7 +29,6 @@ constexpr auto kSlack = 700ms;
 constexpr auto kTimeout = std::chrono::milliseconds(test::kSerialTimeoutMs);
 
 using SerialDeadlineTest = test::SerialPeerTest;
-using test::OpenLikeDeviceLink;
 using test::PaceScriptedBytes;
 
 TEST_F(SerialDeadlineTest, TheDescriptorStaysNonBlockingWhileOpen) {
@@ -72,7 +71,7 @@ TEST(SerialWriteDeadlineTest, AWriteToADeviceThatTakesNothingFailsAtTheTimeOut) 
     ASSERT_EQ(::ptsname_r(master, name, sizeof name), 0);
 
     Serial serial;
-    ASSERT_EQ(OpenLikeDeviceLink(serial, name), SerialOk);
+    ASSERT_EQ(serial.Open(name), SerialOk);
     serial.setReadTimeoutMs(test::kSerialTimeoutMs);
     const std::string flood(1 << 20, 'w');
     const auto start = Clock::now();

@@ -1,8 +1,7 @@
 #pragma once
 
-// A Serial opened on a pseudo-terminal whose far end the test plays, with
-// the options the device link always uses and a short read time-out; log
-// lines are collected.
+// A Serial opened on a pseudo-terminal whose far end the test plays, with a
+// short read time-out; log lines are collected.
 
 #include <gtest/gtest.h>
 
@@ -18,10 +17,6 @@ namespace kyrvana::test {
 
 constexpr int kSerialTimeoutMs = 300;
 
-inline SerialStatus OpenLikeDeviceLink(Serial& serial, const std::string& path) {
-    return serial.Open(false, false, false, true, true, -1, true, path);
-}
-
 // A pause between two pieces a scripted device sends, so that they arrive
 // as separate reads. It paces the peer; no test waits on it for a result.
 inline void PaceScriptedBytes(std::chrono::milliseconds gap) {
@@ -32,7 +27,7 @@ class SerialPeerTest : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(peer_.ok()) << peer_.error();
-        ASSERT_EQ(OpenLikeDeviceLink(serial_, peer_.path()), SerialOk);
+        ASSERT_EQ(serial_.Open(peer_.path()), SerialOk);
         serial_.setReadTimeoutMs(kSerialTimeoutMs);
     }
 

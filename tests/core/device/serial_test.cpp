@@ -24,7 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kTimeoutText = "\nReadFile Timed Out Waiting for Response\n";
 
-using test::OpenLikeDeviceLink;
 using SerialTest = test::SerialPeerTest;
 
 std::string AllByteValues() {
@@ -187,7 +186,7 @@ TEST_P(ReadKindTest, WakeReadsEndsAWaitingReadFromAnotherThread) {
     // Reads stay woken until the port is opened again.
     EXPECT_EQ(ReadWith(serial_, GetParam()), SerialReadFailed);
     ASSERT_TRUE(serial_.CloseSerialPort());
-    ASSERT_EQ(OpenLikeDeviceLink(serial_, peer_.path()), SerialOk);
+    ASSERT_EQ(serial_.Open(peer_.path()), SerialOk);
     ASSERT_TRUE(peer_.Send("12345\r\x17"));
     EXPECT_EQ(ReadWith(serial_, GetParam()), SerialOk);
 }
@@ -216,7 +215,7 @@ TEST_F(SerialTest, EveryByteValuePassesUnchangedBothWays) {
 
 TEST_F(SerialTest, OpeningAnOpenPortSucceedsWithoutReopening) {
     const int handle = serial_.handle();
-    EXPECT_EQ(OpenLikeDeviceLink(serial_, "/nonexistent/port"), SerialOk);
+    EXPECT_EQ(serial_.Open("/nonexistent/port"), SerialOk);
     EXPECT_EQ(serial_.handle(), handle);
     EXPECT_TRUE(log_.Lines().empty());
 }
@@ -233,7 +232,7 @@ bool LogsOpenFailure(const std::vector<std::string>& lines, std::initializer_lis
 
 TEST_F(SerialTest, ASecondOpenOfTheSamePortFails) {
     Serial second;
-    EXPECT_EQ(OpenLikeDeviceLink(second, peer_.path()), SerialOpenFailed);
+    EXPECT_EQ(second.Open(peer_.path()), SerialOpenFailed);
     EXPECT_FALSE(second.isOpen());
     // EBUSY from the exclusive flag, or EWOULDBLOCK from the lock for root.
     EXPECT_TRUE(LogsOpenFailure(log_.Lines(), {EBUSY, EWOULDBLOCK}))
@@ -246,7 +245,7 @@ TEST_F(SerialTest, ASecondOpenOfTheSamePortFails) {
     EXPECT_EQ(serial_.ReadLine(buffer, sizeof buffer, count), SerialOk);
 
     ASSERT_TRUE(serial_.CloseSerialPort());
-    EXPECT_EQ(OpenLikeDeviceLink(second, peer_.path()), SerialOk);
+    EXPECT_EQ(second.Open(peer_.path()), SerialOk);
 }
 
 TEST_F(SerialTest, APortLockedByAnotherHolderIsRefusedUntilReleased) {
@@ -257,20 +256,20 @@ TEST_F(SerialTest, APortLockedByAnotherHolderIsRefusedUntilReleased) {
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
 
-    EXPECT_EQ(OpenLikeDeviceLink(serial_, peer_.path()), SerialOpenFailed);
+    EXPECT_EQ(serial_.Open(peer_.path()), SerialOpenFailed);
     EXPECT_FALSE(serial_.isOpen());
     EXPECT_EQ(log_.Lines(),
               std::vector<std::string>{cFormat("CreateFile failed with error %d.\n", EWOULDBLOCK)});
 
     ::close(holder);
-    EXPECT_EQ(OpenLikeDeviceLink(serial_, peer_.path()), SerialOk);
+    EXPECT_EQ(serial_.Open(peer_.path()), SerialOk);
 }
 
 TEST(SerialOpenTest, AMissingPortFailsWithTheSystemError) {
     test::LogCapture log;
     Serial serial;
     const std::string path = "/nonexistent/" + std::string(300, 'p');  // no length limit
-    EXPECT_EQ(OpenLikeDeviceLink(serial, path), SerialOpenFailed);
+    EXPECT_EQ(serial.Open(path), SerialOpenFailed);
     EXPECT_FALSE(serial.isOpen());
     EXPECT_EQ(serial.handle(), -1);
     EXPECT_EQ(log.Lines(), std::vector<std::string>{"CreateFile failed with error 2.\n"});
@@ -280,9 +279,9 @@ TEST(SerialOpenTest, ANonTerminalIsRefusedAndReleasedForTheNextAttempt) {
     test::LogCapture log;
     Serial serial;
     const std::string expected = cFormat("CreateFile failed with error %d.\n", ENOTTY);
-    EXPECT_EQ(OpenLikeDeviceLink(serial, "/dev/null"), SerialOpenFailed);
+    EXPECT_EQ(serial.Open("/dev/null"), SerialOpenFailed);
     // Had the first attempt kept its lock, the second would fail to lock.
-    EXPECT_EQ(OpenLikeDeviceLink(serial, "/dev/null"), SerialOpenFailed);
+    EXPECT_EQ(serial.Open("/dev/null"), SerialOpenFailed);
     EXPECT_EQ(log.Lines(), (std::vector<std::string>{expected, expected}));
     EXPECT_FALSE(serial.isOpen());
 }
@@ -333,7 +332,7 @@ class LineSettingsTest : public testing::Test {
 
 TEST_F(LineSettingsTest, OpenKeepsTheControlFlagsSetsRawModeAndCloseRestoresAll) {
     Serial serial;
-    ASSERT_EQ(OpenLikeDeviceLink(serial, peer_.path()), SerialOk);
+    ASSERT_EQ(serial.Open(peer_.path()), SerialOk);
     const termios open = Current();
     EXPECT_EQ(open.c_cflag, before_.c_cflag);
     EXPECT_EQ(cfgetospeed(&open), B57600);
@@ -346,50 +345,6 @@ TEST_F(LineSettingsTest, OpenKeepsTheControlFlagsSetsRawModeAndCloseRestoresAll)
     ASSERT_TRUE(serial.CloseSerialPort());
     EXPECT_FALSE(serial.isOpen());
     EXPECT_TRUE(SameSettings(Current(), before_));
-}
-
-struct LineCase {
-    int baudRate;
-    bool highSpeedDefault;
-    bool xonXoff;
-    speed_t speed;
-};
-
-class ConfiguredLineTest : public LineSettingsTest, public testing::WithParamInterface<LineCase> {};
-
-TEST_P(ConfiguredLineTest, SetsBaudRateFramingAndFlowControlWhenAsked) {
-    const LineCase& c = GetParam();
-    Serial serial;
-    ASSERT_EQ(serial.Open(true, c.xonXoff, false, c.highSpeedDefault, true, c.baudRate, false,
-                          peer_.path()),
-              SerialOk);
-    const termios open = Current();
-    EXPECT_EQ(cfgetospeed(&open), c.speed);
-    EXPECT_EQ(cfgetispeed(&open), c.speed);
-    EXPECT_EQ(open.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), static_cast<tcflag_t>(CS8));
-    EXPECT_EQ((open.c_iflag & IXON) != 0, c.xonXoff);
-    EXPECT_EQ((open.c_iflag & IXOFF) != 0, c.xonXoff);
-    // A pseudo-terminal rejects the DTR call; that must not fail the open.
-    EXPECT_TRUE(log_.Lines().empty());
-    ASSERT_TRUE(serial.CloseSerialPort());
-    EXPECT_TRUE(SameSettings(Current(), before_));
-}
-
-INSTANTIATE_TEST_SUITE_P(Rates, ConfiguredLineTest,
-                         testing::Values(LineCase{-1, true, false, B115200},
-                                         LineCase{0, false, false, B9600},
-                                         LineCase{57600, false, true, B57600},
-                                         LineCase{57600, true, false, B57600}));
-
-TEST_F(LineSettingsTest, AnUnsupportedBaudRateFailsAndLeavesThePortAsItWas) {
-    Serial serial;
-    EXPECT_EQ(serial.Open(false, false, false, true, true, 12345, false, peer_.path()),
-              SerialOpenFailed);
-    EXPECT_FALSE(serial.isOpen());
-    EXPECT_EQ(log_.Lines(),
-              std::vector<std::string>{cFormat("SetCommState failed with error %d.\n", EINVAL)});
-    EXPECT_TRUE(SameSettings(Current(), before_));
-    EXPECT_EQ(OpenLikeDeviceLink(serial, peer_.path()), SerialOk);
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ bool saveMainWindow(const QDir& folder) {
     model.showRepeatCount(3);
     session.view().refreshFromModel();
     session.view().selectRow(1);
-    session.document().PostRequest(kRequestProgramDevice);
+    session.document().PostRequest(DeviceRequest::ProgramDevice);
     processUntil([&] { return model.messagePane.find("Success") != std::string::npos; });
     processUntil([&] { return session.preview().isShowingModel(); });
     bool ok = save(frame, folder, "main-window-sequence.png");
