@@ -1,7 +1,9 @@
 #include "core/protocol/set_columns.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 
 #include "core/common/c_locale_text.h"
@@ -112,223 +114,202 @@ std::string fileTokenFromName(std::string_view name) {
     return token;
 }
 
-bool applyColumnValue(SetRecord& set, Instruction column, std::string_view token) {
-    switch (column) {
-        case Instruction::Name:
-            set.name = nameFromFileToken(token);
-            return true;
-        case Instruction::XMode:
-            return known(set.mode[0], parseControlMode(token));
-        case Instruction::YMode:
-            return known(set.mode[1], parseControlMode(token));
-        case Instruction::ZMode:
-            return known(set.mode[2], parseControlMode(token));
-        case Instruction::XFunction:
-            return known(set.function[0], parseFunctionType(token));
-        case Instruction::YFunction:
-            return known(set.function[1], parseFunctionType(token));
-        case Instruction::ZFunction:
-            return known(set.function[2], parseFunctionType(token));
-        case Instruction::XUnits:
-            return known(set.units[0], parseUnits(token));
-        case Instruction::YUnits:
-            return known(set.units[1], parseUnits(token));
-        case Instruction::ZUnits:
-            return known(set.units[2], parseUnits(token));
-        case Instruction::XMagnitude:
-            return readFloat(set.magnitude[0], token);
-        case Instruction::YMagnitude:
-            return readFloat(set.magnitude[1], token);
-        case Instruction::ZMagnitude:
-            return readFloat(set.magnitude[2], token);
-        case Instruction::AMagnitude:
-            return readFloat(set.magnitude[3], token);
-        case Instruction::BMagnitude:
-            return readFloat(set.magnitude[4], token);
-        case Instruction::CMagnitude:
-            return readFloat(set.magnitude[5], token);
-        case Instruction::XPreloadType:
-            return known(set.preloadType[0], parsePreloadType(token));
-        case Instruction::YPreloadType:
-            return known(set.preloadType[1], parsePreloadType(token));
-        case Instruction::ZPreloadType:
-            return known(set.preloadType[2], parsePreloadType(token));
-        case Instruction::XPreloadMag:
-            return readFloat(set.preloadMag[0], token);
-        case Instruction::YPreloadMag:
-            return readFloat(set.preloadMag[1], token);
-        case Instruction::ZPreloadMag:
-            return readFloat(set.preloadMag[2], token);
-        case Instruction::APreloadMag:
-            return readFloat(set.preloadMag[3], token);
-        case Instruction::BPreloadMag:
-            return readFloat(set.preloadMag[4], token);
-        case Instruction::CPreloadMag:
-            return readFloat(set.preloadMag[5], token);
-        case Instruction::StretchDurationSec:
-            return readFloat(set.stretchDurationSec, token);
-        case Instruction::RecoveryDurationSec:
-            return readFloat(set.recoveryDurationSec, token);
-        case Instruction::HoldTimeSec:
-            return readFloat(set.holdTimeSec, token);
-        case Instruction::RestTimeSec:
-            return readFloat(set.restTimeSec, token);
-        case Instruction::StretchDurationMSec:
-            set.stretchDurationMs = millisecondsFrom(token);
-            return startsWithNumber(token);
-        case Instruction::RecoveryDurationMSec:
-            set.recoveryDurationMs = millisecondsFrom(token);
-            return startsWithNumber(token);
-        case Instruction::HoldTimeMSec:
-            set.holdTimeMs = millisecondsFrom(token);
-            return startsWithNumber(token);
-        case Instruction::RestTimeMSec:
-            set.restTimeMs = millisecondsFrom(token);
-            return startsWithNumber(token);
-        case Instruction::NumReps:
-            set.numReps = cAtoi(token);
-            return startsWithInteger(token);
-        case Instruction::DataFreqHz:
-            return known(set.dataFrequency, dataFrequencyFromHz(token));
-        case Instruction::DataFreqMS:
-            set.dataFrequency = dataFrequencyFromMs(token, set.dataPeriodMs);
-            return startsWithInteger(token);
-        case Instruction::DataType:
-            return known(set.dataType, parseDataType(token));
-        case Instruction::ImageFreqHz:
-            return known(set.imageFrequency, imageFrequencyFromText(token));
-        case Instruction::Tolerance:
-            return readFloat(set.tolerance, token);
-        case Instruction::TolCorOver:
-            set.tolCorOver = cAtoi(token) != 0;
-            return startsWithInteger(token);
-        case Instruction::TimeUnits:
-            return known(set.timeUnits, parseTimeUnits(token));
-        case Instruction::AutoAdjust:
-            set.autoAdjust = cAtoi(token);
-            return startsWithInteger(token);
-        case Instruction::LoadSpeed:
-            return readFloat(set.loadSpeed, token);
-        case Instruction::UnloadSpeed:
-            return readFloat(set.unloadSpeed, token);
-        case Instruction::LoadAccel:
-            set.loadAccel = unsignedFrom(token);
-            return startsWithInteger(token);
-        case Instruction::UnloadAccel:
-            set.unloadAccel = unsignedFrom(token);
-            return startsWithInteger(token);
-        default:
-            // The preload types of wells A to C have no keyword and unknown
-            // columns have no field: the value is skipped.
-            return true;
+namespace {
+
+// How a column reaches its field: a whole member, or one element of a per-axis
+// or per-well array.
+template <auto Member>
+struct Field {
+    static auto& of(SetRecord& set) { return set.*Member; }
+    static const auto& of(const SetRecord& set) { return set.*Member; }
+};
+template <auto Member, std::size_t Index>
+struct At {
+    static auto& of(SetRecord& set) { return (set.*Member)[Index]; }
+    static const auto& of(const SetRecord& set) { return (set.*Member)[Index]; }
+};
+
+// The kinds of value a column holds, each with how its token is read and how
+// its value is written.
+template <typename F>
+struct Float {
+    static bool read(SetRecord& set, std::string_view token) {
+        return readFloat(F::of(set), token);
     }
+    static std::string write(const SetRecord& set) { return cDefaultFloatText(F::of(set)); }
+};
+// A whole number as the C conversions read it: they give a value (0) even
+// for a token that is no number, which is stored all the same.
+template <typename F, auto from, auto isValue, auto textOf>
+struct Number {
+    static bool read(SetRecord& set, std::string_view token) {
+        F::of(set) = from(token);
+        return isValue(token);
+    }
+    static std::string write(const SetRecord& set) { return textOf(F::of(set)); }
+};
+template <typename F>
+using Milliseconds = Number<F, millisecondsFrom, startsWithNumber, integerText>;
+template <typename F>
+using Integer = Number<F, cAtoi, startsWithInteger, integerText>;
+template <typename F>
+using Unsigned = Number<F, unsignedFrom, startsWithInteger, unsignedText>;
+// A word of the vocabulary, stored as its code.
+template <typename F, auto parse, auto format>
+struct Word {
+    static bool read(SetRecord& set, std::string_view token) {
+        return known(F::of(set), parse(token));
+    }
+    static std::string write(const SetRecord& set) { return text(format(F::of(set))); }
+};
+// Written from its field but never read: the preload types of wells A to C
+// have no keyword, so a value in their column is skipped.
+template <typename F, auto format>
+struct WriteOnly {
+    static bool read(SetRecord&, std::string_view) { return true; }
+    static std::string write(const SetRecord& set) { return text(format(F::of(set))); }
+};
+
+struct Name {
+    static bool read(SetRecord& set, std::string_view token) {
+        set.name = nameFromFileToken(token);
+        return true;
+    }
+    static std::string write(const SetRecord& set) { return fileTokenFromName(set.name); }
+};
+// The recording period in milliseconds: the exact period is kept beside the
+// nearest frequency the device offers.
+struct DataPeriod {
+    static bool read(SetRecord& set, std::string_view token) {
+        set.dataFrequency = dataFrequencyFromMs(token, set.dataPeriodMs);
+        return startsWithInteger(token);
+    }
+    static std::string write(const SetRecord& set) {
+        return integerText(dataFrequencyMs(set.dataFrequency));
+    }
+};
+struct ToleranceCorrectsOvershoot {
+    static bool read(SetRecord& set, std::string_view token) {
+        set.tolCorOver = cAtoi(token) != 0;
+        return startsWithInteger(token);
+    }
+    static std::string write(const SetRecord& set) { return set.tolCorOver ? "1" : "0"; }
+};
+
+struct Column {
+    Instruction code;
+    bool (*read)(SetRecord&, std::string_view);
+    std::string (*write)(const SetRecord&);
+};
+
+template <typename Kind>
+constexpr Column column(Instruction code) {
+    return {code, &Kind::read, &Kind::write};
+}
+
+using I = Instruction;
+using S = SetRecord;
+template <std::size_t Axis>
+using Mode = Word<At<&S::mode, Axis>, parseControlMode, formatControlMode>;
+template <std::size_t Axis>
+using Function = Word<At<&S::function, Axis>, parseFunctionType, formatFunctionType>;
+template <std::size_t Axis>
+using Units = Word<At<&S::units, Axis>, parseUnits, formatUnits>;
+template <std::size_t Well>
+using Magnitude = Float<At<&S::magnitude, Well>>;
+template <std::size_t Well>
+using PreloadKind = Word<At<&S::preloadType, Well>, parsePreloadType, formatPreloadType>;
+template <std::size_t Well>
+using UnreadPreloadKind = WriteOnly<At<&S::preloadType, Well>, formatPreloadType>;
+template <std::size_t Well>
+using PreloadForce = Float<At<&S::preloadMag, Well>>;
+
+// Every column of a set row, in the order of its code.
+constexpr Column kColumns[] = {
+    column<Name>(I::Name),
+    column<Mode<0>>(I::XMode),
+    column<Function<0>>(I::XFunction),
+    column<Units<0>>(I::XUnits),
+    column<Magnitude<0>>(I::XMagnitude),
+    column<PreloadKind<0>>(I::XPreloadType),
+    column<PreloadForce<0>>(I::XPreloadMag),
+    column<Mode<1>>(I::YMode),
+    column<Function<1>>(I::YFunction),
+    column<Units<1>>(I::YUnits),
+    column<Magnitude<1>>(I::YMagnitude),
+    column<PreloadKind<1>>(I::YPreloadType),
+    column<PreloadForce<1>>(I::YPreloadMag),
+    column<Mode<2>>(I::ZMode),
+    column<Function<2>>(I::ZFunction),
+    column<Units<2>>(I::ZUnits),
+    column<Magnitude<2>>(I::ZMagnitude),
+    column<Magnitude<3>>(I::AMagnitude),
+    column<Magnitude<4>>(I::BMagnitude),
+    column<Magnitude<5>>(I::CMagnitude),
+    column<PreloadKind<2>>(I::ZPreloadType),
+    column<UnreadPreloadKind<3>>(I::APreloadType),
+    column<UnreadPreloadKind<4>>(I::BPreloadType),
+    column<UnreadPreloadKind<5>>(I::CPreloadType),
+    column<PreloadForce<2>>(I::ZPreloadMag),
+    column<PreloadForce<3>>(I::APreloadMag),
+    column<PreloadForce<4>>(I::BPreloadMag),
+    column<PreloadForce<5>>(I::CPreloadMag),
+    column<Float<Field<&S::stretchDurationSec>>>(I::StretchDurationSec),
+    column<Float<Field<&S::recoveryDurationSec>>>(I::RecoveryDurationSec),
+    column<Float<Field<&S::holdTimeSec>>>(I::HoldTimeSec),
+    column<Float<Field<&S::restTimeSec>>>(I::RestTimeSec),
+    column<Milliseconds<Field<&S::stretchDurationMs>>>(I::StretchDurationMSec),
+    column<Milliseconds<Field<&S::recoveryDurationMs>>>(I::RecoveryDurationMSec),
+    column<Milliseconds<Field<&S::holdTimeMs>>>(I::HoldTimeMSec),
+    column<Milliseconds<Field<&S::restTimeMs>>>(I::RestTimeMSec),
+    column<Integer<Field<&S::numReps>>>(I::NumReps),
+    column<Word<Field<&S::dataFrequency>, dataFrequencyFromHz, dataFrequencyHzText>>(I::DataFreqHz),
+    column<Word<Field<&S::dataType>, parseDataType, formatDataType>>(I::DataType),
+    column<Word<Field<&S::imageFrequency>, imageFrequencyFromText, imageFrequencyText>>(
+        I::ImageFreqHz),
+    column<Float<Field<&S::tolerance>>>(I::Tolerance),
+    column<ToleranceCorrectsOvershoot>(I::TolCorOver),
+    column<Word<Field<&S::timeUnits>, parseTimeUnits, formatTimeUnits>>(I::TimeUnits),
+    column<Integer<Field<&S::autoAdjust>>>(I::AutoAdjust),
+    column<DataPeriod>(I::DataFreqMS),
+    column<Float<Field<&S::loadSpeed>>>(I::LoadSpeed),
+    column<Float<Field<&S::unloadSpeed>>>(I::UnloadSpeed),
+    column<Unsigned<Field<&S::loadAccel>>>(I::LoadAccel),
+    column<Unsigned<Field<&S::unloadAccel>>>(I::UnloadAccel),
+};
+
+constexpr bool eachColumnAtItsCode() {
+    for (std::size_t i = 0; i < std::size(kColumns); ++i) {
+        if (static_cast<std::size_t>(kColumns[i].code) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(eachColumnAtItsCode(), "a column's row must stand at its code");
+
+// Unknown codes and codes above the last column have no field.
+const Column* columnOf(Instruction code) {
+    const auto index = static_cast<std::int64_t>(code);
+    if (index < 0 || index >= static_cast<std::int64_t>(std::size(kColumns))) {
+        return nullptr;
+    }
+    return &kColumns[index];
+}
+
+}  // namespace
+
+bool applyColumnValue(SetRecord& set, Instruction column, std::string_view token) {
+    const Column* found = columnOf(column);
+    // A column without a field: the value is skipped.
+    return found == nullptr || found->read(set, token);
 }
 
 std::string formatColumnValue(const SetRecord& set, Instruction column) {
-    switch (column) {
-        case Instruction::Name:
-            return fileTokenFromName(set.name);
-        case Instruction::XMode:
-            return text(formatControlMode(set.mode[0]));
-        case Instruction::YMode:
-            return text(formatControlMode(set.mode[1]));
-        case Instruction::ZMode:
-            return text(formatControlMode(set.mode[2]));
-        case Instruction::XFunction:
-            return text(formatFunctionType(set.function[0]));
-        case Instruction::YFunction:
-            return text(formatFunctionType(set.function[1]));
-        case Instruction::ZFunction:
-            return text(formatFunctionType(set.function[2]));
-        case Instruction::XUnits:
-            return text(formatUnits(set.units[0]));
-        case Instruction::YUnits:
-            return text(formatUnits(set.units[1]));
-        case Instruction::ZUnits:
-            return text(formatUnits(set.units[2]));
-        case Instruction::XMagnitude:
-            return cDefaultFloatText(set.magnitude[0]);
-        case Instruction::YMagnitude:
-            return cDefaultFloatText(set.magnitude[1]);
-        case Instruction::ZMagnitude:
-            return cDefaultFloatText(set.magnitude[2]);
-        case Instruction::AMagnitude:
-            return cDefaultFloatText(set.magnitude[3]);
-        case Instruction::BMagnitude:
-            return cDefaultFloatText(set.magnitude[4]);
-        case Instruction::CMagnitude:
-            return cDefaultFloatText(set.magnitude[5]);
-        case Instruction::XPreloadType:
-            return text(formatPreloadType(set.preloadType[0]));
-        case Instruction::YPreloadType:
-            return text(formatPreloadType(set.preloadType[1]));
-        case Instruction::ZPreloadType:
-            return text(formatPreloadType(set.preloadType[2]));
-        case Instruction::APreloadType:
-            return text(formatPreloadType(set.preloadType[3]));
-        case Instruction::BPreloadType:
-            return text(formatPreloadType(set.preloadType[4]));
-        case Instruction::CPreloadType:
-            return text(formatPreloadType(set.preloadType[5]));
-        case Instruction::XPreloadMag:
-            return cDefaultFloatText(set.preloadMag[0]);
-        case Instruction::YPreloadMag:
-            return cDefaultFloatText(set.preloadMag[1]);
-        case Instruction::ZPreloadMag:
-            return cDefaultFloatText(set.preloadMag[2]);
-        case Instruction::APreloadMag:
-            return cDefaultFloatText(set.preloadMag[3]);
-        case Instruction::BPreloadMag:
-            return cDefaultFloatText(set.preloadMag[4]);
-        case Instruction::CPreloadMag:
-            return cDefaultFloatText(set.preloadMag[5]);
-        case Instruction::StretchDurationSec:
-            return cDefaultFloatText(set.stretchDurationSec);
-        case Instruction::RecoveryDurationSec:
-            return cDefaultFloatText(set.recoveryDurationSec);
-        case Instruction::HoldTimeSec:
-            return cDefaultFloatText(set.holdTimeSec);
-        case Instruction::RestTimeSec:
-            return cDefaultFloatText(set.restTimeSec);
-        case Instruction::StretchDurationMSec:
-            return integerText(set.stretchDurationMs);
-        case Instruction::RecoveryDurationMSec:
-            return integerText(set.recoveryDurationMs);
-        case Instruction::HoldTimeMSec:
-            return integerText(set.holdTimeMs);
-        case Instruction::RestTimeMSec:
-            return integerText(set.restTimeMs);
-        case Instruction::NumReps:
-            return integerText(set.numReps);
-        case Instruction::DataFreqHz:
-            return text(dataFrequencyHzText(set.dataFrequency));
-        case Instruction::DataFreqMS:
-            return integerText(dataFrequencyMs(set.dataFrequency));
-        case Instruction::DataType:
-            return text(formatDataType(set.dataType));
-        case Instruction::ImageFreqHz:
-            return text(imageFrequencyText(set.imageFrequency));
-        case Instruction::Tolerance:
-            return cDefaultFloatText(set.tolerance);
-        case Instruction::TolCorOver:
-            return set.tolCorOver ? "1" : "0";
-        case Instruction::TimeUnits:
-            return text(formatTimeUnits(set.timeUnits));
-        case Instruction::AutoAdjust:
-            return integerText(set.autoAdjust);
-        case Instruction::LoadSpeed:
-            return cDefaultFloatText(set.loadSpeed);
-        case Instruction::UnloadSpeed:
-            return cDefaultFloatText(set.unloadSpeed);
-        case Instruction::LoadAccel:
-            return unsignedText(set.loadAccel);
-        case Instruction::UnloadAccel:
-            return unsignedText(set.unloadAccel);
-        default:
-            // A column without a field still gets a value, so that every row
-            // keeps as many tokens as its header has names and reads back.
-            return "0";
-    }
+    const Column* found = columnOf(column);
+    // A column without a field still gets a value, so that every row keeps as
+    // many tokens as its header has names and reads back.
+    return found == nullptr ? std::string("0") : found->write(set);
 }
 
 }  // namespace kyrvana
