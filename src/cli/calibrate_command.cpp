@@ -43,6 +43,46 @@ int runFit(const CalibrateArguments& arguments) {
     return printData(strippedNumberText(result.gain) + "\n") ? kExitSuccess : kExitFailure;
 }
 
+// The well's averaged raw reading.
+int runRead(const CalibrateArguments& arguments, CliOptions& options) {
+    return withConnectedDevice(options, [&](DeviceLink& link) {
+        if (!mayGoOnDespiteTest(link, arguments.force, TestDisturbance::Actuators)) {
+            return kExitFailure;
+        }
+        double raw = 0.0;
+        if (const DeviceResult result = link.AverageInternalValue(arguments.well - 1, raw);
+            !result) {
+            // An average with readings made up from others is no reading.
+            return reportFailure(result);
+        }
+        return printData(strippedNumberText(raw) + "\n") ? kExitSuccess : kExitFailure;
+    });
+}
+
+// Stores the well's full-scale load and gain, then prints what the device holds.
+int runApply(const CalibrateArguments& arguments, CliOptions& options) {
+    if (!isNumber(arguments.fullScaleLoad) || !isNumber(arguments.gain)) {
+        std::fputs(
+            "kyrvana-cli: --full-scale-load and --gain take numbers, such as 100 and "
+            "0.00098\n",
+            stderr);
+        return kExitUsage;
+    }
+    return withConnectedDevice(options, [&](DeviceLink& link) {
+        if (!mayGoOnDespiteTest(link, arguments.force, TestDisturbance::Actuators)) {
+            return kExitFailure;
+        }
+        if (const DeviceResult result = applyCalibration(
+                link, arguments.well - 1, cAtof(arguments.fullScaleLoad), cAtof(arguments.gain));
+            !result) {
+            std::fputs("kyrvana-cli: the calibration was not saved\n", stderr);
+            return reportFailure(result);
+        }
+        // What the device now holds, one line per well.
+        return printData(calibrationText(link)) ? kExitSuccess : kExitFailure;
+    });
+}
+
 }  // namespace
 
 std::optional<std::vector<CalibrationRow>> parseCalibrationPairs(
@@ -73,20 +113,7 @@ void addCalibrateCommand(CLI::App& app, CliOptions& options) {
         ->required()
         ->check(CLI::Range(kFirstWell, kLastWell));
     addForceFlag(read, arguments->force);
-    read->callback([&options, arguments] {
-        options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
-            if (!mayGoOnDespiteTest(link, arguments->force, TestDisturbance::Actuators)) {
-                return kExitFailure;
-            }
-            double raw = 0.0;
-            if (const DeviceResult result = link.AverageInternalValue(arguments->well - 1, raw);
-                !result) {
-                // An average with readings made up from others is no reading.
-                return reportFailure(result);
-            }
-            return printData(strippedNumberText(raw) + "\n") ? kExitSuccess : kExitFailure;
-        });
-    });
+    read->callback([&options, arguments] { options.exitStatus = runRead(*arguments, options); });
 
     CLI::App* fit = calibrate->add_subcommand(
         "fit", "Print the gain (N per raw count) fitted to weights and their raw readings");
@@ -102,30 +129,7 @@ void addCalibrateCommand(CLI::App& app, CliOptions& options) {
         ->required();
     apply->add_option("--gain", arguments->gain, "Gain in N per raw count")->required();
     addForceFlag(apply, arguments->force);
-    apply->callback([&options, arguments] {
-        if (!isNumber(arguments->fullScaleLoad) || !isNumber(arguments->gain)) {
-            std::fputs(
-                "kyrvana-cli: --full-scale-load and --gain take numbers, such as 100 and "
-                "0.00098\n",
-                stderr);
-            options.exitStatus = kExitUsage;
-            return;
-        }
-        options.exitStatus = withConnectedDevice(options, [&](DeviceLink& link) {
-            if (!mayGoOnDespiteTest(link, arguments->force, TestDisturbance::Actuators)) {
-                return kExitFailure;
-            }
-            if (const DeviceResult result =
-                    applyCalibration(link, arguments->well - 1, cAtof(arguments->fullScaleLoad),
-                                     cAtof(arguments->gain));
-                !result) {
-                std::fputs("kyrvana-cli: the calibration was not saved\n", stderr);
-                return reportFailure(result);
-            }
-            // What the device now holds, one line per well.
-            return printData(calibrationText(link)) ? kExitSuccess : kExitFailure;
-        });
-    });
+    apply->callback([&options, arguments] { options.exitStatus = runApply(*arguments, options); });
 }
 
 }  // namespace kyrvana::cli

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,55 @@ bool cardDoesNotList(DeviceLink& link, const std::string& name) {
                         [&name](const SdFileEntry& file) { return file.name == name; });
 }
 
+// One file, with a progress line while it comes when standard error is a
+// terminal.
+DownloadReport downloadOne(DeviceLink& link, const std::string& name, const std::string& folder,
+                           bool terminal, InterruptRequest& interrupt) {
+    ProgressLine line(name);
+    DownloadProgress progress;
+    if (terminal) {
+        progress = [&line](std::int64_t done, std::int64_t total) { line.show(done, total); };
+    }
+    return downloadSdFile(link, name, folder, progress, interrupt.flag());
+}
+
+// What became of one file: its line on standard output, or why it was not
+// saved whole on standard error. Returns the exit status that this file
+// sets, none for a complete file.
+std::optional<int> reportDownload(const DownloadReport& report, const std::string& name, bool all,
+                                  DeviceLink& link) {
+    switch (report.outcome) {
+        case DownloadOutcome::Complete:
+            printData(name + "\t" + kDownloadCompleteStatus + "\t" + report.savedAs.string() +
+                      "\n");
+            return std::nullopt;
+        case DownloadOutcome::Incomplete:
+            // A file left out whole (stopped, or nothing arrived) has no
+            // path to show.
+            if (!report.savedAs.empty()) {
+                printData(name + "\t" + kDownloadIncompleteStatus + "\t" + report.savedAs.string() +
+                          "\n");
+            }
+            // The device answers a name it cannot open with a size of
+            // -1; a name mistyped or from another card is the usual
+            // cause, and the listing tells.
+            if (report.transfer.bytesWritten == 0 && !all && !report.result.wentUnanswered() &&
+                report.result.why() != DeviceFailure::Cancelled && cardDoesNotList(link, name)) {
+                std::fprintf(stderr,
+                             "kyrvana-cli: %s: the SD card lists no file of that name (the "
+                             "files command shows what it holds)\n",
+                             name.c_str());
+            } else {
+                sayWhy(name, report.result);
+            }
+            return kExitFailure;
+        case DownloadOutcome::CannotOpen:
+            std::fprintf(stderr, "%s: %s\n", kCannotOpenForWritingMessage, name.c_str());
+            return reportFailure(report.result);
+    }
+    return std::nullopt;
+}
+
 // The files are downloaded as one operation: the first exchange the device
 // does not answer ends it, instead of costing a time-out per remaining file.
 // A file whose answers came but could not be used fails alone, and the next
@@ -93,49 +143,11 @@ int runDownload(const DownloadArguments& arguments, DeviceLink& link, InterruptR
     int status = kExitSuccess;
     for (std::size_t next = 0; next < names.size(); ++next) {
         const std::string& name = names[next];
-        DownloadReport report;
-        {
-            ProgressLine line(name);
-            DownloadProgress progress;
-            if (terminal) {
-                progress = [&line](std::int64_t done, std::int64_t total) {
-                    line.show(done, total);
-                };
-            }
-            report = downloadSdFile(link, name, arguments.folder, progress, interrupt.flag());
-        }
-        switch (report.outcome) {
-            case DownloadOutcome::Complete:
-                printData(name + "\t" + kDownloadCompleteStatus + "\t" + report.savedAs.string() +
-                          "\n");
-                break;
-            case DownloadOutcome::Incomplete:
-                // A file left out whole (stopped, or nothing arrived) has no
-                // path to show.
-                if (!report.savedAs.empty()) {
-                    printData(name + "\t" + kDownloadIncompleteStatus + "\t" +
-                              report.savedAs.string() + "\n");
-                }
-                // The device answers a name it cannot open with a size of
-                // -1; a name mistyped or from another card is the usual
-                // cause, and the listing tells.
-                if (report.transfer.bytesWritten == 0 && !arguments.all &&
-                    !report.result.wentUnanswered() &&
-                    report.result.why() != DeviceFailure::Cancelled &&
-                    cardDoesNotList(link, name)) {
-                    std::fprintf(stderr,
-                                 "kyrvana-cli: %s: the SD card lists no file of that name (the "
-                                 "files command shows what it holds)\n",
-                                 name.c_str());
-                } else {
-                    sayWhy(name, report.result);
-                }
-                status = kExitFailure;
-                break;
-            case DownloadOutcome::CannotOpen:
-                std::fprintf(stderr, "%s: %s\n", kCannotOpenForWritingMessage, name.c_str());
-                status = reportFailure(report.result);
-                break;
+        const DownloadReport report =
+            downloadOne(link, name, arguments.folder, terminal, interrupt);
+        if (const std::optional<int> fileStatus =
+                reportDownload(report, name, arguments.all, link)) {
+            status = *fileStatus;
         }
         const bool interrupted = report.result.why() == DeviceFailure::Cancelled;
         if ((interrupted || report.result.wentUnanswered()) && next + 1 < names.size()) {

@@ -8,8 +8,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "core/common/c_locale_text.h"
 #include "kyrvana/project_identity.h"
@@ -94,109 +96,140 @@ bool isRevision(const char* text) {
     return used > 0 && text[used] == '\0';
 }
 
+int invalid(const char* what, const std::string& text) {
+    std::fprintf(stderr, "kyrvana-sim: invalid %s: %s\n", what, text.c_str());
+    return 2;
+}
+
+// A whole number within limits, or the exit status for a bad value.
+int rangedInteger(const char* what, const char* text, long long lowest, long long highest,
+                  long long* number) {
+    if (!parseInteger(text, number) || *number < lowest || *number > highest) {
+        return invalid(what, text);
+    }
+    return 0;
+}
+
+// One command-line option: whether it takes a value and how it applies it.
+// apply returns 0, or the exit status for a bad value.
+struct CommandLineOption {
+    const char* name;
+    bool takesValue;
+    int (*apply)(const char* value, Arguments& arguments);
+};
+
+const CommandLineOption kOptions[] = {
+    {"hardware-type", true,
+     [](const char* value, Arguments& arguments) {
+         long long number = 0;
+         if (const int status = rangedInteger("hardware type", value, 0, 255, &number);
+             status != 0) {
+             return status;
+         }
+         arguments.options.hardwareType = static_cast<int>(number);
+         return 0;
+     }},
+    {"firmware-rev", true,
+     [](const char* value, Arguments& arguments) {
+         if (!isRevision(value)) {
+             return invalid("firmware revision", value);
+         }
+         arguments.options.firmwareRevision = value;
+         return 0;
+     }},
+    {"hardware-rev", true,
+     [](const char* value, Arguments& arguments) {
+         if (!isRevision(value)) {
+             return invalid("hardware revision", value);
+         }
+         arguments.options.hardwareRevision = value;
+         return 0;
+     }},
+    {"sd-card", true,
+     [](const char* value, Arguments& arguments) {
+         arguments.options.sdCard = value;
+         return 0;
+     }},
+    {"latency-ms", true,
+     [](const char* value, Arguments& arguments) {
+         long long number = 0;
+         if (const int status = rangedInteger("latency", value, 0, 600000, &number); status != 0) {
+             return status;
+         }
+         arguments.options.latency = std::chrono::milliseconds(number);
+         return 0;
+     }},
+    {"eeprom", true,
+     [](const char* value, Arguments& arguments) {
+         arguments.options.eepromImage = value;
+         return 0;
+     }},
+    {"run-test", false,
+     [](const char*, Arguments& arguments) {
+         arguments.options.runTestWhenProgrammed = true;
+         return 0;
+     }},
+    {"sysfs-root", true,
+     [](const char* value, Arguments& arguments) {
+         arguments.sysfsRoot = value;
+         return 0;
+     }},
+    {"poke-eeprom", true,
+     [](const char* value, Arguments& arguments) {
+         std::string reason;
+         if (const auto poke = kyrvana::sim::parseEepromPoke(value, &reason)) {
+             arguments.options.eepromPokes.push_back(*poke);
+             return 0;
+         }
+         return invalid("EEPROM poke", std::string(value) + " (" + reason + ")");
+     }},
+    {"fault", true,
+     [](const char* value, Arguments& arguments) {
+         std::string reason;
+         if (auto fault = kyrvana::sim::parseFaultRule(value, &reason)) {
+             arguments.options.faults.push_back(std::move(*fault));
+             return 0;
+         }
+         return invalid("fault", std::string(value) + " (" + reason + ")");
+     }},
+    {"second-reader", false,
+     [](const char*, Arguments& arguments) {
+         arguments.secondReader = true;
+         return 0;
+     }},
+    {"help", false,
+     [](const char*, Arguments& arguments) {
+         arguments.help = true;
+         return 0;
+     }},
+    {"version", false,
+     [](const char*, Arguments& arguments) {
+         arguments.version = true;
+         return 0;
+     }},
+};
+
+// getopt_long gives back an option's value field: the table's index above
+// every character it returns for itself ('?' for an unknown option).
+constexpr int kFirstOptionCode = 256;
+
 // Returns 0 to go on, or the exit status.
 int parseArguments(int argc, char** argv, Arguments* arguments) {
-    enum {
-        kHardwareType = 1,
-        kFirmwareRev,
-        kHardwareRev,
-        kSdCard,
-        kLatency,
-        kEeprom,
-        kRunTest,
-        kSysfsRoot,
-        kPokeEeprom,
-        kFault,
-        kSecondReader,
-        kHelp,
-        kShowVersion
-    };
-    static const option kOptions[] = {
-        {"hardware-type", required_argument, nullptr, kHardwareType},
-        {"firmware-rev", required_argument, nullptr, kFirmwareRev},
-        {"hardware-rev", required_argument, nullptr, kHardwareRev},
-        {"sd-card", required_argument, nullptr, kSdCard},
-        {"latency-ms", required_argument, nullptr, kLatency},
-        {"eeprom", required_argument, nullptr, kEeprom},
-        {"run-test", no_argument, nullptr, kRunTest},
-        {"sysfs-root", required_argument, nullptr, kSysfsRoot},
-        {"poke-eeprom", required_argument, nullptr, kPokeEeprom},
-        {"fault", required_argument, nullptr, kFault},
-        {"second-reader", no_argument, nullptr, kSecondReader},
-        {"help", no_argument, nullptr, kHelp},
-        {"version", no_argument, nullptr, kShowVersion},
-        {nullptr, 0, nullptr, 0},
-    };
-    SimulatorOptions& options = arguments->options;
-    const auto bad = [](const char* what, const char* text) {
-        std::fprintf(stderr, "kyrvana-sim: invalid %s: %s\n", what, text);
-        return 2;
-    };
+    std::vector<option> longOptions;
+    for (const CommandLineOption& entry : kOptions) {
+        longOptions.push_back({entry.name, entry.takesValue ? required_argument : no_argument,
+                               nullptr, kFirstOptionCode + static_cast<int>(longOptions.size())});
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
     int choice;
-    while ((choice = getopt_long(argc, argv, "", kOptions, nullptr)) != -1) {
-        long long number = 0;
-        std::string reason;
-        switch (choice) {
-            case kHardwareType:
-                if (!parseInteger(optarg, &number) || number < 0 || number > 255) {
-                    return bad("hardware type", optarg);
-                }
-                options.hardwareType = static_cast<int>(number);
-                break;
-            case kFirmwareRev:
-                if (!isRevision(optarg)) {
-                    return bad("firmware revision", optarg);
-                }
-                options.firmwareRevision = optarg;
-                break;
-            case kHardwareRev:
-                if (!isRevision(optarg)) {
-                    return bad("hardware revision", optarg);
-                }
-                options.hardwareRevision = optarg;
-                break;
-            case kSdCard:
-                options.sdCard = optarg;
-                break;
-            case kLatency:
-                if (!parseInteger(optarg, &number) || number < 0 || number > 600000) {
-                    return bad("latency", optarg);
-                }
-                options.latency = std::chrono::milliseconds(number);
-                break;
-            case kEeprom:
-                options.eepromImage = optarg;
-                break;
-            case kRunTest:
-                options.runTestWhenProgrammed = true;
-                break;
-            case kSysfsRoot:
-                arguments->sysfsRoot = optarg;
-                break;
-            case kPokeEeprom:
-                if (const auto poke = kyrvana::sim::parseEepromPoke(optarg, &reason)) {
-                    options.eepromPokes.push_back(*poke);
-                    break;
-                }
-                return bad("EEPROM poke", (std::string(optarg) + " (" + reason + ")").c_str());
-            case kFault:
-                if (auto fault = kyrvana::sim::parseFaultRule(optarg, &reason)) {
-                    options.faults.push_back(std::move(*fault));
-                    break;
-                }
-                return bad("fault", (std::string(optarg) + " (" + reason + ")").c_str());
-            case kSecondReader:
-                arguments->secondReader = true;
-                break;
-            case kHelp:
-                arguments->help = true;
-                break;
-            case kShowVersion:
-                arguments->version = true;
-                break;
-            default:
-                std::fputs("Try 'kyrvana-sim --help'.\n", stderr);
-                return 2;
+    while ((choice = getopt_long(argc, argv, "", longOptions.data(), nullptr)) != -1) {
+        const int index = choice - kFirstOptionCode;
+        if (index < 0 || index >= static_cast<int>(std::size(kOptions))) {
+            std::fputs("Try 'kyrvana-sim --help'.\n", stderr);
+            return 2;
+        }
+        if (const int status = kOptions[index].apply(optarg, *arguments); status != 0) {
+            return status;
         }
     }
     if (optind < argc) {
@@ -214,6 +247,91 @@ void runTest(kyrvana::sim::SimulatedStimulator& simulator, bool quietWhenEmpty) 
     } else if (!quietWhenEmpty) {
         std::fprintf(stderr, "kyrvana-sim: no test run: %s\n", error.c_str());
     }
+}
+
+// The SD card is a folder: the one given, made when missing, or a new
+// temporary one seeded with a few demo data files, which is also put in
+// temporaryCard to be removed at exit. False when no folder could be made.
+bool prepareSdCard(SimulatorOptions& options, std::filesystem::path* temporaryCard) {
+    std::error_code ec;
+    if (!options.sdCard.empty()) {
+        std::filesystem::create_directories(options.sdCard, ec);
+        return true;
+    }
+    std::string pattern =
+        (std::filesystem::temp_directory_path(ec) / "kyrvana-sim-sd-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::perror("kyrvana-sim: cannot make a temporary SD-card folder");
+        return false;
+    }
+    *temporaryCard = pattern;
+    options.sdCard = *temporaryCard;
+    std::string error;
+    if (!kyrvana::sim::seedSdCard(*temporaryCard, &error)) {
+        std::fprintf(stderr, "kyrvana-sim: cannot seed the SD card: %s\n", error.c_str());
+    }
+    return true;
+}
+
+// Plugs the port into the fake sysfs tree, where the program's port list
+// finds it as a USB serial port.
+bool plugIn(kyrvana::sim::SysfsPortPublisher& publisher, const std::filesystem::path& sysfsRoot,
+            const std::string& portPath) {
+    std::string error;
+    if (!publisher.publish(sysfsRoot, portPath, &error)) {
+        std::fprintf(stderr, "kyrvana-sim: cannot publish under %s: %s\n", sysfsRoot.c_str(),
+                     error.c_str());
+        return false;
+    }
+    if (publisher.replacedStale()) {
+        std::fprintf(stderr,
+                     "kyrvana-sim: replaced a port left behind under %s by a "
+                     "simulator that is gone\n",
+                     sysfsRoot.c_str());
+    }
+    std::fprintf(stderr, "kyrvana-sim: plugged in as %s\n",
+                 (sysfsRoot / "dev" / publisher.options().ttyName).c_str());
+    return true;
+}
+
+// Serves a started simulator until SIGINT or SIGTERM; SIGUSR1 runs the
+// programmed test. Returns the exit status.
+int serve(kyrvana::sim::SimulatedStimulator& simulator, const Arguments& arguments,
+          const sigset_t& signals) {
+    const SimulatorOptions& options = arguments.options;
+    std::printf("%s\n", simulator.portPath().c_str());
+    std::fflush(stdout);
+    std::fprintf(stderr, "kyrvana-sim: SD card in %s\n", options.sdCard.c_str());
+    for (const kyrvana::sim::SimulatorFault& fault : options.faults) {
+        std::fprintf(stderr, "kyrvana-sim: fault %s\n", kyrvana::sim::faultRuleText(fault).c_str());
+    }
+    int status = 0;
+    if (arguments.secondReader) {
+        if (simulator.setSecondReader(true)) {
+            std::fputs("kyrvana-sim: a second reader takes bytes from the port\n", stderr);
+        } else {
+            std::fputs("kyrvana-sim: cannot open the port for a second reader\n", stderr);
+            status = 1;
+        }
+    }
+
+    kyrvana::sim::SysfsPortPublisher publisher;
+    if (!arguments.sysfsRoot.empty() &&
+        !plugIn(publisher, arguments.sysfsRoot, simulator.portPath())) {
+        status = 1;
+    }
+    if (status == 0) {
+        if (options.runTestWhenProgrammed) {
+            runTest(simulator, true);
+        }
+        int received = 0;
+        while (sigwait(&signals, &received) == 0 && received == SIGUSR1) {
+            runTest(simulator, false);
+        }
+    }
+    publisher.unpublish();
+    simulator.stop();
+    return status;
 }
 
 }  // namespace
@@ -243,79 +361,17 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
     std::filesystem::path temporaryCard;
-    SimulatorOptions& options = arguments.options;
-    if (options.sdCard.empty()) {
-        std::error_code ec;
-        std::string pattern =
-            (std::filesystem::temp_directory_path(ec) / "kyrvana-sim-sd-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            std::perror("kyrvana-sim: cannot make a temporary SD-card folder");
-            return 1;
-        }
-        temporaryCard = pattern;
-        options.sdCard = temporaryCard;
-        std::string error;
-        if (!kyrvana::sim::seedSdCard(temporaryCard, &error)) {
-            std::fprintf(stderr, "kyrvana-sim: cannot seed the SD card: %s\n", error.c_str());
-        }
-    } else {
-        std::error_code ec;
-        std::filesystem::create_directories(options.sdCard, ec);
+    if (!prepareSdCard(arguments.options, &temporaryCard)) {
+        return 1;
     }
-
-    int status = 0;
+    int status = 1;
     {
-        kyrvana::sim::SimulatedStimulator simulator(options);
+        kyrvana::sim::SimulatedStimulator simulator(arguments.options);
         std::string error;
-        if (!simulator.start(&error)) {
-            std::fprintf(stderr, "kyrvana-sim: %s\n", error.c_str());
-            status = 1;
+        if (simulator.start(&error)) {
+            status = serve(simulator, arguments, signals);
         } else {
-            std::printf("%s\n", simulator.portPath().c_str());
-            std::fflush(stdout);
-            std::fprintf(stderr, "kyrvana-sim: SD card in %s\n", options.sdCard.c_str());
-            for (const kyrvana::sim::SimulatorFault& fault : options.faults) {
-                std::fprintf(stderr, "kyrvana-sim: fault %s\n",
-                             kyrvana::sim::faultRuleText(fault).c_str());
-            }
-            if (arguments.secondReader) {
-                if (simulator.setSecondReader(true)) {
-                    std::fputs("kyrvana-sim: a second reader takes bytes from the port\n", stderr);
-                } else {
-                    std::fputs("kyrvana-sim: cannot open the port for a second reader\n", stderr);
-                    status = 1;
-                }
-            }
-
-            kyrvana::sim::SysfsPortPublisher publisher;
-            if (!arguments.sysfsRoot.empty()) {
-                if (publisher.publish(arguments.sysfsRoot, simulator.portPath(), &error)) {
-                    if (publisher.replacedStale()) {
-                        std::fprintf(stderr,
-                                     "kyrvana-sim: replaced a port left behind under %s by a "
-                                     "simulator that is gone\n",
-                                     arguments.sysfsRoot.c_str());
-                    }
-                    std::fprintf(
-                        stderr, "kyrvana-sim: plugged in as %s\n",
-                        (arguments.sysfsRoot / "dev" / publisher.options().ttyName).c_str());
-                } else {
-                    std::fprintf(stderr, "kyrvana-sim: cannot publish under %s: %s\n",
-                                 arguments.sysfsRoot.c_str(), error.c_str());
-                    status = 1;
-                }
-            }
-            if (status == 0) {
-                if (options.runTestWhenProgrammed) {
-                    runTest(simulator, true);
-                }
-                int received = 0;
-                while (sigwait(&signals, &received) == 0 && received == SIGUSR1) {
-                    runTest(simulator, false);
-                }
-            }
-            publisher.unpublish();
-            simulator.stop();
+            std::fprintf(stderr, "kyrvana-sim: %s\n", error.c_str());
         }
     }
     if (!temporaryCard.empty()) {

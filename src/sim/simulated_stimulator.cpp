@@ -46,6 +46,45 @@ void garble(std::string& answer, std::minstd_rand& noise) {
     }
 }
 
+// What a fault makes of the firmware's answer: no answer, a part of it,
+// other bytes, or the answer later. A hang-up is done by the caller, after the
+// answer's first bytes went out.
+void spoil(const SimulatorFault& fault, std::optional<std::string>& reply,
+           std::chrono::milliseconds& delay, std::minstd_rand& noise) {
+    switch (fault.kind) {
+        case SimulatorFault::Kind::NoAnswer:
+            reply.reset();
+            break;
+        case SimulatorFault::Kind::CutShort:
+            if (reply) {
+                reply->resize(std::min(reply->size(), fault.bytes));
+            }
+            break;
+        case SimulatorFault::Kind::OverlongLine:
+            reply = std::string(fault.bytes, 'A');
+            break;
+        case SimulatorFault::Kind::Garbage:
+            reply = std::string(fault.bytes, '\0');
+            for (char& c : *reply) {
+                c = static_cast<char>(noise() & 0xFF);
+            }
+            break;
+        case SimulatorFault::Kind::HangUpAfter:
+            break;
+        case SimulatorFault::Kind::Stall:
+            delay += fault.stall;
+            break;
+        case SimulatorFault::Kind::Replace:
+            reply = fault.text;
+            break;
+        case SimulatorFault::Kind::Garbled:
+            if (reply) {
+                garble(*reply, noise);
+            }
+            break;
+    }
+}
+
 }  // namespace
 
 struct SimulatedStimulator::State {
@@ -240,38 +279,7 @@ bool SimulatedStimulator::State::answer(const RecognizedCommand& command, bool* 
         fault = matchFault(command.raw);
         delay = latency;
         if (fault) {
-            switch (fault->kind) {
-                case SimulatorFault::Kind::NoAnswer:
-                    reply.reset();
-                    break;
-                case SimulatorFault::Kind::CutShort:
-                    if (reply) {
-                        reply->resize(std::min(reply->size(), fault->bytes));
-                    }
-                    break;
-                case SimulatorFault::Kind::OverlongLine:
-                    reply = std::string(fault->bytes, 'A');
-                    break;
-                case SimulatorFault::Kind::Garbage:
-                    reply = std::string(fault->bytes, '\0');
-                    for (char& c : *reply) {
-                        c = static_cast<char>(noise() & 0xFF);
-                    }
-                    break;
-                case SimulatorFault::Kind::HangUpAfter:
-                    break;
-                case SimulatorFault::Kind::Stall:
-                    delay += fault->stall;
-                    break;
-                case SimulatorFault::Kind::Replace:
-                    reply = fault->text;
-                    break;
-                case SimulatorFault::Kind::Garbled:
-                    if (reply) {
-                        garble(*reply, noise);
-                    }
-                    break;
-            }
+            spoil(*fault, reply, delay, noise);
         }
         changed.notify_all();
     }

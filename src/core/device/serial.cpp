@@ -39,6 +39,22 @@ int RetryOnInterrupt(int (*call)(int, int), int fd, int argument) {
     return result;
 }
 
+// Raw line discipline (the input, output and local flags of cfmakeraw):
+// no echo, no canonical lines, no signal characters, no CR/LF
+// translation, no output processing. A fresh tty has IXON set, which
+// would swallow 0x11 and 0x13 in binary answers, so software flow control
+// goes too. The control flags (baud rate, framing, hardware flow control)
+// stay as they are.
+void MakeRaw(termios& settings) {
+    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                                               ICRNL | IXON | IXOFF | IXANY);
+    settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    // A read returns as soon as one byte is there; waiting is done by poll().
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+}
+
 }  // namespace
 
 Serial::Serial() : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
@@ -92,19 +108,7 @@ SerialStatus Serial::Open(std::string_view portName) {
         LogFailure("GetCommTimeouts", error);
         return SerialOpenFailed;
     }
-    // Raw line discipline (the input, output and local flags of cfmakeraw):
-    // no echo, no canonical lines, no signal characters, no CR/LF
-    // translation, no output processing. A fresh tty has IXON set, which
-    // would swallow 0x11 and 0x13 in binary answers, so software flow control
-    // goes too. The control flags (baud rate, framing, hardware flow control)
-    // stay as they are.
-    raw.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                          ICRNL | IXON | IXOFF | IXANY);
-    raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    // A read returns as soon as one byte is there; waiting is done by poll().
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
+    MakeRaw(raw);
     if (::tcsetattr(fd, TCSANOW, &raw) != 0) {
         const int error = errno;
         ReleaseAfterFailedOpen(fd, true);

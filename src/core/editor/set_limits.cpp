@@ -163,30 +163,17 @@ double reachableTravel(double milliseconds, double umPerMicrostep) {
     return 2.0 * kActuatorAcceleration * halfSeconds * halfSeconds * umPerMicrostep;
 }
 
-SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& original,
-                               const SetLimitsHardware& hardware) {
-    std::unique_lock<std::recursive_mutex> hold;
-    if (hardware.link != nullptr) {
-        hold = hardware.link->Hold();
-    }
-    SetLimitsResult result;
-    result.set = original;
-    const ReadFields read = readFields(fields, original);
-    const double loadMs = read.load.exactMilliseconds;
-    const double recoveryMs = read.recovery.exactMilliseconds;
+namespace {
+
+// The phases' lengths and the number of repetitions, whatever the set moves.
+void checkTiming(const ReadFields& read, bool stretching, SetLimitsResult& result) {
     std::vector<std::string>& messages = result.messages;
-
-    // A phase of no length is a phase that is not used.
-    result.doNotDeform = fields.doNotDeform || loadMs <= 0.0;
-    result.doNotRecover = fields.doNotRecover || recoveryMs <= 0.0;
-
-    const bool stretching = stretches(hardware.hardwareType);
-    if (!result.doNotDeform && loadMs < kMinimumPhaseMs) {
+    if (!result.doNotDeform && read.load.exactMilliseconds < kMinimumPhaseMs) {
         messages.push_back(cFormat(stretching ? "Error:  Minimum Stretch Duration = %.2f mS\n"
                                               : "Error:  Minimum Compress Duration = %.2f mS\n",
                                    kMinimumPhaseMs));
     }
-    if (!result.doNotRecover && recoveryMs < kMinimumPhaseMs) {
+    if (!result.doNotRecover && read.recovery.exactMilliseconds < kMinimumPhaseMs) {
         messages.push_back(
             cFormat("Error:  Minimum Recovery Duration = %.2f mS\n", kMinimumPhaseMs));
     }
@@ -199,58 +186,94 @@ SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& o
     if (read.repetitions == 0) {
         messages.emplace_back("Error:  Minimum Repetitions = 1\n");
     }
+}
 
+// The largest magnitude the mode and the load cell allow; a compressing
+// device cannot pull, so no well may go below zero.
+void checkMagnitudes(const SetEditorFields& fields, const ReadFields& read,
+                     const SetLimitsHardware& hardware, bool stretching, SetLimitsResult& result) {
     const std::string label(magnitudeLabel(fields.modeIndex, hardware.hardwareType));
     const int maximum =
         maximumMagnitude(fields.modeIndex, hardware.hardwareType, hardware.fullScaleLoad);
     const auto [lowest, highest] =
         std::minmax_element(read.magnitude.begin(), read.magnitude.end());
     if (*highest > maximum) {
-        messages.push_back(cFormat("Error:  Maximum %s = %d\n", label.c_str(), maximum));
+        result.messages.push_back(cFormat("Error:  Maximum %s = %d\n", label.c_str(), maximum));
     }
     if (!stretching && *lowest < 0.0) {
-        messages.push_back(cFormat("Error:  Minimum %s = %d\n", label.c_str(), 0));
+        result.messages.push_back(cFormat("Error:  Minimum %s = %d\n", label.c_str(), 0));
     }
+}
 
+// A displacement set: each phase's mean speed against the waveform's limit,
+// then whether the actuator can reach the peak within the phase at all.
+void checkDisplacementPhases(const ReadFields& read, const SetLimitsHardware& hardware,
+                             bool stretching, SetLimitsResult& result) {
+    std::vector<std::string>& messages = result.messages;
+    const double loadMs = read.load.exactMilliseconds;
+    const double recoveryMs = read.recovery.exactMilliseconds;
+    const double peak = *std::max_element(read.magnitude.begin(), read.magnitude.end());
+    if (hardware.link != nullptr) {
+        // Asked as the firmware's editor always asks; the answers do not
+        // enter the checks.
+        int acceleration = 0;
+        double um = 0.0;
+        (void)hardware.link->QueryInternalValue(internal_value::kAcceleration, acceleration);
+        (void)hardware.link->QueryUmPerUstep(kFirstWell, um);
+    }
+    const double limit =
+        read.waveform == FunctionType::Ramp ? kMaximumRampSpeed : kMaximumOtherSpeed;
+    const std::string speedMessage =
+        cFormat("Error:  Maximum %s Speed = %.1f mm/S\n",
+                std::string(waveformText(read.waveform)).c_str(), limit);
+    bool tooFast = false;
+    if (!result.doNotDeform && peak / loadMs > limit) {
+        messages.push_back(speedMessage);
+        tooFast = true;
+    }
+    if (!result.doNotRecover && peak / recoveryMs > limit) {
+        messages.push_back(speedMessage);
+        tooFast = true;
+    }
+    // The travel is judged only for a set that is otherwise possible.
+    if (tooFast || !messages.empty()) {
+        return;
+    }
+    if (!result.doNotDeform && beyondTravel(peak, loadMs, hardware)) {
+        messages.emplace_back(stretching
+                                  ? "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch "
+                                    "Duration\n\tOr Reduce Stretch Magnitude\n"
+                                  : "Error:  Cannot achieve X Compress Phase\n\tIncrease Compress "
+                                    "Duration\n\tOr Reduce Compress Magnitude\n");
+    }
+    if (!result.doNotRecover && beyondTravel(peak, recoveryMs, hardware)) {
+        messages.emplace_back(
+            "Error:  Cannot achieve X Recovery Phase\n\tIncrease Recovery "
+            "Duration\n\tOr Reduce Recovery Magnitude\n");
+    }
+}
+
+}  // namespace
+
+SetLimitsResult checkSetLimits(const SetEditorFields& fields, const SetRecord& original,
+                               const SetLimitsHardware& hardware) {
+    std::unique_lock<std::recursive_mutex> hold;
+    if (hardware.link != nullptr) {
+        hold = hardware.link->Hold();
+    }
+    SetLimitsResult result;
+    result.set = original;
+    const ReadFields read = readFields(fields, original);
+
+    // A phase of no length is a phase that is not used.
+    result.doNotDeform = fields.doNotDeform || read.load.exactMilliseconds <= 0.0;
+    result.doNotRecover = fields.doNotRecover || read.recovery.exactMilliseconds <= 0.0;
+
+    const bool stretching = stretches(hardware.hardwareType);
+    checkTiming(read, stretching, result);
+    checkMagnitudes(fields, read, hardware, stretching, result);
     if (!read.force) {
-        const double peak = *highest;
-        if (hardware.link != nullptr) {
-            // Asked as the firmware's editor always asks; the answers do not
-            // enter the checks.
-            int acceleration = 0;
-            double um = 0.0;
-            (void)hardware.link->QueryInternalValue(internal_value::kAcceleration, acceleration);
-            (void)hardware.link->QueryUmPerUstep(kFirstWell, um);
-        }
-        const double limit =
-            read.waveform == FunctionType::Ramp ? kMaximumRampSpeed : kMaximumOtherSpeed;
-        const std::string speedMessage =
-            cFormat("Error:  Maximum %s Speed = %.1f mm/S\n",
-                    std::string(waveformText(read.waveform)).c_str(), limit);
-        bool tooFast = false;
-        if (!result.doNotDeform && peak / loadMs > limit) {
-            messages.push_back(speedMessage);
-            tooFast = true;
-        }
-        if (!result.doNotRecover && peak / recoveryMs > limit) {
-            messages.push_back(speedMessage);
-            tooFast = true;
-        }
-        // The travel is judged only for a set that is otherwise possible.
-        if (!tooFast && messages.empty()) {
-            if (!result.doNotDeform && beyondTravel(peak, loadMs, hardware)) {
-                messages.emplace_back(
-                    stretching ? "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch "
-                                 "Duration\n\tOr Reduce Stretch Magnitude\n"
-                               : "Error:  Cannot achieve X Compress Phase\n\tIncrease Compress "
-                                 "Duration\n\tOr Reduce Compress Magnitude\n");
-            }
-            if (!result.doNotRecover && beyondTravel(peak, recoveryMs, hardware)) {
-                messages.emplace_back(
-                    "Error:  Cannot achieve X Recovery Phase\n\tIncrease Recovery "
-                    "Duration\n\tOr Reduce Recovery Magnitude\n");
-            }
-        }
+        checkDisplacementPhases(read, hardware, stretching, result);
     }
 
     if (result.passed()) {

@@ -224,6 +224,9 @@ class SequenceProfile {
     double setsInView(double t0, double t1) const;
     void samplePiece(int well, int pass, const ProfileSetShape& shape, double t0, double t1,
                      double step, std::vector<ProfilePoint>& points) const;
+    // Per quantity, the values a well takes over [from, to], across sets and
+    // passes.
+    std::array<ValueRange, 3> rangesBetween(int well, double from, double to) const;
     void sampleAcrossSets(int well, double t0, double t1, int count,
                           std::vector<ProfilePoint>& points) const;
 

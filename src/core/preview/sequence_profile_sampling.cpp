@@ -185,59 +185,65 @@ void SequenceProfile::samplePiece(int well, int pass, const ProfileSetShape& sha
     sampler.emit(to, false, std::max(to - half, from), to);
 }
 
+std::array<ValueRange, 3> SequenceProfile::rangesBetween(int well, double cellFrom,
+                                                         double cellTo) const {
+    // The sets cut by the ends of the time count in part; the whole sets
+    // between come from the range tables.
+    const int lastSet = static_cast<int>(shapes_.size()) - 1;
+    std::array<ValueRange, 3> ranges{SetRangeTable::emptyRange(), SetRangeTable::emptyRange(),
+                                     SetRangeTable::emptyRange()};
+    const auto wholeSets = [&](int pass, int first, int last) {
+        for (int q = 0; q < 3; ++q) {
+            const ValueRange range = rangeTables_[well][q].query(first, last);
+            if (!SetRangeTable::isEmpty(range)) {
+                const double shift = pass * passDrift_[q][well];
+                ranges[q].include(ValueRange{range.min + shift, range.max + shift});
+            }
+        }
+    };
+    const auto partOfSet = [&](int pass, int index, double from, double to) {
+        const ProfileSetShape& shape = shapes_[static_cast<std::size_t>(index)];
+        const double a = std::max(from - shape.startSeconds, 0.0);
+        const double b = std::min(to - shape.startSeconds, shape.durationSeconds());
+        if (a <= b) {
+            ranges[static_cast<int>(shape.quantity)].include(shape.envelope(well, pass, a, b));
+        }
+    };
+    const auto [firstPass, lastPass] = passesBetween(cellFrom, cellTo);
+    const double from = cellFrom - passStart(firstPass);
+    const double to = cellTo - passStart(lastPass);
+    // The set running at each end of the cell.
+    const int first = setAtOrAfter(from);
+    const int last = setAtOrBefore(to);
+    if (firstPass == lastPass) {
+        partOfSet(firstPass, std::min(first, lastSet), from, to);
+        partOfSet(firstPass, std::max(last, 0), from, to);
+        wholeSets(firstPass, first + 1, last - 1);
+    } else {
+        partOfSet(firstPass, std::min(first, lastSet), from, passSeconds_);
+        wholeSets(firstPass, first + 1, lastSet);
+        wholeSets(lastPass, 0, last - 1);
+        partOfSet(lastPass, std::max(last, 0), 0.0, to);
+        if (lastPass - firstPass >= 2) {
+            // Whole passes between move linearly with the pass number.
+            wholeSets(firstPass + 1, 0, lastSet);
+            wholeSets(lastPass - 1, 0, lastSet);
+        }
+    }
+    return ranges;
+}
+
 void SequenceProfile::sampleAcrossSets(int well, double t0, double t1, int count,
                                        std::vector<ProfilePoint>& points) const {
     // More sets in view than points: each point stands for the time around
     // it, across whatever sets and passes that holds, with one point per
-    // quantity found there. The sets cut by the ends of that time count in
-    // part; the whole sets between come from the range tables.
+    // quantity found there.
     const double step = (t1 - t0) / (count - 1);
     const double half = step * 0.5;
-    const int lastSet = static_cast<int>(shapes_.size()) - 1;
     for (int i = 0; i < count; ++i) {
         const double t = t0 + i * step;
-        const double cellFrom = std::max(t - half, t0);
-        const double cellTo = std::min(t + half, t1);
-        std::array<ValueRange, 3> ranges{SetRangeTable::emptyRange(), SetRangeTable::emptyRange(),
-                                         SetRangeTable::emptyRange()};
-        const auto wholeSets = [&](int pass, int first, int last) {
-            for (int q = 0; q < 3; ++q) {
-                const ValueRange range = rangeTables_[well][q].query(first, last);
-                if (!SetRangeTable::isEmpty(range)) {
-                    const double shift = pass * passDrift_[q][well];
-                    ranges[q].include(ValueRange{range.min + shift, range.max + shift});
-                }
-            }
-        };
-        const auto partOfSet = [&](int pass, int index, double from, double to) {
-            const ProfileSetShape& shape = shapes_[static_cast<std::size_t>(index)];
-            const double a = std::max(from - shape.startSeconds, 0.0);
-            const double b = std::min(to - shape.startSeconds, shape.durationSeconds());
-            if (a <= b) {
-                ranges[static_cast<int>(shape.quantity)].include(shape.envelope(well, pass, a, b));
-            }
-        };
-        const auto [firstPass, lastPass] = passesBetween(cellFrom, cellTo);
-        const double from = cellFrom - passStart(firstPass);
-        const double to = cellTo - passStart(lastPass);
-        // The set running at each end of the cell.
-        const int first = setAtOrAfter(from);
-        const int last = setAtOrBefore(to);
-        if (firstPass == lastPass) {
-            partOfSet(firstPass, std::min(first, lastSet), from, to);
-            partOfSet(firstPass, std::max(last, 0), from, to);
-            wholeSets(firstPass, first + 1, last - 1);
-        } else {
-            partOfSet(firstPass, std::min(first, lastSet), from, passSeconds_);
-            wholeSets(firstPass, first + 1, lastSet);
-            wholeSets(lastPass, 0, last - 1);
-            partOfSet(lastPass, std::max(last, 0), 0.0, to);
-            if (lastPass - firstPass >= 2) {
-                // Whole passes between move linearly with the pass number.
-                wholeSets(firstPass + 1, 0, lastSet);
-                wholeSets(lastPass - 1, 0, lastSet);
-            }
-        }
+        const std::array<ValueRange, 3> ranges =
+            rangesBetween(well, std::max(t - half, t0), std::min(t + half, t1));
         int pass = 0;
         double local = 0.0;
         const ProfileSetShape* here = shapeAt(t, &pass, &local);

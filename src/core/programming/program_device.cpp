@@ -49,16 +49,12 @@ std::string heldText(std::size_t done, bool stoppedInside) {
            itemState(done, 1, kSteps, stoppedInside) + ": program again";
 }
 
-}  // namespace
-
-ProgrammingReport ProgramDevice(CKyrvanaDoc& document, const std::atomic<bool>* stop) {
-    DeviceLink& link = document.link();
-    DocumentHost& host = document.host();
-    const auto hold = link.Hold();
-    ProgrammingReport report;
-    if (!link.serial.isOpen()) {
-        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {});
-        return report;
+// Whether programming may start: a port, a sequence that passes its checks
+// (which clears the view's messages and writes its own) and a device that
+// answered when it connected.
+DeviceResult readyToProgram(CKyrvanaDoc& document, DocumentHost& host) {
+    if (!document.link().serial.isOpen()) {
+        return DeviceResult::failure(DeviceFailure::NoPort, {});
     }
     host.withView([](SequenceViewModel& view) { view.clearMessages(); });
 
@@ -67,46 +63,71 @@ ProgrammingReport ProgramDevice(CKyrvanaDoc& document, const std::atomic<bool>* 
         checked = checkSequenceBeforeProgramming(view, document, host);
     });
     if (checked != 1) {
-        report.outcome = DeviceResult::failure(DeviceFailure::Refused, {},
-                                               "the sequence did not pass its checks");
-        return report;
+        return DeviceResult::failure(DeviceFailure::Refused, {},
+                                     "the sequence did not pass its checks");
     }
     if (!document.connected()) {
         host.errorBox(kNotConnectedMessage);
-        report.outcome = DeviceResult::failure(DeviceFailure::NoPort, {}, "no device connected");
-        return report;
+        return DeviceResult::failure(DeviceFailure::NoPort, {}, "no device connected");
     }
+    return {};
+}
 
+// Everything the items are made of, taken from the view and the document
+// before the first byte goes out. The repeat count shown in the view is also
+// stored in the document's hardware settings.
+struct ProgrammingInput {
     DeviceSetTable table;
-    fillDeviceSetTable(table, document.sequence());
-
     std::int32_t repeatCount = 1;
     std::string testName;
     bool homingDisabled = false;
-    host.withView([&](SequenceViewModel& view) {
-        repeatCount = view.repeatCount;
-        testName = view.testName;
-        homingDisabled = view.homingDisabled;
-    });
     std::uint32_t velocityCode = 0;
     std::uint8_t disabledWellsMask = 0;
-    document.update([&](Protocol&, HardwareSettings& hardware, DisabledWells& wells) {
-        hardware.RepeatTestSequence = repeatCount;
-        velocityCode = hardware.ForceVelocityCode;
-        disabledWellsMask = wells.mask;
+};
+
+ProgrammingInput programmingInput(CKyrvanaDoc& document, DocumentHost& host) {
+    ProgrammingInput input;
+    fillDeviceSetTable(input.table, document.sequence());
+    host.withView([&](SequenceViewModel& view) {
+        input.repeatCount = view.repeatCount;
+        input.testName = view.testName;
+        input.homingDisabled = view.homingDisabled;
     });
+    document.update([&](Protocol&, HardwareSettings& hardware, DisabledWells& wells) {
+        hardware.RepeatTestSequence = input.repeatCount;
+        input.velocityCode = hardware.ForceVelocityCode;
+        input.disabledWellsMask = wells.mask;
+    });
+    return input;
+}
+
+}  // namespace
+
+ProgrammingReport ProgramDevice(CKyrvanaDoc& document, const std::atomic<bool>* stop) {
+    DeviceLink& link = document.link();
+    DocumentHost& host = document.host();
+    const auto hold = link.Hold();
+    ProgrammingReport report;
+    if (DeviceResult ready = readyToProgram(document, host); !ready.ok()) {
+        report.outcome = std::move(ready);
+        return report;
+    }
+    const ProgrammingInput input = programmingInput(document, host);
 
     const std::array<std::function<DeviceResult()>, kSteps> steps = {
-        [&] { return writeEepromText(link, eeprom::kTestName, testName); },
-        [&] { return writeControlSettings(link, table, velocityCode); },
+        [&] { return writeEepromText(link, eeprom::kTestName, input.testName); },
+        [&] { return writeControlSettings(link, input.table, input.velocityCode); },
         [&] {
-            return link.SetInternalValue(internal_value::kHomingDisabled, homingDisabled ? 1 : 0);
+            return link.SetInternalValue(internal_value::kHomingDisabled,
+                                         input.homingDisabled ? 1 : 0);
         },
         [&] {
             host.setBusy(true);
-            return writeSequenceText(link, table, repeatCount);
+            return writeSequenceText(link, input.table, input.repeatCount);
         },
-        [&] { return link.SetInternalValue(internal_value::kDisabledWells, disabledWellsMask); },
+        [&] {
+            return link.SetInternalValue(internal_value::kDisabledWells, input.disabledWellsMask);
+        },
     };
     std::size_t done = 0;
     DeviceResult stopped;
