@@ -24,7 +24,7 @@
 #include "gui/hardware/force_control_settings_dlg.h"
 #include "gui/hardware/load_cell_cal_dlg.h"
 #include "gui/hardware/move_to_size_dlg.h"
-#include "gui/testdata/access_test_data_dlg.h"
+#include "gui/sdcard/access_test_data_dlg.h"
 #include "recording_message_boxes.h"
 #include "support/log_capture.h"
 #include "support/sim_fixture.h"

@@ -8,7 +8,7 @@
 #include "gui/hardware/load_cell_cal_dlg.h"
 #include "gui/hardware/move_to_size_dlg.h"
 #include "gui/hardware/running_test_guard.h"
-#include "gui/testdata/access_test_data_dlg.h"
+#include "gui/sdcard/access_test_data_dlg.h"
 
 namespace kyrvana::gui {
 

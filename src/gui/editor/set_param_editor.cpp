@@ -13,8 +13,10 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "gui/app/app_identity.h"
+#include "gui/app/device_task_runner.h"
 #include "gui/app/latin1_text.h"
 #include "gui/app/message_boxes.h"
 #include "gui/controls/mnemonics.h"
@@ -70,7 +72,12 @@ void keepPlaceWhenHidden(QWidget* widget) {
 
 CSetParamEditor::CSetParamEditor(SetRecord& set, const SetLimitsHardware& hardware,
                                  DisabledWells& wells, MessageBoxes& boxes, QWidget* parent)
-    : QDialog(parent), set_(set), hardware_(hardware), wells_(wells), boxes_(boxes) {
+    : QDialog(parent),
+      set_(set),
+      hardware_(hardware),
+      wells_(wells),
+      boxes_(boxes),
+      runner_(new DeviceTaskRunner(this)) {
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildWidgets();
@@ -91,7 +98,8 @@ CSetParamEditor::CSetParamEditor(SetRecord& set, const SetLimitsHardware& hardwa
 }
 
 CSetParamEditor::~CSetParamEditor() {
-    joinWorker();
+    // The check's answer must not come back to a dialog half torn down.
+    runner_->shutDown();
 }
 
 void CSetParamEditor::buildWidgets() {
@@ -380,13 +388,13 @@ void CSetParamEditor::reject() {
 }
 
 void CSetParamEditor::startCheck(const SetEditorFields& current) {
-    joinWorker();
+    // The runner remembers the focused control before the controls go off,
+    // and gives the focus back once the check has ended.
+    auto result = std::make_shared<SetLimitsResult>();
+    runner_->run([result, current, original = set_,
+                  hardware = hardware_] { *result = checkSetLimits(current, original, hardware); },
+                 [this, result] { finishCheck(*result); });
     setChecking(true);
-    worker_ = std::thread([this, current, original = set_, hardware = hardware_] {
-        const SetLimitsResult result = checkSetLimits(current, original, hardware);
-        QMetaObject::invokeMethod(
-            this, [this, result] { finishCheck(result); }, Qt::QueuedConnection);
-    });
 }
 
 void CSetParamEditor::finishCheck(const SetLimitsResult& result) {
@@ -410,24 +418,12 @@ void CSetParamEditor::finishCheck(const SetLimitsResult& result) {
 
 void CSetParamEditor::setChecking(bool checking) {
     checking_ = checking;
-    if (checking) {
-        focusReturn_.remember(this);
-    }
     content_->setEnabled(!checking);
     buttons_->setEnabled(!checking);
-    if (!checking) {
-        focusReturn_.restore();
-    }
     if (checking) {
         setCursor(Qt::BusyCursor);
     } else {
         unsetCursor();
-    }
-}
-
-void CSetParamEditor::joinWorker() {
-    if (worker_.joinable()) {
-        worker_.join();
     }
 }
 

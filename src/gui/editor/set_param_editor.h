@@ -2,13 +2,11 @@
 
 #include <QDialog>
 #include <array>
-#include <thread>
 
 #include "core/editor/set_editor_fields.h"
 #include "core/editor/set_limits.h"
 #include "core/hardware/well_settings.h"
 #include "core/protocol/set_record.h"
-#include "gui/controls/focus_return.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -22,6 +20,7 @@ class QRadioButton;
 
 namespace kyrvana::gui {
 
+class DeviceTaskRunner;
 class MessageBoxes;
 
 // "Set Parameter Editor": edits one set of the sequence. The fields show the
@@ -102,7 +101,6 @@ class CSetParamEditor : public QDialog {
     void startCheck(const SetEditorFields& fields);
     void finishCheck(const SetLimitsResult& result);
     void setChecking(bool checking);
-    void joinWorker();
 
     SetRecord& set_;
     SetLimitsHardware hardware_;
@@ -113,8 +111,7 @@ class CSetParamEditor : public QDialog {
     // own; OK tells from them which fields the user left alone.
     SetEditorFields opened_;
     bool checking_ = false;
-    FocusReturn focusReturn_;
-    std::thread worker_;
+    DeviceTaskRunner* runner_;
 
     QWidget* content_ = nullptr;
     QLineEdit* name_ = nullptr;

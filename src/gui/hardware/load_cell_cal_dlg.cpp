@@ -18,12 +18,12 @@
 #include "core/hardware/well_motion.h"
 #include "core/hardware/with_open_port.h"
 #include "core/protocol/kyrvana_doc.h"
+#include "gui/app/device_task_runner.h"
+#include "gui/app/failure_sentence.h"
 #include "gui/app/message_boxes.h"
 #include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/report_ctrl.h"
-#include "gui/hardware/failure_sentence.h"
-#include "gui/testdata/device_task_runner.h"
 
 namespace kyrvana::gui {
 namespace {

@@ -16,12 +16,12 @@
 #include "core/common/stripped_number_text.h"
 #include "core/hardware/actuator_arithmetic.h"
 #include "core/hardware/with_open_port.h"
+#include "gui/app/device_task_runner.h"
 #include "gui/app/display_scale.h"
+#include "gui/app/failure_sentence.h"
 #include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/read_only_field.h"
-#include "gui/hardware/failure_sentence.h"
-#include "gui/testdata/device_task_runner.h"
 
 namespace kyrvana::gui {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "core/device/test_state.h"
 #include "gui/app/app_identity.h"
+#include "gui/app/device_task_runner.h"
 #include "gui/app/message_boxes.h"
-#include "gui/testdata/device_task_runner.h"
 
 namespace kyrvana::gui {
 

@@ -40,8 +40,8 @@
 #include "gui/hardware/force_control_settings_dlg.h"
 #include "gui/hardware/load_cell_cal_dlg.h"
 #include "gui/hardware/move_to_size_dlg.h"
-#include "gui/testdata/access_test_data_dlg.h"
-#include "gui/testdata/loss_questions.h"
+#include "gui/sdcard/access_test_data_dlg.h"
+#include "gui/sdcard/loss_questions.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gui/testdata/loss_questions.h"
+#include "gui/sdcard/loss_questions.h"
 
 #include <algorithm>
 #include <system_error>

@@ -11,9 +11,10 @@
 
 namespace kyrvana::gui {
 
-// Runs a dialog's device work on a worker thread of its own, one task after
-// another in the order given, so that the GUI thread never waits for the
-// device and the window keeps repainting. What a task finds goes back to the
+// The one way a window runs device work off the GUI thread (the dialogs'
+// exchanges, the set editor's check with the device): a worker thread of its
+// own runs one task after another in the order given, so that the GUI
+// thread never waits for the device and the window keeps repainting. What a task finds goes back to the
 // GUI thread through queued calls (post(), and the task's `done`).
 //
 // The dialog disables its controls while the runner is busy; the control

@@ -1,4 +1,4 @@
-#include "gui/testdata/device_task_runner.h"
+#include "gui/app/device_task_runner.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "gui/testdata/access_test_data_dlg.h"
+#include "gui/sdcard/access_test_data_dlg.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,15 +20,15 @@
 #include "core/testdata/test_data_texts.h"
 #include "gui/app/app_identity.h"
 #include "gui/app/app_settings.h"
+#include "gui/app/device_task_runner.h"
 #include "gui/app/display_scale.h"
+#include "gui/app/failure_sentence.h"
 #include "gui/app/message_boxes.h"
 #include "gui/controls/mnemonics.h"
 #include "gui/controls/orvenda_button.h"
 #include "gui/controls/read_only_field.h"
 #include "gui/controls/report_ctrl.h"
-#include "gui/hardware/failure_sentence.h"
-#include "gui/testdata/device_task_runner.h"
-#include "gui/testdata/loss_questions.h"
+#include "gui/sdcard/loss_questions.h"
 
 namespace kyrvana::gui {
 namespace {

@@ -1,4 +1,4 @@
-#include "gui/hardware/failure_sentence.h"
+#include "gui/app/failure_sentence.h"
 
 namespace kyrvana::gui {
 
