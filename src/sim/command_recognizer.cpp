@@ -240,10 +240,15 @@ CommandRecognizer::Attempt CommandRecognizer::tryEepromWrite(std::size_t index,
     if (bytes[afterComma] != '"') {
         return tryNumbers(index, bytes, open);
     }
+    return tryEepromChunk(index, bytes, bytes.substr(open + 1, at - open - 1), afterComma + 1);
+}
+
+CommandRecognizer::Attempt CommandRecognizer::tryEepromChunk(std::size_t index,
+                                                             std::string_view bytes,
+                                                             std::string_view addressText,
+                                                             std::size_t textStart) const {
     std::vector<std::int64_t> address;
-    const bool addressOk =
-        parseNumbers(bytes.substr(open + 1, at - open - 1), &address) && address.size() == 1;
-    const std::size_t textStart = afterComma + 1;
+    const bool addressOk = parseNumbers(addressText, &address) && address.size() == 1;
     const auto complete = [&](std::size_t textLength) {
         Attempt done{Match::Complete, {}, textStart + textLength + 2};
         done.command.syntax = index;

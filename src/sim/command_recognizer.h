@@ -70,6 +70,9 @@ class CommandRecognizer {
     Attempt tryNumbers(std::size_t index, std::string_view bytes, std::size_t open) const;
     Attempt tryQuoted(std::size_t index, std::string_view bytes) const;
     Attempt tryEepromWrite(std::size_t index, std::string_view bytes) const;
+    // The quoted chunk of an EEPROM write whose text begins at textStart.
+    Attempt tryEepromChunk(std::size_t index, std::string_view bytes, std::string_view addressText,
+                           std::size_t textStart) const;
     bool canBeginCommand(std::string_view bytes) const;
     void consume(std::size_t count);
 
