@@ -49,6 +49,7 @@ struct Bench {
         link.serial.setReadTimeoutMs(400);
         link.hardwareType = static_cast<std::uint8_t>(hardwareType);
         link.umPerUstep.fill(0.5);
+        link.PublishSnapshot();
     }
 
     Commands withoutPolls() {

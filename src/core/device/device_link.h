@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "core/device/device_result.h"
+#include "core/device/device_snapshot.h"
 #include "core/device/device_timing.h"
 #include "core/device/device_vocabulary.h"
 #include "core/device/port_info.h"
@@ -59,7 +60,7 @@ class DeviceLink {
     // Receives (bytes requested so far, announced size) after every chunk.
     using SdProgress = std::function<void(std::int64_t done, std::int64_t total)>;
 
-    DeviceLink() = default;
+    DeviceLink() { PublishSnapshot(); }
     DeviceLink(const DeviceLink&) = delete;
     DeviceLink& operator=(const DeviceLink&) = delete;
 
@@ -164,6 +165,14 @@ class DeviceLink {
                                 const std::atomic<bool>* stop = nullptr);
 
     // --- Discovery and identification (device_link_identification.cpp) ---
+    // The fields below as one copy, taken under a lock of its own: for
+    // threads that read what the device is without holding the link.
+    DeviceSnapshot Snapshot() const;
+    // Replaces that copy with the fields as they are now. The link does it
+    // whenever it changed them (a port found, a connection, a calibration
+    // read); a caller that sets them itself calls it after.
+    void PublishSnapshot();
+
     // Rebuilds `ports` from the USB serial ports under sysfsRoot.
     void RefreshPorts();
     // Finds the first port with the stimulator's USB ids and takes it as
@@ -262,6 +271,8 @@ class DeviceLink {
     // Ends an exchange of `command`: stores the status, tells the active
     // recordings, and gives the result.
     DeviceResult Finish(std::string_view command, SerialStatus status);
+    // Connect() without publishing what it learnt.
+    DeviceResult OpenAndIdentify();
 
     std::recursive_mutex mutex_;
     // Guarded by mutex_:
@@ -272,6 +283,9 @@ class DeviceLink {
     std::optional<DeviceResult> unanswered_;
     // An answer failed or was unusable since the line was last in step.
     bool outOfStep_ = false;
+
+    mutable std::mutex snapshotMutex_;
+    DeviceSnapshot snapshot_;  // guarded by snapshotMutex_
 };
 
 }  // namespace kyrvana

@@ -69,11 +69,40 @@ bool DeviceLink::DetectDevice() {
     if (!found) {
         return false;
     }
-    portName = ports[*found].portName;
+    if (portName != ports[*found].portName) {
+        portName = ports[*found].portName;
+        PublishSnapshot();
+    }
     return true;
 }
 
+DeviceSnapshot DeviceLink::Snapshot() const {
+    std::lock_guard lock(snapshotMutex_);
+    return snapshot_;
+}
+
+void DeviceLink::PublishSnapshot() {
+    DeviceSnapshot next;
+    next.portName = portName;
+    next.revisions = revisions;
+    next.hardwareType = hardwareType;
+    next.hardwareRevision = hardwareRevision;
+    next.firmwareRevision = firmwareRevision;
+    next.fullScaleLoad = fullScaleLoad;
+    next.loadCellGain = loadCellGain;
+    next.umPerUstep = umPerUstep;
+    std::lock_guard lock(snapshotMutex_);
+    snapshot_ = std::move(next);
+}
+
 DeviceResult DeviceLink::Connect() {
+    // Whatever the identification got to, also when it stopped early.
+    DeviceResult result = OpenAndIdentify();
+    PublishSnapshot();
+    return result;
+}
+
+DeviceResult DeviceLink::OpenAndIdentify() {
     // A device that does not answer is found out by its first query, not by
     // one time-out per query.
     const auto operation = BeginOperation();
@@ -185,6 +214,7 @@ DeviceResult DeviceLink::ReadWellCalibration() {
             loadCellZero[well] = static_cast<std::uint16_t>(cAtoi(fields[2]));
         }
     }
+    PublishSnapshot();
     return {};
 }
 

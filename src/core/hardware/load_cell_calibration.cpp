@@ -80,6 +80,7 @@ DeviceResult applyCalibration(DeviceLink& link, int well, double fullScaleN, dou
     const auto index = static_cast<std::size_t>(well);
     link.fullScaleLoad[index] = toSingle(fullScaleN);
     link.loadCellGain[index] = gain;
+    link.PublishSnapshot();
     DeviceResult result = link.SetEepromData(eeprom::kCalibration, calibrationText(link));
     return result.keepFirstFailure(
         link.UpdateFromSDIni(DeviceLink::kUpdateSourceEeprom, DeviceLink::kUpdateCalibration));

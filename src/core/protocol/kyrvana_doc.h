@@ -70,6 +70,8 @@ class CKyrvanaDoc {
 
     DocumentHost& host() { return host_; }
     DeviceLink& link() { return link_; }
+    // What the connected device is, for the window (see DeviceSnapshot).
+    DeviceSnapshot deviceSnapshot() const { return link_.Snapshot(); }
     const DocumentOptions& options() const { return options_; }
 
     // The sequence and the values that travel with it, as copies.

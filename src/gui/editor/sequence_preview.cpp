@@ -94,12 +94,12 @@ ProfileInputs SequencePreview::currentInputs() {
     inputs.sequence = view_.model().workingSequence;
     inputs.repeatCount = view_.model().repeatCount;
     inputs.disabledWells = document_.disabledWells();
-    // The device's figures are written by the request thread before it
-    // raises the ready flag, and are read only while the flag is up.
+    // Without a ready device the profile keeps the last model it knew and
+    // the default full scale.
     if (document_.deviceReady()) {
-        const DeviceLink& link = document_.link();
-        hardwareType_ = link.hardwareType;
-        inputs.fullScaleLoads = link.fullScaleLoad;
+        const DeviceSnapshot device = document_.deviceSnapshot();
+        hardwareType_ = device.hardwareType;
+        inputs.fullScaleLoads = device.fullScaleLoad;
     }
     inputs.hardwareType = hardwareType_;
     return inputs;

@@ -365,15 +365,15 @@ void CStageView::selectRow(int row) {
 }
 
 SetLimitsHardware CStageView::editorHardware() const {
-    DeviceLink& link = document_.link();
+    const DeviceSnapshot device = document_.deviceSnapshot();
     SetLimitsHardware hardware;
-    // Written by the request thread when the device connected, before the
-    // device-ready flag was raised; read only while that flag is up.
-    hardware.hardwareType = link.hardwareType;
-    hardware.fullScaleLoad = link.fullScaleLoad[0];
-    hardware.link = document_.connected() ? &link : nullptr;
-    if (link.umPerUstep[0] > 0.0) {
-        hardware.umPerMicrostep = link.umPerUstep[0];
+    hardware.hardwareType = device.hardwareType;
+    hardware.fullScaleLoad = device.fullScaleLoad[0];
+    // The editor's check asks the device itself, on a worker that holds the
+    // link.
+    hardware.link = document_.connected() ? &document_.link() : nullptr;
+    if (device.umPerUstep[0] > 0.0) {
+        hardware.umPerMicrostep = device.umPerUstep[0];
     }
     return hardware;
 }

@@ -86,7 +86,7 @@ CMoveToSizeDlg::CMoveToSizeDlg(DeviceLink& link, QWidget* parent)
     // The model decides which way a positive amount moves (known since the
     // device connected).
     amountLabel_->setText(QString::fromLatin1(
-        link_.hardwareType == kRetractingHardwareType ? kRetractLabel : kExtendLabel));
+        link_.Snapshot().hardwareType == kRetractingHardwareType ? kRetractLabel : kExtendLabel));
     assignMnemonics(this);
 
     auto readings = std::make_shared<WellReadings>();
