@@ -21,8 +21,8 @@
 
 #include "core/common/c_locale_text.h"
 #include "core/device/message_log.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/editor/sequence_view_model.h"
-#include "core/protocol/kyrvana_doc.h"
 #include "sim/simulated_stimulator.h"
 #include "sim/sysfs_port_publisher.h"
 

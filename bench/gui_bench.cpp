@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/application_session.h"
 #include "gui/app/command_line.h"

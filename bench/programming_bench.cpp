@@ -15,10 +15,10 @@
 
 #include "core/common/c_locale_text.h"
 #include "core/device/message_log.h"
+#include "core/document/document_host.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/editor/sequence_view_model.h"
 #include "core/programming/device_programming.h"
-#include "core/protocol/document_host.h"
-#include "core/protocol/kyrvana_doc.h"
 #include "sim/simulated_stimulator.h"
 
 namespace {

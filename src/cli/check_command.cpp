@@ -6,9 +6,9 @@
 #include "cli/cli_host.h"
 #include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
-#include "core/editor/sequence_checks.h"
+#include "core/document/kyrvana_doc.h"
+#include "core/document/sequence_handover.h"
 #include "core/editor/set_editor_fields.h"
-#include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana::cli {
 namespace {

@@ -4,7 +4,7 @@
 // options, and a connection made the way the program makes it.
 
 #include "cli/cli_options.h"
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 
 namespace kyrvana::cli {
 

@@ -12,8 +12,8 @@
 #include <mutex>
 #include <string>
 
+#include "core/document/document_host.h"
 #include "core/editor/sequence_view_model.h"
-#include "core/protocol/document_host.h"
 
 namespace kyrvana::cli {
 

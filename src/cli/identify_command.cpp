@@ -5,7 +5,7 @@
 #include "cli/cli_device.h"
 #include "cli/cli_host.h"
 #include "core/common/c_locale_text.h"
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 
 namespace kyrvana::cli {
 namespace {

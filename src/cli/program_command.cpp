@@ -8,9 +8,9 @@
 #include "cli/programmed_test_input.h"
 #include "cli/running_test_refusal.h"
 #include "cli/verify_command.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/programming/device_programming.h"
 #include "core/programming/verify_device.h"
-#include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana::cli {
 namespace {

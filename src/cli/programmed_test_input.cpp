@@ -7,9 +7,9 @@
 #include "cli/cli_options.h"
 #include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/editor/test_name_rules.h"
 #include "core/programming/device_programming.h"
-#include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana::cli {
 namespace {

@@ -8,8 +8,8 @@
 #include "cli/cli_host.h"
 #include "cli/show_command.h"
 #include "core/common/c_locale_text.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/programming/device_programming.h"
-#include "core/protocol/kyrvana_doc.h"
 #include "core/protocol/protocol_writer.h"
 
 namespace kyrvana::cli {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "cli/programmed_test_input.h"
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 
 namespace kyrvana::cli {
 namespace {

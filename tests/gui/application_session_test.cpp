@@ -18,7 +18,7 @@
 #include <QtTest>
 
 #include "connected_document.h"
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/file_dialogs.h"
 #include "gui/app/main_frame.h"

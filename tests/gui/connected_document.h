@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 #include "gui/app/qt_document_host.h"
 #include "gui/app/simulated_device.h"
 #include "recording_message_boxes.h"

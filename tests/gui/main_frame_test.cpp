@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 #include "gui/app/about_dlg.h"
 #include "gui/app/display_scale.h"
 

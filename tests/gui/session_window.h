@@ -14,7 +14,7 @@
 #include <string>
 
 #include "connected_document.h"
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/application_session.h"
 #include "gui/app/main_frame.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/device/device_link.h"
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 #include "support/log_capture.h"
 #include "support/recording_host.h"
 #include "support/sim_fixture.h"

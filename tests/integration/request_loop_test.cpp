@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 #include "core/programming/device_programming.h"
 #include "integration/programming_sim_support.h"
 #include "support/published_port.h"

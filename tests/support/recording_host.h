@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/document/document_host.h"
 #include "core/editor/sequence_view_model.h"
-#include "core/protocol/document_host.h"
 
 namespace kyrvana::test_support {
 

@@ -1,64 +1,57 @@
 #include "core/editor/sequence_checks.h"
 
-#include <string>
+#include <utility>
 
 #include "core/editor/sequence_view_model.h"
 #include "core/editor/test_name_rules.h"
-#include "core/protocol/kyrvana_doc.h"
 #include "core/protocol/sequence_totals.h"
 
 namespace kyrvana {
 namespace {
 
-void plainBox(DocumentHost& host, const std::string& text) {
-    host.messageBox(text, kDefaultBoxCaption, BoxIcon::None, BoxButtons::Ok);
+SequenceCheck failed(SequenceCheck check, std::string message) {
+    check.messages.push_back(std::move(message));
+    check.passed = false;
+    return check;
 }
 
 }  // namespace
 
-int checkSequenceBeforeProgramming(SequenceViewModel& view, CKyrvanaDoc& document,
-                                   DocumentHost& host) {
+SequenceCheck checkSequence(SequenceViewModel& view) {
+    SequenceCheck check;
     const Protocol& sequence = view.workingSequence;
     if (sequence.setCount() == 0) {
-        plainBox(host, "Please Specify a Test Sequence Before Executing");
-        return -1;
+        return failed(check, "Please Specify a Test Sequence Before Executing");
     }
     if (!(totalDurationSeconds(sequence) > 0.0)) {
-        plainBox(host, "Error:  Test Sequence Must Be Greater Than 0 Seconds in Length");
-        return -1;
+        return failed(check, "Error:  Test Sequence Must Be Greater Than 0 Seconds in Length");
     }
     // Sets that only load (or only recover) move the actuator's start point;
     // the sequence must never drive it below where it began.
     if (displacementRange(sequence).min < 0.0) {
-        plainBox(host,
-                 "Error:  Minimum Stretch Position\nAcross All Sets Must Be Greater Than 0.0 mm\n");
-        return -1;
+        return failed(check,
+                      "Error:  Minimum Stretch Position\nAcross All Sets Must Be Greater Than 0.0 "
+                      "mm\n");
     }
     if (view.usedMemory() > 100.0) {
-        plainBox(host, "Error:  Not Enough Memory Available\nReduce Number of Specified Sets\n");
-        return -1;
+        return failed(check,
+                      "Error:  Not Enough Memory Available\nReduce Number of Specified Sets\n");
     }
     view.takeRepeatCountFromField();
     if (view.repeatCount == 0) {
-        plainBox(host, "Error:  Minimum Repeats of Entire Sequence = 1\n");
-        return -1;
+        return failed(check, "Error:  Minimum Repeats of Entire Sequence = 1\n");
     }
     if (cleanTestName(view.testName)) {
-        plainBox(host, kInvalidTestNameWarning);
+        check.messages.push_back(kInvalidTestNameWarning);
     }
     // The window's field and the command line refuse such a name already;
     // this also stops one the device itself gave back (written by an
     // earlier program that did not check) from being written again.
     if (view.testName.size() > kMaxTestNameLength) {
-        plainBox(host, kTestNameTooLongMessage);
-        return -1;
+        return failed(check, kTestNameTooLongMessage);
     }
-    const std::int32_t repeats = view.repeatCount;
-    document.update([&](Protocol& documentSequence, HardwareSettings& hardware, DisabledWells&) {
-        hardware.RepeatTestSequence = repeats;
-        documentSequence = sequence;
-    });
-    return 1;
+    check.passed = true;
+    return check;
 }
 
 }  // namespace kyrvana

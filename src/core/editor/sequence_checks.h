@@ -4,17 +4,23 @@
 // per-set limits were checked when each set was edited; these concern the
 // sequence as a whole and the values of the form around it.
 
+#include <string>
+#include <vector>
+
 namespace kyrvana {
 
-class CKyrvanaDoc;
-class DocumentHost;
 class SequenceViewModel;
 
-// Runs the checks in order and shows the first failure in a message box (no
-// icon). It cleans the test name (with a warning when it had to) and refuses
-// one longer than the device keeps. On success it hands the view's repeat count and working
-// sequence to the document. 1 when saving or programming may go on, -1 when not.
-int checkSequenceBeforeProgramming(SequenceViewModel& view, CKyrvanaDoc& document,
-                                   DocumentHost& host);
+struct SequenceCheck {
+    // The texts to show the user, in order, each in a box without an icon: a
+    // warning about a cleaned test name may come before the failure.
+    std::vector<std::string> messages;
+    bool passed = false;
+};
+
+// Runs the checks in order and stops at the first failure. It cleans the test
+// name (with a warning when it had to), refuses one longer than the device
+// keeps, and takes the repeat count from the form's field.
+SequenceCheck checkSequence(SequenceViewModel& view);
 
 }  // namespace kyrvana

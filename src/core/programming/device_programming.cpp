@@ -6,10 +6,10 @@
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/editor/sequence_view_model.h"
 #include "core/programming/sequence_text.h"
 #include "core/programming/verify_device.h"
-#include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
 namespace {

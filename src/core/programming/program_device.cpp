@@ -20,11 +20,11 @@
 #include <string>
 
 #include "core/device/device_link.h"
-#include "core/editor/sequence_checks.h"
+#include "core/document/kyrvana_doc.h"
+#include "core/document/sequence_handover.h"
 #include "core/editor/sequence_view_model.h"
 #include "core/programming/control_settings.h"
 #include "core/programming/device_programming.h"
-#include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
 namespace {

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "core/device/device_link.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/editor/sequence_view_model.h"
 #include "core/programming/device_programming.h"
-#include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
 

@@ -3,10 +3,10 @@
 #include "core/device/device_link.h"
 #include "core/device/device_vocabulary.h"
 #include "core/device/exchange_tally.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/editor/sequence_view_model.h"
 #include "core/programming/device_programming.h"
 #include "core/programming/sequence_verification.h"
-#include "core/protocol/kyrvana_doc.h"
 
 namespace kyrvana {
 namespace {

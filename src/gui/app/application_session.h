@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <memory>
 
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 
 namespace kyrvana::gui {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 
 namespace kyrvana::gui {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QWidget>
 
-#include "core/device/command_ids.h"
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/command_ids.h"
+#include "core/document/kyrvana_doc.h"
 #include "gui/app/protocol_file_commands.h"
 #include "gui/app/unsaved_sequence_prompt.h"
 #include "gui/editor/stage_view.h"

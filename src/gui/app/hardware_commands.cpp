@@ -1,7 +1,7 @@
 #include "gui/app/hardware_commands.h"
 
-#include "core/device/command_ids.h"
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/command_ids.h"
+#include "core/document/kyrvana_doc.h"
 #include "gui/app/application_session.h"
 #include "gui/app/document_commands.h"
 #include "gui/app/qt_document_host.h"

@@ -11,8 +11,8 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "core/device/command_enabling.h"
-#include "core/device/command_ids.h"
+#include "core/document/command_enabling.h"
+#include "core/document/command_ids.h"
 #include "gui/app/about_dlg.h"
 #include "gui/app/app_identity.h"
 #include "gui/app/command_table.h"

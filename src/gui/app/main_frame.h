@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QMainWindow>
 
-#include "core/protocol/document_host.h"
+#include "core/document/document_host.h"
 
 class QAction;
 class QLabel;

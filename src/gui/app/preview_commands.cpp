@@ -3,7 +3,7 @@
 #include <QMenu>
 #include <QPointer>
 
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 #include "gui/app/application_session.h"
 #include "gui/app/document_commands.h"
 #include "gui/app/main_frame.h"

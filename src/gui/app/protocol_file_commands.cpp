@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/protocol/protocol_reader.h"
 #include "core/protocol/protocol_writer.h"
 #include "gui/app/app_identity.h"

@@ -5,7 +5,7 @@
 #include <QThread>
 #include <condition_variable>
 
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 #include "gui/app/latin1_text.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/message_boxes.h"

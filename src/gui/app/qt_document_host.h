@@ -8,8 +8,8 @@
 #include <memory>
 #include <mutex>
 
+#include "core/document/document_host.h"
 #include "core/editor/sequence_view_model.h"
-#include "core/protocol/document_host.h"
 
 namespace kyrvana {
 class CKyrvanaDoc;

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 
 namespace kyrvana::gui {
 namespace {

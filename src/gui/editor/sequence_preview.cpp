@@ -8,7 +8,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "core/protocol/kyrvana_doc.h"
+#include "core/document/kyrvana_doc.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/file_dialogs.h"
 #include "gui/app/latin1_text.h"

@@ -17,10 +17,10 @@
 #include <cmath>
 
 #include "core/common/c_locale_text.h"
-#include "core/editor/sequence_checks.h"
+#include "core/document/kyrvana_doc.h"
+#include "core/document/sequence_handover.h"
 #include "core/editor/sequence_list_text.h"
 #include "core/editor/test_name_rules.h"
-#include "core/protocol/kyrvana_doc.h"
 #include "gui/app/app_identity.h"
 #include "gui/app/display_scale.h"
 #include "gui/app/latin1_text.h"

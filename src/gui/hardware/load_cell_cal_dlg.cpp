@@ -14,10 +14,10 @@
 
 #include "core/common/c_locale_text.h"
 #include "core/common/shown_number.h"
+#include "core/document/kyrvana_doc.h"
 #include "core/hardware/load_cell_calibration.h"
 #include "core/hardware/well_motion.h"
 #include "core/hardware/with_open_port.h"
-#include "core/protocol/kyrvana_doc.h"
 #include "gui/app/device_task_runner.h"
 #include "gui/app/failure_sentence.h"
 #include "gui/app/message_boxes.h"

@@ -1,12 +1,11 @@
 // The checks a sequence passes before it is programmed: their order, their
 // texts, and what they hand to the document.
 
-#include "core/editor/sequence_checks.h"
-
 #include <gtest/gtest.h>
 
+#include "core/document/kyrvana_doc.h"
+#include "core/document/sequence_handover.h"
 #include "core/editor/test_name_rules.h"
-#include "core/protocol/kyrvana_doc.h"
 #include "support/recording_host.h"
 
 namespace kyrvana {

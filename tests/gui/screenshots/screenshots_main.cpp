@@ -17,8 +17,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/device/command_ids.h"
 #include "core/device/device_link.h"
+#include "core/document/command_ids.h"
 #include "core/hardware/well_settings.h"
 #include "gui/app/about_dlg.h"
 #include "gui/app/app_identity.h"

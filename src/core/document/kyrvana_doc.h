@@ -21,11 +21,11 @@
 #include <string>
 #include <thread>
 
-#include "core/device/command_ids.h"
 #include "core/device/device_link.h"
 #include "core/device/device_timing.h"
+#include "core/document/command_ids.h"
+#include "core/document/document_host.h"
 #include "core/hardware/well_settings.h"
-#include "core/protocol/document_host.h"
 #include "core/protocol/hardware_settings.h"
 #include "core/protocol/protocol.h"
 
@@ -96,7 +96,7 @@ class CKyrvanaDoc {
     bool portPresent() const { return portPresent_.load(); }
     bool autoConnect() const { return autoConnect_.load(); }
 
-    // --- The request thread ----------------------------------------------
+    // --- The request thread (request_loop.cpp) ---------------------------
     // Starts the thread (once; later calls do nothing while it runs).
     void StartRequestThread();
     // Tells the thread to stop, wakes any read it waits in, and joins it.

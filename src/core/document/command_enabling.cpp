@@ -1,6 +1,6 @@
-#include "core/device/command_enabling.h"
+#include "core/document/command_enabling.h"
 
-#include "core/device/command_ids.h"
+#include "core/document/command_ids.h"
 
 namespace kyrvana {
 
