@@ -9,9 +9,9 @@
 #include "cli/cli_device.h"
 #include "cli/connected_device.h"
 #include "cli/running_test_refusal.h"
-#include "core/testdata/sd_deletion.h"
-#include "core/testdata/sd_file_listing.h"
-#include "core/testdata/test_data_texts.h"
+#include "core/sdcard/sd_card_texts.h"
+#include "core/sdcard/sd_deletion.h"
+#include "core/sdcard/sd_file_listing.h"
 
 namespace kyrvana::cli {
 namespace {

@@ -14,9 +14,9 @@
 #include "cli/interrupt_request.h"
 #include "cli/running_test_refusal.h"
 #include "core/common/c_locale_text.h"
-#include "core/testdata/sd_download.h"
-#include "core/testdata/sd_file_listing.h"
-#include "core/testdata/test_data_texts.h"
+#include "core/sdcard/sd_card_texts.h"
+#include "core/sdcard/sd_download.h"
+#include "core/sdcard/sd_file_listing.h"
 
 namespace kyrvana::cli {
 namespace {

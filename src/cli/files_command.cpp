@@ -6,8 +6,8 @@
 
 #include "cli/cli_device.h"
 #include "cli/connected_device.h"
-#include "core/testdata/sd_file_listing.h"
-#include "core/testdata/storage_texts.h"
+#include "core/sdcard/sd_file_listing.h"
+#include "core/sdcard/storage_texts.h"
 
 namespace kyrvana::cli {
 namespace {

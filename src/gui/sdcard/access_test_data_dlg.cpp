@@ -16,8 +16,8 @@
 #include <utility>
 
 #include "core/common/c_locale_text.h"
-#include "core/testdata/storage_texts.h"
-#include "core/testdata/test_data_texts.h"
+#include "core/sdcard/sd_card_texts.h"
+#include "core/sdcard/storage_texts.h"
 #include "gui/app/app_identity.h"
 #include "gui/app/app_settings.h"
 #include "gui/app/device_task_runner.h"

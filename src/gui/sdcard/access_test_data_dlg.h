@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "core/testdata/sd_deletion.h"
-#include "core/testdata/sd_download.h"
-#include "core/testdata/sd_file_listing.h"
-#include "core/testdata/transfer_rate.h"
+#include "core/sdcard/sd_deletion.h"
+#include "core/sdcard/sd_download.h"
+#include "core/sdcard/sd_file_listing.h"
+#include "core/sdcard/transfer_rate.h"
 
 class QLabel;
 class QLineEdit;

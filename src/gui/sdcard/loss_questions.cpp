@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "core/common/c_locale_text.h"
-#include "core/testdata/sd_file_names.h"
+#include "core/sdcard/sd_file_names.h"
 #include "gui/app/app_identity.h"
 #include "gui/app/latin1_text.h"
 #include "gui/app/message_boxes.h"

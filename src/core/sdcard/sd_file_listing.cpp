@@ -1,4 +1,4 @@
-#include "core/testdata/sd_file_listing.h"
+#include "core/sdcard/sd_file_listing.h"
 
 #include <algorithm>
 #include <array>

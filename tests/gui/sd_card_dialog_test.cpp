@@ -571,4 +571,4 @@ void TestDataDialogTest::keepsRepaintingDuringALargeDownload() {
 }
 
 QTEST_MAIN(TestDataDialogTest)
-#include "test_data_dialog_test.moc"
+#include "sd_card_dialog_test.moc"

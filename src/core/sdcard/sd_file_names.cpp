@@ -1,4 +1,4 @@
-#include "core/testdata/sd_file_names.h"
+#include "core/sdcard/sd_file_names.h"
 
 #include "core/device/command_texts.h"
 

@@ -3,7 +3,7 @@
 // download do it (1 KiB pieces, temporary file, rename into place), first
 // with answers at once and then with a delay before every answer.
 //
-//   testdata_bench [--megabytes N] [--latency-ms N]
+//   sd_card_bench [--megabytes N] [--latency-ms N]
 //
 // Reported per 1 KiB piece: the wall time, the CPU time of the downloading
 // thread (the host's own overhead), and with the delay the share of the ideal
@@ -27,7 +27,7 @@
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
 #include "core/device/message_log.h"
-#include "core/testdata/sd_download.h"
+#include "core/sdcard/sd_download.h"
 #include "sim/simulated_stimulator.h"
 
 namespace {
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     }
     kyrvana::MessageLog::Instance().SetStandardOutput(stderr);
 
-    std::string pattern = (fs::temp_directory_path() / "kyrvana-testdata-bench-XXXXXX").string();
+    std::string pattern = (fs::temp_directory_path() / "kyrvana-sd-card-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         std::perror("mkdtemp");
         return 1;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/device/device_result.h"
-#include "core/testdata/sd_file_listing.h"
+#include "core/sdcard/sd_file_listing.h"
 
 namespace kyrvana {
 

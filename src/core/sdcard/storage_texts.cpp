@@ -1,4 +1,4 @@
-#include "core/testdata/storage_texts.h"
+#include "core/sdcard/storage_texts.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
-#include "core/testdata/sd_deletion.h"
+#include "core/sdcard/sd_deletion.h"
 
 #include <algorithm>
 #include <functional>
 
 #include "core/device/device_link.h"
-#include "core/testdata/sd_file_names.h"
+#include "core/sdcard/sd_file_names.h"
 
 namespace kyrvana {
 

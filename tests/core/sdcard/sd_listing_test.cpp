@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/testdata/sd_file_listing.h"
-#include "core/testdata/sd_file_names.h"
-#include "core/testdata/storage_texts.h"
+#include "core/sdcard/sd_file_listing.h"
+#include "core/sdcard/sd_file_names.h"
+#include "core/sdcard/storage_texts.h"
 
 namespace kyrvana {
 namespace {

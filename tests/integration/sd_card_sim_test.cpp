@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/testdata/sd_deletion.h"
-#include "core/testdata/sd_download.h"
-#include "core/testdata/sd_file_listing.h"
+#include "core/sdcard/sd_deletion.h"
+#include "core/sdcard/sd_download.h"
+#include "core/sdcard/sd_file_listing.h"
 #include "support/sim_link.h"
 #include "support/temporary_folder.h"
 

@@ -1,6 +1,6 @@
 // The speed and time left shown beside the download's progress bar.
 
-#include "core/testdata/transfer_rate.h"
+#include "core/sdcard/transfer_rate.h"
 
 #include <gtest/gtest.h>
 

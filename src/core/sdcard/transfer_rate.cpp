@@ -1,4 +1,4 @@
-#include "core/testdata/transfer_rate.h"
+#include "core/sdcard/transfer_rate.h"
 
 #include <algorithm>
 #include <cmath>

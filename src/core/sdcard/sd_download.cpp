@@ -1,11 +1,11 @@
-#include "core/testdata/sd_download.h"
+#include "core/sdcard/sd_download.h"
 
 #include <algorithm>
 #include <string>
 #include <system_error>
 
 #include "core/common/whole_file_writer.h"
-#include "core/testdata/sd_file_names.h"
+#include "core/sdcard/sd_file_names.h"
 
 namespace kyrvana {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/testdata/sd_file_listing.h"
+#include "core/sdcard/sd_file_listing.h"
 
 namespace kyrvana {
 
