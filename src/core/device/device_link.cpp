@@ -36,6 +36,11 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+DeviceResult stoppedBetweenPieces() {
+    return DeviceResult::failure(DeviceFailure::Cancelled, {},
+                                 "stopped between two pieces of the file");
+}
+
 }  // namespace
 
 std::unique_lock<std::recursive_mutex> DeviceLink::Hold() {
@@ -290,6 +295,33 @@ DeviceResult DeviceLink::WaitMotorsIdle() {
     return result;
 }
 
+DeviceResult DeviceLink::ReadSdPiece(char* piece, int wanted, std::FILE* target,
+                                     const std::atomic<bool>* stop) {
+    int count = 0;
+    if (DeviceResult result = ReadFileOnSDCardNext(piece, wanted, count); !result) {
+        // A stop request may have woken the read (Serial::WakeReads).
+        if (stop != nullptr && stop->load()) {
+            return stoppedBetweenPieces();
+        }
+        return result;
+    }
+    if (serial.PendingInput() > 0) {
+        // The device sent more than the piece: this piece, or the next,
+        // would hold bytes that are not the file's.
+        MarkOutOfStep();
+        return DeviceResult::failure(DeviceFailure::Unusable,
+                                     std::string(command::kReadFileOnSdCardNext),
+                                     "more bytes than the piece holds");
+    }
+    if (std::fwrite(piece, 1, static_cast<std::size_t>(wanted), target) !=
+        static_cast<std::size_t>(wanted)) {
+        return DeviceResult::failure(DeviceFailure::FileFailed,
+                                     std::string(command::kReadFileOnSdCardNext),
+                                     "the target file could not be written");
+    }
+    return {};
+}
+
 SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target,
                                         const SdProgress& progress, const std::atomic<bool>* stop) {
     const auto operation = BeginOperation();
@@ -309,39 +341,14 @@ SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target
     // The file stops at the first piece that did not, where the device
     // itself would go on with the next one: a lab must never hold a file
     // with a hole or shifted bytes that claims to be the recording.
-    const auto stopped = [] {
-        return DeviceResult::failure(DeviceFailure::Cancelled, {},
-                                     "stopped between two pieces of the file");
-    };
     for (std::int64_t done = 0; done < size;) {
         if (stop != nullptr && stop->load()) {
-            read.result = stopped();
+            read.result = stoppedBetweenPieces();
             return read;
         }
         const int wanted = static_cast<int>(std::min<std::int64_t>(kSdChunk, size - done));
-        int count = 0;
-        read.result = ReadFileOnSDCardNext(piece.data(), wanted, count);
+        read.result = ReadSdPiece(piece.data(), wanted, target, stop);
         if (!read.result) {
-            // A stop request may have woken the read (Serial::WakeReads).
-            if (stop != nullptr && stop->load()) {
-                read.result = stopped();
-            }
-            return read;
-        }
-        if (serial.PendingInput() > 0) {
-            // The device sent more than the piece: this piece, or the next,
-            // would hold bytes that are not the file's.
-            MarkOutOfStep();
-            read.result = DeviceResult::failure(DeviceFailure::Unusable,
-                                                std::string(command::kReadFileOnSdCardNext),
-                                                "more bytes than the piece holds");
-            return read;
-        }
-        if (std::fwrite(piece.data(), 1, static_cast<std::size_t>(wanted), target) !=
-            static_cast<std::size_t>(wanted)) {
-            read.result = DeviceResult::failure(DeviceFailure::FileFailed,
-                                                std::string(command::kReadFileOnSdCardNext),
-                                                "the target file could not be written");
             return read;
         }
         read.bytesWritten += wanted;

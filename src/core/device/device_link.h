@@ -273,6 +273,10 @@ class DeviceLink {
     DeviceResult Finish(std::string_view command, SerialStatus status);
     // Connect() without publishing what it learnt.
     DeviceResult OpenAndIdentify();
+    // The next piece of the SD-card file being read, checked to have come
+    // whole and alone, appended to `target`.
+    DeviceResult ReadSdPiece(char* piece, int wanted, std::FILE* target,
+                             const std::atomic<bool>* stop);
 
     std::recursive_mutex mutex_;
     // Guarded by mutex_:

@@ -20,6 +20,26 @@ bool usableFolder(const fs::path& folder) {
     return fs::is_directory(folder, ec);
 }
 
+// A transfer that came short, or whose bytes do not add up to the size the
+// device announced.
+void keepIncomplete(DownloadReport& report, WholeFileWriter& file, const fs::path& folder,
+                    std::string_view name, StoppedDownload onStop) {
+    report.outcome = DownloadOutcome::Incomplete;
+    if (report.result) {
+        // Every exchange worked, yet the bytes do not add up.
+        report.result = DeviceResult::failure(DeviceFailure::Unusable, {},
+                                              "the announced size does not match the bytes read");
+    }
+    // An interrupt wants the transfer gone, not a part of it. Otherwise what
+    // arrived is kept under its own name; with nothing, or when it cannot be
+    // kept, the temporary file goes with the writer.
+    const bool discard =
+        report.result.why() == DeviceFailure::Cancelled && onStop == StoppedDownload::Discard;
+    if (report.transfer.bytesWritten > 0 && !discard && file.keepAs(incompleteFileName(name))) {
+        report.savedAs = folder / incompleteFileName(name);
+    }
+}
+
 }  // namespace
 
 fs::path incompleteFileName(std::string_view name) {
@@ -85,20 +105,7 @@ DownloadReport downloadSdFile(DeviceLink& link, std::string_view name, const fs:
         return report;
     }
 
-    report.outcome = DownloadOutcome::Incomplete;
-    if (report.result) {
-        // Every exchange worked, yet the bytes do not add up.
-        report.result = DeviceResult::failure(DeviceFailure::Unusable, {},
-                                              "the announced size does not match the bytes read");
-    }
-    // An interrupt wants the transfer gone, not a part of it. Otherwise what
-    // arrived is kept under its own name; with nothing, or when it cannot be
-    // kept, the temporary file goes with the writer.
-    const bool discard =
-        report.result.why() == DeviceFailure::Cancelled && onStop == StoppedDownload::Discard;
-    if (transfer.bytesWritten > 0 && !discard && file.keepAs(incompleteFileName(name))) {
-        report.savedAs = folder / incompleteFileName(name);
-    }
+    keepIncomplete(report, file, folder, name, onStop);
     return report;
 }
 
