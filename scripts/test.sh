@@ -10,7 +10,7 @@ cd "$root"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$root/tests/tsan.supp
 jobs="$(nproc)"
 passed=0
 failed=0
@@ -71,8 +71,7 @@ run_ctest build-asan
 echo "== ThreadSanitizer (threaded tests)"
 # Only the threaded tests' programs and what they need: the sanitizer's
 # build is the slowest, and the other tests would not run here anyway.
-cmake -S "$root" -B "$root/build-tsan" -G Ninja "${sanitized[@]}" -DKYRVANA_SANITIZE=thread \
-    -DKYRVANA_BUILD_GUI=OFF >/dev/null
+cmake -S "$root" -B "$root/build-tsan" -G Ninja "${sanitized[@]}" -DKYRVANA_SANITIZE=thread >/dev/null
 cmake --build "$root/build-tsan" --parallel "$jobs" --target kyrvana_threaded_tests
 run_ctest build-tsan -L threaded
 

@@ -1,18 +1,9 @@
 #include "gui/app/device_task_runner.h"
 
-#include <QCoreApplication>
-#include <QEvent>
+#include <QMetaObject>
 #include <QWidget>
 
 namespace kyrvana::gui {
-namespace {
-
-QEvent::Type wakeUpEventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
-
-}  // namespace
 
 DeviceTaskRunner::DeviceTaskRunner(QObject* parent) : QObject(parent) {}
 
@@ -46,19 +37,15 @@ void DeviceTaskRunner::post(std::function<void()> call) {
     posted_.push_back(std::move(call));
     if (!wakeUpPending_) {
         wakeUpPending_ = true;
-        // Posted to this object while the lock is held, so the GUI thread
-        // takes the event over through the same lock. A wake-up still queued
-        // when the runner is destroyed is dropped with it.
-        QCoreApplication::postEvent(this, new QEvent(wakeUpEventType()));
+        wakeUp();
     }
 }
 
-bool DeviceTaskRunner::event(QEvent* event) {
-    if (event->type() == wakeUpEventType()) {
-        runPostedCalls();
-        return true;
-    }
-    return QObject::event(event);
+void DeviceTaskRunner::wakeUp() {
+    // Queued by name, so that the wake-up Qt carries holds nothing of ours:
+    // the calls themselves cross under postedMutex_. A wake-up still queued
+    // when the runner is destroyed is dropped with it.
+    QMetaObject::invokeMethod(this, "runPostedCalls", Qt::QueuedConnection);
 }
 
 void DeviceTaskRunner::runPostedCalls() {
@@ -86,7 +73,7 @@ void DeviceTaskRunner::runPostedCalls() {
     if (posted_.empty()) {
         wakeUpPending_ = false;
     } else {
-        QCoreApplication::postEvent(this, new QEvent(wakeUpEventType()));
+        wakeUp();
     }
 }
 

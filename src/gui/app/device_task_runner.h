@@ -14,8 +14,8 @@ namespace kyrvana::gui {
 // The one way a window runs device work off the GUI thread (the dialogs'
 // exchanges, the set editor's check with the device): a worker thread of its
 // own runs one task after another in the order given, so that the GUI
-// thread never waits for the device and the window keeps repainting. What a task finds goes back to the
-// GUI thread through queued calls (post(), and the task's `done`).
+// thread never waits for the device and the window keeps repainting. What a task finds goes back to
+// the GUI thread through queued calls (post(), and the task's `done`).
 //
 // The dialog disables its controls while the runner is busy; the control
 // that had the focus when the work began (the button that started it) gets
@@ -52,13 +52,12 @@ class DeviceTaskRunner : public QObject {
   signals:
     void busyChanged(bool busy);
 
-  protected:
-    bool event(QEvent* event) override;
-
   private:
     void workerLoop();
+    // Under postedMutex_: asks the GUI thread to run the posted calls.
+    void wakeUp();
     // GUI thread: runs the calls that post() queued.
-    void runPostedCalls();
+    Q_INVOKABLE void runPostedCalls();
     void taskFinished(const std::function<void()>& done);
 
     std::mutex mutex_;

@@ -43,30 +43,73 @@ bool sameProfileInputs(const ProfileInputs& a, const ProfileInputs& b) {
 }
 
 PreviewPlotter::PreviewPlotter(QObject* parent)
-    : QObject(parent), built_(std::make_shared<BuiltProfile>()) {
-    pool_.setMaxThreadCount(1);
-}
+    : QObject(parent), built_(std::make_unique<BuiltProfile>()) {}
 
 PreviewPlotter::~PreviewPlotter() {
-    pool_.clear();
-    pool_.waitForDone();
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        pending_.reset();
+    }
+    wake_.notify_one();
+    if (worker_.joinable()) {
+        worker_.join();
+    }
+    // Deliveries the worker queued and the GUI thread has not run yet are
+    // removed with this object by QObject's destructor, so no answer
+    // reaches a plotter that is gone.
 }
 
 void PreviewPlotter::request(PlotRequest request) {
     const quint64 number = ++requested_;
-    pool_.clear();
-    pool_.start([this, built = built_, request = std::move(request), number] {
-        PlotResult result = plotRound(*built, request);
-        // The plotter outlives every round (its destructor waits), and a
-        // call still queued when it goes is dropped with it.
-        QMetaObject::invokeMethod(
-            this,
-            [this, number, result = std::move(result)] {
-                answered_ = std::max(answered_, number);
-                emit plotted(result);
-            },
-            Qt::QueuedConnection);
-    });
+    {
+        const std::lock_guard lock(mutex_);
+        pending_.emplace(number, std::move(request));
+    }
+    wake_.notify_one();
+    if (!worker_.joinable()) {
+        worker_ = std::thread([this] { work(); });
+    }
+}
+
+void PreviewPlotter::work() {
+    for (;;) {
+        std::pair<quint64, PlotRequest> next;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stopping_ || pending_.has_value(); });
+            if (stopping_) {
+                return;
+            }
+            next = std::move(*pending_);
+            pending_.reset();
+        }
+        PlotResult result = plotRound(*built_, next.second);
+        {
+            const std::lock_guard lock(mutex_);
+            finished_.emplace_back(next.first, std::move(result));
+        }
+        // The queued call carries no data: the answer crosses under our own
+        // mutex, whose ordering every thread (and the thread checker) sees,
+        // and Qt only wakes the plotter's thread to collect it.
+        QMetaObject::invokeMethod(this, "deliverFinished", Qt::QueuedConnection);
+    }
+}
+
+void PreviewPlotter::deliverFinished() {
+    for (;;) {
+        std::pair<quint64, PlotResult> answer;
+        {
+            const std::lock_guard lock(mutex_);
+            if (finished_.empty()) {
+                return;
+            }
+            answer = std::move(finished_.front());
+            finished_.pop_front();
+        }
+        answered_ = std::max(answered_, answer.first);
+        emit plotted(answer.second);
+    }
 }
 
 }  // namespace kyrvana::gui

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QObject>
-#include <QThreadPool>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "core/preview/sequence_profile.h"
@@ -35,24 +40,25 @@ struct PlotResult {
     bool whole = true;
 };
 
-// Builds profiles and samples them on a worker thread, so that neither a
-// thousand sets nor weeks of cycles hold the window up. One round runs at a
-// time, and a newer request replaces one that has not started: a burst of
-// wheel turns or keystrokes costs a round or two, not one each. The profile
-// is built again only when the inputs changed.
+// Builds profiles and samples them on a worker thread of its own, so that
+// neither a thousand sets nor weeks of cycles hold the window up. One round
+// runs at a time, and a newer request replaces one that has not started: a
+// burst of wheel turns or keystrokes costs a round or two, not one each. The
+// profile is built again only when the inputs changed.
 class PreviewPlotter : public QObject {
     Q_OBJECT
 
   public:
     explicit PreviewPlotter(QObject* parent = nullptr);
-    // Drops the rounds not started and waits for the one in progress.
+    // Drops the request not started, waits for the round in progress and
+    // ends the worker; answers not yet delivered are dropped with the plotter.
     ~PreviewPlotter() override;
 
     void request(PlotRequest request);
     // True from a request until its answer has been delivered.
     bool busy() const { return answered_ < requested_; }
 
-    // The last profile built; only the rounds touch it, one at a time.
+    // The last profile built; only the worker touches it.
     struct BuiltProfile;
 
   signals:
@@ -60,10 +66,24 @@ class PreviewPlotter : public QObject {
     void plotted(const kyrvana::gui::PlotResult& result);
 
   private:
-    QThreadPool pool_;
-    std::shared_ptr<BuiltProfile> built_;
+    // Runs on the plotter's thread: emits the answers the worker finished.
+    Q_INVOKABLE void deliverFinished();
+    void work();
+
+    // The GUI thread's bookkeeping (never touched by the worker).
     quint64 requested_ = 0;
     quint64 answered_ = 0;
+
+    // Shared with the worker, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<std::pair<quint64, PlotRequest>> pending_;
+    std::deque<std::pair<quint64, PlotResult>> finished_;
+    bool stopping_ = false;
+
+    std::unique_ptr<BuiltProfile> built_;
+    // Started with the first request, joined by the destructor.
+    std::thread worker_;
 };
 
 }  // namespace kyrvana::gui
