@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/common/c_locale_text.h"
 #include "core/device/message_log.h"
 #include "core/document/kyrvana_doc.h"
@@ -187,12 +188,11 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, kyrvana::cAtoi(argv[1])) : 5;
     kyrvana::MessageLog::Instance().SetStandardOutput(nullptr);
 
-    std::string pattern = (fs::temp_directory_path() / "kyrvana-discovery-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
+    const auto scratch = kyrvana::bench::ScratchFolder::make("kyrvana-discovery");
+    if (!scratch) {
         return 1;
     }
-    const fs::path root = pattern;
+    const fs::path& root = scratch->path();
     kyrvana::sim::SimulatedStimulator device;
     std::string error;
     if (!device.start(&error)) {
@@ -209,7 +209,5 @@ int main(int argc, char** argv) {
     measureIdle("idle loop, device connected:", root, device, true);
 
     device.stop();
-    std::error_code ec;
-    fs::remove_all(root, ec);
     return ok ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/common/c_locale_text.h"
 #include "core/device/message_log.h"
 #include "core/document/document_host.h"
@@ -62,15 +63,8 @@ kyrvana::Protocol tenSets() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int latencyMs = 1;
-    int runs = 5;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--latency-ms") == 0) {
-            latencyMs = std::max(0, kyrvana::cAtoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--runs") == 0) {
-            runs = std::max(1, kyrvana::cAtoi(argv[i + 1]));
-        }
-    }
+    const int latencyMs = kyrvana::bench::intOption(argc, argv, "--latency-ms", 1, 0);
+    const int runs = kyrvana::bench::intOption(argc, argv, "--runs", 5, 1);
 
     // The device's identification lines are not part of the figures.
     kyrvana::MessageLog::Instance().SetStandardOutput(nullptr);

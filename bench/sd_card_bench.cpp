@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
@@ -101,23 +102,15 @@ void Print(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int megabytes = 10;
-    int latencyMs = 1;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--megabytes") == 0) {
-            megabytes = std::max(1, kyrvana::cAtoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--latency-ms") == 0) {
-            latencyMs = std::max(1, kyrvana::cAtoi(argv[i + 1]));
-        }
-    }
+    const int megabytes = kyrvana::bench::intOption(argc, argv, "--megabytes", 10, 1);
+    const int latencyMs = kyrvana::bench::intOption(argc, argv, "--latency-ms", 1, 1);
     kyrvana::MessageLog::Instance().SetStandardOutput(stderr);
 
-    std::string pattern = (fs::temp_directory_path() / "kyrvana-sd-card-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        std::perror("mkdtemp");
+    const auto scratch = kyrvana::bench::ScratchFolder::make("kyrvana-sd-card-bench");
+    if (!scratch) {
         return 1;
     }
-    const fs::path folder = pattern;
+    const fs::path& folder = scratch->path();
     const fs::path card = folder / "card";
     const fs::path downloads = folder / "downloads";
     fs::create_directories(card / "DATA");
@@ -179,6 +172,5 @@ int main(int argc, char** argv) {
 
     link.serial.CloseSerialPort();
     stimulator.stop();
-    fs::remove_all(folder);
     return fast.identical && slow.identical ? 0 : 1;
 }

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/common/c_locale_text.h"
 #include "core/device/command_texts.h"
 #include "core/device/device_link.h"
@@ -45,23 +46,15 @@ void Print(const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int megabytes = 10;
-    int exchanges = 1000;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--megabytes") == 0) {
-            megabytes = std::max(1, kyrvana::cAtoi(argv[i + 1]));
-        } else if (std::strcmp(argv[i], "--exchanges") == 0) {
-            exchanges = std::max(1, kyrvana::cAtoi(argv[i + 1]));
-        }
-    }
+    const int megabytes = kyrvana::bench::intOption(argc, argv, "--megabytes", 10, 1);
+    const int exchanges = kyrvana::bench::intOption(argc, argv, "--exchanges", 1000, 1);
     kyrvana::MessageLog::Instance().SetStandardOutput(stderr);
 
-    std::string folderPattern = (fs::temp_directory_path() / "kyrvana-bench-XXXXXX").string();
-    if (mkdtemp(folderPattern.data()) == nullptr) {
-        std::perror("mkdtemp");
+    const auto scratch = kyrvana::bench::ScratchFolder::make("kyrvana-bench");
+    if (!scratch) {
         return 1;
     }
-    const fs::path folder = folderPattern;
+    const fs::path& folder = scratch->path();
     const fs::path card = folder / "card";
     fs::create_directories(card / "DATA");
 
@@ -139,6 +132,5 @@ int main(int argc, char** argv) {
 
     link.serial.CloseSerialPort();
     stimulator.stop();
-    fs::remove_all(folder);
     return identical ? 0 : 1;
 }

@@ -197,6 +197,7 @@ class FaultSuiteTest : public testing::Test {
 TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
     const std::vector<std::string> downloadBoth = {"download", "A.CSV", "B.CSV", "--to"};
     const std::vector<FaultCase> cases = {
+        // The answer comes late but within the time-out: nothing is lost.
         {"a stall shorter than the time-out",
          [](auto& sim) { sim.addFault(stall("ReadFileOnSDCardNext", 2, 250ms)); }, downloadBoth, "",
          0, Expected{0, {"A.CSV", "B.CSV"}}},
@@ -220,16 +221,13 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
          "",
          0,
          Expected{1, {}, false, {}, "QueryMotorPos"}},
-        {"silence in the middle of a file",
-         [](auto& sim) {
-             sim.addFault(fault(Fault::Kind::NoAnswer, "ReadFileOnSDCardNext", 2, 0));
-         },
-         downloadBoth, "", 0, Expected{1, {}, true, {{"A.CSV", 2048}}}},
         // Answers that came but cannot be used fail their file alone; the
         // next file starts on a line brought back into step.
         {"garbage instead of the size",
          [](auto& sim) { sim.addFault(replace("ReadFileOnSDCardFirst", "\x8f\x01\xfe=%\x17\r")); },
          downloadBoth, "", 0, Expected{1, {"B.CSV"}, true}},
+        // More bytes than the piece holds: the file fails, and the next
+        // one starts on a line brought back into step.
         {"garbage bytes instead of a piece",
          [](auto& sim) {
              Fault noise = fault(Fault::Kind::Garbage, "ReadFileOnSDCardNext", 1);
@@ -237,16 +235,6 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
              sim.addFault(noise);
          },
          downloadBoth, "", 0, Expected{1, {"B.CSV"}, true, {{"A.CSV", 1024}}}},
-        {"ERROR instead of the size",
-         [](auto& sim) { sim.addFault(replace("ReadFileOnSDCardFirst", "ERROR\r")); }, downloadBoth,
-         "", 0, Expected{1, {"B.CSV"}, true, {}, "not a number of bytes"}},
-        {"end of the file in the middle of a piece",
-         [](auto& sim) {
-             Fault cut = fault(Fault::Kind::CutShort, "ReadFileOnSDCardNext", 1);
-             cut.bytes = 100;
-             sim.addFault(cut);
-         },
-         downloadBoth, "", 0, Expected{1, {}, true, {{"A.CSV", 1024}}}},
         {"a second reader on the port",
          [](auto& sim) { ASSERT_TRUE(sim.setSecondReader(true)); },
          {"identify"},
@@ -258,12 +246,6 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         {"an interrupt during a download",
          [](auto& sim) { sim.addFault(stall("ReadFileOnSDCardNext", 1, 600ms)); }, downloadBoth,
          "ReadFileOnSDCardNext", SIGINT, Expected{1, {}, true}, kTimeoutMs, 2},
-        {"a stall in programming longer than the time-out",
-         [](auto& sim) { sim.addFault(stall("SetEepromControlSettingsData(2, 3", 0, 700ms)); },
-         {"program", "--name", "Interrupted"},
-         "",
-         0,
-         Expected{1, {}, false, {}, "test name written, sequence partly written: program again"}},
         {"an interrupt during programming",
          [](auto& sim) { sim.addFault(stall("SetEepromData(4114", 0, 300ms)); },
          {"program", "--name", "Interrupted"},

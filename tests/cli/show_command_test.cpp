@@ -1,11 +1,16 @@
-// Runs the built kyrvana-cli on protocol files written by the core's writer.
+// kyrvana-cli show on protocol files written by the core's writer: the
+// arguments, the exit status, which stream says what, and the shape of the
+// listing (the texts in its cells are the core's and tested there).
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 
+#include "core/editor/sequence_list_text.h"
 #include "core/protocol/protocol_writer.h"
+#include "core/protocol/sequence_totals.h"
 #include "support/cli_runner.h"
 
 namespace kyrvana {
@@ -21,28 +26,12 @@ class ShowCommandTest : public testing::Test {
     test_support::TemporaryFolder folder_;
 };
 
-constexpr const char* kListHeader =
-    "Name\tMagnitude\tWell1\tWell2\tWell3\tWell4\tWell5\tWell6\tLoad Dur.\tHold Dur.\t"
-    "Recover Dur.\tRest Dur.\tPreload(mN)\tReps.\tData(Hz)\n";
-
-TEST_F(ShowCommandTest, PrintsASavedFileAsTheListShowsIt) {
+TEST_F(ShowCommandTest, PrintsTheHardwareValuesOneRowPerSetAndTheTotals) {
     Protocol protocol;
     SetRecord first;
     first.name = "Warm up";
-    first.holdTimeMs = 500;
-    first.restTimeMs = 2000;
-    first.numReps = 10;
-    first.magnitude = {500.0, 500.0, 500.0, 500.0, 500.0, 500.4};
-    first.dataFrequency = DataFrequency::Hz10;
     SetRecord second;
     second.name = "Hold";
-    second.mode[0] = ControlMode::Force;
-    second.function[0] = FunctionType::Step;
-    second.timeUnits = TimeUnits::Milliseconds;
-    second.preloadType[0] = PreloadType::EveryRepetition;
-    second.preloadMag[0] = 50.0;
-    second.numReps = 2;
-    second.dataFrequency = DataFrequency::None;
     protocol.append(first);
     protocol.append(second);
     HardwareSettings hardware;
@@ -50,23 +39,28 @@ TEST_F(ShowCommandTest, PrintsASavedFileAsTheListShowsIt) {
     hardware.RepeatTestSequence = 3;
     ASSERT_TRUE(writeProtocolFile(path("seq.tmt"), protocol, hardware).written());
 
-    // One pass: 10 x 4.5 s + 2 x 2 s + 4 ms of preload = 49.004 s; 49 s x 3.
-    const std::string expected =
-        std::string("FirmwareVersion\t232\nForceVelocityCode\t7\nRepeatTestSequence\t3\n") +
-        kListHeader +
-        "Warm up\tRamp (um)\t500\t500\t500\t500\t500\t500\t1.00 (S)\t0.50 (S)\t1.00 (S)\t"
-        "2.00 (S)\tNone\t10\t10\n"
-        "Hold\tStep (um)\t1000\t1000\t1000\t1000\t1000\t1000\t1000 (mS)\t0 (mS)\t1000 (mS)\t"
-        "0 (mS)\t50.0 (Every)\t2\tNone\n"
-        "Total Time\t00:02:27\nUsed Memory (%)\t20.0\n";
     const test_support::CliRun fromFile = run("show '" + path("seq.tmt") + "'");
     EXPECT_EQ(fromFile.exitStatus, 0) << fromFile.err;
-    EXPECT_EQ(fromFile.out, expected);
     EXPECT_EQ(fromFile.err, "");
+    const std::string& out = fromFile.out;
+    EXPECT_EQ(out.rfind("FirmwareVersion\t232\nForceVelocityCode\t7\nRepeatTestSequence\t3\n"
+                        "Name\tMagnitude\t",
+                        0),
+              0u)
+        << out;
+    EXPECT_NE(out.find("\nWarm up\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nHold\t"), std::string::npos) << out;
+    EXPECT_LT(out.find("\nWarm up\t"), out.find("\nHold\t"));
+    // The totals of the sets read back, the time for the three passes.
+    const std::string totals = "\nTotal Time\t" +
+                               totalTimeText(shownTotalSeconds(totalDurationSeconds(protocol), 3)) +
+                               "\nUsed Memory (%)\t" + usedMemoryText(usedMemoryPercent(2)) + "\n";
+    EXPECT_TRUE(out.ends_with(totals)) << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3 + 1 + 2 + 2) << out;
 
     const test_support::CliRun fromStdin = run("show - <'" + path("seq.tmt") + "'");
     EXPECT_EQ(fromStdin.exitStatus, 0);
-    EXPECT_EQ(fromStdin.out, expected);
+    EXPECT_EQ(fromStdin.out, out);
 }
 
 TEST_F(ShowCommandTest, FailuresGoToStandardErrorWithTheirExitStatus) {
@@ -80,15 +74,16 @@ TEST_F(ShowCommandTest, FailuresGoToStandardErrorWithTheirExitStatus) {
     EXPECT_EQ(damaged.exitStatus, 1);
     EXPECT_EQ(damaged.out, "");
 
+    // A file cut short is shown as far as it goes, with a warning.
     std::ofstream(path("short.tmt"), std::ios::binary) << "NAME NUMREPS\nA 2\nB\n";
     const test_support::CliRun cutShort = run("show '" + path("short.tmt") + "'");
     EXPECT_EQ(cutShort.exitStatus, 0);
     EXPECT_NE(cutShort.out.find("\nA\t"), std::string::npos);
     EXPECT_NE(cutShort.err.find("left out"), std::string::npos);
 
-    EXPECT_EQ(run("show").exitStatus, 2);
-    EXPECT_EQ(run("").exitStatus, 2);
-    EXPECT_EQ(run("show a b").exitStatus, 2);
+    for (const char* usage : {"show", "", "show a b"}) {
+        EXPECT_EQ(run(usage).exitStatus, 2) << usage;
+    }
     EXPECT_EQ(run("--help").exitStatus, 0);
 }
 
