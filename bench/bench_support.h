@@ -9,11 +9,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <system_error>
 
 #include "core/common/c_locale_text.h"
+#include "core/device/device_link.h"
+#include "sim/simulated_stimulator.h"
 
 namespace kyrvana::bench {
 
@@ -61,6 +66,57 @@ class ScratchFolder {
   private:
     explicit ScratchFolder(std::filesystem::path path) : path_(std::move(path)) {}
     std::filesystem::path path_;
+};
+
+// Writes `size` bytes drawn from `seed` to `file` and returns them, for a
+// copy to be compared with.
+inline std::string writeRandomFile(const std::filesystem::path& file, std::size_t size,
+                                   unsigned seed) {
+    std::string content(size, '\0');
+    std::mt19937 random(seed);
+    for (char& byte : content) {
+        byte = static_cast<char>(random() & 0xFF);
+    }
+    std::ofstream(file, std::ios::binary)
+        .write(content.data(), static_cast<std::streamsize>(content.size()));
+    return content;
+}
+
+// A simulated stimulator serving the card folder `card`, and a link with its
+// port open.
+struct CardOnLink {
+    explicit CardOnLink(const std::filesystem::path& card)
+        : stimulator([&] {
+              sim::SimulatorOptions options;
+              options.sdCard = card;
+              return options;
+          }()) {}
+    ~CardOnLink() {
+        link.serial.CloseSerialPort();
+        stimulator.stop();
+    }
+    CardOnLink(const CardOnLink&) = delete;
+    CardOnLink& operator=(const CardOnLink&) = delete;
+
+    // Null when the simulator could not start or its port could not be
+    // opened (the reason is on standard error).
+    static std::unique_ptr<CardOnLink> start(const std::filesystem::path& card) {
+        auto card_on_link = std::make_unique<CardOnLink>(card);
+        std::string error;
+        if (!card_on_link->stimulator.start(&error)) {
+            std::fprintf(stderr, "cannot start the simulator: %s\n", error.c_str());
+            return nullptr;
+        }
+        card_on_link->link.portName = card_on_link->stimulator.portPath();
+        if (card_on_link->link.OpenPort() != SerialOk) {
+            std::fprintf(stderr, "cannot open %s\n", card_on_link->link.portName.c_str());
+            return nullptr;
+        }
+        return card_on_link;
+    }
+
+    sim::SimulatedStimulator stimulator;
+    DeviceLink link;
 };
 
 }  // namespace kyrvana::bench

@@ -116,27 +116,15 @@ int main(int argc, char** argv) {
     fs::create_directories(card / "DATA");
 
     // Megabytes of 10^6 bytes, as the card's sizes are shown.
-    std::string content(static_cast<std::size_t>(megabytes) * 1000 * 1000, '\0');
-    std::mt19937 random(7);
-    for (char& byte : content) {
-        byte = static_cast<char>(random() & 0xFF);
-    }
-    std::ofstream(card / "DATA" / "BENCH.DAT", std::ios::binary)
-        .write(content.data(), static_cast<std::streamsize>(content.size()));
+    const std::string content = kyrvana::bench::writeRandomFile(
+        card / "DATA" / "BENCH.DAT", static_cast<std::size_t>(megabytes) * 1000 * 1000, 7);
 
-    kyrvana::sim::SimulatorOptions options;
-    options.sdCard = card;
-    kyrvana::sim::SimulatedStimulator stimulator(options);
-    std::string error;
-    if (!stimulator.start(&error)) {
-        std::fprintf(stderr, "cannot start the simulator: %s\n", error.c_str());
+    const auto device = kyrvana::bench::CardOnLink::start(card);
+    if (!device) {
         return 1;
     }
-    kyrvana::DeviceLink link;
-    link.portName = stimulator.portPath();
-    if (link.OpenPort() != kyrvana::SerialOk) {
-        return 1;
-    }
+    kyrvana::sim::SimulatedStimulator& stimulator = device->stimulator;
+    kyrvana::DeviceLink& link = device->link;
 
     const Run fast = Download(link, downloads, content);
     const double fastPiece = fast.wallSeconds / static_cast<double>(fast.pieces);
@@ -170,7 +158,5 @@ int main(int argc, char** argv) {
         (latency + fastPiece) / slowPiece * 100.0, realDelay * 1e6, quickTrip * 1e6, slowTrip * 1e6,
         (realDelay + fastPiece) / slowPiece * 100.0));
 
-    link.serial.CloseSerialPort();
-    stimulator.stop();
     return fast.identical && slow.identical ? 0 : 1;
 }

@@ -59,27 +59,14 @@ int main(int argc, char** argv) {
     fs::create_directories(card / "DATA");
 
     const std::size_t size = static_cast<std::size_t>(megabytes) * 1024 * 1024;
-    std::string content(size, '\0');
-    std::mt19937 random(42);
-    for (char& byte : content) {
-        byte = static_cast<char>(random() & 0xFF);
-    }
-    std::ofstream(card / "DATA" / "BENCH.CSV", std::ios::binary)
-        .write(content.data(), static_cast<std::streamsize>(size));
+    const std::string content =
+        kyrvana::bench::writeRandomFile(card / "DATA" / "BENCH.CSV", size, 42);
 
-    kyrvana::sim::SimulatorOptions options;
-    options.sdCard = card;
-    kyrvana::sim::SimulatedStimulator stimulator(options);
-    std::string error;
-    if (!stimulator.start(&error)) {
-        std::fprintf(stderr, "cannot start the simulator: %s\n", error.c_str());
+    const auto device = kyrvana::bench::CardOnLink::start(card);
+    if (!device) {
         return 1;
     }
-    kyrvana::DeviceLink link;
-    link.portName = stimulator.portPath();
-    if (link.OpenPort() != kyrvana::SerialOk) {
-        return 1;
-    }
+    kyrvana::DeviceLink& link = device->link;
 
     // ---- SD-card file read ----
     const fs::path copy = folder / "copy.bin";
@@ -130,7 +117,5 @@ int main(int argc, char** argv) {
         "max %.1f us\n",
         query.c_str(), exchanges, at(0.5), at(0.95), microseconds.back()));
 
-    link.serial.CloseSerialPort();
-    stimulator.stop();
     return identical ? 0 : 1;
 }
