@@ -5,12 +5,15 @@
 #include "cli/cli_device.h"
 #include "cli/cli_host.h"
 #include "core/document/kyrvana_doc.h"
+#include "core/programming/device_programming.h"
 
 namespace kyrvana::cli {
 
-int withConnectedDevice(const CliOptions& options, const std::function<int(DeviceLink&)>& work) {
+int withConnectedDocument(const CliOptions& options,
+                          const std::function<int(CKyrvanaDoc& document, CliHost& host)>& work) {
     CliHost host;
     CKyrvanaDoc document(host, documentOptions(options));
+    installDeviceProgramming(document);
     // The whole run is one operation: once the device leaves an exchange
     // unanswered, nothing more is sent, so a dead or stalled device costs
     // the run one read time-out, however many exchanges its work has.
@@ -18,9 +21,14 @@ int withConnectedDevice(const CliOptions& options, const std::function<int(Devic
     if (connectDevice(document, options) != kExitSuccess) {
         return kExitFailure;
     }
-    const int status = work(document.link());
+    const int status = work(document, host);
     document.DisconnectDevice();
     return status;
+}
+
+int withConnectedDevice(const CliOptions& options, const std::function<int(DeviceLink&)>& work) {
+    return withConnectedDocument(
+        options, [&work](CKyrvanaDoc& document, CliHost&) { return work(document.link()); });
 }
 
 bool printData(const std::string& text) {

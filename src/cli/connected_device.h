@@ -9,7 +9,18 @@
 #include "cli/cli_options.h"
 #include "core/device/device_link.h"
 
+namespace kyrvana {
+class CKyrvanaDoc;
+}
+
 namespace kyrvana::cli {
+
+class CliHost;
+
+// The same with the whole document: Program, Read and Verify Device are
+// installed, and `host` holds the view the operations write to.
+int withConnectedDocument(const CliOptions& options,
+                          const std::function<int(CKyrvanaDoc& document, CliHost& host)>& work);
 
 // kExitFailure when the device cannot be connected (the program's message is
 // on standard error); otherwise what `work` returns.

@@ -5,6 +5,7 @@
 #include "cli/cli_device.h"
 #include "cli/cli_host.h"
 #include "cli/cli_options.h"
+#include "cli/connected_device.h"
 #include "cli/protocol_file_input.h"
 #include "core/common/c_locale_text.h"
 #include "core/document/kyrvana_doc.h"
@@ -100,18 +101,10 @@ int loadProgrammedTest(const ProgrammedTestArguments& arguments, ProgrammedTest&
 
 int withTestInWindow(const CliOptions& options, const ProgrammedTestArguments& arguments,
                      const ProgrammedTest& test, const std::function<int(CKyrvanaDoc&)>& work) {
-    CliHost host;
-    CKyrvanaDoc document(host, documentOptions(options));
-    installDeviceProgramming(document);
-    // One operation for the run (see withConnectedDevice).
-    const auto operation = document.link().BeginOperation();
-    if (connectDevice(document, options) != kExitSuccess) {
-        return kExitFailure;
-    }
-    putIntoWindow(document, host, arguments, test);
-    const int status = work(document);
-    document.DisconnectDevice();
-    return status;
+    return withConnectedDocument(options, [&](CKyrvanaDoc& document, CliHost& host) {
+        putIntoWindow(document, host, arguments, test);
+        return work(document);
+    });
 }
 
 std::optional<std::array<bool, DisabledWells::kWells>> parseWellList(const std::string& list) {

@@ -6,6 +6,7 @@
 
 #include "cli/cli_device.h"
 #include "cli/cli_host.h"
+#include "cli/connected_device.h"
 #include "cli/show_command.h"
 #include "core/common/c_locale_text.h"
 #include "core/document/kyrvana_doc.h"
@@ -30,28 +31,31 @@ std::string disabledWellsText(const DisabledWells& wells) {
 }
 
 int runRead(const ReadArguments& arguments, const CliOptions& options) {
-    CliHost host;
-    CKyrvanaDoc document(host, documentOptions(options));
-    installDeviceProgramming(document);
-    // One operation for the run (see withConnectedDevice).
-    const auto operation = document.link().BeginOperation();
-    if (connectDevice(document, options) != kExitSuccess) {
+    ProgrammingReport report;
+    Protocol sequence;
+    HardwareSettings hardware;
+    DisabledWells disabledWells;
+    bool homingDisabled = false;
+    const int connected = withConnectedDocument(options, [&](CKyrvanaDoc& document, CliHost& host) {
+        report = ReadDevice(document);
+        sequence = document.sequence();
+        hardware = document.hardware();
+        disabledWells = document.disabledWells();
+        homingDisabled = host.view().homingDisabled;
+        return kExitSuccess;
+    });
+    if (connected != kExitSuccess) {
         return kExitFailure;
     }
-    const ProgrammingReport report = ReadDevice(document);
-    document.DisconnectDevice();
     if (!report.ok()) {
         // Nothing is printed or written: an empty or partial sequence would
         // pass for what the device holds.
         return reportFailure(report.outcome);
     }
 
-    Protocol sequence = document.sequence();
-    const HardwareSettings hardware = document.hardware();
     // Not part of a protocol file: said on standard error.
     std::fprintf(stderr, "Disabled wells: %s\nHoming disabled: %s\n",
-                 disabledWellsText(document.disabledWells()).c_str(),
-                 host.view().homingDisabled ? "yes" : "no");
+                 disabledWellsText(disabledWells).c_str(), homingDisabled ? "yes" : "no");
 
     if (std::fputs(showText(sequence, hardware).c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
         std::fputs("kyrvana-cli: cannot write to standard output\n", stderr);
