@@ -103,8 +103,6 @@ TEST(FieldNumbersTest, FinerOddAndHugeTexts) {
         {"0.2499", "Seconds", 249, 249.9},
         {"-0.0005", "Seconds", -1, -0.5},
         {"0.00001", "Minutes", 0, 0.6},
-        {"2.01", "Minutes", 120600, 120600.0},
-        {"1.5", "Hours", 5400000, 5400000.0},
         {" +1.5 s", "Seconds", 1500, 1500.0},
         {"1e-3", "Seconds", 1, 1.0},
         {"", "Seconds", 0, 0.0},

@@ -30,69 +30,53 @@ SequenceViewModel openedView() {
     return view;
 }
 
-struct EditCase {
-    const char* name;
-    std::function<void(SequenceViewModel&)> edit;
-    bool modified;
-};
+using View = SequenceViewModel;
 
-class SequenceModifiedTest : public testing::TestWithParam<EditCase> {};
-
-TEST_P(SequenceModifiedTest, ComparesWithTheLastOpenedSequence) {
-    SequenceViewModel view = openedView();
-    ASSERT_FALSE(view.isModified());
-    GetParam().edit(view);
-    EXPECT_EQ(view.isModified(), GetParam().modified);
+void typeRepeats(View& view, const char* text) {
+    view.repeatText = text;
+    view.takeRepeatCountFromField();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edits, SequenceModifiedTest,
-    testing::Values(EditCase{"InsertBelow", [](SequenceViewModel& v) { v.insertBelow(0); }, true},
-                    EditCase{"Delete", [](SequenceViewModel& v) { v.removeSet(1); }, true},
-                    EditCase{"Magnitude",
-                             [](SequenceViewModel& v) {
-                                 v.workingSequence.sets[0].magnitude[4] = 999.0;
-                             },
-                             true},
-                    EditCase{"RepeatCount",
-                             [](SequenceViewModel& v) {
-                                 v.repeatText = "4";
-                                 v.takeRepeatCountFromField();
-                             },
-                             true},
-                    EditCase{"InsertedThenDeleted",
-                             [](SequenceViewModel& v) {
-                                 v.insertAbove(1);
-                                 v.removeSet(1);
-                             },
-                             false},
-                    EditCase{"RepeatTypedDifferently",
-                             [](SequenceViewModel& v) {
-                                 v.repeatText = "03";
-                                 v.takeRepeatCountFromField();
-                             },
-                             false},
-                    // Neither is kept in a protocol file.
-                    EditCase{"TestNameAndHoming",
-                             [](SequenceViewModel& v) {
-                                 v.testName = "Other";
-                                 v.homingDisabled = true;
-                             },
-                             false},
-                    EditCase{"SavedAfterAnEdit",
-                             [](SequenceViewModel& v) {
-                                 v.removeSet(0);
-                                 v.markUnmodified();
-                             },
-                             false},
-                    EditCase{"ReadAfterAnEdit",
-                             [](SequenceViewModel& v) {
-                                 v.removeSet(0);
-                                 v.showRepeatCount(7);
-                                 v.refreshFrom(Protocol{});
-                             },
-                             false}),
-    [](const testing::TestParamInfo<EditCase>& edit) { return edit.param.name; });
+TEST(SequenceModified, ComparesWithTheLastOpenedSequence) {
+    const struct {
+        const char* edit;
+        std::function<void(View&)> apply;
+        bool modified;
+    } cases[] = {
+        {"delete", [](View& v) { v.removeSet(1); }, true},
+        {"magnitude", [](View& v) { v.workingSequence.sets[0].magnitude[4] = 999.0; }, true},
+        {"repeat count", [](View& v) { typeRepeats(v, "4"); }, true},
+        {"inserted, deleted",
+         [](View& v) {
+             v.insertAbove(1);
+             v.removeSet(1);
+         },
+         false},
+        {"repeat typed otherwise", [](View& v) { typeRepeats(v, "03"); }, false},
+        // Neither is kept in a protocol file.
+        {"test name", [](View& v) { v.testName = "Other"; }, false},
+        {"homing", [](View& v) { v.homingDisabled = true; }, false},
+        {"saved after an edit",
+         [](View& v) {
+             v.removeSet(0);
+             v.markUnmodified();
+         },
+         false},
+        {"read after an edit",
+         [](View& v) {
+             v.removeSet(0);
+             v.showRepeatCount(7);
+             v.refreshFrom(Protocol{});
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        View view = openedView();
+        ASSERT_FALSE(view.isModified());
+        c.apply(view);
+        EXPECT_EQ(view.isModified(), c.modified) << c.edit;
+    }
+}
 
 TEST(SequenceModified, NumbersThatAreNotNumbersStillCompareEqual) {
     Protocol sequence = twoSets();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ constexpr const char* kNegativeCompress = "Error:  Minimum Compress Magnitude (u
 constexpr const char* kMaxLoad = "Error:  Maximum Load Magnitude (mN) = 111000\n";
 constexpr const char* kRampSpeed = "Error:  Maximum Ramp Speed = 4.0 mm/S\n";
 constexpr const char* kSineSpeed = "Error:  Maximum Sinusoid Speed = 2.4 mm/S\n";
+constexpr const char* kUnnamedSpeed = "Error:  Maximum InvalidFunction Speed = 2.4 mm/S\n";
 constexpr const char* kStretchTravel =
     "Error:  Cannot achieve X Stretch Phase\n\tIncrease Stretch Duration\n\tOr Reduce Stretch "
     "Magnitude\n";
@@ -65,18 +67,14 @@ SetEditorFields calmFields() {
 }
 
 void type(SetEditorFields& f, const std::string& field, const std::string& text) {
-    std::string* const textField = field == "mag4"       ? &f.magnitudeText[3]
-                                   : field == "mag6"     ? &f.magnitudeText[5]
-                                   : field == "wave"     ? &f.waveformText
-                                   : field == "units"    ? &f.timeUnitsWord
-                                   : field == "load"     ? &f.loadDurationText
-                                   : field == "hold"     ? &f.holdDurationText
-                                   : field == "recovery" ? &f.recoveryDurationText
-                                   : field == "rest"     ? &f.restDurationText
-                                   : field == "reps"     ? &f.repetitionsText
-                                                         : nullptr;
-    if (textField != nullptr) {
-        *textField = text;
+    const std::map<std::string, std::string*> texts{
+        {"mag4", &f.magnitudeText[3]}, {"mag6", &f.magnitudeText[5]},
+        {"wave", &f.waveformText},     {"units", &f.timeUnitsWord},
+        {"load", &f.loadDurationText}, {"hold", &f.holdDurationText},
+        {"rest", &f.restDurationText}, {"recovery", &f.recoveryDurationText},
+        {"reps", &f.repetitionsText}};
+    if (texts.contains(field)) {
+        *texts.at(field) = text;
     } else if (field == "mag") {
         f.magnitudeText.fill(text);
     } else if (field == "mode") {
@@ -114,75 +112,47 @@ TEST_P(SetLimitsTest, CollectsTheMessagesInOrder) {
     }
 }
 
+using L = LimitCase;
+
 INSTANTIATE_TEST_SUITE_P(
     Durations, SetLimitsTest,
     testing::Values(
-        LimitCase{"calm set passes", 0, "", {}},
-        LimitCase{
-            "short stretch, with the speed it implies", 2, "load=0.2", {kMinStretch, kRampSpeed}},
-        LimitCase{"short compress, slow enough", 0, "mag=10 load=0.2", {kMinCompress}},
-        LimitCase{"249.9 ms fails and the boundary passes",
-                  0,
-                  "mag=10 units=mSeconds load=250 recovery=249.9",
-                  {kMinRecovery}},
-        LimitCase{"an unused phase has no minimum", 0, "load=0.1 deform=0 recovery=0", {}},
-        LimitCase{"rest before hold before repetitions",
-                  0,
-                  "hold=-1 rest=-0.001 reps=0",
-                  {kMinRest, kMinHold, kMinReps}}));
+        L{"calm set passes", 0, "", {}},
+        L{"short stretch, and its speed", 2, "load=0.2", {kMinStretch, kRampSpeed}},
+        L{"short compress, slow enough", 0, "mag=10 load=0.2", {kMinCompress}},
+        L{"249.9 ms", 0, "mag=10 units=mSeconds load=250 recovery=249.9", {kMinRecovery}},
+        L{"an unused phase has no minimum", 0, "load=0.1 deform=0 recovery=0", {}},
+        L{"order", 0, "hold=-1 rest=-0.001 reps=0", {kMinRest, kMinHold, kMinReps}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Magnitudes, SetLimitsTest,
     testing::Values(
-        LimitCase{"23000 um stretch passes", 2, "mag=23000", {}},
-        LimitCase{"23001 um stretch", 2, "mag=23001", {kMaxStretch}},
-        LimitCase{"2001 um compress", 1, "mag=2000.5", {kMaxCompress}},
-        LimitCase{"negative compress", 0, "mag=-10", {kNegativeCompress}},
-        LimitCase{"negative stretch is a push", 2, "mag=-10", {}},
-        LimitCase{"force up to the load cell's full scale", 0, "mode=1 mag=111000", {}},
-        LimitCase{"force beyond it", 2, "mode=1 mag=111000.1", {kMaxLoad}},
-        LimitCase{"a customized well over the limit",
-                  0,
-                  "custom=1 mag4=2001 mag6=-1",
-                  {kMaxCompress, kNegativeCompress}},
-        LimitCase{"wells 2 to 6 do not count without customizing", 0, "custom=0 mag4=5000", {}}));
+        L{"23000 um stretch passes", 2, "mag=23000", {}},
+        L{"23001 um stretch", 2, "mag=23001", {kMaxStretch}},
+        L{"2001 um compress", 1, "mag=2000.5", {kMaxCompress}},
+        L{"negative compress", 0, "mag=-10", {kNegativeCompress}},
+        L{"negative stretch is a push", 2, "mag=-10", {}},
+        L{"force beyond the load cell", 2, "mode=1 mag=111000.1", {kMaxLoad}},
+        L{"customized wells", 0, "custom=1 mag4=2001 mag6=-1", {kMaxCompress, kNegativeCompress}},
+        L{"wells 2 to 6 unless customized", 0, "custom=0 mag4=5000", {}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Speed, SetLimitsTest,
     testing::Values(
-        LimitCase{"ramp at 4.0 mm/s passes", 2, "mag=2000 load=0.5", {}},
-        LimitCase{"ramp just over 4.0 mm/s", 2, "mag=2001 load=0.5", {kRampSpeed}},
-        LimitCase{"sinusoid at 2.4 passes", 0, "wave=Sinusoid mag=1200 recovery=0.5", {}},
-        LimitCase{"sinusoid too fast both ways",
-                  0,
-                  "wave=Sinusoid mag=1201 load=0.5 recovery=0.5",
-                  {kSineSpeed, kSineSpeed}},
-        LimitCase{"a waveform the editor cannot name",
-                  0,
-                  "wave=Custom load=0.3",
-                  {"Error:  Maximum InvalidFunction Speed = 2.4 mm/S\n"}},
-        LimitCase{"an unused phase has no speed", 2, "mag=20000 deform=0 load=0.5", {}}));
+        L{"ramp at 4.0 mm/s passes", 2, "mag=2000 load=0.5", {}},
+        L{"ramp just over 4.0 mm/s", 2, "mag=2001 load=0.5", {kRampSpeed}},
+        L{"sine", 0, "wave=Sinusoid mag=1201 load=.5 recovery=.5", {kSineSpeed, kSineSpeed}},
+        L{"a waveform the editor cannot name", 0, "wave=Custom load=0.3", {kUnnamedSpeed}},
+        L{"an unused phase has no speed", 2, "mag=20000 deform=0 load=0.5", {}}));
 
-// 0.25 s at 0.05 um per microstep reaches 512 um.
+// 0.25 s at 0.05 um per microstep reaches 512 um; travel is judged last.
 INSTANTIATE_TEST_SUITE_P(
     Travel, SetLimitsTest,
     testing::Values(
-        LimitCase{"both phases too short to travel",
-                  0,
-                  "load=0.25 recovery=0.25",
-                  {kCompressTravel, kRecoveryTravel},
-                  0.05},
-        LimitCase{"exactly the reachable travel passes",
-                  2,
-                  "mag=512 load=0.25 recovery=0.2500001",
-                  {},
-                  0.05},
-        LimitCase{"stretch phase just beyond", 2, "mag=512.01 load=0.25", {kStretchTravel}, 0.05},
-        LimitCase{"travel is not judged after another failure",
-                  0,
-                  "load=0.25 reps=0",
-                  {kMinReps},
-                  0.05}));
+        L{"both too short", 0, "load=.25 recovery=.25", {kCompressTravel, kRecoveryTravel}, 0.05},
+        L{"exactly reachable", 2, "mag=512 load=0.25 recovery=0.2500001", {}, 0.05},
+        L{"stretch just beyond", 2, "mag=512.01 load=0.25", {kStretchTravel}, 0.05},
+        L{"after another failure", 0, "load=0.25 reps=0", {kMinReps}, 0.05}));
 
 TEST(SetLimitsSaveTest, OkWritesTheConvertedValues) {
     SetRecord original;
@@ -205,22 +175,21 @@ TEST(SetLimitsSaveTest, OkWritesTheConvertedValues) {
 
     const SetLimitsResult result = checkSetLimits(fields, original, SetLimitsHardware{});
     ASSERT_TRUE(result.passed()) << result.text();
-    const SetRecord& set = result.set;
-    EXPECT_EQ(set.name, "Sixteen chars!!");
-    EXPECT_EQ(set.mode[0], ControlMode::Force);
-    EXPECT_EQ(set.units[0], UnitsCode::Millinewtons);
-    EXPECT_EQ(set.function[0], FunctionType::Sinusoid);
-    EXPECT_EQ(set.magnitude, (std::array<double, 6>{500.5, 500.5, 500.5, 500.5, 500.5, 500.5}));
-    EXPECT_EQ(set.preloadMag, (std::array<double, 6>{20, 20, 20, 20, 20, 20}));
-    EXPECT_EQ(set.preloadType[0], PreloadType::EveryRepetition);
-    EXPECT_EQ(set.stretchDurationMs, 5400000);
-    EXPECT_EQ(set.holdTimeMs, 360);
-    EXPECT_EQ(set.recoveryDurationMs, 900000);
-    EXPECT_EQ(set.restTimeMs, 0);
-    EXPECT_EQ(set.numReps, 12);
-    EXPECT_EQ(set.timeUnits, TimeUnits::Hours);
-    EXPECT_EQ(set.dataFrequency, DataFrequency::Hz0_001);
-    EXPECT_EQ(set.imageFrequency, ImageFrequency::PerSecond30);
+    SetRecord expected = original;
+    expected.name = "Sixteen chars!!";
+    expected.mode[0] = ControlMode::Force;
+    expected.units[0] = UnitsCode::Millinewtons;
+    expected.function[0] = FunctionType::Sinusoid;
+    expected.magnitude.fill(500.5);
+    expected.preloadMag.fill(20);
+    expected.preloadType[0] = PreloadType::EveryRepetition;
+    expected.stretchDurationMs = 5400000;
+    expected.holdTimeMs = 360;
+    expected.recoveryDurationMs = 900000;
+    expected.numReps = 12;
+    expected.timeUnits = TimeUnits::Hours;
+    expected.dataFrequency = DataFrequency::Hz0_001;
+    EXPECT_EQ(result.set, expected);
 }
 
 TEST(SetLimitsSaveTest, AnEmptyPhaseChecksItsBoxEvenWhenTheSetIsRefused) {
