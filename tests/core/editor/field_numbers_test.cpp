@@ -93,26 +93,20 @@ TEST(FieldNumbersTest, ShownDurationsReadBackAsTheSavedOnes) {
 // library reads in its own way stay read that way; beyond the range a set
 // can hold saturates, for the checks as for the saved value.
 TEST(FieldNumbersTest, FinerOddAndHugeTexts) {
-    const struct {
+    struct Case {
         const char* text;
         const char* word;
         std::int32_t milliseconds;
         double exact;
-    } cases[] = {
-        {"1.0005", "Seconds", 1000, 1000.5},
-        {"0.2499", "Seconds", 249, 249.9},
-        {"-0.0005", "Seconds", -1, -0.5},
-        {"0.00001", "Minutes", 0, 0.6},
-        {" +1.5 s", "Seconds", 1500, 1500.0},
-        {"1e-3", "Seconds", 1, 1.0},
-        {"", "Seconds", 0, 0.0},
-        {"abc", "Seconds", 0, 0.0},
-        {"0x10", "mSeconds", 16, 16.0},
-        {"inf", "Seconds", 0, 0.0},
-        {"1e30", "Days", kLongest, kLongest},
-        {"-1e30", "Seconds", kShortest, kShortest},
     };
-    for (const auto& c : cases) {
+    for (const Case& c :
+         {Case{"1.0005", "Seconds", 1000, 1000.5}, Case{"0.2499", "Seconds", 249, 249.9},
+          Case{"-0.0005", "Seconds", -1, -0.5}, Case{"0.00001", "Minutes", 0, 0.6},
+          Case{" +1.5 s", "Seconds", 1500, 1500.0}, Case{"1e-3", "Seconds", 1, 1.0},
+          Case{"", "Seconds", 0, 0.0}, Case{"abc", "Seconds", 0, 0.0},
+          Case{"0x10", "mSeconds", 16, 16.0}, Case{"inf", "Seconds", 0, 0.0},
+          Case{"1e30", "Days", kLongest, kLongest},
+          Case{"-1e30", "Seconds", kShortest, kShortest}}) {
         const TypedDuration read = typedDuration(c.text, c.word);
         EXPECT_EQ(read.milliseconds, c.milliseconds) << c.text << " " << c.word;
         EXPECT_DOUBLE_EQ(read.exactMilliseconds, c.exact) << c.text << " " << c.word;

@@ -43,20 +43,15 @@ TEST(ActuatorArithmetic, RelativeTargetsForBothModels) {
         {"Q3 retracts: +1 mm is fewer steps", 1000, 1.0, 0.5, kQ3, -1000},
         {"P7 extends: +1 mm is more steps", 1000, 1.0, 0.5, kP7, 3000},
         {"type 1 is a P7 too", 1000, 1.0, 0.5, kP7b, 3000},
-        {"negative amount", 1000, -1.0, 0.5, kP7, -1000},
         {"0.7 of a step is cut off", 500, 0.0007, 1.0, kP7, 500},
         {"1.5 steps up become 1", 0, 0.0015, 1.0, kP7, 1},
         // Toward zero, not down: -1.5 steps become -1.
         {"1.5 steps down become -1", 0, 0.0015, 1.0, kQ3, -1},
-        {"zero amount keeps the position", 777, 0.0, 0.15625, kQ3, 777},
         // 1.001 x 1000 is 1000.9999999999999 in binary: the typed digits count.
         {"1.001 mm on a 1 um pitch", 0, 1.001, 1.0, kP7, 1001},
-        {"4.35 mm on a 0.5 um pitch", 0, 4.35, 0.5, kQ3, -8700},
-        {"the 2 mm calibration move of a P7", 0, kCalibrationMoveMm, 0.15625, kP7, 12800},
         {"the 2 mm calibration move of a Q3", 0, kCalibrationMoveMm, 0.15625, kQ3, -12800},
         // A pitch the device never told cannot give a distance: stay.
         {"pitch 0", 1000, 1.0, 0.0, kP7, 1000},
-        {"pitch 0 and amount 0", 1000, 0.0, 0.0, kP7, 1000},
         {"beyond the range saturates", 0, 1e12, 0.001, kP7, std::numeric_limits<int>::max()},
     };
     for (const auto& c : cases) {

