@@ -86,38 +86,37 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"repeats not a number", {SetRecord{}}, "abc", kNoRepeats},
         CheckCase{"negative repeats pass", {SetRecord{}}, "-2", nullptr}));
 
-TEST(SequenceChecksNameTest, ForbiddenCharactersAreReplacedWithOneWarning) {
+// A sequence of one set, checked under several test names.
+class SequenceChecksNameTest : public testing::Test {
+  protected:
+    SequenceChecksNameTest() { view.workingSequence.append(SetRecord{}); }
+    int check(const std::string& name) {
+        view.testName = name;
+        return checkSequenceBeforeProgramming(view, document, host);
+    }
     test_support::RecordingHost host;
-    CKyrvanaDoc document(host);
+    CKyrvanaDoc document{host};
     SequenceViewModel view;
-    view.workingSequence.append(SetRecord{});
-    view.testName = "a/b:c (x)";
-    EXPECT_EQ(checkSequenceBeforeProgramming(view, document, host), 1);
+};
+
+TEST_F(SequenceChecksNameTest, ForbiddenCharactersAreReplacedWithOneWarning) {
+    EXPECT_EQ(check("a/b:c (x)"), 1);
     EXPECT_EQ(view.testName, "a_b_c _x_");
+    EXPECT_EQ(check("Clean name 1"), 1);
     const auto boxes = host.boxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kInvalidTestNameWarning);
-
-    view.testName = "Clean name 1";
-    EXPECT_EQ(checkSequenceBeforeProgramming(view, document, host), 1);
-    EXPECT_EQ(host.boxes().size(), 1u);
 }
 
 // The device keeps 234 characters of test name; a longer one would run into
 // the words stored after it.
-TEST(SequenceChecksNameTest, NameLongerThanTheDeviceKeepsIsRefused) {
-    test_support::RecordingHost host;
-    CKyrvanaDoc document(host);
-    SequenceViewModel view;
-    view.workingSequence.append(SetRecord{});
-    view.testName = std::string(234, 'n');
-    EXPECT_EQ(checkSequenceBeforeProgramming(view, document, host), 1);
+TEST_F(SequenceChecksNameTest, NameLongerThanTheDeviceKeepsIsRefused) {
+    EXPECT_EQ(check(std::string(234, 'n')), 1);
     EXPECT_TRUE(host.boxes().empty());
 
     const Protocol accepted = document.sequence();
     view.workingSequence.append(SetRecord{});
-    view.testName = std::string(234, 'n') + "/";
-    EXPECT_EQ(checkSequenceBeforeProgramming(view, document, host), -1);
+    EXPECT_EQ(check(std::string(234, 'n') + "/"), -1);
     const auto boxes = host.boxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, kInvalidTestNameWarning);
