@@ -130,27 +130,12 @@ const SpoilCase kSpoilCases[] = {
 
     {"BrokenDeviceLink", [](Tree t, Path, Path y) { t.link(y / "device", "../../../1-9:1.0"); }, "",
      nullptr},
-    {"DeviceLinkLoop",
-     [](Tree t, Path, Path y) {
-         t.link(y / "device", "loop");
-         t.link(y / "loop", "device");
-     },
-     "", nullptr},
-    {"BrokenClassEntry",
-     [](Tree t, Path, Path) { t.link(t.classEntry("ttyACM0"), "../../devices/gone/ttyACM0"); }, "",
-     nullptr},
     {"DeviceOutsideTheTree",  // a fake tree never borrows another tree's devices
      [](Tree t, Path, Path y) {
          const fs::path elsewhere = t.folder(t.outside() / "1-2" / "1-2:1.0");
          t.file(elsewhere.parent_path() / "idVendor", "03eb");
          t.file(elsewhere.parent_path() / "idProduct", "2404");
          t.link(y / "device", elsewhere);
-     },
-     "", nullptr},
-    {"IdVendorIsAFolder",
-     [](Tree t, Path d, Path) {
-         fs::remove(d / "idVendor");
-         t.folder(d / "idVendor");
      },
      "", nullptr},
     {"IdVendorIsAFifoAndDoesNotBlock",
@@ -167,7 +152,6 @@ const SpoilCase kSpoilCases[] = {
          fs::remove(d / "idProduct");
      },
      "", nullptr},
-    {"NoDeviceNode", [](Tree t, Path, Path) { fs::remove(t.deviceNode("ttyACM0")); }, "", nullptr},
     {"DeviceNodeLeadsNowhere",  // the pseudo-terminal behind it is gone
      [](Tree t, Path, Path) { t.link(t.deviceNode("ttyACM0"), t.outside() / "pts-gone"); }, "",
      nullptr},
@@ -237,14 +221,6 @@ TEST(PortListTest, MissingTreesGiveNoPorts) {
     EXPECT_TRUE(listUsbSerialPorts(tree.root()).empty());
 }
 
-// The real system's tree reads without trouble, whatever it holds.
-TEST(PortListTest, ReadsTheSystemTree) {
-    for (const PortInfo& port : listUsbSerialPorts()) {
-        EXPECT_EQ(port.portName.rfind("/dev/", 0), 0u) << port.portName;
-        EXPECT_EQ(port.hardwareId.rfind("USB\\VID_", 0), 0u) << port.hardwareId;
-    }
-}
-
 // ---------------------------------------------------------------------------
 
 struct OrderCase {
@@ -268,46 +244,31 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(OrderCase{"/dev/ttyACM2", "/dev/ttyACM10", true},
                     OrderCase{"/dev/ttyACM9", "/dev/ttyUSB0", true},
                     OrderCase{"/dev/ttyACM1", "/dev/ttyACM1", false},
-                    OrderCase{"ttyACM", "ttyACM0", true},
+                    OrderCase{"ttyACM", "ttyACM0", true}, OrderCase{"a1b9", "a01b10", true},
                     OrderCase{"ttyACM02", "ttyACM2", true},  // equal numbers: the text decides
-                    OrderCase{"ttyACM2", "ttyACM010", true}, OrderCase{"a1b9", "a01b10", true},
+                    OrderCase{"ttyACM2", "ttyACM010", true},
                     // Runs longer than any integer type.
                     OrderCase{"tty99999999999999999999", "tty100000000000000000000", true},
                     OrderCase{"tty100000000000000000001", "tty100000000000000000000", false}));
 
-struct DetectCase {
-    const char* name;
-    std::vector<const char*> hardwareIds;
-    int expected;  // index of the stimulator, -1 for none
-};
-
-std::ostream& operator<<(std::ostream& out, const DetectCase& c) {
-    return out << c.name;
-}
-
-class DetectTest : public testing::TestWithParam<DetectCase> {};
-
-TEST_P(DetectTest, FirstPortWithBothIdentifiersWins) {
-    std::vector<PortInfo> ports;
-    for (const char* id : GetParam().hardwareIds) {
-        ports.push_back(PortInfo{"/dev/ttyACM", "", id});
+// The maker's vendor and the stimulator's product, both, in the form the
+// list gives them (a revision may follow, as on Windows); the first such port
+// wins.
+TEST(PortListTest, AStimulatorIsKnownByBothIdentifiers) {
+    const struct {
+        const char* hardwareId;
+        bool stimulator;
+    } cases[] = {
+        {"USB\\VID_03EB&PID_2404\\1", true},  {"USB\\VID_03EB&PID_2404&REV_0100", true},
+        {"USB\\VID_03EB&PID_2405\\1", false}, {"USB\\VID_03EC&PID_2404\\1", false},
+        {"USB\\vid_03eb&pid_2404\\1", false},  // case matters
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isStimulatorPort(PortInfo{"/dev/ttyACM0", "", c.hardwareId}), c.stimulator)
+            << c.hardwareId;
     }
-    const std::optional<std::size_t> found = findStimulatorPort(ports);
-    EXPECT_EQ(found ? static_cast<int>(*found) : -1, GetParam().expected);
+    EXPECT_EQ(findStimulatorPort({}), std::nullopt);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lists, DetectTest,
-    testing::Values(DetectCase{"NoPorts", {}, -1},
-                    DetectCase{"TwoStimulatorsAfterAnotherDevice",
-                               {"USB\\VID_0403&PID_6001\\A", "USB\\VID_03EB&PID_2404\\1",
-                                "USB\\VID_03EB&PID_2404\\2"},
-                               1},
-                    DetectCase{"SameVendorOtherProduct", {"USB\\VID_03EB&PID_2405\\1"}, -1},
-                    DetectCase{"SameProductOtherVendor", {"USB\\VID_03EC&PID_2404\\1"}, -1},
-                    DetectCase{"CaseMatters", {"USB\\vid_03eb&pid_2404\\1"}, -1},
-                    DetectCase{"WindowsFormWithRevision", {"USB\\VID_03EB&PID_2404&REV_0100"}, 0}),
-    [](const testing::TestParamInfo<DetectCase>& param) { return param.param.name; });
 
 }  // namespace
 }  // namespace kyrvana

@@ -38,25 +38,35 @@ TEST_F(SerialDeadlineTest, TheDescriptorStaysNonBlockingWhileOpen) {
     EXPECT_NE(::fcntl(serial_.handle(), F_GETFL) & O_NONBLOCK, 0);
 }
 
+// A device that keeps talking: `bytes` every `gap` until the test is done.
+class Babbler {
+  public:
+    Babbler(test::ScriptedPtyPeer& peer, std::string bytes, std::chrono::milliseconds gap)
+        : thread_([&peer, bytes, gap, this] {
+              while (!stop_) {
+                  peer.Send(bytes);
+                  PaceScriptedBytes(gap);
+              }
+          }) {}
+    ~Babbler() {
+        stop_ = true;
+        thread_.join();
+    }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 // A device that keeps sending bytes but never ends its answer: the whole
 // answer has one deadline, not one per byte.
 TEST_F(SerialDeadlineTest, ADribblingAnswerEndsAtOneTimeOut) {
-    std::atomic<bool> stop{false};
-    std::thread dribble([&] {
-        while (!stop) {
-            peer_.Send("x\n");
-            PaceScriptedBytes(20ms);
-        }
-    });
+    const Babbler dribble(peer_, "x\n", 20ms);
     const auto start = Clock::now();
     std::vector<std::string> lines;
     int count = 0;
-    const SerialStatus status = serial_.ReadLines(lines, count);
-    const auto elapsed = Clock::now() - start;
-    stop = true;
-    dribble.join();
-    EXPECT_EQ(status, SerialReadTimeout);
-    EXPECT_LT(elapsed, kTimeout + kSlack);
+    EXPECT_EQ(serial_.ReadLines(lines, count), SerialReadTimeout);
+    EXPECT_LT(Clock::now() - start, kTimeout + kSlack);
 }
 
 // A pseudo-terminal whose far end never reads: writes pile up until its
@@ -101,20 +111,11 @@ TEST_F(SerialDeadlineTest, ALateAnswerIsThrownAwayAndTheNextAnswerReadsClean) {
 }
 
 TEST_F(SerialDeadlineTest, ADeviceThatNeverFallsQuietIsGivenUpOnAtTheLimit) {
-    std::atomic<bool> stop{false};
-    std::thread babble([&] {
-        while (!stop) {
-            peer_.Send("babble");
-            PaceScriptedBytes(10ms);
-        }
-    });
+    const Babbler babble(peer_, "babble", 10ms);
     const auto start = Clock::now();
     std::size_t discarded = 0;
-    const SerialStatus status = serial_.DiscardUntilQuiet(100ms, 400ms, discarded);
+    EXPECT_EQ(serial_.DiscardUntilQuiet(100ms, 400ms, discarded), SerialReadTimeout);
     const auto elapsed = Clock::now() - start;
-    stop = true;
-    babble.join();
-    EXPECT_EQ(status, SerialReadTimeout);
     EXPECT_GT(discarded, 0u);
     EXPECT_GE(elapsed, 400ms);
     EXPECT_LT(elapsed, 400ms + kSlack);
