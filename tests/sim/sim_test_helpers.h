@@ -1,8 +1,6 @@
 #pragma once
 
-// Exchanges of the program's command transport, spelled out over a raw port
-// (the chunked EEPROM item transfer in both directions), and a simulator
-// with the test's own raw port on it.
+// A simulator with the test's own raw port on it.
 
 #include <gtest/gtest.h>
 
@@ -13,12 +11,6 @@
 #include "support/sim_fixture.h"
 
 namespace kyrvana::sim_tests {
-
-// SetEepromData(address,length), then chunks of 200 at address + 2 + offset.
-// False when any answer is not "OK\r".
-bool writeItemOverWire(RawPort& port, int address, const std::string& text);
-// GetEepromData(address, 2) for the length, then chunks of 256.
-std::string readItemOverWire(RawPort& port, int address);
 
 // A running simulator (no latency unless the options say so) and a raw port
 // opened on it.

@@ -1,6 +1,7 @@
-// The simulator over a real pseudo-terminal: the answer forms, the EEPROM
-// item transfer in the wire formats, recording, internal values, the motors
-// and the load cells.
+// The simulator over a real pseudo-terminal: the answer forms, recording,
+// internal values, the motors and the load cells. The EEPROM item transfer
+// and the motors as the program drives them are checked over the program's
+// own link in the integration tests.
 
 #include <gtest/gtest.h>
 
@@ -17,10 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-class SimulatorExchange : public SimulatorPortTest {
-  protected:
-    using SimulatorPortTest::SimulatorPortTest;
-};
+using SimulatorExchange = SimulatorPortTest;
 
 struct Exchange {
     std::string command;
@@ -47,34 +45,17 @@ TEST_F(SimulatorExchange, AnswersEachCommandInItsFormExactly) {
         {"QueryRev(9)", "ERROR\r"},
         {"QueryInternalValue(-1)", "ERROR\r"},
         {"Positioning(6,8,0)", "ERROR\r"},
+        // Packed writes set internal values that read back either way.
+        {"\x1Cw(49,5)", "OK\r"},
+        {"QueryInternalValue(49)", "5\r"},
+        {"\x1Cw(48,1)", "OK\r"},
+        {"\x1CO(4348)", "\x01\x00\x00\x00"s},
     };
     for (const Exchange& e : exchanges) {
         ASSERT_TRUE(port().send(e.command));
         EXPECT_EQ(port().readExact(e.answer.size()), e.answer) << e.command;
         EXPECT_EQ(port().readQuiet(20ms), "") << e.command;
     }
-}
-
-TEST_F(SimulatorExchange, EepromItemRoundTripsThroughTheWireFormats) {
-    // 450 bytes with everything that could end a chunk early.
-    std::string text;
-    while (text.size() < 450) {
-        text += "Set(\"1\"),1000,\")\n";
-    }
-    text.resize(450);
-    ASSERT_TRUE(writeItemOverWire(port(), eeprom::kCalibration, text));
-    EXPECT_EQ(sim().eepromItem(eeprom::kCalibration), text);
-    EXPECT_EQ(readItemOverWire(port(), eeprom::kCalibration), text);
-
-    const auto commands = sim().receivedCommands();
-    ASSERT_GE(commands.size(), 4u);
-    EXPECT_EQ(commands[0], "SetEepromData(3840,450)");
-    EXPECT_EQ(commands[1], "SetEepromData(3842,\"" + text.substr(0, 200) + "\")");
-    EXPECT_EQ(commands[2], "SetEepromData(4042,\"" + text.substr(200, 200) + "\")");
-    EXPECT_EQ(commands[3], "SetEepromData(4242,\"" + text.substr(400) + "\")");
-
-    ASSERT_TRUE(writeItemOverWire(port(), eeprom::kTestName, ""));
-    EXPECT_EQ(readItemOverWire(port(), eeprom::kTestName), "");
 }
 
 TEST_F(SimulatorExchange, RecordsCommandsByteForByteAndAnswersThemInOrder) {
@@ -84,15 +65,6 @@ TEST_F(SimulatorExchange, RecordsCommandsByteForByteAndAnswersThemInOrder) {
     EXPECT_EQ(port().readUntil('\r'), "OK\r");
     EXPECT_EQ(sim().receivedCommands(),
               (std::vector<std::string>{"QueryInternalValue(1)\r", "QueryRev(0)", "\x1Cw(49,5)"}));
-}
-
-TEST_F(SimulatorExchange, PackedWritesSetInternalValuesThatReadBack) {
-    EXPECT_EQ(port().ask("\x1Cw(49,5)"), "OK\r");
-    EXPECT_EQ(port().ask("QueryInternalValue(49)"), "5\r");
-    EXPECT_EQ(port().ask("\x1Cw(48,1)"), "OK\r");
-    ASSERT_TRUE(port().send("\x1CO(4348)"));
-    EXPECT_EQ(port().readExact(4), "\x01\x00\x00\x00"s);
-    EXPECT_EQ(sim().internalValue(48), 1);
 }
 
 // Mean of ten raw samples, as the program averages a load cell.
@@ -119,20 +91,20 @@ TEST_F(SimulatorExchange, LoadCellFollowsPositionOutsideForceAndCalibration) {
     // A new calibration (half the gain) doubles the counts once taken over.
     std::string calibration = sim().eepromItem(eeprom::kCalibration);
     calibration.replace(calibration.find("0.00346875"), 10, "0.001734375");
-    ASSERT_TRUE(writeItemOverWire(port(), eeprom::kCalibration, calibration));
+    sim().writeEepromItem(eeprom::kCalibration, calibration);
     EXPECT_EQ(meanRawSample(port(), 0), zero + 551);
     EXPECT_EQ(port().ask("UpdateFromSDIni(2,1)"), "OK\r");
     EXPECT_EQ(meanRawSample(port(), 0), zero + 1101);
 }
 
-class SlowMotors : public SimulatorExchange {
+class SlowMotors : public SimulatorPortTest {
   protected:
     static sim::SimulatorOptions slow() {
         sim::SimulatorOptions options;
         options.motorSpeed = 4000.0;  // 1600 microsteps take 0.4 s
         return options;
     }
-    SlowMotors() : SimulatorExchange(slow()) {}
+    SlowMotors() : SimulatorPortTest(slow()) {}
 };
 
 TEST_F(SlowMotors, PositioningTakesTimeAndEndsOnTarget) {

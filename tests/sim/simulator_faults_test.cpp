@@ -21,23 +21,22 @@ using Kind = sim::SimulatorFault::Kind;
 using SimulatorFaults = SimulatorPortTest;
 
 struct AnswerFault {
-    Kind kind;
-    const char* commandPrefix;
-    std::size_t bytes;
+    sim::SimulatorFault fault;
     std::string expected;  // all bytes that arrive for "QueryRev(2)"
 };
 
 TEST_F(SimulatorFaults, ReplaceOrSpoilTheAnswersOfMatchingCommands) {
     const std::vector<AnswerFault> cases = {
-        {Kind::NoAnswer, "QueryRev", 0, ""},
-        {Kind::CutShort, "QueryRev(2)", 8, "Firmware"},
-        {Kind::OverlongLine, "Query", 1500, std::string(1500, 'A')},
+        {{Kind::NoAnswer, "QueryRev"}, ""},
+        {{Kind::CutShort, "QueryRev(2)", 8}, "Firmware"},
+        {{Kind::OverlongLine, "Query", 1500}, std::string(1500, 'A')},
+        {{.kind = Kind::Replace, .commandPrefix = "QueryRev(2)", .text = "ERROR\r"}, "ERROR\r"},
     };
     for (const AnswerFault& c : cases) {
         sim().clearFaults();
-        sim().addFault({c.kind, c.commandPrefix, c.bytes});
+        sim().addFault(c.fault);
         ASSERT_TRUE(port().send("QueryRev(2)"));
-        EXPECT_EQ(port().readQuiet(100ms), c.expected) << c.commandPrefix;
+        EXPECT_EQ(port().readQuiet(100ms), c.expected) << c.fault.commandPrefix;
         // Other commands are answered as usual.
         EXPECT_EQ(port().ask("Homing"), "OK\r");
     }
@@ -46,7 +45,7 @@ TEST_F(SimulatorFaults, ReplaceOrSpoilTheAnswersOfMatchingCommands) {
     ASSERT_TRUE(port().send("QueryRev(2)"));
     EXPECT_EQ(port().readExact(64).size(), 64u);
     // Every command was recorded, answered or not.
-    EXPECT_EQ(sim().receivedCommands().size(), 7u);
+    EXPECT_EQ(sim().receivedCommands().size(), 9u);
 }
 
 TEST_F(SimulatorFaults, SkipAndTimesPickTheCommandsHit) {
@@ -70,15 +69,6 @@ TEST_F(SimulatorFaults, AStallHoldsOneAnswerAndLaterCommandsQueueBehindIt) {
     EXPECT_EQ(port().readUntil('\r'), "0\r");
     EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms);
     EXPECT_EQ(port().readUntil('\r'), "OK\r");
-}
-
-TEST_F(SimulatorFaults, ReplaceSendsTheGivenTextInsteadOfTheAnswer) {
-    sim::SimulatorFault error{Kind::Replace, "ReadFileOnSDCardFirst", 0, 0, 1};
-    error.text = "ERROR\r";
-    sim().addFault(error);
-    device_.putFile("A.CSV", "abc");
-    EXPECT_EQ(port().ask("ReadFileOnSDCardFirst(\"A.CSV\")"), "ERROR\r");
-    EXPECT_EQ(port().ask("ReadFileOnSDCardFirst(\"A.CSV\")"), "3\r");
 }
 
 TEST_F(SimulatorFaults, ASecondReaderTakesBytesMeantForTheProgram) {
@@ -112,8 +102,6 @@ TEST_F(SimulatorFaults, HangUpInTheMiddleOfATransferEndsTheLine) {
     ASSERT_TRUE(port().send("ReadFileOnSDCardNext"));
     EXPECT_EQ(port().readExact(1024).size(), 100u);
     EXPECT_TRUE(port().hungUp());
-    sim().stop();
-    EXPECT_FALSE(sim().running());
 }
 
 TEST_F(SimulatorFaults, HangUpAtOnceEndsAWaitingReadAndStopStillWorks) {
@@ -134,17 +122,16 @@ TEST(SimulatorEepromImage, KeepsProgrammedStateAcrossARestart) {
     {
         test_support::RunningSimulator first(options);
         ASSERT_TRUE(first.ok()) << first.error();
+        first.sim().writeEepromItem(eeprom::kSequenceText, "RepeatAll,3\nName\n");
         RawPort port(first.portPath());
-        ASSERT_TRUE(writeItemOverWire(port, eeprom::kSequenceText, "RepeatAll,3\nName\n"));
-        EXPECT_EQ(port.ask("\x1Cw(49,6)"), "OK\r");
+        EXPECT_EQ(port.ask("\x1Cw(49,6)"), "OK\r");  // saved after a command, too
     }
     ASSERT_EQ(std::filesystem::file_size(options.eepromImage), 8192u);
     test_support::RunningSimulator second(options);
     ASSERT_TRUE(second.ok()) << second.error();
-    RawPort port(second.portPath());
-    EXPECT_EQ(readItemOverWire(port, eeprom::kSequenceText), "RepeatAll,3\nName\n");
-    EXPECT_EQ(port.ask("QueryInternalValue(49)"), "6\r");
-    EXPECT_EQ(readItemOverWire(port, eeprom::kTestName), "Test");
+    EXPECT_EQ(second.sim().eepromItem(eeprom::kSequenceText), "RepeatAll,3\nName\n");
+    EXPECT_EQ(second.sim().internalValue(49), 6);
+    EXPECT_EQ(second.sim().eepromItem(eeprom::kTestName), "Test");
 }
 
 TEST(SimulatorEepromImage, RefusesAnImageOfTheWrongSize) {
