@@ -1,7 +1,9 @@
-// The stimulator's udev rule, run over the events of its port and of other
-// ports. The machines that run the tests have no USB stimulator in /sys, so
-// `udevadm test` cannot be pointed at one; the package check runs udevadm over
-// the installed rule for its syntax.
+// The stimulator's udev rule, read as text. The machines that run the tests
+// have no USB stimulator in /sys for `udevadm test` to be pointed at, and
+// Debian 12's udevadm cannot check a single file, so the package check has
+// udevadm read the installed rule for its syntax; here, each rule line is
+// compared part by part with what the port needs, its USB ids taken from the
+// ids the program looks for.
 
 #include <gtest/gtest.h>
 
@@ -9,18 +11,42 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <regex>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "core/device/port_list.h"
-#include "udev_rules.h"
 
 namespace kyrvana {
 namespace {
 
-using test_support::UdevDevice;
-using test_support::UdevEvent;
-using test_support::UdevOutcome;
+using RuleLine = std::set<std::string>;
+
+// The file's rule lines without comments and blank lines, each as its
+// KEY{attribute}OP"value" parts. A line with anything else in it (a value
+// without quotes, a continuation) is kept whole, so that it matches nothing.
+std::vector<RuleLine> ruleLines(const std::string& file) {
+    static const std::regex part(R"re(\s*([A-Z_]+(\{\w+\})?(==|!=|\+=|:=|=)"[^"]*")\s*(,|$))re");
+    std::vector<RuleLine> lines;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') {
+            continue;
+        }
+        RuleLine parts;
+        std::smatch match;
+        auto rest = line.cbegin();
+        while (rest != line.cend() && std::regex_search(rest, line.cend(), match, part,
+                                                        std::regex_constants::match_continuous)) {
+            parts.insert(match[1]);
+            rest = match[0].second;
+        }
+        lines.push_back(rest == line.cend() ? parts : RuleLine{line});
+    }
+    return lines;
+}
 
 // "VID_03EB" -> "03eb": sysfs spells the ids in lower-case hex.
 std::string sysfsId(std::string_view tag) {
@@ -30,64 +56,18 @@ std::string sysfsId(std::string_view tag) {
     return id;
 }
 
-// A CDC ACM port as the kernel presents it: the tty, the USB interface the
-// cdc_acm driver is bound to, the USB device with the ids, the root hub.
-UdevEvent portEvent(const std::string& action, const std::string& vendor,
-                    const std::string& product) {
-    UdevEvent event;
-    event.action = action;
-    event.chain = {
-        UdevDevice{"tty", "ttyACM0", {{"dev", "166:0"}}},
-        UdevDevice{"usb", "1-2:1.0", {{"bInterfaceClass", "02"}}},
-        UdevDevice{"usb", "1-2", {{"idVendor", vendor}, {"idProduct", product}}},
-        UdevDevice{"usb", "usb1", {{"idVendor", "1d6b"}, {"idProduct", "0002"}}},
-    };
-    return event;
-}
-
-std::string ruleText() {
-    std::ifstream in(KYRVANA_UDEV_RULE_FILE);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-const std::string kVendor = sysfsId(kStimulatorVendorTag);
-const std::string kProduct = sysfsId(kStimulatorProductTag);
-
 TEST(UdevRuleTest, GivesTheDesktopUserTheStimulatorsPortAndKeepsModemManagerAway) {
-    const std::string rules = ruleText();
-    ASSERT_FALSE(rules.empty()) << KYRVANA_UDEV_RULE_FILE;
-    // "add" when it is plugged in, "change" when udevadm trigger applies a new rule.
-    for (const char* action : {"add", "change"}) {
-        UdevOutcome outcome = applyUdevRules(rules, portEvent(action, kVendor, kProduct));
-        ASSERT_EQ(outcome.error, "");
-        EXPECT_TRUE(outcome.tags.count("uaccess")) << action;
-        EXPECT_EQ(outcome.environment["ID_MM_DEVICE_IGNORE"], "1") << action;
-    }
-}
-
-TEST(UdevRuleTest, LeavesOtherDevicesAlone) {
-    const std::string rules = ruleText();
-    struct Case {
-        const char* what;
-        UdevEvent event;
+    const std::vector<RuleLine> expected = {
+        // A port that goes away needs nothing.
+        {R"(ACTION=="remove")", R"(GOTO="kyrvana_end")"},
+        // The tty itself (ATTRS finds the ids on its USB parent), tagged with
+        // += so that the tags other rules gave it stay.
+        {R"(SUBSYSTEM=="tty")", "ATTRS{idVendor}==\"" + sysfsId(kStimulatorVendorTag) + '"',
+         "ATTRS{idProduct}==\"" + sysfsId(kStimulatorProductTag) + '"', R"(TAG+="uaccess")",
+         R"(ENV{ID_MM_DEVICE_IGNORE}="1")"},
+        {R"(LABEL="kyrvana_end")"},
     };
-    UdevEvent usbDevice = portEvent("add", kVendor, kProduct);
-    usbDevice.chain.erase(usbDevice.chain.begin(), usbDevice.chain.begin() + 2);
-    const Case cases[] = {
-        {"same maker, other product", portEvent("add", kVendor, "2405")},
-        {"other maker, same product", portEvent("add", "0403", kProduct)},
-        {"another serial adapter", portEvent("add", "0403", "6001")},
-        {"the stimulator unplugged", portEvent("remove", kVendor, kProduct)},
-        {"the stimulator's USB device, not its port", usbDevice},
-    };
-    for (const Case& c : cases) {
-        const UdevOutcome outcome = applyUdevRules(rules, c.event);
-        ASSERT_EQ(outcome.error, "") << c.what;
-        EXPECT_TRUE(outcome.tags.empty()) << c.what;
-        EXPECT_TRUE(outcome.environment.empty()) << c.what;
-    }
+    EXPECT_EQ(ruleLines(KYRVANA_UDEV_RULE_FILE), expected) << KYRVANA_UDEV_RULE_FILE;
 }
 
 // logind's seat rules turn the "uaccess" tag into the user's access; they
@@ -96,19 +76,6 @@ TEST(UdevRuleTest, SortsBeforeTheSeatRulesThatReadItsTag) {
     const std::string name = std::filesystem::path(KYRVANA_UDEV_RULE_FILE).filename().string();
     EXPECT_LT(name, "71-seat.rules");
     EXPECT_LT(name, "73-seat-late.rules");
-}
-
-// The reader refuses what udev refuses and what it cannot judge, so that a
-// broken rule cannot pass the tests above.
-TEST(UdevRuleTest, TheReaderRefusesRulesItCannotJudge) {
-    const UdevEvent event = portEvent("add", kVendor, kProduct);
-    for (const char* rule : {
-             "SUBSYSTEM==\"tty\", ATTRS{idVendor}=\"03eb\", TAG+=\"uaccess\"\n",
-             "SUBSYSTEM==\"tty\", ATTRS{idVendor}==03eb, TAG+=\"uaccess\"\n",
-             "SUBSYSTEM==\"tty\", DRIVERS==\"cdc_acm\", TAG+=\"uaccess\"\n",
-         }) {
-        EXPECT_NE(applyUdevRules(rule, event).error, "") << rule;
-    }
 }
 
 }  // namespace
