@@ -49,14 +49,11 @@ TEST_F(ProfileCommandTest, PrintsTheCoresProfileForTheWindowAndWellAsked) {
     const test_support::CliRun all = run("profile '" + file_ + "'");
     EXPECT_EQ(all.exitStatus, 0) << all.err;
     EXPECT_EQ(all.err, "");
-    EXPECT_EQ(all.out.substr(0, all.out.find('\n')),
-              "seconds,set,unit,well1,well2,well3,well4,well5,well6");
     EXPECT_EQ(all.out, coreCsv(std::nullopt, 0.0, 1e300, 2000));
 
     const test_support::CliRun one =
         run("profile --well 2 --from 1.5 --to 30 --points 3 '" + file_ + "'");
     EXPECT_EQ(one.exitStatus, 0) << one.err;
-    EXPECT_EQ(one.out.substr(0, one.out.find('\n')), "seconds,set,unit,well2,well2_min,well2_max");
     EXPECT_EQ(one.out, coreCsv(1, 1.5, 30.0, 3));
 }
 
