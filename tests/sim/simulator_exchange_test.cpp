@@ -58,15 +58,6 @@ TEST_F(SimulatorExchange, AnswersEachCommandInItsFormExactly) {
     }
 }
 
-TEST_F(SimulatorExchange, RecordsCommandsByteForByteAndAnswersThemInOrder) {
-    ASSERT_TRUE(port().send("QueryInternalValue(1)\rQueryRev(0)\x1Cw(49,5)"));
-    EXPECT_EQ(port().readUntil('\r'), "0\r");
-    EXPECT_EQ(port().readUntil('\r'), "Kyrvana P7 Cell Stimulator\r");
-    EXPECT_EQ(port().readUntil('\r'), "OK\r");
-    EXPECT_EQ(sim().receivedCommands(),
-              (std::vector<std::string>{"QueryInternalValue(1)\r", "QueryRev(0)", "\x1Cw(49,5)"}));
-}
-
 // Mean of ten raw samples, as the program averages a load cell.
 int meanRawSample(RawPort& port, int well) {
     int sum = 0;
