@@ -6,11 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <string>
 
 #include "cli/cli_sim_test.h"
-#include "core/common/c_locale_text.h"
-#include "core/protocol/protocol_writer.h"
 
 namespace kyrvana {
 namespace {
@@ -21,24 +20,11 @@ class VerifyCommandTest : public test::CliSimTest {
   protected:
     void SetUp() override {
         CliSimTest::SetUp();
-        // Fractions the device drops and a name longer than it keeps: they
-        // compare by what the device stores.
-        Protocol sequence;
-        for (int i = 0; i < 3; ++i) {
-            SetRecord set;
-            set.name = cFormat("Stretch phase number %d", i + 1);
-            set.magnitude.fill(250.75 * (i + 1));
-            set.holdTimeMs = 1500 * i;
-            set.numReps = 5;
-            sequence.append(set);
-        }
-        HardwareSettings hardware;
-        hardware.RepeatTestSequence = 3;
-        ASSERT_TRUE(writeProtocolFile(file_, sequence, hardware).written());
+        std::ofstream(file_) << "NAME NUMREPS\nStretch 5\nRelax 5\n";
     }
 
-    std::string file_ = folder_.file("three.tmt");
-    const std::string options_ = "--name 'Day 3' --disable-wells 2,5 --disable-homing ";
+    std::string file_ = folder_.file("two.tmt");
+    const std::string options_ = "--name 'Day 3' --repeats 3 --disable-wells 2,5 --disable-homing ";
 };
 
 TEST_F(VerifyCommandTest, MatchesWhatProgramWroteAndNamesOtherOptions) {
