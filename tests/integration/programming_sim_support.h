@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -70,31 +69,6 @@ inline Protocol tenSetSequence() {
         sequence.append(set);
     }
     return sequence;
-}
-
-// A set as the device gives it back: whole magnitudes and preloads, the name
-// cut to 15 characters, the unit from the control mode, and the defaults
-// for everything the device does not keep.
-inline SetRecord asTheDeviceKeepsIt(const SetRecord& programmed) {
-    SetRecord kept;
-    kept.name = programmed.name.substr(0, 15);
-    kept.mode[0] = programmed.mode[0];
-    kept.units[0] = programmed.mode[0] == ControlMode::Displacement ? UnitsCode::Micrometres
-                                                                    : UnitsCode::Millinewtons;
-    kept.function[0] = programmed.function[0];
-    for (std::size_t well = 0; well < kWellCount; ++well) {
-        kept.magnitude[well] = std::floor(programmed.magnitude[well]);
-        kept.preloadMag[well] = std::floor(programmed.preloadMag[well]);
-    }
-    kept.preloadType[0] = programmed.preloadType[0];
-    kept.stretchDurationMs = programmed.stretchDurationMs;
-    kept.holdTimeMs = programmed.holdTimeMs;
-    kept.recoveryDurationMs = programmed.recoveryDurationMs;
-    kept.restTimeMs = programmed.restTimeMs;
-    kept.numReps = programmed.numReps;
-    kept.timeUnits = programmed.timeUnits;
-    kept.dataFrequency = programmed.dataFrequency;
-    return kept;
 }
 
 // Puts a sequence into the view and the document as the user would have it

@@ -57,19 +57,17 @@ class TestDataSimTest : public test_support::SimLinkTest<> {
     std::vector<std::pair<std::int64_t, std::int64_t>> progress_;
 };
 
-TEST_F(TestDataSimTest, ScanListsOnlyTheDataFilesInDescendingOrder) {
+// Which lines are data files and their order is the listing reader's
+// business, tested without a device; here the card's answer reaches it.
+TEST_F(TestDataSimTest, ScanListsTheDataFilesAndTheVolume) {
     device_.putFile("DATA/DEMO_0001.CSV", std::string(2500, 'a'));
     device_.putFile("DATA/DEMO_0002.CSV", std::string(13000, 'b'));
-    device_.putFile("DATA/A.CSV", "x");
     device_.putFile("TEST.INI", "[Test]\n");
-    device_.putFile("DEMO.TMT", "##HARDWARE\n");
-    device_.putFile("SYSTEM~1/WPSETT~1.DAT", "12345678");
     const SdListing listing = readSdListing(link_);
     EXPECT_TRUE(listing.result);
     // Every line as the card sent it, folders and system files included.
-    EXPECT_EQ(listing.responseLines.size(), 8u);
-    const std::vector<SdFileEntry> expected = {
-        {"DEMO_0002.CSV", 13000}, {"DEMO_0001.CSV", 2500}, {"A.CSV", 1}};
+    EXPECT_EQ(listing.responseLines.size(), 4u);
+    const std::vector<SdFileEntry> expected = {{"DEMO_0002.CSV", 13000}, {"DEMO_0001.CSV", 2500}};
     EXPECT_EQ(listing.files, expected);
     std::int64_t kilobytes = 0;
     EXPECT_TRUE(link_.QuerySDVolumeSizeKB(kilobytes));
@@ -93,9 +91,10 @@ TEST_F(TestDataSimTest, AListingCutByATimeOutKeepsTheLinesThatArrived) {
 }
 
 TEST_F(TestDataSimTest, A2500ByteFileComesIn1024_1024And452) {
+    // Every byte value, in an order that differs from piece to piece.
     std::string content(2500, '\0');
     for (std::size_t i = 0; i < content.size(); ++i) {
-        content[i] = static_cast<char>('A' + i % 26);
+        content[i] = static_cast<char>((i * 7) ^ (i >> 8));
     }
     device_.putFile("DATA/T1.CSV", content);
     const DownloadReport report = Download("T1.CSV");
@@ -112,24 +111,12 @@ TEST_F(TestDataSimTest, A2500ByteFileComesIn1024_1024And452) {
     EXPECT_EQ(downloadProgressMaximum(2500), 2);
     EXPECT_EQ(downloadProgressStep(1024, 2500), 1);
     EXPECT_EQ(downloadProgressStep(2500, 2500), 2);
-    // Nothing else is left in the folder (no temporary file).
-    EXPECT_EQ(FolderNames(downloads_), std::vector<std::string>{"T1.CSV"});
-}
-
-TEST_F(TestDataSimTest, EveryByteValueArrivesUnchangedAndAnEmptyFileIsComplete) {
-    std::string content;
-    for (int round = 0; round < 9; ++round) {
-        for (int byte = 0; byte < 256; ++byte) {
-            content.push_back(static_cast<char>(byte ^ round));
-        }
-    }
-    device_.putFile("DATA/BINARY.DAT", content);
+    // An empty file is complete too; nothing else is left in the folder (no
+    // temporary file).
     device_.putFile("DATA/EMPTY.CSV", "");
-    EXPECT_EQ(Download("BINARY.DAT").outcome, DownloadOutcome::Complete);
-    EXPECT_EQ(readFile(downloads_ / "BINARY.DAT"), content);
     EXPECT_EQ(Download("EMPTY.CSV").outcome, DownloadOutcome::Complete);
-    EXPECT_TRUE(fs::exists(downloads_ / "EMPTY.CSV"));
-    EXPECT_EQ(fs::file_size(downloads_ / "EMPTY.CSV"), 0u);
+    EXPECT_EQ(readFile(downloads_ / "EMPTY.CSV"), "");
+    EXPECT_EQ(FolderNames(downloads_), (std::vector<std::string>{"EMPTY.CSV", "T1.CSV"}));
 }
 
 TEST_F(TestDataSimTest, UnplugInTheMiddleKeepsTheEarlierCopyAndThePartAsIncomplete) {
@@ -223,10 +210,9 @@ TEST_F(TestDataSimTest, HostileNamesAreRefusedBeforeAnythingIsSentOrWritten) {
     const SdListing listing = readSdListing(link_);
     ASSERT_EQ(listing.files.size(), 2u);
     std::vector<std::string> names = {listing.files[0].name, listing.files[1].name};
-    for (const char* name : {"", ".", "..", "../ESCAPE.CSV", "/etc/passwd", "DATA/T.CSV"}) {
-        names.emplace_back(name);
-    }
-    // Its command text would be cut by the device's 512-byte buffer.
+    // A way out of the folder, and a command text the device's 512-byte
+    // buffer would cut; which names are plain is tested without a device.
+    names.emplace_back("../ESCAPE.CSV");
     names.emplace_back(std::string(487, 'L'));
     for (const std::string& name : names) {
         const DownloadReport report = Download(name);
