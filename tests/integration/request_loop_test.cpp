@@ -94,6 +94,9 @@ TEST_F(RequestLoopTest, TooOldFirmwareIsReportedOnceAndPollingStops) {
     EXPECT_EQ(boxes[0].icon, BoxIcon::Error);
     EXPECT_EQ(boxes[0].text.rfind("This software requires firmware Rev 4.59 or higher\n", 0), 0u);
     EXPECT_FALSE(document_->connected());
+    EXPECT_FALSE(document_->deviceReady());
+    // The port stays open after the refusal.
+    EXPECT_TRUE(document_->link().serial.isOpen());
     // Back to the resting status once the device was refused.
     EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready}));
 
@@ -149,13 +152,6 @@ TEST_F(RequestLoopTest, AccessTestDataChecksTheRunningState) {
     EXPECT_EQ(device.sim().receivedCommands().back(), "QueryInternalValue(1)\r");
 }
 
-TEST_F(RequestLoopTest, AccessTestDataWithoutAPortOpensTheDialogWithoutAsking) {
-    startDocument();
-    document_->PostRequest(DeviceRequest::AccessTestData);
-    ASSERT_TRUE(waitUntil([&] { return host_.testDataDialogRuns.load() == 1; }));
-    EXPECT_TRUE(host_.boxes().empty());
-}
-
 TEST_F(RequestLoopTest, ManualConnectWithoutADeviceSaysSoAndStopsPolling) {
     startDocument();
     document_->PostRequest(DeviceRequest::ManualConnect);
@@ -164,7 +160,8 @@ TEST_F(RequestLoopTest, ManualConnectWithoutADeviceSaysSoAndStopsPolling) {
     EXPECT_FALSE(document_->autoConnect());
 
     // With polling off a plugged device stays unconnected: the loop still
-    // runs requests, but looks no more.
+    // runs requests, but looks no more. Without a connection the test data
+    // dialog opens without asking the device anything.
     RunningSimulator device;
     port_.plug(device);
     const std::uint64_t checks = document_->presenceChecks();
@@ -172,6 +169,8 @@ TEST_F(RequestLoopTest, ManualConnectWithoutADeviceSaysSoAndStopsPolling) {
     ASSERT_TRUE(waitUntil([&] { return host_.testDataDialogRuns.load() == 1; }));
     EXPECT_EQ(document_->presenceChecks(), checks);
     EXPECT_FALSE(document_->connected());
+    EXPECT_EQ(host_.boxes().size(), 1u);
+    EXPECT_TRUE(device.sim().receivedCommands().empty());
 }
 
 TEST_F(RequestLoopTest, IdleLoopDoesNotSpin) {
@@ -215,41 +214,9 @@ TEST_F(RequestLoopTest, StoppingWakesAThreadWaitingForTheDevice) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 }
 
-TEST_F(RequestLoopTest, OperationsNameThemselvesOnTheStatusLineWhileTheyRun) {
-    RunningSimulator device;
-    port_.plug(device);
-    startDocument();
-    ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
-
-    struct Case {
-        DeviceRequest request;
-        DeviceStatus shown;
-    };
-    for (const Case& c : {Case{DeviceRequest::ReadDevice, DeviceStatus::Reading},
-                          Case{DeviceRequest::VerifyDevice, DeviceStatus::Verifying},
-                          Case{DeviceRequest::ProgramDevice, DeviceStatus::Programming}}) {
-        std::atomic<int> runs{0};
-        DeviceStatus seen = DeviceStatus::Ready;
-        const auto operation = [&](CKyrvanaDoc&) {
-            seen = host_.statuses().back();
-            ++runs;
-        };
-        document_->readDevice = operation;
-        document_->verifyDevice = operation;
-        document_->programDevice = operation;
-        const std::size_t before = host_.statuses().size();
-        document_->PostRequest(c.request);
-        // The status before the operation and the one after it.
-        ASSERT_TRUE(waitUntil([&] { return host_.statuses().size() == before + 2; }));
-        EXPECT_EQ(runs.load(), 1);
-        EXPECT_EQ(seen, c.shown);
-        EXPECT_EQ(host_.statuses().back(), DeviceStatus::Ready);
-    }
-}
-
 // Program Device, Verify Device and Read Device as the menu starts them: a
 // posted request, carried out on the request thread by the operations the
-// programming installs.
+// programming installs, each named on the status line while it runs.
 TEST_F(RequestLoopTest, MenuRequestsRunTheInstalledOperations) {
     test::LogCapture log;
     RunningSimulator device;
@@ -276,7 +243,11 @@ TEST_F(RequestLoopTest, MenuRequestsRunTheInstalledOperations) {
     ASSERT_TRUE(waitUntil([&] { return paneHas("Reading Device"); }));
     EXPECT_EQ(document_->sequence().setCount(), 10);
     EXPECT_EQ(host_.view().workingSequence.setCount(), 10);
-    document_.reset();
+    ASSERT_TRUE(waitUntil([&] { return host_.statuses().size() == 8; }));
+    EXPECT_EQ(host_.statuses(),
+              (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready, DeviceStatus::Programming,
+                        DeviceStatus::Ready, DeviceStatus::Verifying, DeviceStatus::Ready,
+                        DeviceStatus::Reading, DeviceStatus::Ready}));
 }
 
 }  // namespace
