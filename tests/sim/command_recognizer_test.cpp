@@ -93,22 +93,6 @@ TEST(CommandRecognizer, UnannouncedChunkEndsAtTheLastClosingQuote) {
               (std::vector<std::string>{"SetEepromData(5000,\"x\")y\")", "garbage:"}));
 }
 
-TEST(CommandRecognizer, CarriesArgumentsToTheFirmware) {
-    CommandRecognizer recognizer(Firmware::syntax());
-    recognizer.feed("GetEepromData(3842, 256)SetEepromData(-5,\"t\")QueryRev(1,)");
-    auto first = recognizer.next();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first->numbers, (std::vector<std::int64_t>{3842, 256}));
-    EXPECT_TRUE(first->wellFormed);
-    auto second = recognizer.next();
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->numbers, (std::vector<std::int64_t>{-5}));
-    EXPECT_EQ(second->text, "t");
-    auto third = recognizer.next();
-    ASSERT_TRUE(third);
-    EXPECT_FALSE(third->wellFormed);
-}
-
 TEST(CommandRecognizer, NoBareNameIsThePrefixOfAnother) {
     // Otherwise the shorter command would complete before the longer one arrived.
     const auto syntax = Firmware::syntax();

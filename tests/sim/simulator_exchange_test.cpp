@@ -45,6 +45,8 @@ TEST_F(SimulatorExchange, AnswersEachCommandInItsFormExactly) {
         {"QueryRev(9)", "ERROR\r"},
         {"QueryInternalValue(-1)", "ERROR\r"},
         {"Positioning(6,8,0)", "ERROR\r"},
+        {"QueryRev(1,)", "ERROR\r"},             // a number missing
+        {"SetEepromData(-5,\"t\")", "ERROR\r"},  // the minus is read
         // Packed writes set internal values that read back either way.
         {"\x1Cw(49,5)", "OK\r"},
         {"QueryInternalValue(49)", "5\r"},
