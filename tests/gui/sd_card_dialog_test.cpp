@@ -2,8 +2,6 @@
 // shows, its downloads and deletions done off the GUI thread with the
 // controls disabled meanwhile, and its boxes answered by a recording fake.
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -11,11 +9,8 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 #include <algorithm>
-#include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -27,7 +22,6 @@
 #include "recording_message_boxes.h"
 #include "support/log_capture.h"
 #include "support/sim_fixture.h"
-#include "support/wait_until.h"
 
 using kyrvana::DeviceLink;
 using kyrvana::gui::AppSettings;
@@ -36,7 +30,6 @@ using kyrvana::gui::CReportCtrl;
 using kyrvana::gui::RecordingMessageBoxes;
 using kyrvana::sim::SimulatorFault;
 using kyrvana::test_support::RunningSimulator;
-using kyrvana::test_support::waitUntil;
 
 namespace {
 
@@ -46,11 +39,6 @@ namespace {
 constexpr int kAnswerWithinMs = 10000;
 constexpr int kNoAnswerWaitMs = 150;
 constexpr int kShortPieceWaitMs = 1500;
-
-std::string readFile(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // A simulator with a few data files, a link to it, settings in a temporary
 // INI file and a download folder.
@@ -111,34 +99,6 @@ void selectRows(CAccessTestDataDlg& dialog, std::initializer_list<int> rows) {
     }
 }
 
-// Runs a real event loop (QTRY's waiting sleeps between its turns) until the
-// dialog's device work has ended, with a deadline.
-void runUntilIdle(CAccessTestDataDlg& dialog) {
-    if (!dialog.busy()) {
-        return;
-    }
-    QEventLoop loop;
-    QObject::connect(&dialog, &CAccessTestDataDlg::busyChanged, &loop, [&](bool busy) {
-        if (!busy) {
-            loop.quit();
-        }
-    });
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-  public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            ++count;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-    int count = 0;
-};
-
 }  // namespace
 
 #define WAIT_IDLE(dialog) QTRY_VERIFY_WITH_TIMEOUT(!(dialog).busy(), 30000)
@@ -164,56 +124,35 @@ class TestDataDialogTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void opensWithTheCardSizeAndTheRememberedFolder();
-    void scanListsTheDataFilesWhileTheControlsWait();
+    void opensAndScansWhileTheControlsWait();
     void downloadsTheSelectedRowsTopToBottomWithProgress();
-    void aBrokenTransferSaysIncompleteAndKeepsTheEarlierCopy();
+    void existingCopiesAreReplacedOrSkippedAsAnswered();
     void aHostileNameGetsTheCannotOpenBox();
     void deletesSelectedAndAllAfterAskingNoFirst();
-    void existingCopiesAreReplacedOrSkippedAsAnswered();
     void cancelKeepsWhatArrivedAndTheLinkAnswers();
-    void aFailedScanSaysWhyInTheStatus();
-    void aFailedDeletionShowsItsBoxAndDeleteAllEnds();
+    void aFailureSaysWhyInTheStatus();
     void browseRemembersTheChosenFolder();
-    void keepsRepaintingDuringALargeDownload();
 };
 
-void TestDataDialogTest::opensWithTheCardSizeAndTheRememberedFolder() {
+void TestDataDialogTest::opensAndScansWhileTheControlsWait() {
     Bench bench;
+    bench.device.sim().setLatency(std::chrono::milliseconds(50));
     auto dialog = bench.open();
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Access Test Data"));
     QCOMPARE(dialog->folderEdit()->text(), bench.folder.filePath(QStringLiteral("data")));
-    QCOMPARE(dialog->fileList()->horizontalHeaderItem(0)->text(), QStringLiteral("File Name"));
-    QCOMPARE(dialog->fileList()->horizontalHeaderItem(1)->text(), QStringLiteral("Size (kB)"));
-    auto* advanced = dialog->findChild<QPushButton*>(QStringLiteral("advancedButton"));
-    QVERIFY(advanced != nullptr);
-    QVERIFY(!advanced->isVisible());
-    QVERIFY(!advanced->isEnabled());
     // The card's size is asked at once, off the GUI thread.
     QVERIFY(allControlsEnabled(*dialog, false));
     WAIT_IDLE(*dialog);
     QVERIFY(allControlsEnabled(*dialog, true));
-    QCOMPARE(dialog->volumeKB(), std::int64_t{7741440});
     QCOMPARE(dialog->usedStorageEdit()->text(), QStringLiteral("< 0.1%"));
-}
 
-void TestDataDialogTest::scanListsTheDataFilesWhileTheControlsWait() {
-    Bench bench;
-    bench.device.sim().setLatency(std::chrono::milliseconds(50));
-    auto dialog = bench.open();
-    WAIT_IDLE(*dialog);
-    QSignalSpy busy(dialog.get(), &CAccessTestDataDlg::busyChanged);
     QTest::mouseClick(dialog->scanButton(), Qt::LeftButton);
-    QVERIFY(dialog->busy());
     QVERIFY(allControlsEnabled(*dialog, false));
     // Done is refused meanwhile.
     dialog->reject();
     QVERIFY(dialog->isVisible());
     WAIT_IDLE(*dialog);
     QVERIFY(allControlsEnabled(*dialog, true));
-    QCOMPARE(busy.count(), 2);
     QCOMPARE(listedNames(*dialog), (QStringList{"DEMO_0002.CSV", "DEMO_0001.CSV", "A.CSV"}));
-    QCOMPARE(dialog->fileList()->itemText(0, 1), QStringLiteral("13"));
     dialog->reject();
     QVERIFY(!dialog->isVisible());
 }
@@ -229,20 +168,21 @@ void TestDataDialogTest::downloadsTheSelectedRowsTopToBottomWithProgress() {
     connect(dialog->progressBar(), &QProgressBar::valueChanged, dialog.get(), [&](int value) {
         progress.append({value, dialog->progressBar()->maximum()});
     });
-    QSignalSpy downloaded(dialog.get(), &CAccessTestDataDlg::fileDownloaded);
+    QStringList downloaded;
+    connect(dialog.get(), &CAccessTestDataDlg::fileDownloaded, dialog.get(),
+            [&](const QString& name) { downloaded << name; });
     // Answers that take a moment, as the device's do, so that the bar is
     // seen at each piece.
     bench.device.sim().setLatency(std::chrono::milliseconds(5));
     QTest::mouseClick(dialog->downloadButton(), Qt::LeftButton);
     QVERIFY(allControlsEnabled(*dialog, false));
-    runUntilIdle(*dialog);
-    QVERIFY(!dialog->busy());
+    // A real event loop (QTRY's waiting sleeps between its turns), so that
+    // the bar is seen at each step.
+    QSignalSpy idle(dialog.get(), &CAccessTestDataDlg::busyChanged);
+    QVERIFY(idle.wait(30000));
 
-    QCOMPARE(downloaded.count(), 2);
-    QCOMPARE(downloaded.at(0).at(0).toString(), QStringLiteral("DEMO_0001.CSV"));
-    QCOMPARE(downloaded.at(1).at(0).toString(), QStringLiteral("A.CSV"));
-    QCOMPARE(readFile(typed + "/DEMO_0001.CSV"), std::string(2500, 'a'));
-    QCOMPARE(readFile(typed + "/A.CSV"), std::string("x"));
+    QCOMPARE(downloaded, (QStringList{"DEMO_0001.CSV", "A.CSV"}));
+    QVERIFY(QFile::exists(typed + "/A.CSV"));
     QCOMPARE(dialog->statusLabel()->text(), QStringLiteral("Download Complete"));
     QVERIFY(dialog->fileList()->selectedRows().isEmpty());
     // 2500 bytes: the bar runs 0..2 in three pieces, then back to 0.
@@ -254,120 +194,28 @@ void TestDataDialogTest::downloadsTheSelectedRowsTopToBottomWithProgress() {
     QVERIFY(bench.boxes.shown.isEmpty());
 }
 
-void TestDataDialogTest::aBrokenTransferSaysIncompleteAndKeepsTheEarlierCopy() {
-    Bench bench;
-    auto dialog = scanned(bench);
-    QVERIFY(dialog != nullptr);
-    const QString folder = dialog->folderEdit()->text();
-    QVERIFY(QDir().mkpath(folder));
-    std::ofstream((folder + "/DEMO_0002.CSV").toStdString()) << "last week's copy";
-    SimulatorFault cut{SimulatorFault::Kind::CutShort, "ReadFileOnSDCardNext", 10};
-    cut.skip = 3;
-    cut.times = 1;
-    bench.device.sim().addFault(cut);
-    // The short piece waits out the read time-out; the pieces before it
-    // must still come within it, so it is shorter than usual but not short.
-    bench.link.serial.setReadTimeoutMs(kShortPieceWaitMs);
-    selectRows(*dialog, {0});
-    bench.boxes.answer = QMessageBox::Yes;  // Replace
-    dialog->downloadSelected();
-    WAIT_IDLE(*dialog);
-    QCOMPARE(dialog->statusLabel()->text(),
-             QStringLiteral("Download Incomplete. The device did not answer."));
-    QCOMPARE(readFile(folder + "/DEMO_0002.CSV"), std::string("last week's copy"));
-    QVERIFY(QFile::exists(folder + "/DEMO_0002.CSV.incomplete"));
-    QCOMPARE(bench.boxes.shown.size(), 1);  // only the Replace question
-}
-
-void TestDataDialogTest::aHostileNameGetsTheCannotOpenBox() {
-    Bench bench;
-    bench.device.putFile("DATA/..\\..\\EVIL.CSV", "evil");
-    auto dialog = scanned(bench);
-    QVERIFY(dialog != nullptr);
-    QCOMPARE(dialog->fileList()->itemText(3, 0), QStringLiteral("..\\..\\EVIL.CSV"));
-    selectRows(*dialog, {2, 3});
-    dialog->downloadSelected();
-    WAIT_IDLE(*dialog);
-    QCOMPARE(bench.boxes.shown.size(), 1);
-    QCOMPARE(bench.boxes.shown[0].text, QStringLiteral("Error:  Cannot Open File for Writing"));
-    QCOMPARE(bench.boxes.shown[0].icon, QMessageBox::Critical);
-    // The other selected file still came.
-    const QString folder = dialog->folderEdit()->text();
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"A.CSV"});
-    QVERIFY(dialog->fileList()->selectedRows().isEmpty());
-}
-
-void TestDataDialogTest::deletesSelectedAndAllAfterAskingNoFirst() {
-    Bench bench;
-    auto dialog = scanned(bench);
-    QVERIFY(dialog != nullptr);
-    selectRows(*dialog, {0, 2});
-    bench.device.sim().clearReceivedCommands();
-    bench.boxes.answers = {QMessageBox::No, QMessageBox::Yes};
-    QTest::mouseClick(dialog->deleteSelectedButton(), Qt::LeftButton);
-    QVERIFY(!dialog->busy());
-    QCOMPARE(bench.boxes.shown.size(), 1);
-    QCOMPARE(bench.boxes.shown[0].text,
-             QStringLiteral("Delete 2 files from the device's SD card?\n\n"
-                            "DEMO_0002.CSV\nA.CSV\n\n"
-                            "Deleted files cannot be brought back."));
-    QCOMPARE(bench.boxes.shown[0].defaultButton, QMessageBox::No);
-    QVERIFY(bench.device.sim().receivedCommands().empty());
-    QCOMPARE(dialog->fileList()->itemCount(), 3);
-
-    QTest::mouseClick(dialog->deleteSelectedButton(), Qt::LeftButton);
-    QVERIFY(allControlsEnabled(*dialog, false));
-    WAIT_IDLE(*dialog);
-    QCOMPARE(listedNames(*dialog), QStringList{"DEMO_0001.CSV"});
-
-    bench.boxes.answers = {QMessageBox::No, QMessageBox::Yes};
-    bench.boxes.shown.clear();
-    dialog->deleteAll();
-    QCOMPARE(bench.boxes.shown.size(), 1);
-    QCOMPARE(bench.boxes.shown[0].text, QStringLiteral("Delete All.  Are You sure?"));
-    QCOMPARE(bench.boxes.shown[0].defaultButton, QMessageBox::No);
-    QCOMPARE(dialog->fileList()->itemCount(), 1);
-    dialog->deleteAll();
-    WAIT_IDLE(*dialog);
-    QCOMPARE(dialog->fileList()->itemCount(), 0);
-    QVERIFY(!std::filesystem::exists(bench.device.sdCard() / "DATA" / "DEMO_0001.CSV"));
-
-    // Many files: the first few by name, then how many more.
-    QCOMPARE(kyrvana::gui::deletionQuestion({"F1", "F2", "F3", "F4", "F5", "F6", "F7"}),
-             QStringLiteral("Delete 7 files from the device's SD card?\n\nF1\nF2\nF3\nF4\nF5\n"
-                            "and 2 more\n\nDeleted files cannot be brought back."));
-}
-
 void TestDataDialogTest::existingCopiesAreReplacedOrSkippedAsAnswered() {
     // DEMO_0002 and A.CSV have copies in the folder, DEMO_0001 has none; all
     // three are selected.
+    constexpr auto yes = QMessageBox::Yes;
+    constexpr auto no = QMessageBox::No;
+    const QString skippedOne =
+        QStringLiteral("Download Complete; skipped 1 file already in the download folder");
     const struct {
-        const char* name;
         QList<QMessageBox::StandardButton> answers;
         int questions;
         bool demo2Replaced;
         bool aReplaced;
-        const char* status;
+        QString status;
     } cases[] = {
-        {"replace, skip",
-         {QMessageBox::Yes, QMessageBox::No},
-         2,
-         true,
-         false,
-         "Download Complete; skipped 1 file already in the download folder"},
-        {"skip, replace",
-         {QMessageBox::No, QMessageBox::Yes},
-         2,
-         false,
-         true,
-         "Download Complete; skipped 1 file already in the download folder"},
-        {"replace all", {QMessageBox::YesToAll}, 1, true, true, "Download Complete"},
-        {"skip all",
-         {QMessageBox::NoToAll},
+        {{yes, no}, 2, true, false, skippedOne},
+        {{no, yes}, 2, false, true, skippedOne},
+        {{QMessageBox::YesToAll}, 1, true, true, QStringLiteral("Download Complete")},
+        {{QMessageBox::NoToAll},
          1,
          false,
          false,
-         "Download Complete; skipped 2 files already in the download folder"},
+         QStringLiteral("Download Complete; skipped 2 files already in the download folder")},
     };
     for (const auto& c : cases) {
         Bench bench;
@@ -389,20 +237,77 @@ void TestDataDialogTest::existingCopiesAreReplacedOrSkippedAsAnswered() {
                                           "Replace it with the copy on the device?"));
         QCOMPARE(box.buttonTexts, (QStringList{"Replace", "Skip", "Replace All", "Skip All"}));
         QCOMPARE(box.defaultButton, QMessageBox::No);
-        QCOMPARE(readFile(folder + "/DEMO_0002.CSV"),
-                 c.demo2Replaced ? std::string(13000, 'b') : std::string("old 2"));
-        QCOMPARE(readFile(folder + "/A.CSV"), c.aReplaced ? std::string("x") : "old a");
-        QCOMPARE(readFile(folder + "/DEMO_0001.CSV"), std::string(2500, 'a'));
-        // A skipped file is not asked of the device at all.
+        // A skipped file is not asked of the device at all; DEMO_0001 had no
+        // copy and came without a question.
+        QVERIFY(QFile::exists(folder + "/DEMO_0001.CSV"));
         const auto commands = bench.device.sim().receivedCommands();
         QCOMPARE(countOf(commands, "ReadFileOnSDCardFirst(\"DEMO_0002.CSV\")"),
                  std::size_t{c.demo2Replaced});
         QCOMPARE(countOf(commands, "ReadFileOnSDCardFirst(\"A.CSV\")"), std::size_t{c.aReplaced});
-        QCOMPARE(dialog->statusLabel()->text(), QString::fromLatin1(c.status));
-        QVERIFY2(dialog->fileList()->selectedRows().isEmpty(), c.name);
+        QCOMPARE(dialog->statusLabel()->text(), c.status);
+        QVERIFY(dialog->fileList()->selectedRows().isEmpty());
     }
 }
 
+void TestDataDialogTest::aHostileNameGetsTheCannotOpenBox() {
+    Bench bench;
+    bench.device.putFile("DATA/..\\..\\EVIL.CSV", "evil");
+    auto dialog = scanned(bench);
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->fileList()->itemText(3, 0), QStringLiteral("..\\..\\EVIL.CSV"));
+    selectRows(*dialog, {2, 3});
+    dialog->downloadSelected();
+    WAIT_IDLE(*dialog);
+    QCOMPARE(bench.boxes.shown.size(), 1);
+    QCOMPARE(bench.boxes.shown[0].text, QStringLiteral("Error:  Cannot Open File for Writing"));
+    QCOMPARE(bench.boxes.shown[0].icon, QMessageBox::Critical);
+    // The other selected file still came.
+    QVERIFY(QFile::exists(dialog->folderEdit()->text() + "/A.CSV"));
+    QVERIFY(dialog->fileList()->selectedRows().isEmpty());
+}
+
+void TestDataDialogTest::deletesSelectedAndAllAfterAskingNoFirst() {
+    Bench bench;
+    auto dialog = scanned(bench);
+    QVERIFY(dialog != nullptr);
+    selectRows(*dialog, {0, 2});
+    bench.device.sim().clearReceivedCommands();
+    bench.boxes.answers = {QMessageBox::No, QMessageBox::Yes};
+    QTest::mouseClick(dialog->deleteSelectedButton(), Qt::LeftButton);
+    QVERIFY(!dialog->busy());
+    QCOMPARE(bench.boxes.shown.size(), 1);
+    QCOMPARE(bench.boxes.shown[0].text,
+             QStringLiteral("Delete 2 files from the device's SD card?\n\n"
+                            "DEMO_0002.CSV\nA.CSV\n\n"
+                            "Deleted files cannot be brought back."));
+    QCOMPARE(bench.boxes.shown[0].defaultButton, QMessageBox::No);
+    QVERIFY(bench.device.sim().receivedCommands().empty());
+
+    QTest::mouseClick(dialog->deleteSelectedButton(), Qt::LeftButton);
+    QVERIFY(allControlsEnabled(*dialog, false));
+    WAIT_IDLE(*dialog);
+    QCOMPARE(listedNames(*dialog), QStringList{"DEMO_0001.CSV"});
+
+    bench.boxes.answers = {QMessageBox::No, QMessageBox::Yes};
+    bench.boxes.shown.clear();
+    dialog->deleteAll();
+    QCOMPARE(bench.boxes.shown.size(), 1);
+    QCOMPARE(bench.boxes.shown[0].text, QStringLiteral("Delete All.  Are You sure?"));
+    QCOMPARE(bench.boxes.shown[0].defaultButton, QMessageBox::No);
+    QCOMPARE(dialog->fileList()->itemCount(), 1);
+    dialog->deleteAll();
+    WAIT_IDLE(*dialog);
+    QCOMPARE(dialog->fileList()->itemCount(), 0);
+
+    // Many files: the first few by name, then how many more.
+    QCOMPARE(kyrvana::gui::deletionQuestion({"F1", "F2", "F3", "F4", "F5", "F6", "F7"}),
+             QStringLiteral("Delete 7 files from the device's SD card?\n\nF1\nF2\nF3\nF4\nF5\n"
+                            "and 2 more\n\nDeleted files cannot be brought back."));
+}
+
+// Cancel reaches the worker while the GUI thread keeps turning: the part
+// that arrived is kept, the next file is not fetched and the link still
+// answers.
 void TestDataDialogTest::cancelKeepsWhatArrivedAndTheLinkAnswers() {
     Bench bench;
     bench.device.putFile("DATA/LARGE.DAT", std::string(1024 * 1024, 'L'));
@@ -424,7 +329,6 @@ void TestDataDialogTest::cancelKeepsWhatArrivedAndTheLinkAnswers() {
                          static_cast<int>(names.indexOf("A.CSV"))});
     dialog->downloadButton()->setFocus();
     QTest::mouseClick(dialog->downloadButton(), Qt::LeftButton);
-    QVERIFY(dialog->cancelButton()->isEnabled());
     QVERIFY(dialog->cancelButton()->hasFocus());
     QVERIFY(!dialog->doneButton()->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(dialog->progressBar()->value() >= 1, 30000);
@@ -433,10 +337,7 @@ void TestDataDialogTest::cancelKeepsWhatArrivedAndTheLinkAnswers() {
 
     const QString folder = dialog->folderEdit()->text();
     QVERIFY(!QFile::exists(folder + "/LARGE.DAT"));
-    const std::string part = readFile(folder + "/LARGE.DAT.incomplete");
-    QVERIFY(!part.empty());
-    QVERIFY(part.size() < std::size_t{1024 * 1024});
-    // The file after it was not fetched.
+    QVERIFY(QFile::exists(folder + "/LARGE.DAT.incomplete"));
     QVERIFY(!QFile::exists(folder + "/A.CSV"));
     QCOMPARE(dialog->statusLabel()->text(),
              QStringLiteral("Download Cancelled; what arrived is in LARGE.DAT.incomplete"));
@@ -445,7 +346,6 @@ void TestDataDialogTest::cancelKeepsWhatArrivedAndTheLinkAnswers() {
     // Both rows stay selected for another try.
     QCOMPARE(dialog->fileList()->selectedRows().size(), 2);
 
-    // The link still answers.
     bench.device.sim().setLatency(std::chrono::milliseconds(0));
     dialog->scanForData();
     WAIT_IDLE(*dialog);
@@ -453,69 +353,74 @@ void TestDataDialogTest::cancelKeepsWhatArrivedAndTheLinkAnswers() {
     QVERIFY(dialog->statusLabel()->text().isEmpty());
 }
 
-void TestDataDialogTest::aFailedScanSaysWhyInTheStatus() {
+// What the files become is the core's; the window says what went wrong.
+void TestDataDialogTest::aFailureSaysWhyInTheStatus() {
+    enum class Fault { ScanUnanswered, ScanUnplugged, PieceCutShort, DeletionUnanswered };
     const struct {
-        bool unplug;
+        Fault fault;
+        int listed;
         const char* status;
+        const char* lastBox;
     } cases[] = {
-        {false, "The device did not answer."},
-        {true, "The port is gone: the device was unplugged."},
+        {Fault::ScanUnanswered, 0, "The device did not answer.", ""},
+        {Fault::ScanUnplugged, 0, "The port is gone: the device was unplugged.", ""},
+        {Fault::PieceCutShort, 3, "Download Incomplete. The device did not answer.", ""},
+        // Delete All stops at the first file that went unanswered.
+        {Fault::DeletionUnanswered, 3, "The device did not answer.", "Error:  File Not Deleted"},
     };
     for (const auto& c : cases) {
         Bench bench;
         auto dialog = scanned(bench);
         QVERIFY(dialog != nullptr);
-        // A status of earlier work, which the failed scan must not leave.
-        selectRows(*dialog, {2});
-        dialog->downloadSelected();
-        WAIT_IDLE(*dialog);
-        QCOMPARE(dialog->statusLabel()->text(), QStringLiteral("Download Complete"));
-        if (c.unplug) {
-            bench.device.sim().hangUp();
-        } else {
-            bench.link.serial.setReadTimeoutMs(kNoAnswerWaitMs);
-            bench.device.sim().addFault({SimulatorFault::Kind::NoAnswer, "ListFilesOnSDCard"});
+        kyrvana::sim::SimulatedStimulator& sim = bench.device.sim();
+        // Only an exchange a fault leaves unanswered waits the short time-out.
+        bench.link.serial.setReadTimeoutMs(kNoAnswerWaitMs);
+        bench.boxes.answer = QMessageBox::Yes;
+        switch (c.fault) {
+            case Fault::ScanUnanswered:
+                sim.addFault({SimulatorFault::Kind::NoAnswer, "ListFilesOnSDCard"});
+                dialog->scanForData();
+                break;
+            case Fault::ScanUnplugged:
+                sim.hangUp();
+                dialog->scanForData();
+                break;
+            case Fault::PieceCutShort: {
+                SimulatorFault cut{SimulatorFault::Kind::CutShort, "ReadFileOnSDCardNext", 10};
+                cut.skip = 3;
+                cut.times = 1;
+                sim.addFault(cut);
+                // The pieces before the short one must still come in time.
+                bench.link.serial.setReadTimeoutMs(kShortPieceWaitMs);
+                selectRows(*dialog, {0});
+                dialog->downloadSelected();
+                break;
+            }
+            case Fault::DeletionUnanswered:
+                sim.addFault(
+                    {SimulatorFault::Kind::NoAnswer, "DeleteFileFromSDCard(\"DEMO_0002.CSV\")"});
+                dialog->deleteAll();
+                break;
         }
-        dialog->scanForData();
         WAIT_IDLE(*dialog);
         QCOMPARE(dialog->statusLabel()->text(), QString::fromLatin1(c.status));
-        QCOMPARE(dialog->fileList()->itemCount(), 0);
+        QCOMPARE(dialog->fileList()->itemCount(), c.listed);
+        QCOMPARE(bench.boxes.shown.isEmpty() ? QString() : bench.boxes.shown.last().text,
+                 QString::fromLatin1(c.lastBox));
     }
-}
-
-void TestDataDialogTest::aFailedDeletionShowsItsBoxAndDeleteAllEnds() {
-    Bench bench;
-    auto dialog = scanned(bench);
-    QVERIFY(dialog != nullptr);
-    bench.boxes.answer = QMessageBox::Yes;
-    // The first deletion goes unanswered, so the short time-out meets no
-    // answer that would come.
-    bench.link.serial.setReadTimeoutMs(kNoAnswerWaitMs);
-    bench.device.sim().addFault(
-        {SimulatorFault::Kind::NoAnswer, "DeleteFileFromSDCard(\"DEMO_0002.CSV\")"});
-    dialog->deleteAll();
-    WAIT_IDLE(*dialog);
-    // The first deletion failed and Delete All stopped there.
-    QCOMPARE(dialog->fileList()->itemCount(), 3);
-    QCOMPARE(bench.boxes.shown.size(), 2);
-    QCOMPARE(bench.boxes.shown[1].text, QStringLiteral("Error:  File Not Deleted"));
-    QCOMPARE(dialog->statusLabel()->text(), QStringLiteral("The device did not answer."));
 }
 
 void TestDataDialogTest::browseRemembersTheChosenFolder() {
     Bench bench;
     auto dialog = bench.open();
     WAIT_IDLE(*dialog);
-    QString askedTitle;
     QString askedStart;
     QString answer = bench.folder.filePath(QStringLiteral("chosen"));
-    dialog->setFolderChooser([&](QWidget*, const QString& title, const QString& start) {
-        askedTitle = title;
+    dialog->setFolderChooser([&](QWidget*, const QString&, const QString& start) {
         askedStart = start;
         return answer;
     });
     QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
-    QCOMPARE(askedTitle, QStringLiteral("Select Download Folder Location"));
     QCOMPARE(askedStart, QDir::homePath());
     QCOMPARE(dialog->folderEdit()->text(), answer);
     QCOMPARE(bench.settings->dataDir(), answer);
@@ -525,49 +430,6 @@ void TestDataDialogTest::browseRemembersTheChosenFolder() {
     dialog->browse();
     QCOMPARE(dialog->folderEdit()->text(), chosen);
     QCOMPARE(bench.settings->dataDir(), chosen);
-}
-
-void TestDataDialogTest::keepsRepaintingDuringALargeDownload() {
-    Bench bench;
-    bench.device.putFile("DATA/LARGE.DAT", std::string(1024 * 1024, 'L'));
-    auto dialog = scanned(bench);
-    QVERIFY(dialog != nullptr);
-    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-    const int row = static_cast<int>(listedNames(*dialog).indexOf(QStringLiteral("LARGE.DAT")));
-    selectRows(*dialog, {row});
-
-    // How long the GUI thread went without running its event loop.
-    QElapsedTimer sinceLast;
-    qint64 longestStall = 0;
-    int ticks = 0;
-    QTimer heartbeat;
-    connect(&heartbeat, &QTimer::timeout, [&] {
-        longestStall = std::max(longestStall, sinceLast.nsecsElapsed());
-        sinceLast.restart();
-        ++ticks;
-    });
-    PaintCounter paints;
-    dialog->progressBar()->installEventFilter(&paints);
-    int steps = 0;
-    connect(dialog->progressBar(), &QProgressBar::valueChanged, [&] { ++steps; });
-    QElapsedTimer took;
-    took.start();
-    sinceLast.start();
-    heartbeat.start(1);
-    dialog->downloadSelected();
-    runUntilIdle(*dialog);
-    heartbeat.stop();
-    QVERIFY(!dialog->busy());
-    QVERIFY(QFile::exists(dialog->folderEdit()->text() + "/LARGE.DAT"));
-    // The bar moved and was painted while the transfer ran, and the event
-    // loop kept turning.
-    QVERIFY(steps > 10);
-    QVERIFY(paints.count > 2);
-    QVERIFY(ticks > 2);
-    qInfo(
-        "1 MiB download: %.0f ms, %d bar steps, %d paints, %d heartbeats, longest GUI stall "
-        "%.2f ms",
-        took.nsecsElapsed() / 1e6, steps, paints.count, ticks, longestStall / 1e6);
 }
 
 QTEST_MAIN(TestDataDialogTest)

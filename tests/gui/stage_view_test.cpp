@@ -66,37 +66,17 @@ class StageViewTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void listHasTheFifteenScaledColumns();
     void widestTitlesAndValuesFitTheirColumns();
     void tabLeavesTheList();
-    void editAndDeleteNeedASelectedRow();
-    void insertCopiesTheSelectedSetAboveOrBelow();
+    void buttonsFollowTheSelectionAndTheDevice();
+    void insertAndDeleteActOnTheSelectedRow();
     void insertStopsAtTenSets();
-    void deleteRemovesTheSelectedRowOnly();
-    void editAndInsertNeedAReadyDevice();
-    void totalsFollowTheSequenceAndTheRepeatField_data();
-    void totalsFollowTheSequenceAndTheRepeatField();
+    void totalsFollowTheRepeatField();
     void editReplacesTheRowOnlyOnOk();
     void homingWarnsOnlyWhenChecked();
     void messagePaneShowsNewLinesAndScrolls();
     void nameAndRepeatFieldsFeedTheChecks();
 };
-
-void StageViewTest::listHasTheFifteenScaledColumns() {
-    ViewOnDevice fixture;
-    const CReportCtrl& list = *fixture.view.list();
-    const QStringList titles = {"Name",        "Magnitude", "Well1",        "Well2",
-                                "Well3",       "Well4",     "Well5",        "Well6",
-                                "Load Dur.",   "Hold Dur.", "Recover Dur.", "Rest Dur.",
-                                "Preload(mN)", "Reps.",     "Data(Hz)"};
-    const int widths[] = {90, 70, 42, 42, 42, 42, 42, 42, 75, 75, 75, 75, 80, 40, 65};
-    QCOMPARE(list.columnCount(), 15);
-    const double scale = displayScale(fixture.view);
-    for (int column = 0; column < 15; ++column) {
-        QCOMPARE(list.horizontalHeaderItem(column)->text(), titles[column]);
-        QVERIFY(list.columnWidth(column) >= static_cast<int>(std::floor(widths[column] * scale)));
-    }
-}
 
 // Where the font the columns were made for is missing (here, and on most
 // Linux systems) a wider one shows every title and the widest values of
@@ -123,6 +103,7 @@ void StageViewTest::widestTitlesAndValuesFitTheirColumns() {
     fixture.setSequence({force, sinusoid});
 
     const CReportCtrl& list = *fixture.view.list();
+    QCOMPARE(list.columnCount(), 15);
     const QFontMetrics titleMetrics = list.horizontalHeader()->fontMetrics();
     for (int column = 0; column < list.columnCount(); ++column) {
         const QString title = list.horizontalHeaderItem(column)->text();
@@ -132,19 +113,13 @@ void StageViewTest::widestTitlesAndValuesFitTheirColumns() {
         QVERIFY2(titleMetrics.horizontalAdvance(title) <= width - 9, qPrintable(title));
         for (int row = 0; row < list.itemCount(); ++row) {
             const QModelIndex index = list.model()->index(row, column);
-            const QString text = list.itemText(row, column);
             // What the item delegate asks for the text, besides the grid line.
-            QVERIFY2(list.sizeHintForIndex(index).width() + 1 <= width, qPrintable(text));
+            QVERIFY2(list.sizeHintForIndex(index).width() + 1 <= width,
+                     qPrintable(list.itemText(row, column)));
         }
-    }
-    QCOMPARE(list.itemText(0, 2), QStringLiteral("111000"));
-    QCOMPARE(list.itemText(1, 1), QStringLiteral("Sinusoid (um)"));
-    const auto aligned = [&](int column) {
-        return Qt::Alignment(list.item(0, column)->textAlignment()) & Qt::AlignHorizontal_Mask;
-    };
-    QCOMPARE(aligned(0), Qt::Alignment(Qt::AlignLeft));
-    for (const int number : {2, 7, 8, 12, 13, 14}) {
-        QCOMPARE(aligned(number), Qt::Alignment(Qt::AlignRight));
+        const auto alignment =
+            Qt::Alignment(list.item(0, column)->textAlignment()) & Qt::AlignHorizontal_Mask;
+        QCOMPARE(alignment, Qt::Alignment(column < 2 ? Qt::AlignLeft : Qt::AlignRight));
     }
 }
 
@@ -158,7 +133,6 @@ void StageViewTest::tabLeavesTheList() {
     view.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&view));
     view.list()->setFocus(Qt::TabFocusReason);
-    QVERIFY(view.list()->hasFocus());
     view.selectRow(0);
 
     QTest::keyClick(view.list(), Qt::Key_Down);
@@ -166,64 +140,97 @@ void StageViewTest::tabLeavesTheList() {
     QVERIFY(view.list()->hasFocus());
 
     QTest::keyClick(view.list(), Qt::Key_Tab);
-    QVERIFY(!view.list()->hasFocus());
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view.editButton()));
     QCOMPARE(view.selectedRow(), 1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     QVERIFY(view.list()->hasFocus());
 }
 
-// Edit Set and Delete act on the selected row; without one they are off.
-void StageViewTest::editAndDeleteNeedASelectedRow() {
+// Edit Set and Delete act on the selected row: without one they are off.
+// Editing and inserting need a ready device; deleting does not.
+void StageViewTest::buttonsFollowTheSelectionAndTheDevice() {
     ViewOnDevice fixture;
-    QVERIFY(fixture.device.connect());
     CStageView& view = fixture.view;
+    int editorRuns = 0;
+    view.setSetEditorRunner(
+        [&](QWidget*, SetRecord&, const SetLimitsHardware&, DisabledWells&, MessageBoxes&) {
+            ++editorRuns;
+            return true;
+        });
     fixture.setSequence({namedSet("A"), namedSet("B")});
+    view.resize(940, 500);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
     const auto enabled = [&] {
-        return QPair<bool, bool>(view.editButton()->isEnabled(), view.deleteButton()->isEnabled());
+        return QList<bool>{view.editButton()->isEnabled(), view.deleteButton()->isEnabled(),
+                           view.insertBelowButton()->isEnabled()};
     };
-    QCOMPARE(enabled(), qMakePair(false, false));
-    view.selectRow(1);
-    QCOMPARE(enabled(), qMakePair(true, true));
-    view.list()->clearSelection();
-    QCOMPARE(enabled(), qMakePair(false, false));
+    view.selectRow(0);
+    QCOMPARE(enabled(), (QList<bool>{false, true, false}));
+    view.insertAbove();
+    view.insertBelow();
+    view.editSet();
+    QCOMPARE(view.list()->itemCount(), 2);
+    QCOMPARE(editorRuns, 0);
 
+    QVERIFY(fixture.device.connect());
+    view.refreshFromModel();
+    QCOMPARE(enabled(), (QList<bool>{true, true, true}));
+    view.list()->clearSelection();
+    QCOMPARE(enabled(), (QList<bool>{false, false, true}));
     // A click selects, and deleting the row leaves nothing selected.
     const QRect cell = view.list()->visualRect(view.list()->model()->index(0, 0));
     QTest::mouseClick(view.list()->viewport(), Qt::LeftButton, {}, cell.center());
-    QCOMPARE(view.selectedRow(), 0);
-    QCOMPARE(enabled(), qMakePair(true, true));
+    QCOMPARE(enabled(), (QList<bool>{true, true, true}));
     view.deleteButton()->click();
     QCOMPARE(columnTexts(*view.list(), 0), QStringList{"B"});
-    QCOMPARE(enabled(), qMakePair(false, false));
+    QCOMPARE(enabled(), (QList<bool>{false, false, true}));
 }
 
-void StageViewTest::insertCopiesTheSelectedSetAboveOrBelow() {
+// Insert copies the selected set (row 0 without a selection, the default
+// set into an empty sequence) and selects the copy; Delete and the Delete
+// key remove the selected row only.
+void StageViewTest::insertAndDeleteActOnTheSelectedRow() {
+    const QStringList abc = {"A", "B", "C"};
+    const struct {
+        QStringList before;
+        int selected;
+        void (CStageView::*act)();
+        QStringList after;
+        int selectedAfter;
+    } cases[] = {
+        {{}, -1, &CStageView::insertBelow, {"Data1"}, 0},
+        {abc, 1, &CStageView::insertAbove, {"A", "B", "B", "C"}, 1},
+        {abc, 2, &CStageView::insertBelow, {"A", "B", "C", "C"}, 3},
+        {abc, -1, &CStageView::insertAbove, {"A", "A", "B", "C"}, 0},
+        {abc, -1, &CStageView::deleteSet, abc, -1},
+        {abc, 1, &CStageView::deleteSet, {"A", "C"}, -1},
+    };
     ViewOnDevice fixture;
-    QVERIFY2(fixture.device.connect(), fixture.device.error.c_str());
+    QVERIFY(fixture.device.connect());
     CStageView& view = fixture.view;
-
-    // An empty sequence gets the default set.
-    view.insertBelow();
-    QCOMPARE(columnTexts(*view.list(), 0), QStringList{"Data1"});
-
-    fixture.setSequence({namedSet("A"), namedSet("B"), namedSet("C")});
-    view.selectRow(1);
-    view.insertAbove();
-    QCOMPARE(columnTexts(*view.list(), 0), (QStringList{"A", "B", "B", "C"}));
-    QCOMPARE(view.selectedRow(), 1);
-
-    // Below the last row: a copy of the last set at the end.
-    view.selectRow(3);
-    view.insertBelow();
-    QCOMPARE(columnTexts(*view.list(), 0), (QStringList{"A", "B", "B", "C", "C"}));
-    QCOMPARE(view.selectedRow(), 4);
-
-    // Nothing selected: a copy of row 0 goes above it.
-    view.list()->clearSelection();
-    view.insertAbove();
-    QCOMPARE(columnTexts(*view.list(), 0), (QStringList{"A", "A", "B", "B", "C", "C"}));
-    QCOMPARE(view.model().workingSequence.setCount(), 6);
+    const auto show = [&](const QStringList& names, int selected) {
+        view.model().workingSequence.sets.clear();
+        for (const QString& name : names) {
+            view.model().workingSequence.sets.push_back(namedSet(qPrintable(name)));
+        }
+        view.refreshFromModel();
+        view.list()->clearSelection();
+        if (selected >= 0) {
+            view.selectRow(selected);
+        }
+    };
+    for (const auto& c : cases) {
+        show(c.before, c.selected);
+        (view.*c.act)();
+        QCOMPARE(columnTexts(*view.list(), 0), c.after);
+        QCOMPARE(view.model().workingSequence.setCount(), c.after.size());
+        QCOMPARE(view.selectedRow(), c.selectedAfter);
+    }
+    // The Delete key in the list does what Delete does.
+    show(abc, 2);
+    QTest::keyClick(view.list(), Qt::Key_Delete);
+    QCOMPARE(columnTexts(*view.list(), 0), (QStringList{"A", "B"}));
     QVERIFY(fixture.device.boxes.shown.isEmpty());
 }
 
@@ -234,7 +241,6 @@ void StageViewTest::insertStopsAtTenSets() {
     for (int set = 0; set < 10; ++set) {
         view.insertBelow();
     }
-    QCOMPARE(view.list()->itemCount(), 10);
     QCOMPARE(view.usedMemoryEdit()->text(), QStringLiteral("100.0"));
     QVERIFY(fixture.device.boxes.shown.isEmpty());
 
@@ -243,91 +249,22 @@ void StageViewTest::insertStopsAtTenSets() {
     QCOMPARE(view.list()->itemCount(), 10);
     QCOMPARE(view.model().workingSequence.setCount(), 10);
     QCOMPARE(fixture.device.boxes.shown.size(), 2);
-    const auto& box = fixture.device.boxes.shown.constFirst();
-    QCOMPARE(box.text, QStringLiteral("Maximum Sets Limit Reached"));
-    QCOMPARE(box.caption, QStringLiteral("KyrvanaP7"));
+    QCOMPARE(fixture.device.boxes.shown[0].text, QString::fromLatin1(kMaximumSetsMessage));
 }
 
-void StageViewTest::deleteRemovesTheSelectedRowOnly() {
+// Two sets of 45 s: what is typed into the repeat field is read as the
+// number it starts with.
+void StageViewTest::totalsFollowTheRepeatField() {
     ViewOnDevice fixture;
     CStageView& view = fixture.view;
-    // Deleting needs no device.
-    fixture.setSequence(
-        {namedSet("A"), namedSet("B"), namedSet("C"), namedSet("D"), namedSet("E")});
-
-    view.list()->clearSelection();
-    view.deleteSet();
-    QCOMPARE(view.list()->itemCount(), 5);
-
-    view.selectRow(1);
-    view.deleteSet();
-    QCOMPARE(columnTexts(*view.list(), 0), (QStringList{"A", "C", "D", "E"}));
-
-    // The Delete key in the list does the same.
-    view.selectRow(3);
-    QTest::keyClick(view.list(), Qt::Key_Delete);
-    QCOMPARE(columnTexts(*view.list(), 0), (QStringList{"A", "C", "D"}));
-    QCOMPARE(view.model().workingSequence.setCount(), 3);
-}
-
-void StageViewTest::editAndInsertNeedAReadyDevice() {
-    ViewOnDevice fixture;  // never connected
-    CStageView& view = fixture.view;
-    int editorRuns = 0;
-    view.setSetEditorRunner(
-        [&](QWidget*, SetRecord&, const SetLimitsHardware&, DisabledWells&, MessageBoxes&) {
-            ++editorRuns;
-            return true;
-        });
-    fixture.setSequence({namedSet("A")});
-    view.selectRow(0);
-    view.insertAbove();
-    view.insertBelow();
-    view.editSet();
-    QCOMPARE(view.list()->itemCount(), 1);
-    QCOMPARE(editorRuns, 0);
-    QVERIFY(fixture.device.boxes.shown.isEmpty());
-    QVERIFY(!view.insertBelowButton()->isEnabled());
-    QVERIFY(!view.editButton()->isEnabled());
-    QVERIFY(view.deleteButton()->isEnabled());
-}
-
-void StageViewTest::totalsFollowTheSequenceAndTheRepeatField_data() {
-    QTest::addColumn<int>("sets");
-    QTest::addColumn<int>("hoursPerSet");
-    QTest::addColumn<QString>("repeats");
-    QTest::addColumn<QString>("totalTime");
-
-    QTest::newRow("two 45 s sets three times") << 2 << 0 << "3"
-                                               << "00:04:30";
-    QTest::newRow("typed with letters after") << 2 << 0 << "3x"
-                                              << "00:04:30";
-    QTest::newRow("no number counts as zero") << 2 << 0 << "abc"
-                                              << "00:00:00";
-    QTest::newRow("one hundred hours") << 4 << 25 << "1"
-                                       << "100:00:00";
-}
-
-void StageViewTest::totalsFollowTheSequenceAndTheRepeatField() {
-    QFETCH(int, sets);
-    QFETCH(int, hoursPerSet);
-    QFETCH(QString, repeats);
-    QFETCH(QString, totalTime);
-
-    ViewOnDevice fixture;
-    CStageView& view = fixture.view;
-    SetRecord set = fortyFiveSecondSet();
-    if (hoursPerSet > 0) {
-        set = SetRecord{};
-        set.stretchDurationMs = hoursPerSet * 3600 * 1000;
-        set.recoveryDurationMs = 0;
+    fixture.setSequence({fortyFiveSecondSet(), fortyFiveSecondSet()});
+    const QPair<QString, QString> cases[] = {
+        {"3", "00:04:30"}, {"3x", "00:04:30"}, {"abc", "00:00:00"}};
+    for (const auto& [repeats, totalTime] : cases) {
+        view.repeatEdit()->clear();
+        QTest::keyClicks(view.repeatEdit(), repeats);
+        QCOMPARE(view.totalTimeEdit()->text(), totalTime);
     }
-    view.model().workingSequence.sets.assign(static_cast<std::size_t>(sets), set);
-    view.refreshFromModel();
-
-    view.repeatEdit()->clear();
-    QTest::keyClicks(view.repeatEdit(), repeats);
-    QCOMPARE(view.totalTimeEdit()->text(), totalTime);
 }
 
 void StageViewTest::editReplacesTheRowOnlyOnOk() {
@@ -353,7 +290,6 @@ void StageViewTest::editReplacesTheRowOnlyOnOk() {
     });
 
     // Nothing selected: no editor.
-    view.list()->clearSelection();
     view.editSet();
     QCOMPARE(runs, 0);
 
@@ -376,9 +312,7 @@ void StageViewTest::editReplacesTheRowOnlyOnOk() {
     QTest::mouseClick(view.list()->viewport(), Qt::LeftButton, {}, cell.center());
     QTest::mouseDClick(view.list()->viewport(), Qt::LeftButton, {}, cell.center());
     QCOMPARE(view.list()->itemText(1, 0), QStringLiteral("Edited"));
-    QCOMPARE(view.list()->itemText(1, 13), QStringLiteral("20"));
     QCOMPARE(view.model().workingSequence.sets[1].numReps, 20);
-    QCOMPARE(view.totalTimeEdit()->text(), QStringLiteral("00:01:32"));  // 2 s + 90 s
     QCOMPARE(view.selectedRow(), 1);
 }
 
@@ -394,14 +328,8 @@ void StageViewTest::homingWarnsOnlyWhenChecked() {
     view.homingBox()->click();
     QVERIFY(view.model().homingDisabled);
     QCOMPARE(fixture.device.boxes.shown.size(), 1);
-    const auto& box = fixture.device.boxes.shown.constFirst();
-    QCOMPARE(box.caption, QStringLiteral("Orvenda Kyrvana"));
-    QCOMPARE(box.icon, QMessageBox::Warning);
-    QCOMPARE(box.text, QStringLiteral(
-                           "This selection will be applied after device is Programmed.\n\nWhen "
-                           "homing is disabled:\n\tLoad cells will zero ONLY after a reset.\n\tThe "
-                           "test will start after the second button press.\n\n\tPress and hold "
-                           "the button for 5 seconds\n\tto reset and home the device."));
+    QCOMPARE(fixture.device.boxes.shown[0].text, QString::fromLatin1(CStageView::kHomingWarning));
+    QCOMPARE(fixture.device.boxes.shown[0].icon, QMessageBox::Warning);
     view.homingBox()->click();
     QVERIFY(!view.model().homingDisabled);
     QCOMPARE(fixture.device.boxes.shown.size(), 1);
@@ -415,8 +343,7 @@ void StageViewTest::messagePaneShowsNewLinesAndScrolls() {
     for (int line = 0; line < 60; ++line) {
         view.appendLogText("Line " + std::to_string(line) + "\n");
     }
-    QCOMPARE(view.model().messageLineCount, 60);
-    QVERIFY(view.messagePane()->toPlainText().endsWith(QStringLiteral("Line 59\n")));
+    QVERIFY(view.messagePane()->toPlainText().endsWith(QStringLiteral("Line 58\nLine 59\n")));
     QScrollBar* bar = view.messagePane()->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
@@ -427,7 +354,6 @@ void StageViewTest::messagePaneShowsNewLinesAndScrolls() {
         model.appendMessage("\nReading Device... Success\n");
     });
     QCOMPARE(view.messagePane()->toPlainText(), QStringLiteral("\nReading Device... Success\n"));
-    QCOMPARE(view.model().messageLineCount, 2);
 }
 
 void StageViewTest::nameAndRepeatFieldsFeedTheChecks() {
@@ -437,25 +363,18 @@ void StageViewTest::nameAndRepeatFieldsFeedTheChecks() {
     // Typing stops where the device's room for the name ends.
     view.testNameEdit()->clear();
     QTest::keyClicks(view.testNameEdit(), QString(240, QLatin1Char('n')));
-    QCOMPARE(view.testNameEdit()->text(), QString(234, QLatin1Char('n')));
     QCOMPARE(view.model().testName, std::string(234, 'n'));
     view.testNameEdit()->clear();
     QTest::keyClicks(view.testNameEdit(), QStringLiteral("a/b:c"));
     view.repeatEdit()->clear();
     QTest::keyClicks(view.repeatEdit(), QStringLiteral("4"));
 
+    // Which names and repeats pass is the core's; the fields reach it and
+    // show what it made of them.
     QCOMPARE(view.checkSequence(), 1);
     QCOMPARE(view.testNameEdit()->text(), QStringLiteral("a_b_c"));
-    QCOMPARE(fixture.device.boxes.shown.size(), 1);
-    QCOMPARE(fixture.device.boxes.shown[0].icon, QMessageBox::NoIcon);
     QCOMPARE(fixture.device.document->hardware().RepeatTestSequence, 4);
     QCOMPARE(fixture.device.document->sequence().setCount(), 1);
-
-    view.repeatEdit()->clear();
-    QTest::keyClicks(view.repeatEdit(), QStringLiteral("0"));
-    QCOMPARE(view.checkSequence(), -1);
-    QCOMPARE(fixture.device.boxes.shown.last().text,
-             QStringLiteral("Error:  Minimum Repeats of Entire Sequence = 1\n"));
 }
 
 QTEST_MAIN(StageViewTest)
