@@ -57,8 +57,6 @@ class SetParamEditorTest : public QObject {
     void openAndOkLeavesEverySetUnchanged();
     void okReportsAllFailuresInOneBoxAndStaysOpen();
     void customizeShowsTheWellsAndUncheckingCopiesWellOne();
-    void disabledWellsCannotBeTyped();
-    void doNotRecoverEmptiesItsPhaseAndStaysCheckedAfterARefusal();
     void checkWithADeviceRunsOffTheGuiThread();
 };
 
@@ -162,9 +160,16 @@ void SetParamEditorTest::openAndOkLeavesEverySetUnchanged() {
     }
 }
 
+// A refused OK keeps the dialog open with the entries as typed, and a
+// recovery typed as 0 has checked its box all the same.
 void SetParamEditorTest::okReportsAllFailuresInOneBoxAndStaysOpen() {
     Editor editor(2);
     CSetParamEditor& dialog = editor.dialog;
+    dialog.doNotRecoverBox()->click();
+    QVERIFY(!dialog.recoveryDurationEdit()->isEnabled());
+    dialog.doNotRecoverBox()->click();
+    QVERIFY(dialog.recoveryDurationEdit()->isEnabled());
+    retype(dialog.recoveryDurationEdit(), QStringLiteral("0"));
     retype(dialog.loadDurationEdit(), QStringLiteral("0.2"));
     retype(dialog.magnitudeEdit(1), QStringLiteral("1000"));
     retype(dialog.repetitionsEdit(), QStringLiteral("1"));
@@ -176,70 +181,42 @@ void SetParamEditorTest::okReportsAllFailuresInOneBoxAndStaysOpen() {
                             "Error:  Maximum Ramp Speed = 4.0 mm/S\n"));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(editor.set, SetRecord{});
-    // The entries stay as typed.
     QCOMPARE(dialog.magnitudeEdit(1)->text(), QStringLiteral("1000"));
+    QVERIFY(dialog.doNotRecoverBox()->isChecked());
+    QVERIFY(!dialog.recoveryDurationEdit()->isEnabled());
 }
 
+// Wells that differ open customized, each taking input unless disabled;
+// unchecking Customize hides wells 2 to 6 and gives them well 1's values.
 void SetParamEditorTest::customizeShowsTheWellsAndUncheckingCopiesWellOne() {
     SetRecord set;
     set.magnitude = {100, 200, 300, 400, 500, 600};
     set.preloadMag = {1, 2, 3, 4, 5, 6};
-    Editor editor(0, set);
-    CSetParamEditor& dialog = editor.dialog;
-    QVERIFY(dialog.customizeBox()->isChecked());
-    QVERIFY(!dialog.magnitudeEdit(6)->isHidden());
-    QVERIFY(!dialog.disableWellsButton()->isHidden());
-
-    dialog.customizeBox()->click();
-    for (int well = 2; well <= 6; ++well) {
-        QVERIFY(dialog.magnitudeEdit(well)->isHidden());
-        QVERIFY(dialog.magnitudeWellLabel(well)->isHidden());
-        QVERIFY(dialog.preloadEdit(well)->isHidden());
-    }
-    QVERIFY(dialog.disableWellsButton()->isHidden());
-    dialog.accept();
-    QCOMPARE(editor.set.magnitude, (std::array<double, 6>{100, 100, 100, 100, 100, 100}));
-    QCOMPARE(editor.set.preloadMag, (std::array<double, 6>{1, 1, 1, 1, 1, 1}));
-}
-
-void SetParamEditorTest::disabledWellsCannotBeTyped() {
-    SetRecord set;
-    set.magnitude = {100, 200, 300, 400, 500, 600};
     DisabledWells wells;
     wells.flags = {0, 1, 0, 0, 0, 1};
     RecordingMessageBoxes boxes;
     CSetParamEditor dialog(set, offline(0), wells, boxes);
-    const auto enabledWells = [&] {
-        QList<bool> enabled;
+    const auto wellStates = [&](bool (QWidget::*state)() const) {
+        QList<bool> states;
         for (int well = 1; well <= 6; ++well) {
-            enabled << (dialog.magnitudeEdit(well)->isEnabled() &&
-                        dialog.preloadEdit(well)->isEnabled());
+            states << ((dialog.magnitudeEdit(well)->*state)() &&
+                       (dialog.preloadEdit(well)->*state)());
         }
-        return enabled;
+        return states;
     };
-    QCOMPARE(enabledWells(), (QList<bool>{true, false, true, true, true, false}));
-    // Not customizing: only well 1 takes input.
+    QVERIFY(dialog.customizeBox()->isChecked());
+    QVERIFY(!dialog.disableWellsButton()->isHidden());
+    QCOMPARE(wellStates(&QWidget::isEnabled), (QList<bool>{true, false, true, true, true, false}));
+
     dialog.customizeBox()->click();
-    QCOMPARE(enabledWells(), (QList<bool>{true, false, false, false, false, false}));
-}
-
-void SetParamEditorTest::doNotRecoverEmptiesItsPhaseAndStaysCheckedAfterARefusal() {
-    Editor editor(2);
-    CSetParamEditor& dialog = editor.dialog;
-    dialog.doNotRecoverBox()->click();
-    QCOMPARE(dialog.recoveryDurationEdit()->text(), QStringLiteral("0"));
-    QVERIFY(!dialog.recoveryDurationEdit()->isEnabled());
-    dialog.doNotRecoverBox()->click();
-    QVERIFY(dialog.recoveryDurationEdit()->isEnabled());
-
-    // A recovery typed as 0 checks its box on OK, which stays checked even
-    // though another check fails.
-    retype(dialog.recoveryDurationEdit(), QStringLiteral("0"));
-    retype(dialog.repetitionsEdit(), QStringLiteral("0"));
+    QCOMPARE(wellStates(&QWidget::isHidden), (QList<bool>{false, true, true, true, true, true}));
+    QVERIFY(dialog.magnitudeWellLabel(2)->isHidden());
+    QVERIFY(dialog.disableWellsButton()->isHidden());
+    QCOMPARE(wellStates(&QWidget::isEnabled),
+             (QList<bool>{true, false, false, false, false, false}));
     dialog.accept();
-    QCOMPARE(editor.boxes.shown.size(), 1);
-    QVERIFY(dialog.doNotRecoverBox()->isChecked());
-    QVERIFY(!dialog.recoveryDurationEdit()->isEnabled());
+    QCOMPARE(set.magnitude, (std::array<double, 6>{100, 100, 100, 100, 100, 100}));
+    QCOMPARE(set.preloadMag, (std::array<double, 6>{1, 1, 1, 1, 1, 1}));
 }
 
 void SetParamEditorTest::checkWithADeviceRunsOffTheGuiThread() {

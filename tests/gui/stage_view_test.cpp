@@ -67,8 +67,7 @@ class StageViewTest : public QObject {
 
   private slots:
     void widestTitlesAndValuesFitTheirColumns();
-    void tabLeavesTheList();
-    void buttonsFollowTheSelectionAndTheDevice();
+    void buttonsAndKeysFollowTheSelectionAndTheDevice();
     void insertAndDeleteActOnTheSelectedRow();
     void insertStopsAtTenSets();
     void totalsFollowTheRepeatField();
@@ -123,32 +122,10 @@ void StageViewTest::widestTitlesAndValuesFitTheirColumns() {
     }
 }
 
-// Tab enters the list and leaves it, the arrow keys move inside it.
-void StageViewTest::tabLeavesTheList() {
-    ViewOnDevice fixture;
-    QVERIFY(fixture.device.connect());
-    CStageView& view = fixture.view;
-    fixture.setSequence({namedSet("A"), namedSet("B"), namedSet("C")});
-    view.show();
-    view.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&view));
-    view.list()->setFocus(Qt::TabFocusReason);
-    view.selectRow(0);
-
-    QTest::keyClick(view.list(), Qt::Key_Down);
-    QCOMPARE(view.selectedRow(), 1);
-    QVERIFY(view.list()->hasFocus());
-
-    QTest::keyClick(view.list(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view.editButton()));
-    QCOMPARE(view.selectedRow(), 1);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-    QVERIFY(view.list()->hasFocus());
-}
-
 // Edit Set and Delete act on the selected row: without one they are off.
-// Editing and inserting need a ready device; deleting does not.
-void StageViewTest::buttonsFollowTheSelectionAndTheDevice() {
+// Editing and inserting need a ready device; deleting does not. The list
+// is left with Tab like any other control.
+void StageViewTest::buttonsAndKeysFollowTheSelectionAndTheDevice() {
     ViewOnDevice fixture;
     CStageView& view = fixture.view;
     int editorRuns = 0;
@@ -185,6 +162,20 @@ void StageViewTest::buttonsFollowTheSelectionAndTheDevice() {
     view.deleteButton()->click();
     QCOMPARE(columnTexts(*view.list(), 0), QStringList{"B"});
     QCOMPARE(enabled(), (QList<bool>{false, false, true}));
+
+    // Tab enters the list and leaves it, the arrow keys move inside it.
+    fixture.setSequence({namedSet("A"), namedSet("B"), namedSet("C")});
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.list()->setFocus(Qt::TabFocusReason);
+    view.selectRow(0);
+    QTest::keyClick(view.list(), Qt::Key_Down);
+    QCOMPARE(view.selectedRow(), 1);
+    QTest::keyClick(view.list(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view.editButton()));
+    QCOMPARE(view.selectedRow(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QVERIFY(view.list()->hasFocus());
 }
 
 // Insert copies the selected set (row 0 without a selection, the default
