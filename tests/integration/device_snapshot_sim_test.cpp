@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "core/device/device_link.h"
-#include "core/hardware/load_cell_calibration.h"
 #include "support/log_capture.h"
 #include "support/sim_fixture.h"
 
@@ -75,19 +74,6 @@ TEST(DeviceSnapshotTest, FollowsEachConnectionWholeWhileAnotherThreadReadsIt) {
     done = true;
     reader.join();
     EXPECT_EQ(mixed.load(), 0);
-}
-
-// A calibration the user applies is what the window shows next, without a
-// new connection.
-TEST(DeviceSnapshotTest, AnAppliedCalibrationIsPublished) {
-    test::LogCapture log;
-    test_support::RunningSimulator device;
-    ASSERT_TRUE(device.ok()) << device.error();
-    DeviceLink link;
-    ASSERT_TRUE(connectTo(link, device));
-    ASSERT_TRUE(applyCalibration(link, 3, 44.5, 0.002));
-    EXPECT_FLOAT_EQ(link.Snapshot().fullScaleLoad[3], 44.5f);
-    EXPECT_DOUBLE_EQ(link.Snapshot().loadCellGain[3], 0.002);
 }
 
 }  // namespace

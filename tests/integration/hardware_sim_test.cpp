@@ -158,6 +158,9 @@ TEST_P(HardwareSimTest, ApplyCalibrationSavesAllSixRecordsAndReloads) {
     EXPECT_EQ(commands.front().rfind("SetEepromData(3840,", 0), 0u);
     const std::string saved = sim().eepromItem(eeprom::kCalibration);
     EXPECT_EQ(saved, calibrationText(link_));
+    // What the window shows next, without a new connection.
+    EXPECT_EQ(link_.Snapshot().fullScaleLoad[2], 44.5f);
+    EXPECT_EQ(link_.Snapshot().loadCellGain[2], cutGain(0.00098));
     // Only well 3's full scale and gain changed.
     std::vector<std::string> expected = Lines(before);
     ASSERT_EQ(expected.size(), 6u);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/common/c_locale_text.h"
@@ -203,10 +204,9 @@ TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) 
         if (c.fault.kind == Fault::Kind::Garbage) {
             continue;  // random bytes may well hold digits; only the bound matters
         }
-        EXPECT_EQ(link.firmwareRevision, 1000);
-        EXPECT_EQ(link.hardwareRevision, 1000);
-        EXPECT_EQ(link.hardwareType, 0);
-        EXPECT_EQ(link.internalValue4, 0);
+        EXPECT_EQ(std::tie(link.firmwareRevision, link.hardwareRevision, link.hardwareType,
+                           link.internalValue4),
+                  std::make_tuple(1000, 1000, 0, 0));
         EXPECT_EQ(link.fullScaleLoad, DeviceLink{}.fullScaleLoad);
         EXPECT_EQ(link.umPerUstep[5], 0.5);
     }
