@@ -124,17 +124,16 @@ class TestDataDialogTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void opensAndScansWhileTheControlsWait();
+    void opensScansAndBrowsesWhileTheControlsWait();
     void downloadsTheSelectedRowsTopToBottomWithProgress();
     void existingCopiesAreReplacedOrSkippedAsAnswered();
     void aHostileNameGetsTheCannotOpenBox();
     void deletesSelectedAndAllAfterAskingNoFirst();
     void cancelKeepsWhatArrivedAndTheLinkAnswers();
     void aFailureSaysWhyInTheStatus();
-    void browseRemembersTheChosenFolder();
 };
 
-void TestDataDialogTest::opensAndScansWhileTheControlsWait() {
+void TestDataDialogTest::opensScansAndBrowsesWhileTheControlsWait() {
     Bench bench;
     bench.device.sim().setLatency(std::chrono::milliseconds(50));
     auto dialog = bench.open();
@@ -153,6 +152,18 @@ void TestDataDialogTest::opensAndScansWhileTheControlsWait() {
     WAIT_IDLE(*dialog);
     QVERIFY(allControlsEnabled(*dialog, true));
     QCOMPARE(listedNames(*dialog), (QStringList{"DEMO_0002.CSV", "DEMO_0001.CSV", "A.CSV"}));
+
+    // A folder chosen with Browse is remembered; a cancelled choice keeps it.
+    QString answer = bench.folder.filePath(QStringLiteral("chosen"));
+    const QString chosen = answer;
+    dialog->setFolderChooser([&](QWidget*, const QString&, const QString& start) {
+        return start == QDir::homePath() ? answer : QString();
+    });
+    QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
+    answer.clear();
+    dialog->browse();
+    QCOMPARE(dialog->folderEdit()->text(), chosen);
+    QCOMPARE(bench.settings->dataDir(), chosen);
     dialog->reject();
     QVERIFY(!dialog->isVisible());
 }
@@ -408,28 +419,6 @@ void TestDataDialogTest::aFailureSaysWhyInTheStatus() {
         QCOMPARE(bench.boxes.shown.isEmpty() ? QString() : bench.boxes.shown.last().text,
                  QString::fromLatin1(c.lastBox));
     }
-}
-
-void TestDataDialogTest::browseRemembersTheChosenFolder() {
-    Bench bench;
-    auto dialog = bench.open();
-    WAIT_IDLE(*dialog);
-    QString askedStart;
-    QString answer = bench.folder.filePath(QStringLiteral("chosen"));
-    dialog->setFolderChooser([&](QWidget*, const QString&, const QString& start) {
-        askedStart = start;
-        return answer;
-    });
-    QTest::mouseClick(dialog->browseButton(), Qt::LeftButton);
-    QCOMPARE(askedStart, QDir::homePath());
-    QCOMPARE(dialog->folderEdit()->text(), answer);
-    QCOMPARE(bench.settings->dataDir(), answer);
-    // Cancel keeps both.
-    const QString chosen = answer;
-    answer.clear();
-    dialog->browse();
-    QCOMPARE(dialog->folderEdit()->text(), chosen);
-    QCOMPARE(bench.settings->dataDir(), chosen);
 }
 
 QTEST_MAIN(TestDataDialogTest)
