@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
-# Renders PNGs of the main window (empty, with a programmed three-set
-# sequence on a simulated stimulator, and grown with the sequence preview
-# showing a set that crosses the travel), the preview zoomed to single
-# cycles, the question before an edited sequence is lost, File > Open at its
-# first size, the set editor in both wordings, the about box, the settings
-# dialogs, Access Test Data in the middle of a download and after Cancel,
-# the questions before files are deleted or replaced, Move to Position during
-# a move and after Stop, Load Cell Calibration with its status line, and the
-# drawn controls for review:
+# Renders PNGs of the main window (empty, with a programmed sequence on a
+# simulated stimulator, and grown with the sequence preview showing a set
+# that crosses the travel), the preview zoomed to single cycles, File > Open
+# at its first size, the set editor in both wordings, the about box, the
+# settings dialogs, the toolbar pictures enlarged, Access Test Data in the
+# middle of a download and after Cancel, Move to Position during a move and
+# after Stop, and Load Cell Calibration with its status line, for review:
 #   screenshots.sh [BUILD_FOLDER]
 # The pictures land in BUILD_FOLDER/screenshots (default build-gui).
 set -euo pipefail

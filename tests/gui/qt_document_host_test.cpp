@@ -1,17 +1,20 @@
 // The Qt host of the document: what another thread asks is carried out on
 // the GUI thread while that thread waits; log lines never make the writer
 // wait; after shutDown() a waiting thread is answered without a box, so the
-// window can join the request thread while it was waiting.
+// window can join the request thread while it was waiting; the device status
+// reaches the status bar.
 #include "gui/app/qt_document_host.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStatusTipEvent>
 #include <QThread>
 #include <QtTest>
 #include <atomic>
 #include <thread>
 
 #include "connected_document.h"
+#include "gui/app/main_frame.h"
 #include "gui/editor/stage_view.h"
 #include "support/wait_until.h"
 
@@ -23,10 +26,10 @@ class QtDocumentHostTest : public QObject {
 
   private slots:
     void boxFromAnotherThreadIsShownOnTheGuiThread();
-    void callFromTheGuiThreadRunsAtOnce();
     void shutDownAnswersWaitingCallsWithoutABox();
     void logLinesNeverWaitAndArriveInOrder();
     void viewWorkRunsOnTheGuiThreadAndRefreshesTheView();
+    void deviceStatusShowsUnderTheMenuPrompts();
 };
 
 void QtDocumentHostTest::boxFromAnotherThreadIsShownOnTheGuiThread() {
@@ -42,24 +45,18 @@ void QtDocumentHostTest::boxFromAnotherThreadIsShownOnTheGuiThread() {
     QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
     asking.join();
     QCOMPARE(answer, BoxAnswer::Yes);
-    QCOMPARE(boxes.shown.size(), 1);
+    // A call from the GUI thread runs at once. Bytes above 127 cross as
+    // Latin-1 and come back unchanged.
+    host.errorBox("Caf\xe9 \xb5m");
+    QCOMPARE(boxes.shown.size(), 2);
     QCOMPARE(boxes.shown[0].thread, QThread::currentThread());
     QCOMPARE(boxes.shown[0].text, QStringLiteral("Delete?"));
     QCOMPARE(boxes.shown[0].icon, QMessageBox::Question);
     // Enter answers a question from device work with No.
     QCOMPARE(boxes.shown[0].defaultButton, QMessageBox::No);
-}
-
-void QtDocumentHostTest::callFromTheGuiThreadRunsAtOnce() {
-    RecordingMessageBoxes boxes;
-    QtDocumentHost host(boxes);
-    // Bytes above 127 cross as Latin-1 and come back unchanged.
-    host.errorBox("Caf\xe9 \xb5m");
-    QCOMPARE(boxes.shown.size(), 1);
-    QCOMPARE(boxes.shown[0].text, QString::fromUtf8("Caf\u00e9 \u00b5m"));
-    QCOMPARE(boxes.shown[0].icon, QMessageBox::Critical);
-    QCOMPARE(boxes.shown[0].caption, QStringLiteral("KyrvanaP7"));
-    QCOMPARE(boxes.shown[0].defaultButton, QMessageBox::NoButton);
+    QCOMPARE(boxes.shown[1].text, QString::fromUtf8("Caf\u00e9 \u00b5m"));
+    QCOMPARE(boxes.shown[1].icon, QMessageBox::Critical);
+    QCOMPARE(boxes.shown[1].caption, QStringLiteral("KyrvanaP7"));
 }
 
 void QtDocumentHostTest::shutDownAnswersWaitingCallsWithoutABox() {
@@ -118,6 +115,34 @@ void QtDocumentHostTest::viewWorkRunsOnTheGuiThreadAndRefreshesTheView() {
     QCOMPARE(workThread, QThread::currentThread());
     QCOMPARE(view.testNameEdit()->text(), QStringLiteral("From the device"));
     QCOMPARE(view.repeatEdit()->text(), QStringLiteral("7"));
+}
+
+// The status bar says what the device link is doing; a menu item's prompt
+// shows over it while the item is pointed at.
+void QtDocumentHostTest::deviceStatusShowsUnderTheMenuPrompts() {
+    CMainFrame frame;
+    RecordingMessageBoxes boxes;
+    QtDocumentHost host(boxes);
+    host.attach(nullptr, &frame, nullptr);
+
+    // From the request thread, without waiting for the window.
+    std::thread([&] { host.deviceStatusChanged(DeviceStatus::Programming); }).join();
+    QTRY_COMPARE(frame.statusText(), QString::fromUtf8("Programming\u2026"));
+
+    QStatusTipEvent tip(QStringLiteral("Read Kyrvana Device"));
+    QCoreApplication::sendEvent(&frame, &tip);
+    host.deviceStatusChanged(DeviceStatus::Reading);
+    QCoreApplication::processEvents();
+    QCOMPARE(frame.statusText(), QStringLiteral("Read Kyrvana Device"));
+    QStatusTipEvent cleared{QString()};
+    QCoreApplication::sendEvent(&frame, &cleared);
+    QCOMPARE(frame.statusText(), QString::fromUtf8("Reading\u2026"));
+
+    // Nothing reaches the window once the host is shut down.
+    host.shutDown();
+    host.deviceStatusChanged(DeviceStatus::Disconnected);
+    QCoreApplication::processEvents();
+    QCOMPARE(frame.statusText(), QString::fromUtf8("Reading\u2026"));
 }
 
 QTEST_MAIN(QtDocumentHostTest)

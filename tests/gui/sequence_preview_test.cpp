@@ -4,13 +4,11 @@
 #include "gui/editor/sequence_preview.h"
 
 #include <QFile>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
-#include <QValueAxis>
 #include <QXmlStreamReader>
 #include <QtTest>
 #include <functional>
@@ -28,15 +26,17 @@ using namespace kyrvana::gui;
 
 namespace {
 
-// A cycle of 1 s load, 0.5 s hold, 1 s recovery, 2 s rest.
-SetRecord displacementSet(const char* name, double micrometres, std::int32_t reps) {
+// A cycle of 1 s load, 0.5 s hold, 1 s recovery, 2 s rest. Without the
+// recovery every repetition moves the actuator further out.
+SetRecord displacementSet(const char* name, double micrometres, std::int32_t reps,
+                          std::int32_t recoveryMs = 1000) {
     SetRecord set;
     set.name = name;
     set.magnitude.fill(micrometres);
     set.numReps = reps;
     set.stretchDurationMs = 1000;
     set.holdTimeMs = 500;
-    set.recoveryDurationMs = 1000;
+    set.recoveryDurationMs = recoveryMs;
     set.restTimeMs = 2000;
     return set;
 }
@@ -45,13 +45,6 @@ SetRecord forceSet(const char* name, double millinewtons) {
     SetRecord set = displacementSet(name, millinewtons, 4);
     set.mode[0] = ControlMode::Force;
     set.units[0] = UnitsCode::Millinewtons;
-    return set;
-}
-
-// No recovery: every repetition moves the actuator further out.
-SetRecord oneWaySet(const char* name, double micrometres, std::int32_t reps) {
-    SetRecord set = displacementSet(name, micrometres, reps);
-    set.recoveryDurationMs = 0;
     return set;
 }
 
@@ -70,7 +63,7 @@ struct PreviewOnDevice {
         QCoreApplication::processEvents();
     }
     // Shows a sequence and waits until the chart has drawn it.
-    bool setSequence(std::initializer_list<SetRecord> sets, int repeats = 1) {
+    bool setSequence(const std::vector<SetRecord>& sets, int repeats = 1) {
         view.model().workingSequence.sets = sets;
         view.model().showRepeatCount(repeats);
         view.refreshFromModel();
@@ -85,15 +78,6 @@ struct PreviewOnDevice {
         const PlotGeometry where = chart().geometry();
         return QPoint(static_cast<int>(where.xOf(seconds)),
                       static_cast<int>(where.area.center().y()));
-    }
-    QStringList visibleSeries() {
-        QStringList names;
-        for (QAbstractSeries* series : chart().chart()->series()) {
-            if (series->isVisible()) {
-                names << series->name();
-            }
-        }
-        return names;
     }
 
     ConnectedDocument device;
@@ -125,56 +109,38 @@ class SequencePreviewTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void timeAxisTakesTheLargestUnitThatFits_data();
     void timeAxisTakesTheLargestUnitThatFits();
-    void oneLinePerEnabledWellAndOneAxisPerQuantity();
-    void moreSetsThanPixelsStillDrawOneLinePerQuantity();
+    void oneLinePerEnabledWellAndQuantity();
     void followsEveryEdit_data();
     void followsEveryEdit();
     void setBeyondTheTravelIsShadedAndItsRowMarked();
-    void selectionRunsBothWays();
+    void selectionAndHoverRunBothWays();
     void zoomGoesFromTheEnvelopeDownToSingleCycles();
-    void hoverTellsTimeSetRepetitionAndValue();
     void exportsWriteFilesThatOpen_data();
     void exportsWriteFilesThatOpen();
     void failedExportSaysSoAndLeavesNoFile();
 };
 
-void SequencePreviewTest::timeAxisTakesTheLargestUnitThatFits_data() {
-    QTest::addColumn<double>("span");
-    QTest::addColumn<QString>("unit");
-    QTest::newRow("half a second") << 0.5 << "s";
-    QTest::newRow("59 s") << 59.0 << "s";
-    QTest::newRow("one minute") << 60.0 << "min";
-    QTest::newRow("59 min") << 3599.0 << "min";
-    QTest::newRow("one hour") << 3600.0 << "h";
-    QTest::newRow("23 h") << 86399.0 << "h";
-    QTest::newRow("one day") << 86400.0 << "days";
-    QTest::newRow("four weeks") << 28 * 86400.0 << "days";
-}
-
 void SequencePreviewTest::timeAxisTakesTheLargestUnitThatFits() {
-    QFETCH(double, span);
-    QFETCH(QString, unit);
-    QCOMPARE(QString::fromLatin1(timeAxisUnitFor(span).label), unit);
+    const struct {
+        double span;
+        const char* unit;
+    } cases[] = {{59.0, "s"},   {60.0, "min"},  {3599.0, "min"},
+                 {3600.0, "h"}, {86399.0, "h"}, {86400.0, "days"}};
+    for (const auto& c : cases) {
+        QCOMPARE(timeAxisUnitFor(c.span).label, c.unit);
+    }
 }
 
-void SequencePreviewTest::oneLinePerEnabledWellAndOneAxisPerQuantity() {
+// A large file: displacement and force sets by turns, three passes, far more
+// sets than the chart has pixels, two wells disabled. How the profile samples
+// them is the core's; the chart must still draw each enabled well's line per
+// quantity as one run, in its own colour, on that quantity's axis.
+void SequencePreviewTest::oneLinePerEnabledWellAndQuantity() {
     PreviewOnDevice fixture;
     DisabledWells wells;
     wells.flags = {0, 1, 0, 0, 1, 0};
     fixture.device.document->setDisabledWells(wells);
-    QVERIFY(fixture.setSequence({displacementSet("A", 500, 3), displacementSet("B", 800, 2)}));
-    QCOMPARE(fixture.visibleSeries(), (QStringList{"Well 1", "Well 3", "Well 4", "Well 6"}));
-
-    QSet<QRgb> colours;
-    for (QAbstractSeries* series : fixture.chart().chart()->series()) {
-        if (series->isVisible()) {
-            colours.insert(static_cast<QLineSeries*>(series)->pen().color().rgb());
-        }
-    }
-    QCOMPARE(colours.size(), 4);
-
     const auto shownAxes = [&fixture] {
         QStringList titles;
         for (QAbstractAxis* axis : fixture.chart().chart()->axes(Qt::Vertical)) {
@@ -184,50 +150,37 @@ void SequencePreviewTest::oneLinePerEnabledWellAndOneAxisPerQuantity() {
         }
         return titles;
     };
+    QVERIFY(fixture.setSequence({displacementSet("A", 500, 3)}));
     QCOMPARE(shownAxes(), QStringList{QStringLiteral("Displacement (µm)")});
 
-    // A force set between them: each well's line runs on through both
-    // quantities, each part on its own axis, with one legend entry per well.
-    QVERIFY(fixture.setSequence(
-        {displacementSet("A", 500, 3), forceSet("F", 300), displacementSet("B", 800, 2)}));
+    std::vector<SetRecord> sets;
+    for (int set = 0; set < 400; ++set) {
+        sets.push_back(set % 2 == 0 ? displacementSet("D", 500, 2) : forceSet("F", 300));
+    }
+    QVERIFY(fixture.setSequence(sets, 3));
+    QVERIFY(fixture.chart().plot().spans.size() > 1000);
     QCOMPARE(shownAxes(),
              (QStringList{QStringLiteral("Displacement (µm)"), QStringLiteral("Force (mN)")}));
-    QCOMPARE(fixture.visibleSeries().size(), 4);
-    QSet<QPair<int, int>> runs;
+    QStringList legend;
+    QSet<QRgb> colours;
+    for (QAbstractSeries* series : fixture.chart().chart()->series()) {
+        if (series->isVisible()) {
+            legend << series->name();
+            colours.insert(static_cast<QLineSeries*>(series)->pen().color().rgb());
+        }
+    }
+    QCOMPARE(legend, (QStringList{"Well 1", "Well 3", "Well 4", "Well 6"}));
+    QCOMPARE(colours.size(), 4);
+    QMap<QPair<int, int>, int> runs;
     for (const PreviewTrace& trace : fixture.chart().plot().traces) {
-        runs.insert({trace.well, static_cast<int>(trace.quantity)});
+        ++runs[{trace.well, static_cast<int>(trace.quantity)}];
         const AxisRange& range = fixture.chart().plot().rangeOf(trace.quantity);
         for (const QPointF& point : trace.points) {
             QVERIFY(point.y() >= range.low && point.y() <= range.high);
         }
     }
     QCOMPARE(runs.size(), 4 * 2);
-}
-
-void SequencePreviewTest::moreSetsThanPixelsStillDrawOneLinePerQuantity() {
-    PreviewOnDevice fixture;
-    // A large file: displacement and force sets by turns, three passes,
-    // far more sets than the chart has pixels.
-    std::vector<SetRecord> sets;
-    for (int set = 0; set < 400; ++set) {
-        sets.push_back(set % 2 == 0 ? displacementSet("D", 500, 2) : forceSet("F", 300));
-    }
-    fixture.view.model().workingSequence.sets = sets;
-    fixture.view.model().showRepeatCount(3);
-    fixture.view.refreshFromModel();
-    QVERIFY(fixture.settled());
-    QVERIFY(fixture.chart().plot().spans.size() > 1000);
-    // Each well's displacement and force lines run through, not a broken
-    // line per set.
-    QMap<QPair<int, int>, int> runs;
-    for (const PreviewTrace& trace : fixture.chart().plot().traces) {
-        ++runs[{trace.well, static_cast<int>(trace.quantity)}];
-        QVERIFY(trace.points.size() > 100);
-    }
-    QCOMPARE(runs.size(), 6 * 2);
-    for (const int count : runs) {
-        QCOMPARE(count, 1);
-    }
+    QCOMPARE(QSet<int>(runs.begin(), runs.end()), QSet<int>{1});
 }
 
 using Edit = std::function<void(PreviewOnDevice&)>;
@@ -243,23 +196,10 @@ void SequencePreviewTest::followsEveryEdit_data() {
                                   << 8 * 4.5 << 600.0;
     QTest::newRow("delete") << Edit([](PreviewOnDevice& f) { f.view.deleteSet(); }) << 2 * 4.5
                             << 400.0;
-    QTest::newRow("edit set") << Edit([](PreviewOnDevice& f) {
-        f.view.setSetEditorRunner(
-            [](QWidget*, SetRecord& set, const SetLimitsHardware&, DisabledWells&, MessageBoxes&) {
-                set.magnitude.fill(900);
-                set.numReps = 10;
-                return true;
-            });
-        f.view.editSet();
-    }) << 12 * 4.5 << 900.0;
     QTest::newRow("repeat field") << Edit([](PreviewOnDevice& f) {
         f.view.repeatEdit()->selectAll();
         QTest::keyClicks(f.view.repeatEdit(), QStringLiteral("4"));
     }) << 4 * 5 * 4.5 << 600.0;
-    QTest::newRow("open or read back") << Edit([](PreviewOnDevice& f) {
-        f.view.model().workingSequence.sets = {displacementSet("Read", 1200, 1)};
-        f.view.refreshFromModel();
-    }) << 4.5 << 1200.0;
 }
 
 void SequencePreviewTest::followsEveryEdit() {
@@ -295,14 +235,12 @@ void SequencePreviewTest::setBeyondTheTravelIsShadedAndItsRowMarked() {
     QVERIFY(fixture.device.connect());
     // The one-way set climbs 300 um a cycle: ten cycles pass the travel.
     QVERIFY(fixture.setSequence({displacementSet("Warm", 300, 2), displacementSet("Cool", 300, 2),
-                                 oneWaySet("Creep", 300, 10)}));
+                                 displacementSet("Creep", 300, 10, 0)}));
     const CReportCtrl& list = *fixture.view.list();
     const auto marked = [&list](int row) {
         return list.item(row, 0)->background().style() != Qt::NoBrush;
     };
-    QVERIFY(!marked(0));
-    QVERIFY(!marked(1));
-    QVERIFY(marked(2));
+    QCOMPARE((QList<bool>{marked(0), marked(1), marked(2)}), (QList<bool>{false, false, true}));
     QVERIFY(!list.item(2, 3)->toolTip().isEmpty());
     QVERIFY(fixture.preview->limitLine()->isVisible());
     QVERIFY(fixture.preview->limitLine()->text().contains(QStringLiteral("Set 3 \"Creep\"")));
@@ -328,10 +266,11 @@ void SequencePreviewTest::setBeyondTheTravelIsShadedAndItsRowMarked() {
     QVERIFY(!fixture.preview->limitLine()->isVisible());
 }
 
-void SequencePreviewTest::selectionRunsBothWays() {
+void SequencePreviewTest::selectionAndHoverRunBothWays() {
     PreviewOnDevice fixture;
-    QVERIFY(fixture.setSequence({displacementSet("A", 400, 2), displacementSet("B", 600, 3),
-                                 displacementSet("C", 500, 2)}));
+    QVERIFY(
+        fixture.setSequence({displacementSet("Warm", 400, 2), displacementSet("Stretch", 1500, 3),
+                             displacementSet("C", 500, 2)}));
     fixture.view.selectRow(1);
     QCOMPARE(fixture.chart().highlightedSet(), 1);
     fixture.view.list()->clearSelection();
@@ -347,6 +286,18 @@ void SequencePreviewTest::selectionRunsBothWays() {
     // A click beside the plot changes nothing.
     QTest::mouseClick(fixture.chart().viewport(), Qt::LeftButton, {}, QPoint(1, 1));
     QCOMPARE(fixture.view.selectedRow(), 2);
+
+    // Hovering in the hold of the second cycle of "Stretch": 9 s of "Warm",
+    // 4.5 s of the first cycle, 1 s of load, then a quarter of a second.
+    const double seconds = 9.0 + 4.5 + 1.0 + 0.25;
+    const PlotGeometry where = fixture.chart().geometry();
+    const QPointF point(where.xOf(seconds), where.yOf(ProfileQuantity::Displacement, 1500.0));
+    const QString text = fixture.chart().readingText(point);
+    QVERIFY2(text.contains(QStringLiteral("Set 2 \"Stretch\", repetition 2 of 3")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Wells 1, 2, 3, 4, 5, 6: 1500 µm")), qPrintable(text));
+    QVERIFY2(text.startsWith(QStringLiteral("Time: 14.7")), qPrintable(text));
+    QVERIFY(fixture.chart().readingText(QPointF(1, 1)).isEmpty());
 }
 
 void SequencePreviewTest::zoomGoesFromTheEnvelopeDownToSingleCycles() {
@@ -360,12 +311,9 @@ void SequencePreviewTest::zoomGoesFromTheEnvelopeDownToSingleCycles() {
     QVERIFY(fixture.setSequence({fast}));
     CPreviewChart& chart = fixture.chart();
     QCOMPARE(chart.visibleTo(), 2'419'200.0);
-    QCOMPARE(QString::fromLatin1(chart.plot().unit.label), QStringLiteral("days"));
     // The whole test is an envelope of bounded size, from 0 to 250 um.
     QVERIFY(envelopeStrokes(chart.plot()) > 100);
-    for (const PreviewTrace& trace : chart.plot().traces) {
-        QVERIFY(trace.points.size() < 4 * 4000);
-    }
+    QVERIFY(chart.plot().traces.front().points.size() < 4 * 4000);
 
     // The wheel narrows the range about the pointer.
     const QPoint middle = fixture.pointAt(1'209'600.0);
@@ -395,41 +343,17 @@ void SequencePreviewTest::zoomGoesFromTheEnvelopeDownToSingleCycles() {
     QCOMPARE(chart.visibleFrom(), fromSeconds);
     QCOMPARE(chart.visibleTo(), toSeconds);
 
-    // Half a second: five single cycles, each reaching 0 and 250 um at its
-    // own time, and no envelope left.
+    // Half a second: single cycles, no envelope left (their shape is the
+    // core's sampling).
     chart.zoomTo(1000.0, 1000.5);
     QVERIFY(fixture.settled());
     QCOMPARE(QString::fromLatin1(chart.plot().unit.label), QStringLiteral("s"));
     QCOMPARE(envelopeStrokes(chart.plot()), 0);
-    QSet<double> peaks;
-    for (const QPointF& point : chart.plot().traces.front().points) {
-        if (qAbs(point.y() - 250.0) < 1e-9) {
-            peaks.insert(point.x());
-        }
-    }
-    QCOMPARE(peaks.size(), 5);
 
     QTest::mouseDClick(chart.viewport(), Qt::LeftButton, {}, middle);
     QVERIFY(fixture.settled());
     QVERIFY(!chart.isZoomed());
     QCOMPARE(chart.visibleTo(), 2'419'200.0);
-}
-
-void SequencePreviewTest::hoverTellsTimeSetRepetitionAndValue() {
-    PreviewOnDevice fixture;
-    QVERIFY(fixture.setSequence(
-        {displacementSet("Warm", 400, 2), displacementSet("Stretch", 1500, 3)}));
-    // The hold of the second cycle of "Stretch": 9 s of "Warm", 4.5 s of
-    // the first cycle, 1 s of load, then a quarter of a second into the hold.
-    const double seconds = 9.0 + 4.5 + 1.0 + 0.25;
-    const PlotGeometry where = fixture.chart().geometry();
-    const QPointF point(where.xOf(seconds), where.yOf(ProfileQuantity::Displacement, 1500.0));
-    const QString text = fixture.chart().readingText(point);
-    QVERIFY2(text.contains(QStringLiteral("Set 2 \"Stretch\", repetition 2 of 3")),
-             qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("Wells 1, 2, 3, 4, 5, 6: 1500 µm")), qPrintable(text));
-    QVERIFY2(text.startsWith(QStringLiteral("Time: 14.7")), qPrintable(text));
-    QVERIFY(fixture.chart().readingText(QPointF(1, 1)).isEmpty());
 }
 
 void SequencePreviewTest::exportsWriteFilesThatOpen_data() {
@@ -445,7 +369,7 @@ void SequencePreviewTest::exportsWriteFilesThatOpen() {
     DisabledWells wells;
     wells.flags = {0, 0, 1, 0, 0, 0};
     fixture.device.document->setDisabledWells(wells);
-    QVERIFY(fixture.setSequence({displacementSet("A", 400, 2), oneWaySet("B", 100, 3)}));
+    QVERIFY(fixture.setSequence({displacementSet("A", 400, 2), displacementSet("B", 100, 3, 0)}));
     const QString path = fixture.folder.filePath(name);
     fixture.dialogs.savePath = path;
     fixture.preview->exportPreview();
@@ -467,13 +391,8 @@ void SequencePreviewTest::exportsWriteFilesThatOpen() {
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QVERIFY(QSvgRenderer(path).isValid());
     } else {
-        const QStringList lines = QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'));
-        QCOMPARE(lines.constFirst(),
-                 QStringLiteral("seconds,set,unit,well1,well2,well4,well5,well6"));
-        QVERIFY(lines.size() > 100);
-        for (const QString& line : lines) {
-            QVERIFY(line.isEmpty() || line.count(QLatin1Char(',')) == 7);
-        }
+        // The columns are the core's; here the disabled well stays out.
+        QCOMPARE(file.readLine(), QByteArray("seconds,set,unit,well1,well2,well4,well5,well6\n"));
     }
 }
 

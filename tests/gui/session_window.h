@@ -25,8 +25,12 @@
 namespace kyrvana::gui {
 
 struct SessionWindow {
-    SessionWindow()
-        : settings(std::make_unique<QSettings>(folder.filePath(QStringLiteral("settings.ini")),
+    // The settings live in `settingsFile` when one is given, so that a later
+    // window reads what an earlier one kept; otherwise in a file of its own.
+    explicit SessionWindow(const QString& settingsFile = QString())
+        : settings(std::make_unique<QSettings>(settingsFile.isEmpty()
+                                                   ? folder.filePath(QStringLiteral("settings.ini"))
+                                                   : settingsFile,
                                                QSettings::IniFormat)) {
         started = device.start(&error);
         session = std::make_unique<ApplicationSession>(frame, settings, boxes, dialogs,
@@ -38,6 +42,9 @@ struct SessionWindow {
     CStageView& view() { return session->view(); }
     QString pane() { return view().messagePane()->toPlainText(); }
     bool showAndConnect() {
+        if (!started) {
+            return false;
+        }
         frame.show();
         return QTest::qWaitFor([&] { return action(kCmdProgramDevice)->isEnabled(); }, 10000);
     }
