@@ -13,57 +13,39 @@ class AppSettingsTest : public QObject {
 
   private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void emptyValuesFallBackToDocuments_data();
-    void emptyValuesFallBackToDocuments();
-    void storedFoldersAreReturned();
-
-  private:
-    static std::unique_ptr<QSettings> store(const QTemporaryDir& folder) {
-        return std::make_unique<QSettings>(folder.filePath(QStringLiteral("kyrvana.ini")),
-                                           QSettings::IniFormat);
-    }
+    void foldersFallBackToDocumentsUntilSet();
 };
 
-void AppSettingsTest::emptyValuesFallBackToDocuments_data() {
-    QTest::addColumn<QVariant>("stored");
-    QTest::newRow("missing") << QVariant();
-    QTest::newRow("empty") << QVariant(QString());
-}
-
-void AppSettingsTest::emptyValuesFallBackToDocuments() {
-    QFETCH(QVariant, stored);
+void AppSettingsTest::foldersFallBackToDocumentsUntilSet() {
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    auto raw = store(folder);
-    if (stored.isValid()) {
-        raw->setValue(AppSettings::kDataDirKey, stored);
-        raw->setValue(AppSettings::kTemplateDirKey, stored);
-    }
-    raw->sync();
-
-    AppSettings settings(store(folder));
+    const QString file = folder.filePath(QStringLiteral("kyrvana.ini"));
+    const auto store = [&file] { return std::make_unique<QSettings>(file, QSettings::IniFormat); };
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    QCOMPARE(settings.dataDir(), documents + QStringLiteral("/Kyrvana/Data"));
-    QCOMPARE(settings.templateDir(), documents + QStringLiteral("/Kyrvana/Templates"));
-
-    // Reading never writes the default back.
-    QSettings after(folder.filePath(QStringLiteral("kyrvana.ini")), QSettings::IniFormat);
-    QCOMPARE(after.value(AppSettings::kDataDirKey).toString(), QString());
-    QCOMPARE(after.value(AppSettings::kTemplateDirKey).toString(), QString());
-}
-
-void AppSettingsTest::storedFoldersAreReturned() {
-    QTemporaryDir folder;
+    // Missing, then empty: both mean the default, which is not written back.
+    for (const QVariant& stored : {QVariant(), QVariant(QString())}) {
+        if (stored.isValid()) {
+            QSettings raw(file, QSettings::IniFormat);
+            raw.setValue(AppSettings::kDataDirKey, stored);
+            raw.setValue(AppSettings::kTemplateDirKey, stored);
+        }
+        {
+            AppSettings settings(store());
+            QCOMPARE(settings.dataDir(), documents + QStringLiteral("/Kyrvana/Data"));
+            QCOMPARE(settings.templateDir(), documents + QStringLiteral("/Kyrvana/Templates"));
+        }
+        const QSettings after(file, QSettings::IniFormat);
+        QCOMPARE(after.value(AppSettings::kDataDirKey), stored);
+        QCOMPARE(after.value(AppSettings::kTemplateDirKey), stored);
+    }
     {
-        AppSettings settings(store(folder));
+        AppSettings settings(store());
         settings.setTemplateDir(QStringLiteral("/lab/templates"));
         settings.setDataDir(QStringLiteral("/lab/data"));
     }
     // A fresh reader sees what the first one wrote, under the "Settings" section.
-    QSettings raw(folder.filePath(QStringLiteral("kyrvana.ini")), QSettings::IniFormat);
-    QCOMPARE(raw.value(QStringLiteral("Settings/TemplateDir")).toString(),
-             QStringLiteral("/lab/templates"));
-    AppSettings settings(store(folder));
+    QCOMPARE(QSettings(file, QSettings::IniFormat).value(QStringLiteral("Settings/TemplateDir")),
+             QVariant(QStringLiteral("/lab/templates")));
+    AppSettings settings(store());
     QCOMPARE(settings.templateDir(), QStringLiteral("/lab/templates"));
     QCOMPARE(settings.dataDir(), QStringLiteral("/lab/data"));
 }

@@ -1,8 +1,9 @@
 // The whole window on a simulated stimulator: the menu follows the device's
 // plug and unplug, File > Open and Save move a sequence through a protocol
-// file, Program Device and Read Device run through the request thread while
-// the window stays responsive, the status bar says what the link is doing,
-// and closing the window stops the thread.
+// file, Program, Verify and Read Device run through the request thread while
+// the window stays responsive, work that would spoil a running test asks
+// first, the status bar says what the link is doing, and closing the window
+// stops the thread.
 #include "gui/app/application_session.h"
 
 #include <QApplication>
@@ -40,9 +41,8 @@ class ApplicationSessionTest : public QObject {
 
   private slots:
     void menuFollowsPlugAndUnplug();
-    void saveThenOpenRoundTrips();
+    void sequenceGoesOutAndComesBack();
     void openAndSaveLeaveThingsAloneWhenTheyCannot();
-    void programThenReadBackThroughTheMenu();
     void deviceWorkAsksWhileATestRuns();
     void disableWellsFromTheMenuRebuildsTheList();
     void closingStopsTheRequestThread();
@@ -68,37 +68,6 @@ void ApplicationSessionTest::menuFollowsPlugAndUnplug() {
     QVERIFY(window.device.plug());
     QTRY_VERIFY_WITH_TIMEOUT(window.action(kCmdProgramDevice)->isEnabled(), 10000);
     QTRY_COMPARE(window.frame.statusText(), QStringLiteral("Ready"));
-    QVERIFY(window.boxes.shown.isEmpty());
-}
-
-void ApplicationSessionTest::saveThenOpenRoundTrips() {
-    SessionWindow window;
-    QVERIFY(window.showAndConnect());
-    window.compose({namedSet("My test 1", 500), namedSet("Second", 750), namedSet("Third", 250)});
-    window.view().model().showRepeatCount(3);
-    window.view().refreshFromModel();
-
-    const QString saved = window.folder.filePath(QStringLiteral("protocols/round.tmt"));
-    QDir().mkpath(QFileInfo(saved).absolutePath());
-    window.dialogs.savePath = saved;
-    window.action(kCmdFileSave)->trigger();
-    QVERIFY2(window.boxes.shown.isEmpty(),
-             window.boxes.shown.isEmpty() ? "" : qPrintable(window.boxes.shown[0].text));
-    QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Saved\n"));
-    QCOMPARE(window.settings.templateDir(), QFileInfo(saved).absolutePath());
-    const FileDialogRequest& request = window.dialogs.requests.constFirst();
-    QCOMPARE(request.filter, QStringLiteral("Kyrvana File (*.tmt)"));
-    QCOMPARE(request.defaultSuffix, QStringLiteral("tmt"));
-
-    // Another sequence in the view, then the file back.
-    window.view().model().showRepeatCount(1);
-    window.compose({namedSet("Other", 100)});
-    window.dialogs.openPath = saved;
-    window.action(kCmdFileOpen)->trigger();
-    QCOMPARE(window.dialogs.requests.last().folder, QFileInfo(saved).absolutePath());
-    QCOMPARE(window.listNames(), (QStringList{"My test 1", "Second", "Third"}));
-    QCOMPARE(window.view().repeatEdit()->text(), QStringLiteral("3"));
-    QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Opened\n"));
     QVERIFY(window.boxes.shown.isEmpty());
 }
 
@@ -164,22 +133,31 @@ void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
              qPrintable(window.boxes.shown[2].text));
 }
 
-void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
+// File > Save and Program Device take the sequence out; Verify names what
+// differs without changing the view; Read Device and File > Open bring it
+// back, each into the list, the repeat field and the pane.
+void ApplicationSessionTest::sequenceGoesOutAndComesBack() {
     SessionWindow window;
     QVERIFY(window.showAndConnect());
     window.compose({namedSet("Alpha", 500), namedSet("Beta", 800), namedSet("Gamma", 300)});
     window.view().model().showRepeatCount(2);
     window.view().refreshFromModel();
 
+    const QString saved = window.folder.filePath(QStringLiteral("protocols/round.tmt"));
+    QDir().mkpath(QFileInfo(saved).absolutePath());
+    window.dialogs.savePath = saved;
+    window.action(kCmdFileSave)->trigger();
+    QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Saved\n"));
+    QCOMPARE(window.settings.templateDir(), QFileInfo(saved).absolutePath());
+    const FileDialogRequest& request = window.dialogs.requests.constFirst();
+    QCOMPARE(request.filter, QStringLiteral("Kyrvana File (*.tmt)"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("tmt"));
     window.action(kCmdProgramDevice)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(
         window.pane().contains(QStringLiteral("Programming Device... Success")), 15000);
-    QVERIFY(window.boxes.shown.isEmpty());
     QVERIFY(window.device.simulator().eepromItem(eeprom::kSequenceText).find("Beta,") !=
             std::string::npos);
 
-    // Something else in the view: Verify names what differs, without
-    // changing the view; Read Device brings the device's sequence back.
     window.view().model().showRepeatCount(9);
     window.compose({namedSet("Scratch", 10)});
     window.action(kCmdVerifyDevice)->trigger();
@@ -192,6 +170,15 @@ void ApplicationSessionTest::programThenReadBackThroughTheMenu() {
     QCOMPARE(window.listNames(), (QStringList{"Alpha", "Beta", "Gamma"}));
     QCOMPARE(window.view().repeatEdit()->text(), QStringLiteral("2"));
     QCOMPARE(window.view().usedMemoryEdit()->text(), QStringLiteral("30.0"));
+
+    window.view().model().showRepeatCount(1);
+    window.compose({namedSet("Other", 100)});
+    window.dialogs.openPath = saved;
+    window.action(kCmdFileOpen)->trigger();
+    QCOMPARE(window.dialogs.requests.last().folder, QFileInfo(saved).absolutePath());
+    QCOMPARE(window.listNames(), (QStringList{"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(window.view().repeatEdit()->text(), QStringLiteral("2"));
+    QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Opened\n"));
     QVERIFY(window.boxes.shown.isEmpty());
 }
 

@@ -58,7 +58,6 @@ class MainFrameTest : public QObject {
     void connectionEnablesTheDeviceCommandsWhichLeaveByTheirId();
     void toolbarHasSixButtonsWithPrompts();
     void simulatedDeviceIsMarked();
-    void windowGrowsFromItsFirstSize();
     void sizesGrowWithTheDisplay_data();
     void sizesGrowWithTheDisplay();
 };
@@ -150,18 +149,6 @@ void MainFrameTest::simulatedDeviceIsMarked() {
 
     frame.setSimulated(false);
     QVERIFY(!pane->isVisible());
-}
-
-void MainFrameTest::windowGrowsFromItsFirstSize() {
-    CMainFrame frame;
-    const QSize first = gui::scaledSize(QSize(950, 600), frame.scale());
-    QCOMPARE(frame.size(), first);
-    QVERIFY(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
-    frame.show();
-    frame.resize(first + QSize(400, 300));
-    QCOMPARE(frame.size(), first + QSize(400, 300));
-    frame.resize(first - QSize(100, 100));
-    QCOMPARE(frame.size(), first);
 }
 
 void MainFrameTest::sizesGrowWithTheDisplay_data() {

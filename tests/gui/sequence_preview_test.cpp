@@ -9,7 +9,6 @@
 #include <QLineSeries>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 #include <functional>
 #include <vector>
@@ -116,9 +115,7 @@ class SequencePreviewTest : public QObject {
     void setBeyondTheTravelIsShadedAndItsRowMarked();
     void selectionAndHoverRunBothWays();
     void zoomGoesFromTheEnvelopeDownToSingleCycles();
-    void exportsWriteFilesThatOpen_data();
-    void exportsWriteFilesThatOpen();
-    void failedExportSaysSoAndLeavesNoFile();
+    void exportsWriteFilesThatOpenOrSayWhyNot();
 };
 
 void SequencePreviewTest::timeAxisTakesTheLargestUnitThatFits() {
@@ -189,23 +186,20 @@ Q_DECLARE_METATYPE(Edit)
 void SequencePreviewTest::followsEveryEdit_data() {
     QTest::addColumn<Edit>("edit");
     QTest::addColumn<double>("totalSeconds");
-    QTest::addColumn<double>("highest");
     // Before each edit: sets of 2 and 3 cycles of 4.5 s, 400 and 600 um, the
     // second one selected.
     QTest::newRow("insert below") << Edit([](PreviewOnDevice& f) { f.view.insertBelow(); })
-                                  << 8 * 4.5 << 600.0;
-    QTest::newRow("delete") << Edit([](PreviewOnDevice& f) { f.view.deleteSet(); }) << 2 * 4.5
-                            << 400.0;
+                                  << 8 * 4.5;
+    QTest::newRow("delete") << Edit([](PreviewOnDevice& f) { f.view.deleteSet(); }) << 2 * 4.5;
     QTest::newRow("repeat field") << Edit([](PreviewOnDevice& f) {
         f.view.repeatEdit()->selectAll();
         QTest::keyClicks(f.view.repeatEdit(), QStringLiteral("4"));
-    }) << 4 * 5 * 4.5 << 600.0;
+    }) << 4 * 5 * 4.5;
 }
 
 void SequencePreviewTest::followsEveryEdit() {
     QFETCH(Edit, edit);
     QFETCH(double, totalSeconds);
-    QFETCH(double, highest);
     PreviewOnDevice fixture;
     QVERIFY2(fixture.device.connect(), fixture.device.error.c_str());
     QVERIFY(fixture.setSequence({displacementSet("A", 400, 2), displacementSet("B", 600, 3)}));
@@ -217,13 +211,6 @@ void SequencePreviewTest::followsEveryEdit() {
     QVERIFY(profile != nullptr);
     QCOMPARE(profile->totalSeconds(), totalSeconds);
     QCOMPARE(fixture.chart().visibleTo(), totalSeconds);
-    double top = 0.0;
-    for (const PreviewTrace& trace : fixture.chart().plot().traces) {
-        for (const QPointF& point : trace.points) {
-            top = std::max(top, point.y());
-        }
-    }
-    QCOMPARE(top, highest);
 
     // Showing the same state again builds nothing new.
     fixture.view.refreshFromModel();
@@ -356,58 +343,38 @@ void SequencePreviewTest::zoomGoesFromTheEnvelopeDownToSingleCycles() {
     QCOMPARE(chart.visibleTo(), 2'419'200.0);
 }
 
-void SequencePreviewTest::exportsWriteFilesThatOpen_data() {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("png") << "preview.png";
-    QTest::newRow("svg") << "preview.svg";
-    QTest::newRow("csv") << "preview.CSV";
-}
-
-void SequencePreviewTest::exportsWriteFilesThatOpen() {
-    QFETCH(QString, name);
+// The format follows the name's ending, and each file opens; a file that
+// cannot be written is named in an error box and left absent; a cancelled
+// dialog writes and says nothing.
+void SequencePreviewTest::exportsWriteFilesThatOpenOrSayWhyNot() {
     PreviewOnDevice fixture;
     DisabledWells wells;
     wells.flags = {0, 0, 1, 0, 0, 0};
     fixture.device.document->setDisabledWells(wells);
     QVERIFY(fixture.setSequence({displacementSet("A", 400, 2), displacementSet("B", 100, 3, 0)}));
-    const QString path = fixture.folder.filePath(name);
-    fixture.dialogs.savePath = path;
-    fixture.preview->exportPreview();
-    QCOMPARE(fixture.dialogs.requests.size(), 1);
+    const auto exportTo = [&fixture](const char* name) {
+        fixture.dialogs.savePath = fixture.folder.filePath(QString::fromLatin1(name));
+        fixture.preview->exportPreview();
+        return fixture.dialogs.savePath;
+    };
+    QCOMPARE(QImage(exportTo("preview.png")).size(), fixture.chart().size());
+    QVERIFY(QSvgRenderer(exportTo("preview.svg")).isValid());
+    QFile csv(exportTo("preview.CSV"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    // The columns are the core's; here the disabled well stays out.
+    QCOMPARE(csv.readLine(), QByteArray("seconds,set,unit,well1,well2,well4,well5,well6\n"));
     QVERIFY(fixture.dialogs.requests.constFirst().filter.contains(QStringLiteral("*.svg")));
     QVERIFY(fixture.device.boxes.shown.isEmpty());
 
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    if (name.endsWith(QStringLiteral(".png"))) {
-        QCOMPARE(QImage(path).size(), fixture.chart().size());
-    } else if (name.endsWith(QStringLiteral(".svg"))) {
-        QXmlStreamReader xml(&file);
-        QVERIFY(xml.readNextStartElement());
-        QCOMPARE(xml.name(), QStringLiteral("svg"));
-        while (!xml.atEnd()) {
-            xml.readNext();
-        }
-        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        QVERIFY(QSvgRenderer(path).isValid());
-    } else {
-        // The columns are the core's; here the disabled well stays out.
-        QCOMPARE(file.readLine(), QByteArray("seconds,set,unit,well1,well2,well4,well5,well6\n"));
-    }
-}
-
-void SequencePreviewTest::failedExportSaysSoAndLeavesNoFile() {
-    PreviewOnDevice fixture;
-    QVERIFY(fixture.setSequence({displacementSet("A", 400, 2)}));
+    // From the chart's menu, into a folder that is not there.
     const QString path = fixture.folder.filePath(QStringLiteral("missing/preview.csv"));
     fixture.dialogs.savePath = path;
     emit fixture.chart().exportRequested(PreviewExportFormat::Csv);
-    QCOMPARE(fixture.dialogs.requests.constFirst().filter, QStringLiteral("CSV Table (*.csv)"));
+    QCOMPARE(fixture.dialogs.requests.last().filter, QStringLiteral("CSV Table (*.csv)"));
     QCOMPARE(fixture.device.boxes.shown.size(), 1);
     QVERIFY(fixture.device.boxes.shown.constFirst().text.contains(path));
     QVERIFY(!QFile::exists(path));
 
-    // Cancelled: nothing is written and nothing said.
     fixture.dialogs.savePath.clear();
     fixture.preview->exportPreview();
     QCOMPARE(fixture.device.boxes.shown.size(), 1);

@@ -330,9 +330,6 @@ int main(int argc, char** argv) {
     {
         CMainFrame frame;
         shots.save(frame, "main-window-disconnected.png");
-        frame.setSimulated(true);
-        frame.setConnected(true);
-        shots.save(frame, "main-window-simulated.png");
     }
     mainWindow(shots);
     openDialog(shots);
