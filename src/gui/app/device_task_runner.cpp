@@ -1,11 +1,11 @@
 #include "gui/app/device_task_runner.h"
 
-#include <QMetaObject>
 #include <QWidget>
 
 namespace kyrvana::gui {
 
-DeviceTaskRunner::DeviceTaskRunner(QObject* parent) : QObject(parent) {}
+DeviceTaskRunner::DeviceTaskRunner(QObject* parent)
+    : QObject(parent), guiCalls_(GuiCallQueue::WhileACallWaits::HoldLaterCalls) {}
 
 DeviceTaskRunner::~DeviceTaskRunner() {
     shutDown();
@@ -33,48 +33,7 @@ void DeviceTaskRunner::run(std::function<void()> work, std::function<void()> don
 }
 
 void DeviceTaskRunner::post(std::function<void()> call) {
-    std::lock_guard lock(postedMutex_);
-    posted_.push_back(std::move(call));
-    if (!wakeUpPending_) {
-        wakeUpPending_ = true;
-        wakeUp();
-    }
-}
-
-void DeviceTaskRunner::wakeUp() {
-    // Queued by name, so that the wake-up Qt carries holds nothing of ours:
-    // the calls themselves cross under postedMutex_. A wake-up still queued
-    // when the runner is destroyed is dropped with it.
-    QMetaObject::invokeMethod(this, "runPostedCalls", Qt::QueuedConnection);
-}
-
-void DeviceTaskRunner::runPostedCalls() {
-    // Only the calls that were there when the event came, one at a time and
-    // in order, so that a box a call shows cannot run later calls first and a
-    // worker that posts without pause cannot keep the window from painting.
-    std::size_t budget = 0;
-    {
-        std::lock_guard lock(postedMutex_);
-        budget = posted_.size();
-    }
-    for (; budget > 0; --budget) {
-        std::function<void()> call;
-        {
-            std::lock_guard lock(postedMutex_);
-            if (posted_.empty()) {
-                break;
-            }
-            call = std::move(posted_.front());
-            posted_.pop_front();
-        }
-        call();
-    }
-    std::lock_guard lock(postedMutex_);
-    if (posted_.empty()) {
-        wakeUpPending_ = false;
-    } else {
-        wakeUp();
-    }
+    guiCalls_.post(std::move(call));
 }
 
 void DeviceTaskRunner::shutDown(bool finishQueued) {

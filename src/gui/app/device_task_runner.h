@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "gui/app/gui_call_queue.h"
 #include "gui/controls/focus_return.h"
 
 namespace kyrvana::gui {
@@ -54,10 +55,6 @@ class DeviceTaskRunner : public QObject {
 
   private:
     void workerLoop();
-    // Under postedMutex_: asks the GUI thread to run the posted calls.
-    void wakeUp();
-    // GUI thread: runs the calls that post() queued.
-    Q_INVOKABLE void runPostedCalls();
     void taskFinished(const std::function<void()>& done);
 
     std::mutex mutex_;
@@ -66,12 +63,9 @@ class DeviceTaskRunner : public QObject {
     bool stopping_ = false;
     bool finishQueued_ = false;
     std::thread worker_;
-    // Calls from the worker for the GUI thread. Our own queue rather than
-    // functors handed to Qt: the hand-over then goes through this mutex, and
-    // one wake-up event at a time is enough however fast the worker posts.
-    std::mutex postedMutex_;
-    std::deque<std::function<void()>> posted_;
-    bool wakeUpPending_ = false;
+    // Calls from the worker for the GUI thread; a box one of them shows
+    // holds the later ones.
+    GuiCallQueue guiCalls_;
     int pending_ = 0;  // GUI thread only
     FocusReturn focusReturn_;
 };

@@ -59,7 +59,7 @@ BoxAnswer defaultAnswer(BoxButtons buttons) {
 }  // namespace
 
 QtDocumentHost::QtDocumentHost(MessageBoxes& boxes, QObject* parent)
-    : QObject(parent), boxes_(boxes) {}
+    : QObject(parent), boxes_(boxes), guiCalls_(GuiCallQueue::WhileACallWaits::RunLaterCalls) {}
 
 QtDocumentHost::~QtDocumentHost() {
     shutDown();
@@ -126,8 +126,7 @@ bool QtDocumentHost::runOnGuiThread(const std::function<void()>& work) {
         }
         pending_.push_back(call);
     }
-    QMetaObject::invokeMethod(
-        this, [this, call] { runPending(call); }, Qt::QueuedConnection);
+    guiCalls_.post([this, call] { runPending(call); });
     std::unique_lock lock(call->mutex);
     call->changed.wait(lock, [&] {
         return call->state == PendingCall::State::Done ||
@@ -209,42 +208,36 @@ void QtDocumentHost::postLogLine(const std::string& line) {
     if (shutDown_.load()) {
         return;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, line] {
-            if (shutDown_.load()) {
-                return;
-            }
-            if (view_) {
-                view_->appendLogText(line);
-            } else {
-                fallbackModel_.appendMessage(line);
-            }
-        },
-        Qt::QueuedConnection);
+    guiCalls_.post([this, line] {
+        if (shutDown_.load()) {
+            return;
+        }
+        if (view_) {
+            view_->appendLogText(line);
+        } else {
+            fallbackModel_.appendMessage(line);
+        }
+    });
 }
 
 void QtDocumentHost::connectionChanged() {
     if (shutDown_.load()) {
         return;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (shutDown_.load() || document_ == nullptr) {
-                return;
-            }
-            // The flags are read now rather than when the change was
-            // announced: a plug and an unplug in quick succession end on
-            // the state that holds.
-            if (frame_) {
-                frame_->setConnected(document_->connected());
-            }
-            if (view_) {
-                view_->refreshFromModel();
-            }
-        },
-        Qt::QueuedConnection);
+    guiCalls_.post([this] {
+        if (shutDown_.load() || document_ == nullptr) {
+            return;
+        }
+        // The flags are read now rather than when the change was
+        // announced: a plug and an unplug in quick succession end on
+        // the state that holds.
+        if (frame_) {
+            frame_->setConnected(document_->connected());
+        }
+        if (view_) {
+            view_->refreshFromModel();
+        }
+    });
 }
 
 void QtDocumentHost::deviceStatusChanged(DeviceStatus status) {
@@ -253,28 +246,22 @@ void QtDocumentHost::deviceStatusChanged(DeviceStatus status) {
     }
     // Queued in order with the other calls, so the line ends on the status
     // announced last.
-    QMetaObject::invokeMethod(
-        this,
-        [this, status] {
-            if (!shutDown_.load() && frame_) {
-                frame_->showDeviceStatus(status);
-            }
-        },
-        Qt::QueuedConnection);
+    guiCalls_.post([this, status] {
+        if (!shutDown_.load() && frame_) {
+            frame_->showDeviceStatus(status);
+        }
+    });
 }
 
 void QtDocumentHost::setBusy(bool busy) {
     if (shutDown_.load()) {
         return;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [this, busy] {
-            if (!shutDown_.load()) {
-                applyBusy(busy);
-            }
-        },
-        Qt::QueuedConnection);
+    guiCalls_.post([this, busy] {
+        if (!shutDown_.load()) {
+            applyBusy(busy);
+        }
+    });
 }
 
 void QtDocumentHost::applyBusy(bool busy) {

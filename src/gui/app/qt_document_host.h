@@ -10,6 +10,7 @@
 
 #include "core/document/document_host.h"
 #include "core/editor/sequence_view_model.h"
+#include "gui/app/gui_call_queue.h"
 
 namespace kyrvana {
 class CKyrvanaDoc;
@@ -109,8 +110,11 @@ class QtDocumentHost final : public QObject, public DocumentHost {
     std::atomic<bool> shutDown_{false};
     mutable std::mutex pendingMutex_;
     std::list<std::shared_ptr<PendingCall>> pending_;  // guarded by pendingMutex_
-    int callsInProgress_ = 0;                          // GUI thread only
-    int busyDepth_ = 0;                                // GUI thread only
+    // Everything the request thread hands the GUI thread, in order; a call
+    // that opens a dialog (Access Test Data) lets the later ones run.
+    GuiCallQueue guiCalls_;
+    int callsInProgress_ = 0;  // GUI thread only
+    int busyDepth_ = 0;        // GUI thread only
 };
 
 }  // namespace kyrvana::gui
