@@ -28,7 +28,7 @@ int withConnectedDevice(const CliOptions& options, const std::function<int(Devic
 
 // Well numbers as the user gives them: 1 to 6.
 inline constexpr int kFirstWell = 1;
-inline constexpr int kLastWell = DeviceLink::kWellCount;
+inline constexpr int kLastWell = kWellCount;
 
 // Writes `text` to standard output; false (with a message) when it cannot.
 bool printData(const std::string& text);

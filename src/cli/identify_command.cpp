@@ -48,7 +48,7 @@ std::string identityText(const DeviceLink& link, const std::string& testName,
     text += "Test name\t" + testName + "\n";
     text += "Test number\t" + testNumber + "\n";
     text += "Well\tFull scale load (N)\tLoad cell gain\tLoad cell zero\tum per microstep\n";
-    for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
+    for (std::size_t well = 0; well < kWellCount; ++well) {
         text += cFormat("%zu\t", well + 1) + cDefaultFloatText(link.fullScaleLoad[well]) + "\t" +
                 cDefaultFloatText(link.loadCellGain[well]) + "\t" +
                 cFormat("%d", link.loadCellZero[well]) + "\t" +

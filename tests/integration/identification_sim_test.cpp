@@ -63,7 +63,7 @@ TEST_F(IdentificationTest, LearnsTheDeviceAndLogsItsIdentityInOrder) {
     EXPECT_EQ(link_.hardwareRevision, 2);
     EXPECT_EQ(link_.hardwareType, kHardwareTypeQ3);
     EXPECT_EQ(link_.internalValue4, 1);
-    std::array<double, DeviceLink::kWellCount> pitches;
+    std::array<double, kyrvana::kWellCount> pitches;
     pitches.fill(0.15625);
     EXPECT_EQ(link_.umPerUstep, pitches);
     // The factory calibration: 111 N full scale, the gain, and zeros around

@@ -56,7 +56,6 @@ struct SdFileRead {
 
 class DeviceLink {
   public:
-    static constexpr int kWellCount = 6;
     // Receives (bytes requested so far, announced size) after every chunk.
     using SdProgress = std::function<void(std::int64_t done, std::int64_t total)>;
 

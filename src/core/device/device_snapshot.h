@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/device/device_vocabulary.h"
+
 namespace kyrvana {
 
 // What the device told about itself when it connected, as one copy for a
@@ -13,8 +15,6 @@ namespace kyrvana {
 // own fields belong to whichever thread holds the link and change on every
 // replug; this copy is replaced whole whenever they change.
 struct DeviceSnapshot {
-    static constexpr std::size_t kWellCount = 6;
-
     std::string portName;
     std::vector<std::string> revisions;
     std::uint8_t hardwareType = 0;  // see HardwareModel

@@ -10,6 +10,10 @@
 
 namespace kyrvana {
 
+// One actuator and load cell a well; the device has six wells, addressed 0 to
+// 5 (X, Y, Z, A, B, C).
+inline constexpr int kWellCount = 6;
+
 // Where the stimulator keeps what the program writes into its 8 KiB EEPROM
 // (addresses in bytes, as the EEPROM commands take them). A text item is
 // counted: a 16-bit length at its address and the characters after it. The
@@ -54,7 +58,7 @@ static_assert(kTestNameCapacity == 234);
 // packed `w` command sets them.
 namespace internal_value {
 
-inline constexpr int kTestState = 1;     // see test_state below
+inline constexpr int kTestState = 1;      // see test_state below
 inline constexpr int kConfiguration = 4;  // kept as DeviceLink::internalValue4
 inline constexpr int kAcceleration = 5;   // the actuators' acceleration, for the set limits
 inline constexpr int kHardwareType = 6;   // see HardwareModel below

@@ -63,7 +63,7 @@ double cutGain(double slope) {
 
 std::string calibrationText(const DeviceLink& link) {
     std::string text;
-    for (std::size_t well = 0; well < DeviceLink::kWellCount; ++well) {
+    for (std::size_t well = 0; well < kWellCount; ++well) {
         text += cDefaultFloatText(link.fullScaleLoad[well]) + "," +
                 cDefaultFloatText(link.loadCellGain[well]) + "," +
                 cFormat("%u", static_cast<unsigned>(link.loadCellZero[well])) + "\n";

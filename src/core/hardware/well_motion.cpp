@@ -18,8 +18,8 @@ std::size_t at(int well) {
 
 // Every readable well gets its absolute move, also with an amount of 0. A
 // well whose position cannot be read is not moved.
-void sendMoves(DeviceLink& link, const std::array<double, DeviceLink::kWellCount>& amountsMm) {
-    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+void sendMoves(DeviceLink& link, const std::array<double, kWellCount>& amountsMm) {
+    for (int well = 0; well < kWellCount; ++well) {
         int current = 0;
         if (!link.QueryMotorPos(well, current)) {
             continue;
@@ -37,7 +37,7 @@ bool pollMovingWells(DeviceLink& link, WellReadings& readings) {
     if (!link.GetMotorsState(state) || state == 0) {
         return false;
     }
-    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+    for (int well = 0; well < kWellCount; ++well) {
         int steps = 0;
         if (!link.QueryMotorPos(well, steps)) {
             return false;
@@ -52,7 +52,7 @@ bool pollMovingWells(DeviceLink& link, WellReadings& readings) {
 DeviceResult readLoadCellZeros(DeviceLink& link) {
     ExchangeTally tally;
     const auto recording = link.Record(tally);
-    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+    for (int well = 0; well < kWellCount; ++well) {
         int value = 0;
         if (!link.QueryInternalValue(internal_value::kFirstLoadCellZero + well, value)) {
             value = 0;
@@ -79,14 +79,13 @@ DeviceResult refreshWell(DeviceLink& link, int well, WellReading& reading) {
 DeviceResult refreshAllWells(DeviceLink& link, WellReadings& readings) {
     ExchangeTally tally;
     const auto recording = link.Record(tally);
-    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+    for (int well = 0; well < kWellCount; ++well) {
         (void)refreshWell(link, well, readings[at(well)]);
     }
     return tally.first();
 }
 
-DeviceResult moveWellsBy(DeviceLink& link,
-                         const std::array<double, DeviceLink::kWellCount>& amountsMm,
+DeviceResult moveWellsBy(DeviceLink& link, const std::array<double, kWellCount>& amountsMm,
                          WellReadings& readings) {
     ExchangeTally tally;
     const auto recording = link.Record(tally);
@@ -96,8 +95,7 @@ DeviceResult moveWellsBy(DeviceLink& link,
     return tally.first();
 }
 
-DeviceResult moveWellsWatched(DeviceLink& link,
-                              const std::array<double, DeviceLink::kWellCount>& amountsMm,
+DeviceResult moveWellsWatched(DeviceLink& link, const std::array<double, kWellCount>& amountsMm,
                               WellReadings& readings, const MoveWatch& watch) {
     ExchangeTally tally;
     const auto recording = link.Record(tally);
@@ -127,7 +125,7 @@ DeviceResult moveWellsWatched(DeviceLink& link,
 DeviceResult haltAllWells(DeviceLink& link) {
     const auto hold = link.Hold();
     DeviceResult result;
-    for (int well = 0; well < DeviceLink::kWellCount; ++well) {
+    for (int well = 0; well < kWellCount; ++well) {
         // The answer is read and not looked at, as after every jog command.
         result.keepFirstFailure(
             link.SendCommand(command::PackedJog(well, kJogStopDirection, kJogStopSpeed)));

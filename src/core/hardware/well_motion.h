@@ -21,7 +21,7 @@ struct WellReading {
     double forceN = 0.0;
 };
 
-using WellReadings = std::array<WellReading, DeviceLink::kWellCount>;
+using WellReadings = std::array<WellReading, kWellCount>;
 
 // Each operation makes all of its exchanges, as the dialogs always have, and
 // its result is the first that failed.
@@ -40,8 +40,7 @@ DeviceResult refreshAllWells(DeviceLink& link, WellReadings& readings);
 // stop, and reads all wells again. A well whose position cannot be read is
 // not moved: a target computed from an unknown position could drive it
 // anywhere.
-DeviceResult moveWellsBy(DeviceLink& link,
-                         const std::array<double, DeviceLink::kWellCount>& amountsMm,
+DeviceResult moveWellsBy(DeviceLink& link, const std::array<double, kWellCount>& amountsMm,
                          WellReadings& readings);
 
 // How a move is watched while the wells travel.
@@ -65,8 +64,7 @@ struct MoveWatch {
 // again at the end either way. A halted move whose exchanges all worked
 // gives Cancelled; the first poll that fails ends the watching (as a failed
 // motor-state query ends the wait).
-DeviceResult moveWellsWatched(DeviceLink& link,
-                              const std::array<double, DeviceLink::kWellCount>& amountsMm,
+DeviceResult moveWellsWatched(DeviceLink& link, const std::array<double, kWellCount>& amountsMm,
                               WellReadings& readings, const MoveWatch& watch);
 
 // The jog stop to every well, then the wait until the motors stand.

@@ -29,7 +29,7 @@ DeviceResult writeControlSettings(DeviceLink& link, const DeviceSetTable& table,
                                   std::uint32_t velocityCode) {
     const int sequenceSpeedClass = speedClass(table);
     DeviceResult first;
-    for (unsigned well = 0; well < static_cast<unsigned>(DeviceLink::kWellCount); ++well) {
+    for (unsigned well = 0; well < static_cast<unsigned>(kWellCount); ++well) {
         const auto values =
             controlSettingValues(link.fullScaleLoad[well], velocityCode, sequenceSpeedClass);
         for (unsigned index = 0; index < kControlSettingsPerWell; ++index) {

@@ -8,13 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "core/device/device_vocabulary.h"
 #include "core/protocol/enumerations.h"
 
 namespace kyrvana {
 
-// Wells are addressed 0 to 5 (X, Y, Z, A, B, C); a few settings exist per axis
-// for X, Y and Z only.
-inline constexpr int kWellCount = 6;
+// A few settings exist per axis for the wells X, Y and Z only.
 inline constexpr int kAxisCount = 3;
 
 struct SetRecord {

@@ -30,8 +30,8 @@ namespace {
 
 // The records of the six wells, copied out of the link by the worker.
 struct Records {
-    std::array<float, DeviceLink::kWellCount> fullScaleLoad{};
-    std::array<double, DeviceLink::kWellCount> loadCellGain{};
+    std::array<float, kWellCount> fullScaleLoad{};
+    std::array<double, kWellCount> loadCellGain{};
 
     void copyFrom(const DeviceLink& link) {
         fullScaleLoad = link.fullScaleLoad;

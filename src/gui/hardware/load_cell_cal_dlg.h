@@ -40,7 +40,7 @@ class CLoadCellCalDlg : public QDialog {
     Q_OBJECT
 
   public:
-    static constexpr int kWells = DeviceLink::kWellCount;
+    static constexpr int kWells = kWellCount;
     static constexpr const char* kTitle = "Load Cell Calibration";
 
     // `link` must stay open while the dialog lives; `messages` shows its box.

@@ -41,7 +41,7 @@ class CMoveToSizeDlg : public QDialog {
     Q_OBJECT
 
   public:
-    static constexpr int kWells = DeviceLink::kWellCount;
+    static constexpr int kWells = kWellCount;
     static constexpr const char* kTitle = "Move to Position";
     static constexpr const char* kRetractLabel = "Retract by relative amount (mm) :";
     static constexpr const char* kExtendLabel = "Extend by relative amount (mm) :";
