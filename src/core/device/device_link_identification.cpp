@@ -64,6 +64,9 @@ void DeviceLink::RefreshPorts() {
 }
 
 bool DeviceLink::DetectDevice() {
+    // The port list and name belong to whoever holds the link: a dialog's
+    // worker may be using them while the request thread polls for presence.
+    auto hold = Hold();
     RefreshPorts();
     const auto found = findStimulatorPort(ports);
     if (!found) {
