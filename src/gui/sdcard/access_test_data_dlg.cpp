@@ -231,6 +231,16 @@ void CAccessTestDataDlg::setBusy(bool isBusy) {
     emit busyChanged(isBusy);
 }
 
+void CAccessTestDataDlg::reject() {
+    // Escape, or closing the window, during a download asks it to stop as
+    // Cancel does; the dialog stays until the device work has ended.
+    if (busy()) {
+        cancelDownload();
+        return;
+    }
+    QDialog::reject();
+}
+
 void CAccessTestDataDlg::done(int result) {
     if (busy()) {
         return;

@@ -103,7 +103,8 @@ class CAccessTestDataDlg : public QDialog {
     // Stops a running download after the piece on its way.
     void cancelDownload();
     // Closing (Done, Escape, the window's close button) is refused while
-    // device work runs.
+    // device work runs; Escape and the close button stop a download instead.
+    void reject() override;
     void done(int result) override;
 
   signals:
