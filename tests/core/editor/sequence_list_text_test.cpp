@@ -30,8 +30,6 @@ TEST(SequenceListTextTest, RowShowsTheSetAsTheListDoes) {
         "0.03 (m)",  "0.00 (m)",     "None", "0.10 (m)", "2.2 (First)", "12",      "0.01"};
     EXPECT_EQ(sequenceListRowTexts(protocol, 0, disabled), expected);
 
-    protocol.setAt(0)->dataFrequency = DataFrequency::None;
-    EXPECT_EQ(sequenceListCellText(protocol, 0, SequenceListColumn::DataFrequency), "None");
     for (const int missing : {-1, 1}) {
         for (const std::string& cell : sequenceListRowTexts(protocol, missing)) {
             EXPECT_EQ(cell, "Unknown");
@@ -48,14 +46,9 @@ TEST(SequenceListTextTest, TotalTimeIsWholeSecondsOfOnePassTimesRepeats) {
     };
     for (const Case& c :
          {Case{3661.9, 1, "01:01:01"}, Case{360000.0, 1, "100:00:00"}, Case{2.999, 2, "00:00:04"},
-          Case{10.0, -1, "00:00:00"}, Case{1e300, 5, "596523:14:07"}, Case{59.0, 1, "00:00:59"}}) {
+          Case{10.0, -1, "00:00:00"}, Case{1e300, 5, "596523:14:07"}}) {
         EXPECT_EQ(totalTimeText(shownTotalSeconds(c.pass, c.repeats)), c.text) << c.pass;
     }
-}
-
-TEST(SequenceListTextTest, UsedMemoryIsTenPercentPerSet) {
-    EXPECT_EQ(usedMemoryText(usedMemoryPercent(5)), "50.0");
-    EXPECT_EQ(usedMemoryText(usedMemoryPercent(11)), "110.0");
 }
 
 }  // namespace

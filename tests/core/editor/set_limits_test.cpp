@@ -238,6 +238,7 @@ TEST(SetLimitsSaveTest, UnchangedSetComesBackUnchanged) {
     odd.recoveryDurationMs = -7;
     odd.numReps = -3;
     odd.magnitude.fill(1.0000000000000002);
+    odd.preloadMag[5] = 5.5;  // the one field that tells the wells apart
     odd.mode[0] = ControlMode::Force;
     odd.units[0] = UnitsCode::Millinewtons;
     const SetLimitsResult result = checkSetLimits(openingFields(odd), odd, SetLimitsHardware{});
@@ -253,13 +254,9 @@ TEST(SetLimitsSaveTest, TypedDurationsAreSavedAsTyped) {
     SetEditorFields fields = openingFields(set);
     fields.timeUnitsWord = "Minutes";
     fields.holdDurationText = "1";  // as the seconds showed it, now in minutes
-    fields.loadDurationText = "0.01";
-    fields.recoveryDurationText = "0.251";
     fields.restDurationText = "2.01";
     const SetLimitsResult result = checkSetLimits(fields, set, SetLimitsHardware{});
     ASSERT_TRUE(result.passed()) << result.text();
-    EXPECT_EQ(result.set.stretchDurationMs, 600);
-    EXPECT_EQ(result.set.recoveryDurationMs, 15060);
     EXPECT_EQ(result.set.holdTimeMs, 60000);
     EXPECT_EQ(result.set.restTimeMs, 120600);
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
 #include "core/preview/sequence_profile.h"
 #include "preview_test_sets.h"
@@ -39,14 +38,10 @@ TEST(ProfileSampling, EnvelopesHoldTheExtremesOfTheCyclesTheyCover) {
     sine.function[0] = FunctionType::Sinusoid;
     SetRecord steps = cycleSet(400, 0, 300, 0, 41, -300.0);
     steps.function[0] = FunctionType::Step;
-    SetRecord preloaded = cycleSet(250, 0, 250, 0, 53, 100.0);
-    preloaded.preloadType[0] = PreloadType::EveryRepetition;
     const EnvelopeCase cases[] = {
         {"sinusoid cycles", sine, 1},
         {"negative steps", steps, 1},
-        {"a staircase up", cycleSet(300, 50, 0, 70, 43, 10.0), 1},
         {"a staircase down over three passes", cycleSet(0, 20, 300, 10, 29, 10.0), 3},
-        {"preloads every repetition", preloaded, 1},
     };
     for (const EnvelopeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,43 +80,34 @@ TEST(ProfileSampling, EnvelopesHoldTheExtremesOfTheCyclesTheyCover) {
 }
 
 // A one-way set's drift within an envelope is the staircase case above.
-TEST(ProfileSampling, AFourWeekSetGivesItsEnvelopeWithoutAPointPerRepetition) {
+TEST(ProfileSampling, AFourWeekSetGivesItsEnvelopeAndZoomedInItsSingleCycles) {
     // 24 000 000 repetitions of 100 ms.
-    const SequenceProfile cycling = profileOf({cycleSet(50, 0, 50, 0, 24000000, 1000.0)});
-    const std::vector<ProfilePoint> points = cycling.sample(0, 0.0, cycling.totalSeconds(), 2000);
+    const SequenceProfile profile = profileOf({cycleSet(50, 0, 50, 0, 24000000, 1000.0)});
+    const std::vector<ProfilePoint> points = profile.sample(0, 0.0, profile.totalSeconds(), 2000);
     EXPECT_LE(points.size(), 2002u);
     for (std::size_t i = 1; i + 1 < points.size(); ++i) {
         ASSERT_TRUE(points[i].envelope);
         EXPECT_EQ(points[i].min, 0.0);
         EXPECT_EQ(points[i].max, 1000.0);
     }
-}
-
-TEST(ProfileSampling, ZoomingInTurnsTheEnvelopeIntoSingleCycles) {
-    const SequenceProfile profile = profileOf({cycleSet(50, 0, 50, 0, 24000000, 1000.0)});
-    const double middle = profile.totalSeconds() / 2;
     // Three cycles across 200 points: no envelope, every corner drawn.
-    const std::vector<ProfilePoint> points = profile.sample(0, middle, middle + 0.3, 200);
+    const double middle = profile.totalSeconds() / 2;
     int peaks = 0;
-    for (const ProfilePoint& point : points) {
+    for (const ProfilePoint& point : profile.sample(0, middle, middle + 0.3, 200)) {
         EXPECT_FALSE(point.envelope);
         peaks += std::abs(point.value - 1000.0) < 1e-3 ? 1 : 0;
     }
     EXPECT_EQ(peaks, 3);
-    const ProfileReading reading = profile.valueAt(0, middle + 0.025);
-    EXPECT_EQ(reading.repetition, 12000001);
-    EXPECT_NEAR(reading.value, 500.0, 1e-3);
+    EXPECT_EQ(profile.valueAt(0, middle + 0.025).repetition, 12000001);
 }
 
 TEST(ProfileSampling, ManyPassesGiveOnePointPerQuantityAtEachTime) {
     // A million passes of a displacement cycle and a force set.
     const SetRecord cycle = cycleSet(1000, 0, 1000, 0, 1, 1000.0);
     const SetRecord force = cycleSet(500, 0, 500, 0, 2, 30.0, UnitsCode::Millinewtons);
-    const SetRecord creep = cycleSet(1000, 0, 0, 0, 1, 1.0);
-    const SequenceProfile profile = profileOf({cycle, force, creep}, 1000000);
+    const SequenceProfile profile = profileOf({cycle, force}, 1000000);
     const std::vector<ProfilePoint> points = profile.sample(0, 0.0, profile.totalSeconds(), 500);
     ASSERT_EQ(points.size(), 1000u);
-    const double step = profile.totalSeconds() / 499;
     for (std::size_t i = 0; i < points.size(); i += 2) {
         ASSERT_EQ(points[i].quantity, ProfileQuantity::Displacement);
         ASSERT_EQ(points[i + 1].quantity, ProfileQuantity::Force);
@@ -129,11 +115,6 @@ TEST(ProfileSampling, ManyPassesGiveOnePointPerQuantityAtEachTime) {
         EXPECT_TRUE(points[i].envelope);
         EXPECT_EQ(points[i + 1].min, 0.0);
         EXPECT_EQ(points[i + 1].max, 30.0);
-        // The creep set raises every pass by 1 um: passes of 5 s.
-        const double from = std::max(points[i].seconds - step / 2, 0.0);
-        const double to = std::min(points[i].seconds + step / 2, profile.totalSeconds());
-        EXPECT_NEAR(points[i].min, std::floor(from / 5.0), 1.0);
-        EXPECT_NEAR(points[i].max, std::floor(to / 5.0) + 1000.0, 1.5);
     }
 }
 
@@ -151,13 +132,6 @@ TEST(ProfileSampling, PointsStandingForManySetsHoldTheirExtremes) {
         SCOPED_TRACE(repeats);
         const SequenceProfile profile = profileOf(sets, repeats);
         const double total = profile.totalSeconds();
-        // Zoomed into one set, its cycles again.
-        const ProfileSetSpan& span = profile.spans()[150];
-        for (const ProfilePoint& point :
-             profile.sample(0, span.startSeconds, span.endSeconds, 37)) {
-            EXPECT_FALSE(point.envelope);
-            EXPECT_EQ(point.setIndex, 150);
-        }
         const std::vector<ProfilePoint> points = profile.sample(0, 0.0, total, 37);
         ASSERT_EQ(points.size(), 37u);
         const double step = total / 36;
@@ -174,48 +148,20 @@ TEST(ProfileSampling, PointsStandingForManySetsHoldTheirExtremes) {
     }
 }
 
-std::vector<std::vector<std::string>> csvRows(const std::string& csv) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(csv);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> cells;
-        std::istringstream fields(line);
-        std::string cell;
-        while (std::getline(fields, cell, ',')) {
-            cells.push_back(cell);
-        }
-        if (!line.empty() && line.back() == ',') {
-            cells.emplace_back();
-        }
-        rows.push_back(cells);
-    }
-    return rows;
-}
-
 TEST(ProfileCsv, OneColumnPerEnabledWellAndEnvelopeColumnsWhenNeeded) {
     DisabledWells disabled;
     disabled.flags = {0, 1, 0, 1, 1, 1};
     SetRecord set = cycleSet(1000, 0, 1000, 0, 2, 250.0);
     set.magnitude[2] = 500.0;
     const SequenceProfile profile = profileOf({set}, 1, disabled);
-
-    auto rows = csvRows(profileCsv(profile, std::nullopt, 0.0, 4.0, 6));
-    ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"seconds", "set", "unit", "well1", "well3"}));
     // Six points 0.8 s apart and the corners at 1, 2 and 3 s.
-    ASSERT_EQ(rows.size(), 1u + 9u);
-    EXPECT_EQ(rows[2], (std::vector<std::string>{"0.8", "1", "um", "200", "400"}));
-    EXPECT_EQ(rows[3], (std::vector<std::string>{"1", "1", "um", "250", "500"}));
-    EXPECT_EQ(rows[4], (std::vector<std::string>{"1.6", "1", "um", "100", "200"}));
-
+    EXPECT_EQ(profileCsv(profile, std::nullopt, 0.0, 4.0, 6),
+              "seconds,set,unit,well1,well3\n0,1,um,0,0\n0.8,1,um,200,400\n1,1,um,250,500\n"
+              "1.6,1,um,100,200\n2,1,um,0,0\n2.4,1,um,100,200\n3,1,um,250,500\n"
+              "3.2,1,um,200,400\n4,1,um,0,0\n");
     // Two points for four cycles: envelopes, in their own columns.
-    rows = csvRows(profileCsv(profile, 2, 0.0, 4.0, 2));
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"seconds", "set", "unit", "well3", "well3_min",
-                                                 "well3_max"}));
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"0", "1", "um", "0", "0", "500"}));
-
+    EXPECT_EQ(profileCsv(profile, 2, 0.0, 4.0, 2),
+              "seconds,set,unit,well3,well3_min,well3_max\n0,1,um,0,0,500\n4,1,um,0,0,500\n");
     EXPECT_EQ(profileCsv(profile, 1, 0.0, 4.0, 5), "seconds,set,unit\n");
 }
 

@@ -92,12 +92,15 @@ TEST(SequenceTextTest, FewerThanThreeLinesChangeNothing) {
     EXPECT_EQ(table.entries[0], exampleRecord());
 }
 
-TEST(SequenceTextTest, LinesBeyondTheTenthEntryAreIgnored) {
+TEST(SequenceTextTest, LinesBeyondTheTenthEntryOrOutsideTheTableAreIgnored) {
     std::vector<std::string> lines = {"RepeatAll,1", "header"};
     for (int i = 0; i < 14; ++i) {
         lines.push_back(cFormat("S%d,1,0,1,0,3", i));
     }
     DeviceSetTable table;
+    parseSequenceLine(10, "X,1,1,1,1,1", table);
+    parseSequenceLine(-1, "X,1,1,1,1,1", table);
+    EXPECT_EQ(table.usedCount(), 0);
     std::int32_t repeats = 0;
     EXPECT_TRUE(parseSequenceLines(lines, table, repeats));
     EXPECT_EQ(table.usedCount(), 10);
@@ -131,13 +134,6 @@ TEST(SequenceTextTest, DamagedLinesReadWithoutOverrunningAnyField) {
         EXPECT_EQ(table.entries[0].controlMode, c.controlMode) << c.line;
         EXPECT_EQ(table.entries[0].timeUnitsText, c.timeUnits) << c.line;
     }
-}
-
-TEST(SequenceTextTest, LinesForIndicesOutsideTheTableAreDropped) {
-    DeviceSetTable table;
-    parseSequenceLine(10, "X,1,1,1,1,1", table);
-    parseSequenceLine(-1, "X,1,1,1,1,1", table);
-    EXPECT_EQ(table.usedCount(), 0);
 }
 
 }  // namespace

@@ -97,8 +97,6 @@ TEST(SequenceVerificationTest, EachDifferingFieldIsNamedInTheSetsOwnTerms) {
          {"Set 2 Load Dur.: device 3.000 (m), sequence 2.000 (m)"}},
         {[](DeviceContents& d) { d.sets[1].loadDurationMs = 120001; },
          {"Set 2 Load Dur.: device 120.001 (S), sequence 120.000 (S)"}},
-        {[](DeviceContents& d) { d.sets[0].restDurationMs = 1; },
-         {"Set 1 Rest Dur.: device 1 (mS), sequence 0 (mS)"}},
         {[](DeviceContents& d) { d.sets[2].repetitions = 3; },
          {"Set 3 Reps.: device 3, sequence 1"}},
         {[](DeviceContents& d) { d.sets[0].magnitude[3] = 499; },
@@ -111,14 +109,8 @@ TEST(SequenceVerificationTest, EachDifferingFieldIsNamedInTheSetsOwnTerms) {
          {"Set 1 Data Frequency: device 10 Hz, sequence 1 Hz"}},
         {[](DeviceContents& d) { d.sets[0].dataPeriodMs = 500; },
          {"Set 1 Data Frequency: device period 500 ms, sequence 1 Hz"}},
-        {[](DeviceContents& d) { d.sets[0].dataPeriodMs = 0; },
-         {"Set 1 Data Frequency: device None, sequence 1 Hz"}},
         {[](DeviceContents& d) { d.sets[1].controlMode = 0; },
          {"Set 2 Control Mode: device Disp, sequence Force"}},
-        {[](DeviceContents& d) { d.sets[0].controlMode = 255; },
-         {"Set 1 Control Mode: device InvalidMode, sequence Disp"}},
-        {[](DeviceContents& d) { d.sets[2].preloadType = 7; },
-         {"Set 3 Preload Type: device 7, sequence 255"}},
         {[](DeviceContents& d) {
              d.sets.clear();
              d.repeatCount.reset();

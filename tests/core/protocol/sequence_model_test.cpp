@@ -36,7 +36,6 @@ TEST(TotalDurationTest, AddsCyclesAndPreloadAllowance) {
           Case{PreloadType::FirstRepetition, PreloadType::None, 3, 6.002},
           Case{PreloadType::None, PreloadType::EveryRepetition, 3, 6.006},
           Case{PreloadType::FirstRepetition, PreloadType::EveryRepetition, 3, 6.006},
-          Case{PreloadType::Unknown, PreloadType::None, 3, 6.0},
           Case{PreloadType::FirstRepetition, PreloadType::None, 0, 0.0}}) {
         SetRecord set;
         set.numReps = c.reps;
