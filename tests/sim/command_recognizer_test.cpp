@@ -59,54 +59,20 @@ const std::string kChunk = "a\"b)\n(\")x\"";  // 11 bytes with LF, quotes, `")`
 
 INSTANTIATE_TEST_SUITE_P(
     Streams, RecognitionTest,
-    ::testing::Values(
-        StreamCase{"two commands in one write",
-                   "QueryRev(2)GetMotorsState",
-                   {"QueryRev(2)", "GetMotorsState", "garbage:"}},
-        StreamCase{"a carriage return belongs to the command before it",
-                   "QueryInternalValue(1)\rQueryInternalValue(6)",
-                   {"QueryInternalValue(1)\r", "QueryInternalValue(6)", "garbage:"}},
-        StreamCase{"a chunk with line feeds, quotes and parentheses is taken whole",
-                   "SetEepromData(1792,11)SetEepromData(1794,\"" + kChunk + "\")Homing",
-                   {"SetEepromData(1792,11)", "SetEepromData(1794,\"" + kChunk + "\")", "Homing",
-                    "garbage:"}},
-        StreamCase{"the last chunk of a long item holds the rest of the length",
-                   "SetEepromData(100,203)SetEepromData(302,\"a\")\")",
-                   {"SetEepromData(100,203)", "SetEepromData(302,\"a\")\")", "garbage:"}},
-        StreamCase{"packed commands start with 0x1C and a letter",
-                   "\x1Cw(49,1)\x1CO(4348)\x1CZ(0,1,7,0)",
-                   {"\x1Cw(49,1)", "\x1CO(4348)", "\x1CZ(0,1,7,0)", "garbage:"}},
-        StreamCase{"blanks after the commas",
-                   "GetEepromData(3840, 2)SetEepromControlSettingsData(5, 6, 3)",
-                   {"GetEepromData(3840, 2)", "SetEepromControlSettingsData(5, 6, 3)", "garbage:"}},
-        StreamCase{"bytes that cannot begin a command are dropped",
-                   "\n\x01zzHomingQueryRev(x)QueryRev(0)",
-                   {"Homing", "QueryRev(0)", "garbage:\n\x01zzQueryRev(x)"}},
-        StreamCase{"a quoted file name ends at the closing quote",
-                   "ReadFileOnSDCardFirst(\"A B(1).CSV\")ReadFileOnSDCardNext",
-                   {"ReadFileOnSDCardFirst(\"A B(1).CSV\")", "ReadFileOnSDCardNext", "garbage:"}}));
-
-TEST(CommandRecognizer, UnannouncedChunkEndsAtTheLastClosingQuote) {
-    // No length announced for this address: the chunk's own `")` inside the
-    // text cannot be told from its end, so the last one wins.
-    EXPECT_EQ(recognize("SetEepromData(5000,\"x\")y\")"),
-              (std::vector<std::string>{"SetEepromData(5000,\"x\")y\")", "garbage:"}));
-}
-
-TEST(CommandRecognizer, NoBareNameIsThePrefixOfAnother) {
-    // Otherwise the shorter command would complete before the longer one arrived.
-    const auto syntax = Firmware::syntax();
-    for (const auto& bare : syntax) {
-        if (bare.form != sim::ArgumentForm::None) {
-            continue;
-        }
-        for (const auto& other : syntax) {
-            if (&other != &bare) {
-                EXPECT_NE(other.name.rfind(bare.name, 0), 0u) << bare.name << " / " << other.name;
-            }
-        }
-    }
-}
+    ::testing::Values(StreamCase{"a carriage return belongs to the command before it",
+                                 "QueryInternalValue(1)\rQueryInternalValue(6)",
+                                 {"QueryInternalValue(1)\r", "QueryInternalValue(6)", "garbage:"}},
+                      StreamCase{
+                          "a chunk with line feeds, quotes and parentheses is taken whole",
+                          "SetEepromData(1792,11)SetEepromData(1794,\"" + kChunk + "\")Homing",
+                          {"SetEepromData(1792,11)", "SetEepromData(1794,\"" + kChunk + "\")",
+                           "Homing", "garbage:"}},
+                      StreamCase{"packed commands start with 0x1C and a letter",
+                                 "\x1Cw(49,1)\x1CO(4348)\x1CZ(0,1,7,0)",
+                                 {"\x1Cw(49,1)", "\x1CO(4348)", "\x1CZ(0,1,7,0)", "garbage:"}},
+                      StreamCase{"bytes that cannot begin a command are dropped",
+                                 "\n\x01zzHomingQueryRev(x)QueryRev(0)",
+                                 {"Homing", "QueryRev(0)", "garbage:\n\x01zzQueryRev(x)"}}));
 
 }  // namespace
 }  // namespace kyrvana::sim_tests
