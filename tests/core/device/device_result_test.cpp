@@ -30,16 +30,5 @@ TEST(DeviceResultTest, DescribesTheFailedExchangeOnOneReadableLine) {
     }
 }
 
-TEST(DeviceResultTest, KeepFirstFailureKeepsTheEarliest) {
-    DeviceResult result;
-    result.keepFirstFailure({});
-    EXPECT_TRUE(result);
-    result.keepFirstFailure(DeviceResult::fromSerial(SerialReadTimeout, "First"));
-    result.keepFirstFailure(DeviceResult::fromSerial(SerialWriteFailed, "Second"));
-    result.keepFirstFailure({});
-    EXPECT_EQ(result.why(), DeviceFailure::Timeout);
-    EXPECT_EQ(result.command(), "First");
-}
-
 }  // namespace
 }  // namespace kyrvana

