@@ -8,7 +8,6 @@
 #include <limits>
 #include <optional>
 
-#include "core/common/saturating_cast.h"
 #include "core/common/stripped_number_text.h"
 
 namespace kyrvana {
@@ -70,29 +69,20 @@ TEST(CWholeNumberTest, TakesDigitsOnlyAndAll64Bits) {
     }
 }
 
-TEST(CStrtodTest, ReportsHowMuchItUsed) {
-    std::size_t used = 99;
-    EXPECT_DOUBLE_EQ(cStrtod("12.5kg", &used), 12.5);
-    EXPECT_EQ(used, 4u);
-    EXPECT_DOUBLE_EQ(cStrtod("kg", &used), 0.0);
-    EXPECT_EQ(used, 0u);
+// "%f" rounds to six places before the zeros go; zeros inside the integer
+// part stay.
+TEST(StrippedNumberTextTest, PrintsWithoutTrailingZerosOrPoint) {
+    using Case = std::pair<double, const char*>;
+    for (const auto& [value, text] :
+         {Case{13.0, "13"}, Case{200.5, "200.5"}, Case{100.0, "100"}, Case{0.1234567, "0.123457"},
+          Case{2.0000001, "2"}, Case{-0.0000004, "-0"},
+          Case{std::numeric_limits<double>::infinity(), "inf"}}) {
+        EXPECT_EQ(strippedNumberText(value), text) << value;
+    }
 }
 
 TEST(CToUpperTest, ChangesOnlyAsciiLetters) {
     EXPECT_EQ(cToUpper("Rev 4.60 \xe9z"), "REV 4.60 \xe9Z");
-}
-
-TEST(SaturatingCastTest, NeverOverflows) {
-    EXPECT_EQ(saturatingCast<int>(1e30), std::numeric_limits<int>::max());
-    EXPECT_EQ(saturatingCast<int>(-1e30), std::numeric_limits<int>::lowest());
-    EXPECT_EQ(saturatingCast<int>(std::nan("")), 0);
-    EXPECT_EQ(saturatingCast<int>(-2.9), -2);
-    EXPECT_EQ(saturatingCast<unsigned>(-5.0), 0u);
-    EXPECT_EQ(saturatingCast<long long>(9.3e18), std::numeric_limits<long long>::max());
-    EXPECT_EQ(saturatingCast<unsigned long long>(1.9e19),
-              std::numeric_limits<unsigned long long>::max());
-    EXPECT_EQ(saturatingFloor<int>(-200.5), -201);
-    EXPECT_EQ(saturatingFloor<int>(1500.9), 1500);
 }
 
 }  // namespace

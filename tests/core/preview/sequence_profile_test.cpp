@@ -95,28 +95,6 @@ TEST(SequenceProfileRunningPosition, OneWaySetsMoveItAndLaterSetsStartThere) {
     }
 }
 
-TEST(SequenceProfileRunningPosition, EachQuantityIsDrawnInTheUnitOfItsFirstSet) {
-    // A force set as a protocol file gives it back: the file keeps the mode
-    // but not the unit, which stays micrometres.
-    SetRecord forceFromFile = cycleSet(1000, 0, 1000, 0, 1, 40.0, UnitsCode::Micrometres);
-    forceFromFile.mode[0] = ControlMode::Force;
-    const SequenceProfile profile =
-        profileOf({cycleSet(1000, 0, 1000, 0, 1, 2.0, UnitsCode::Millimetres),
-                   cycleSet(1000, 0, 1000, 0, 1, 0.5, UnitsCode::Newtons),
-                   cycleSet(1000, 0, 1000, 0, 1, 500.0, UnitsCode::Micrometres), forceFromFile});
-    EXPECT_EQ(profile.unitOf(ProfileQuantity::Displacement), "mm");
-    EXPECT_EQ(profile.unitOf(ProfileQuantity::Force), "N");
-    const std::pair<double, ProfileQuantity> peaks[] = {{2.0, ProfileQuantity::Displacement},
-                                                        {0.5, ProfileQuantity::Force},
-                                                        {0.5, ProfileQuantity::Displacement},
-                                                        {0.04, ProfileQuantity::Force}};
-    for (int i = 0; i < 4; ++i) {
-        const ProfileReading peak = profile.valueAt(0, 2.0 * i + 1.0);
-        EXPECT_NEAR(peak.value, peaks[i].first, 1e-12) << "set " << i;
-        EXPECT_EQ(peak.quantity, peaks[i].second) << "set " << i;
-    }
-}
-
 TEST(SequenceProfileWells, DisabledWellsAreAbsentAndPreloadMarkersAreThinned) {
     SetRecord every = cycleSet(1000, 0, 1000, 0, 1000000, 1000.0);
     every.preloadType[0] = PreloadType::EveryRepetition;

@@ -56,23 +56,6 @@ TEST(ProtocolWriterTest, FloatsUseSixSignificantDigitsInTheCLocale) {
     }
 }
 
-TEST(ProtocolWriterTest, EmptySequenceWritesHeaderOnlyAndReadsBackEmpty) {
-    Protocol protocol;
-    HardwareSettings hardware;
-    hardware.FirmwareVersion = -12;
-    hardware.ForceVelocityCode = 4294967295u;
-    hardware.RepeatTestSequence = 3;
-    const std::string text = written(protocol, hardware);
-    EXPECT_TRUE(text.ends_with(std::string("RepeatTestSequence 3\r\n") + kSavedHeader));
-
-    Protocol readBack;
-    readBack.append(SetRecord{});
-    HardwareSettings readHardware;
-    EXPECT_EQ(readProtocolText(text, readBack, readHardware), ProtocolReadStatus::Complete);
-    EXPECT_EQ(readBack.setCount(), 0);
-    EXPECT_EQ(readHardware, hardware);
-}
-
 // Sets as the file keeps them: the fields it does not write come back with
 // their defaults, and writing what was read gives the same file.
 TEST(ProtocolWriterTest, AwkwardSetsReadBackAsTheFileKeepsThem) {
@@ -135,7 +118,9 @@ TEST(ProtocolWriterTest, AwkwardSetsReadBackAsTheFileKeepsThem) {
         expected.append(set);
     }
     HardwareSettings hardware;
-    hardware.FirmwareVersion = 232;
+    hardware.FirmwareVersion = -12;
+    hardware.ForceVelocityCode = 4294967295u;
+    hardware.RepeatTestSequence = 3;
     const std::string text = written(protocol, hardware);
 
     Protocol readBack;

@@ -36,14 +36,6 @@ TEST(InstructionKeywordTest, EveryOutputNameReadsBackInAnyCase) {
     EXPECT_EQ(named, 46);
 }
 
-TEST(InstructionKeywordTest, OtherTextsAreUnknown) {
-    for (const std::string& text :
-         std::vector<std::string>{"XMode2", "", "X MODE", "InvalidInstruction", "APRELOADTYPE",
-                                  "NAME\t", std::string("NAME\0", 5), std::string(5000, 'N')}) {
-        EXPECT_EQ(instructionFromKeyword(text), Instruction::Unknown) << text.size();
-    }
-}
-
 TEST(EnumerationWordsTest, OddWordsReadAndInvalidCodesWrite) {
     const struct {
         int parsed;

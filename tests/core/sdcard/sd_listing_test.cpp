@@ -1,5 +1,6 @@
 // The SD-card listing as the test-data dialog reads it: which lines become
-// entries, their names and sizes, the order, and the size and storage texts.
+// entries, their names and sizes, the size texts, and the names the program
+// uses as local files or sends back to the device.
 
 #include <gtest/gtest.h>
 
@@ -43,20 +44,6 @@ TEST(SdListingLine, KeepsOnlyTestDataFiles) {
     }
 }
 
-TEST(SdListing, SortsByDescendingBytesWithTheSizesInStep) {
-    const std::vector<SdFileEntry> files = parseListing({
-        "1 /A",
-        "2 /B",
-        "3 /AB",
-        "4 /\xE9T\xC9.CSV",  // bytes above 0x7F sort above every ASCII letter
-        "5 /b",
-        "0 DIR /DATA",
-    });
-    const std::vector<SdFileEntry> expected = {
-        {"\xE9T\xC9.CSV", 4}, {"b", 5}, {"B", 2}, {"AB", 3}, {"A", 1}};
-    EXPECT_EQ(files, expected);
-}
-
 // Whole kilobytes, rounded up; past 32 bits for weeks of recording at about
 // 1 kB/s.
 TEST(SdListing, SizeTexts) {
@@ -65,16 +52,6 @@ TEST(SdListing, SizeTexts) {
                                       Case{4294967296LL, "4294968"}}) {
         EXPECT_EQ(fileSizeText(bytes), text) << bytes;
     }
-}
-
-TEST(SdListing, UsedStorageTexts) {
-    const std::vector<SdFileEntry> half = {{"A", 300000}, {"B", 200000}};
-    EXPECT_EQ(usedStorageText(half, 1000), "50.0%");
-    EXPECT_EQ(usedStorageText({{"A", 99}}, 100), "< 0.1%");
-    // Files and cards beyond 32 bits.
-    EXPECT_EQ(usedStorageText({{"A", 4294967296LL}, {"B", 2500000000LL}}, 7741440), "87.8%");
-    // The card's size unknown (-1).
-    EXPECT_EQ(usedStorageText(half, -1), "< 0.1%");
 }
 
 TEST(SdFileNames, OnlyPlainNamesAreUsedAsLocalFiles) {

@@ -4,12 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 namespace kyrvana {
 namespace {
-
-using std::chrono::milliseconds;
 
 TEST(TransferRateText, SpeedInKilobytesAndTimeLeftRoundedUp) {
     struct Case {
@@ -27,34 +23,6 @@ TEST(TransferRateText, SpeedInKilobytesAndTimeLeftRoundedUp) {
         EXPECT_EQ(transferRateText(c.bytesPerSecond, c.remaining), c.text)
             << c.bytesPerSecond << " " << c.remaining;
     }
-}
-
-TEST(TransferRate, WaitsForAFirstIntervalThenSmoothsChangesOfPace) {
-    const TransferRate::Clock::time_point start{};
-    TransferRate rate;
-    rate.restart(start);
-    rate.update(100000, 1000000, start + milliseconds(100));
-    EXPECT_FALSE(rate.bytesPerSecond());
-    EXPECT_EQ(rate.text(), "");
-
-    // 1000 kB/s over the first second.
-    rate.update(1000000 / 2, 1000000, start + milliseconds(500));
-    ASSERT_TRUE(rate.bytesPerSecond());
-    EXPECT_DOUBLE_EQ(*rate.bytesPerSecond(), 1000000.0);
-    EXPECT_EQ(rate.text(), "1000 kB/s, 0:01 left");
-
-    // The pace halves for half a second: the figure moves towards it, but
-    // only part of the way.
-    rate.update(750000, 1000000, start + milliseconds(1000));
-    EXPECT_LT(*rate.bytesPerSecond(), 1000000.0);
-    EXPECT_GT(*rate.bytesPerSecond(), 750000.0);
-    // Samples closer together than the interval wait for the next one.
-    const double before = *rate.bytesPerSecond();
-    rate.update(760000, 1000000, start + milliseconds(1100));
-    EXPECT_EQ(*rate.bytesPerSecond(), before);
-
-    rate.restart(start + milliseconds(2000));
-    EXPECT_FALSE(rate.bytesPerSecond());
 }
 
 }  // namespace
