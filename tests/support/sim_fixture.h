@@ -15,14 +15,14 @@
 #include <string>
 
 #include "sim/simulated_stimulator.h"
+#include "support/temporary_folder.h"
 
 namespace kyrvana::test_support {
 
 class RunningSimulator {
   public:
-    // `options.sdCard`, when empty, becomes a new temporary folder that is
-    // removed again at the end; the latency is whatever `options` says (0 by
-    // default).
+    // The SD card is a new temporary folder, removed again at the end; the
+    // latency is whatever `options` says (0 by default).
     explicit RunningSimulator(sim::SimulatorOptions options = {});
     ~RunningSimulator();
     RunningSimulator(const RunningSimulator&) = delete;
@@ -34,14 +34,13 @@ class RunningSimulator {
     sim::SimulatedStimulator& sim() { return *sim_; }
     const sim::SimulatedStimulator& sim() const { return *sim_; }
     std::string portPath() const { return sim_->portPath(); }
-    const std::filesystem::path& sdCard() const { return sdCard_; }
+    const std::filesystem::path& sdCard() const { return sdCard_.path(); }
 
     // Puts a file on the simulated SD card (path relative to the card's root).
     void putFile(const std::filesystem::path& relative, const std::string& content) const;
 
   private:
-    std::filesystem::path ownedFolder_;
-    std::filesystem::path sdCard_;
+    TemporaryFolder sdCard_;
     std::unique_ptr<sim::SimulatedStimulator> sim_;
     bool ok_ = false;
     std::string error_;
