@@ -2,11 +2,11 @@
 
 namespace kyrvana::test_support {
 
-BoxAnswer RecordingHost::messageBox(const std::string& text, const std::string& caption,
+BoxAnswer RecordingHost::messageBox(const std::string& text, const std::string& /*caption*/,
                                     BoxIcon icon, BoxButtons buttons) {
     std::lock_guard lock(mutex_);
-    boxes_.push_back({text, caption, icon, buttons});
-    return buttons == BoxButtons::YesNo ? yesNoAnswer : BoxAnswer::Ok;
+    boxes_.push_back({text, icon});
+    return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
 }
 
 void RecordingHost::withView(const std::function<void(SequenceViewModel&)>& work) {

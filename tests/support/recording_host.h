@@ -1,9 +1,9 @@
 #pragma once
 
-// A document host for tests: message boxes are recorded and answered with a
-// chosen answer, the view is a plain SequenceViewModel guarded by a mutex (so
-// the request thread and the test thread can both reach it), log lines and
-// connection changes are counted.
+// A document host for tests: message boxes are recorded and a question is
+// answered Yes, the view is a plain SequenceViewModel guarded by a mutex (so
+// the request thread and the test thread can both reach it), log lines, busy
+// calls and device statuses are recorded.
 
 #include <atomic>
 #include <functional>
@@ -18,9 +18,7 @@ namespace kyrvana::test_support {
 
 struct RecordedBox {
     std::string text;
-    std::string caption;
     BoxIcon icon = BoxIcon::None;
-    BoxButtons buttons = BoxButtons::Ok;
 };
 
 class RecordingHost : public DocumentHost {
@@ -29,7 +27,7 @@ class RecordingHost : public DocumentHost {
                          BoxButtons buttons) override;
     void withView(const std::function<void(SequenceViewModel&)>& work) override;
     void postLogLine(const std::string& line) override;
-    void connectionChanged() override { ++connectionChanges; }
+    void connectionChanged() override {}
     void setBusy(bool busy) override;
     void runTestDataDialog(DeviceLink& link) override;
     void deviceStatusChanged(DeviceStatus status) override;
@@ -42,12 +40,9 @@ class RecordingHost : public DocumentHost {
     // Every status the document announced, in order.
     std::vector<DeviceStatus> statuses() const;
 
-    // The answer to Yes/No boxes.
-    BoxAnswer yesNoAnswer = BoxAnswer::Yes;
     // Called for the test-data dialog, on the thread that asked for it.
     std::function<void(DeviceLink&)> testDataDialog;
 
-    std::atomic<int> connectionChanges{0};
     std::atomic<int> testDataDialogRuns{0};
 
   private:
