@@ -3,58 +3,41 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
-#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 
 namespace kyrvana::test {
 
 ScriptedPtyPeer::ScriptedPtyPeer() {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        error_ = std::string("posix_openpt: ") + std::strerror(errno);
-        if (master_ >= 0) {
-            ::close(master_);
-            master_ = -1;
-        }
-        return;
-    }
     char name[256] = {};
-    if (::ptsname_r(master_, name, sizeof name) != 0) {
-        error_ = std::string("ptsname_r: ") + std::strerror(errno);
-        ::close(master_);
-        master_ = -1;
+    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0 ||
+        ::ptsname_r(master_, name, sizeof name) != 0) {
+        error_ = std::string("no pseudo-terminal: ") + std::strerror(errno);
+        CloseMaster();
         return;
     }
     path_ = name;
     // Holding a slave descriptor keeps the terminal alive between the
     // program's opens, as a real port stays present while it is closed.
     slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     reader_ = std::thread([this] { ReadLoop(); });
 }
 
 ScriptedPtyPeer::~ScriptedPtyPeer() {
-    if (stopFd_ >= 0) {
-        const std::uint64_t one = 1;
-        (void)!::write(stopFd_, &one, sizeof one);
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
     }
     if (reader_.joinable()) {
         reader_.join();
     }
-    {
-        const std::lock_guard lock(mutex_);
-        CloseMaster();
-    }
+    CloseMaster();
     if (slave_ >= 0) {
         ::close(slave_);
-    }
-    if (stopFd_ >= 0) {
-        ::close(stopFd_);
     }
 }
 
@@ -98,11 +81,6 @@ std::string ScriptedPtyPeer::Received() const {
     return received_;
 }
 
-bool ScriptedPtyPeer::WaitForReceived(std::size_t count, std::chrono::milliseconds timeout) const {
-    std::unique_lock lock(mutex_);
-    return arrived_.wait_for(lock, timeout, [&] { return received_.size() >= count; });
-}
-
 void ScriptedPtyPeer::HangUp() {
     const std::lock_guard lock(mutex_);
     CloseMaster();
@@ -112,7 +90,6 @@ void ScriptedPtyPeer::CloseMaster() {
     if (master_ >= 0) {
         ::close(master_);
         master_ = -1;
-        hungUp_ = true;
     }
 }
 
@@ -143,22 +120,19 @@ void ScriptedPtyPeer::ReadLoop() {
         int master = -1;
         {
             const std::lock_guard lock(mutex_);
-            master = master_;
+            master = stopping_ ? -1 : master_;
         }
         if (master < 0) {
             return;
         }
         // A short poll so that a hang-up from another thread (which closes
-        // the descriptor) is noticed before the number could be reused.
-        pollfd fds[2] = {{master, POLLIN, 0}, {stopFd_, POLLIN, 0}};
-        const int ready = ::poll(fds, 2, 20);
-        if (ready < 0 && errno != EINTR) {
+        // the descriptor) or the end of the peer is noticed soon, and before
+        // the descriptor's number could be reused.
+        pollfd fd = {master, POLLIN, 0};
+        if (::poll(&fd, 1, 20) < 0 && errno != EINTR) {
             return;
         }
-        if (fds[1].revents != 0) {
-            return;
-        }
-        if ((fds[0].revents & POLLIN) == 0) {
+        if ((fd.revents & POLLIN) == 0) {
             continue;
         }
         const std::lock_guard lock(mutex_);
@@ -174,7 +148,6 @@ void ScriptedPtyPeer::ReadLoop() {
         received_.append(buffer, static_cast<std::size_t>(count));
         pending_.append(buffer, static_cast<std::size_t>(count));
         MatchScript();
-        arrived_.notify_all();
     }
 }
 

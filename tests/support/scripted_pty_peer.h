@@ -4,8 +4,6 @@
 // to the program, records every byte the program writes, answers scripted
 // commands, and can hang up like an unplugged device.
 
-#include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <mutex>
@@ -45,8 +43,6 @@ class ScriptedPtyPeer {
 
     // Every byte the program wrote, in order.
     std::string Received() const;
-    // Waits until at least `count` bytes arrived (true) or the time is up.
-    bool WaitForReceived(std::size_t count, std::chrono::milliseconds timeout) const;
 
     // Closes the master side: the program's next or current read ends.
     void HangUp();
@@ -60,18 +56,16 @@ class ScriptedPtyPeer {
 
     void ReadLoop();
     void MatchScript();  // with mutex_ held
-    void CloseMaster();  // with mutex_ held
+    void CloseMaster();  // with mutex_ held, or while no reader runs
     bool WriteAll(std::string_view bytes);
 
     std::string error_;
     std::string path_;
     int master_ = -1;
     int slave_ = -1;
-    int stopFd_ = -1;
-    bool hungUp_ = false;
+    bool stopping_ = false;
 
     mutable std::mutex mutex_;
-    mutable std::condition_variable arrived_;
     std::string received_;
     std::string pending_;  // received since the last matched command
     std::deque<Exchange> script_;

@@ -15,6 +15,7 @@
 
 #include "core/common/c_locale_text.h"
 #include "serial_peer_fixture.h"
+#include "support/wait_until.h"
 
 namespace kyrvana {
 namespace {
@@ -144,7 +145,7 @@ TEST_P(ReadKindTest, WakeReadsEndsAWaitingReadFromAnotherThread) {
     serial_.setReadTimeoutMs(10000);
     ASSERT_EQ(serial_.Write("ping"), SerialOk);
     std::thread waker([this] {
-        peer_.WaitForReceived(4, 5s);
+        test_support::waitUntil([this] { return peer_.Received().size() >= 4; }, 5s);
         serial_.WakeReads();
     });
     const auto start = Clock::now();
