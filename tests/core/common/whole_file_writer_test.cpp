@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -16,7 +17,6 @@
 #include <vector>
 
 #include "core/common/interrupt_cleanup.h"
-#include "support/file_size_limit.h"
 #include "support/temporary_folder.h"
 
 namespace kyrvana {
@@ -70,12 +70,18 @@ TEST(WholeFileWriterTest, AFailedWriteLeavesTheEarlierFileAndNothingElse) {
         TemporaryFolder folder;
         ASSERT_TRUE(writeWholeFile(folder.file("kept.tmt"), kEarlier).written());
         fs::create_directory(folder.path() / "folder");
-        WholeFileResult result;
-        {
-            const test_support::FileSizeLimit full(std::string(kEarlier).size());
-            ASSERT_TRUE(full.ok());
-            result = writeWholeFile(folder.file(c.name), larger);
-        }
+        // A full disk, as far as this process's files can tell: no file
+        // grows past the earlier content, a write beyond fails with EFBIG
+        // (SIGXFSZ, which would end the process, is ignored meanwhile).
+        rlimit before = {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+        rlimit full = before;
+        full.rlim_cur = std::string(kEarlier).size();
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &full), 0);
+        const WholeFileResult result = writeWholeFile(folder.file(c.name), larger);
+        ::setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previousHandler);
         EXPECT_EQ(result.status, c.status) << c.what;
         EXPECT_EQ(result.error, c.error) << c.what << ": " << result.reason();
         EXPECT_EQ(readFile(folder.file("kept.tmt")), kEarlier) << c.what;
