@@ -24,9 +24,14 @@ class CliSimTest : public testing::Test {
 
     void SetUp() override { ASSERT_TRUE(device_.ok()) << device_.error(); }
 
+    // Without the settling wait a real stimulator needs, and with a read
+    // time-out short enough for a test that makes the device stay silent.
     CliRun run(const std::string& arguments, const std::string& launcher = "") const {
-        return test_support::runCliOnPort(KYRVANA_CLI_PATH, device_.portPath(), arguments, folder_,
-                                          readTimeoutMs_, launcher);
+        return test_support::runCli(KYRVANA_CLI_PATH,
+                                    "--port " + shellQuoted(device_.portPath()) +
+                                        " --settle-ms 0 --timeout " +
+                                        std::to_string(readTimeoutMs_) + " " + arguments,
+                                    folder_, launcher);
     }
     // A file in the folder, quoted for the command line.
     std::string quoted(const std::string& name) const { return shellQuoted(folder_.file(name)); }

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 
 namespace kyrvana::test_support {
 
@@ -26,25 +25,8 @@ std::string shellQuoted(std::string_view text) {
 
 CliRun runCli(const std::string& cliPath, const std::string& arguments,
               const TemporaryFolder& folder, const std::string& launcher) {
-    const std::string outFile = folder.file("cli-stdout.txt");
-    const std::string errFile = folder.file("cli-stderr.txt");
-    const std::string command = launcher + " " + shellQuoted(cliPath) + " </dev/null " + arguments +
-                                " >'" + outFile + "' 2>'" + errFile + "'";
-    const int status = std::system(command.c_str());
-    CliRun run;
-    run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readFile(outFile);
-    run.err = readFile(errFile);
-    return run;
-}
-
-CliRun runCliOnPort(const std::string& cliPath, const std::string& portPath,
-                    const std::string& arguments, const TemporaryFolder& folder, int readTimeoutMs,
-                    const std::string& launcher) {
-    return runCli(cliPath,
-                  "--port " + shellQuoted(portPath) + " --settle-ms 0 --timeout " +
-                      std::to_string(readTimeoutMs) + " " + arguments,
-                  folder, launcher);
+    const std::string command = launcher + " " + shellQuoted(cliPath) + " " + arguments;
+    return BackgroundCli("/bin/sh", {"-c", command}, folder).wait();
 }
 
 BackgroundCli::BackgroundCli(const std::string& cliPath, const std::vector<std::string>& arguments,

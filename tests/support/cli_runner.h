@@ -1,8 +1,8 @@
 #pragma once
 
-// Runs the built kyrvana-cli and collects what it printed: through the
-// shell and waiting for it, or in the background for a test that signals it
-// while it works.
+// Runs a built program and collects what it printed: through the shell and
+// waiting for it, or in the background for a test that signals it while it
+// works.
 
 #include <sys/types.h>
 
@@ -21,19 +21,11 @@ struct CliRun {
     std::string err;
 };
 
-// Runs `cliPath` with `arguments` (already quoted for the shell); standard
-// input is /dev/null (no terminal to ask; the arguments may redirect it),
-// standard output and error pass through files in `folder`. `launcher`
+// Runs `cliPath` with `arguments` (already quoted for the shell, which may
+// redirect standard input) through the shell and waits for it. `launcher`
 // (shell words) comes before the tool, e.g. to run it as another user.
 CliRun runCli(const std::string& cliPath, const std::string& arguments,
               const TemporaryFolder& folder, const std::string& launcher = "");
-
-// Runs the tool on the device at `portPath` without the settling wait a
-// real stimulator needs, and with a read time-out short enough for a test
-// that makes the device stay silent.
-CliRun runCliOnPort(const std::string& cliPath, const std::string& portPath,
-                    const std::string& arguments, const TemporaryFolder& folder,
-                    int readTimeoutMs = 300, const std::string& launcher = "");
 
 // The tool started without a shell, standard input from /dev/null, its
 // output into files in `folder`.
