@@ -1,23 +1,26 @@
 // What the command-line tool promises when the link misbehaves, each fault
-// run through the built kyrvana-cli against a simulated stimulator: the exit
-// status, which files a download leaves in its folder (whole, partial, none;
-// what a partial or an earlier file holds is the download's business, tested
-// with it), a run that never waits longer than its settling wait and one
-// time-out plus a second, and a link that works for the next command.
+// run through the built kyrvana-cli against a simulated stimulator and
+// written as on kyrvana-sim's command line:
+// - every subcommand that talks to the device exits 1 when an exchange
+//   failed, names it on standard error, and prints no data that would pass
+//   for the device's;
+// - for each kind of fault: the exit status, which files a download leaves
+//   in its folder (whole, partial, none; what a partial or an earlier file
+//   holds is the download's business, tested with it), a run that never waits
+//   longer than its settling wait and one time-out plus a second, and a link
+//   that works for the next command.
 
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "support/cli_runner.h"
-#include "support/sim_fixture.h"
-#include "support/temporary_folder.h"
+#include "cli/cli_sim_test.h"
+#include "sim/fault_rules.h"
 #include "support/wait_until.h"
 
 namespace kyrvana {
@@ -25,8 +28,83 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Fault = sim::SimulatorFault;
+using test::CliRun;
 using test_support::TemporaryFolder;
+using Names = std::vector<std::string>;
+
+void addFault(sim::SimulatedStimulator& sim, const std::string& rule) {
+    std::string error;
+    const auto parsed = sim::parseFaultRule(rule, &error);
+    ASSERT_TRUE(parsed) << rule << ": " << error;
+    sim.addFault(*parsed);
+}
+
+class CliFaultTest : public test::CliSimTest {
+  protected:
+    void SetUp() override {
+        CliSimTest::SetUp();
+        readTimeoutMs_ = 300;
+        device_.putFile("DATA/DEMO_0001.CSV", std::string(2500, 'a'));
+        std::ofstream(folder_.file("three.tmt")) << "NAME NUMREPS\nA 1\nB 1\nC 1\n";
+        // The device holds a sequence, so that a read fails only by the fault.
+        ASSERT_EQ(run("program " + quoted("three.tmt")).exitStatus, 0);
+    }
+};
+
+// One row per subcommand: the fault, the command line, and the command that
+// must be named. `dataOnFailure`: the subcommand still prints its status line.
+struct ExitCase {
+    const char* rule;
+    std::string arguments;
+    const char* named;
+    bool dataOnFailure = false;
+};
+
+TEST_F(CliFaultTest, EverySubcommandExitsOneWhenTheDeviceFails) {
+    const std::string protocol = quoted("three.tmt");
+    const std::vector<ExitCase> cases = {
+        {"no-answer:QueryUmPerUstep(3)", "identify", "QueryUmPerUstep(3)"},
+        {"no-answer:QuerySDVolumeSizeKB", "files", "QuerySDVolumeSizeKB"},
+        {"cut-short,bytes=100,nth=2:ReadFileOnSDCardNext",
+         "download DEMO_0001.CSV --to " + quoted("dl"), "ReadFileOnSDCardNext", true},
+        {"no-answer:DeleteFileFromSDCard", "delete DEMO_0001.CSV", "DeleteFileFromSDCard"},
+        {"no-answer:ListFilesOnSDCard", "delete --all --yes", "ListFilesOnSDCard"},
+        {"no-answer:QueryInternalValue(73)", "position", "QueryInternalValue(73)"},
+        {"no-answer:Positioning(2", "move --by 1", "Positioning(2,8,"},
+        {"no-answer:Homing", "home", "Homing"},
+        {"no-answer,nth=3:QueryInternalValue(11)", "calibrate read --well 2",
+         "QueryInternalValue(11)"},
+        {"no-answer:UpdateFromSDIni(2,1)",
+         "calibrate apply --well 2 --full-scale-load 40 --gain 0.001", "UpdateFromSDIni(2,1)"},
+        // Nothing is written to the file asked for.
+        {"no-answer:GetEepromData(1794", "read -o " + quoted("back.tmt"), "GetEepromData(1794"},
+        {"no-answer:\\x1Cw(49", "program " + protocol, "\\x1Cw(49,0)"},
+        // The connection reads the test number first; the verification's own
+        // read of it goes unanswered: a failed read, not a match.
+        {"no-answer,nth=2:GetEepromData(4096", "verify " + protocol, "GetEepromData(4096, 2)"},
+    };
+    for (const ExitCase& c : cases) {
+        SCOPED_TRACE(std::string(c.rule) + " / " + c.arguments);
+        device_.sim().clearFaults();
+        addFault(device_.sim(), c.rule);
+        const CliRun result = run(c.arguments);
+        EXPECT_EQ(result.exitStatus, 1) << result.err;
+        EXPECT_NE(result.err.find(std::string("\"") + c.named), std::string::npos) << result.err;
+        if (!c.dataOnFailure) {
+            EXPECT_EQ(result.out, "");
+        }
+    }
+    // Nothing incomplete was put in the file's place.
+    EXPECT_FALSE(fs::exists(folder_.path() / "dl" / "DEMO_0001.CSV"));
+    EXPECT_FALSE(fs::exists(folder_.path() / "back.tmt"));
+
+    // Unplugged: nothing to connect to.
+    device_.sim().hangUp();
+    const CliRun unplugged = run("verify " + protocol);
+    EXPECT_EQ(unplugged.exitStatus, 1);
+    EXPECT_EQ(unplugged.out, "");
+    EXPECT_NE(unplugged.err, "");
+}
 
 constexpr int kTimeoutMs = 400;
 // The promise is one read time-out per run at most, counted in the message
@@ -42,34 +120,13 @@ constexpr int kNextSettleMs = 800;
 const std::string kFileA(5000, 'A');
 const std::string kFileB(3000, 'b');
 
-Fault fault(Fault::Kind kind, const char* prefix, std::size_t skip, std::size_t times = 1) {
-    Fault rule{kind, prefix};
-    rule.skip = skip;
-    rule.times = times;
-    return rule;
-}
-
-Fault stall(const char* prefix, std::size_t skip, std::chrono::milliseconds length) {
-    Fault rule = fault(Fault::Kind::Stall, prefix, skip);
-    rule.stall = length;
-    return rule;
-}
-
-std::set<std::string> entries(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
 struct FaultCase {
     const char* name;
-    std::function<void(sim::SimulatedStimulator&)> arrange;
+    const char* rule;  // nullptr: a second reader on the port
     // A download's ends with "--to": the folder comes after it.
     std::vector<std::string> command;
     int exitStatus;  // -1: 0 or 1 (the outcome of a race), within the time bound
-    std::set<std::string> files = {};
+    Names files = {};
     std::string errorText = {};
     // When set: `signal` once the simulator has received a command that
     // starts with `signalAfter` for the `signalAfterCount`th time.
@@ -83,9 +140,9 @@ class FaultSuiteTest : public testing::Test {
   protected:
     void SetUp() override { std::ofstream(protocolFile_) << "NAME NUMREPS\nStretch 5\n"; }
 
-    test_support::CliRun runCase(const FaultCase& c, const std::vector<std::string>& command,
-                                 test_support::RunningSimulator& device,
-                                 std::chrono::steady_clock::duration& elapsed) {
+    CliRun runCase(const FaultCase& c, const std::vector<std::string>& command,
+                   test_support::RunningSimulator& device,
+                   std::chrono::steady_clock::duration& elapsed) {
         std::vector<std::string> arguments = {"--port",      device.portPath(),
                                               "--timeout",   std::to_string(c.timeoutMs),
                                               "--settle-ms", "0",
@@ -104,13 +161,13 @@ class FaultSuiteTest : public testing::Test {
             EXPECT_TRUE(reached) << "the tool never sent " << c.signalAfter;
             cli.signal(c.signal);
         }
-        const test_support::CliRun run = cli.wait();
+        const CliRun run = cli.wait();
         elapsed = cli.elapsed();
         return run;
     }
 
-    test_support::CliRun runNext(test_support::RunningSimulator& device,
-                                 const std::vector<std::string>& command) {
+    CliRun runNext(test_support::RunningSimulator& device,
+                   const std::vector<std::string>& command) {
         std::string arguments = "--port " + test_support::shellQuoted(device.portPath()) +
                                 " --timeout 2000 --settle-ms " + std::to_string(kNextSettleMs);
         for (const std::string& word : command) {
@@ -126,25 +183,15 @@ class FaultSuiteTest : public testing::Test {
 TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
     const std::vector<std::string> downloadBoth = {"download", "A.CSV", "B.CSV", "--to"};
     const std::vector<FaultCase> cases = {
-        // The answer comes late but within the time-out: nothing is lost.
-        {"a stall shorter than the time-out",
-         [](auto& sim) { sim.addFault(stall("ReadFileOnSDCardNext", 2, 250ms)); },
-         downloadBoth,
-         0,
-         {"A.CSV", "B.CSV"}},
         // The piece's answer comes after the program gave up on it: the file
         // stops there, the next is not begun, and the late bytes reach no
         // later command.
-        {"a late answer",
-         [](auto& sim) { sim.addFault(stall("ReadFileOnSDCardNext", 2, 700ms)); },
-         downloadBoth,
-         1,
-         {"A.CSV.incomplete"},
-         "1 more file(s) not downloaded"},
+        {"a late answer", "stall,ms=700,nth=3:ReadFileOnSDCardNext", downloadBoth, 1,
+         Names{"A.CSV.incomplete"}, "1 more file(s) not downloaded"},
         // Twelve queries to come, one time-out for the run. (A device silent
         // from the start is the identification's own case, tested with it.)
         {"a device that falls silent once connected",
-         [](auto& sim) { sim.addFault(fault(Fault::Kind::NoAnswer, "QueryMotorPos", 0, 0)); },
+         "no-answer:QueryMotorPos",
          {"position"},
          1,
          {},
@@ -152,23 +199,13 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         // More bytes than the piece holds: an answer that came but cannot be
         // used fails its file alone, and the next one starts on a line
         // brought back into step.
-        {"garbage bytes instead of a piece",
-         [](auto& sim) {
-             Fault noise = fault(Fault::Kind::Garbage, "ReadFileOnSDCardNext", 1);
-             noise.bytes = 1100;
-             sim.addFault(noise);
-         },
-         downloadBoth,
-         1,
-         {"A.CSV.incomplete", "B.CSV"}},
-        {"a second reader on the port",
-         [](auto& sim) { ASSERT_TRUE(sim.setSecondReader(true)); },
-         {"identify"},
-         -1},
+        {"garbage bytes instead of a piece", "garbage,bytes=1100,nth=2:ReadFileOnSDCardNext",
+         downloadBoth, 1, Names{"A.CSV.incomplete", "B.CSV"}},
+        {"a second reader on the port", nullptr, {"identify"}, -1},
         // What arrived is dropped with the temporary file; nothing waits for
         // the stalled piece.
         {"an interrupt during a download",
-         [](auto& sim) { sim.addFault(stall("ReadFileOnSDCardNext", 1, 600ms)); },
+         "stall,ms=600,nth=2:ReadFileOnSDCardNext",
          downloadBoth,
          1,
          {},
@@ -177,7 +214,7 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
          SIGINT,
          2},
         {"an interrupt during programming",
-         [](auto& sim) { sim.addFault(stall("SetEepromData(4114", 0, 300ms)); },
+         "stall,ms=300,nth=1:SetEepromData(4114",
          {"program", "--name", "Interrupted", protocolFile_},
          1,
          {},
@@ -195,7 +232,11 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         device.putFile("DATA/A.CSV", kFileA);
         device.putFile("DATA/B.CSV", kFileB);
         const std::string sequenceBefore = device.sim().eepromItem(eeprom::kSequenceText);
-        c.arrange(device.sim());
+        if (c.rule != nullptr) {
+            addFault(device.sim(), c.rule);
+        } else {
+            ASSERT_TRUE(device.sim().setSecondReader(true));
+        }
         const TemporaryFolder folder;
         const bool download = c.command.back() == "--to";
         std::vector<std::string> command = c.command;
@@ -203,7 +244,7 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
             command.push_back(folder.path().string());
         }
         std::chrono::steady_clock::duration elapsed{};
-        const test_support::CliRun result = runCase(c, command, device, elapsed);
+        const CliRun result = runCase(c, command, device, elapsed);
 
         if (c.exitStatus >= 0) {
             EXPECT_EQ(result.exitStatus, c.exitStatus) << result.err;
@@ -219,7 +260,7 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         EXPECT_LT(elapsed, std::chrono::milliseconds(c.timeoutMs) + 1s + kBusyMachineAllowance);
         EXPECT_NE(result.err.find(c.errorText), std::string::npos) << result.err;
         // Nothing else: no temporary file, no file claiming to be whole.
-        EXPECT_EQ(entries(folder.path()), c.files);
+        EXPECT_EQ(folder.names(), c.files);
         if (command.front() == "program") {
             // The item under way was finished, the next one not begun.
             EXPECT_EQ(device.sim().eepromItem(eeprom::kTestName), "Interrupted");
@@ -229,12 +270,11 @@ TEST_F(FaultSuiteTest, EachFaultKeepsItsPromise) {
         // The fault is gone; the next command works, untouched by late bytes.
         device.sim().clearFaults();
         device.sim().setSecondReader(false);
-        const test_support::CliRun next =
-            runNext(device, download ? command : std::vector<std::string>{"identify"});
+        const CliRun next = runNext(device, download ? command : Names{"identify"});
         EXPECT_EQ(next.exitStatus, 0) << next.err;
         if (download) {
             // A complete download also removes what a broken one left.
-            EXPECT_EQ(entries(folder.path()), (std::set<std::string>{"A.CSV", "B.CSV"}));
+            EXPECT_EQ(folder.names(), (Names{"A.CSV", "B.CSV"}));
             EXPECT_EQ(test_support::readFile(folder.path() / "A.CSV"), kFileA);
             EXPECT_EQ(test_support::readFile(folder.path() / "B.CSV"), kFileB);
         }
