@@ -9,10 +9,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -29,9 +27,7 @@
 #include "gui/app/main_frame.h"
 #include "gui/app/message_boxes.h"
 #include "gui/app/simulated_device.h"
-#include "gui/app/toolbar_icons.h"
 #include "gui/controls/report_ctrl.h"
-#include "gui/editor/preview_chart.h"
 #include "gui/editor/sequence_preview.h"
 #include "gui/editor/set_param_editor.h"
 #include "gui/editor/stage_view.h"
@@ -90,14 +86,11 @@ struct Shots {
     void save(QWidget& widget, const char* name) {
         widget.show();
         QCoreApplication::processEvents();
-        saveImage(widget.grab().toImage(), name);
-        widget.hide();
-    }
-    void saveImage(const QImage& image, const char* name) {
         const QString path = folder.filePath(QString::fromLatin1(name));
-        const bool saved = image.save(path);
+        const bool saved = widget.grab().toImage().save(path);
         std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
         ok &= saved;
+        widget.hide();
     }
     bool fail(const char* what) {
         std::fprintf(stderr, "%s\n", what);
@@ -112,10 +105,9 @@ struct Shots {
 };
 
 // The main window on the simulated stimulator with a sequence that has just
-// been programmed, as a user sees it after Program Device; then grown, as
-// maximised, with a set that never comes back and climbs past the actuator's
-// travel (its row marked, its span shaded); then the chart alone, zoomed to a
-// few single cycles.
+// been programmed, as a user sees it after Program Device; its last set never
+// comes back and climbs past the actuator's travel (its row marked, its span
+// shaded on the preview).
 void mainWindow(Shots& shots) {
     DocumentOptions options;
     options.sysfsRoot = shots.device.sysfsRoot();
@@ -136,59 +128,25 @@ void mainWindow(Shots& shots) {
     // The widest values a column takes: a six-digit force, a sinusoid.
     SetRecord sinusoid = exampleSet("Sinusoid", 1000, 1000);
     sinusoid.function[0] = FunctionType::Sinusoid;
-    model.workingSequence.sets = {exampleSet("Warm up", 250, 20), exampleSet("Stretch", 1500, 100),
-                                  force, forceSet("Full scale", 111000, 10), sinusoid};
-    model.showRepeatCount(3);
+    SetRecord climb = exampleSet("Ratchet", 150, 16);
+    climb.recoveryDurationMs = 0;
+    model.workingSequence.sets = {exampleSet("Warm up", 250, 20),
+                                  exampleSet("Stretch", 1500, 100),
+                                  force,
+                                  forceSet("Full scale", 111000, 10),
+                                  sinusoid,
+                                  climb};
+    model.showRepeatCount(1);
     session.view().refreshFromModel();
     session.view().selectRow(1);
     session.document().PostRequest(DeviceRequest::ProgramDevice);
     processUntil([&] { return model.messagePane.find("Success") != std::string::npos; });
     processUntil([&] { return session.preview().isShowingModel(); });
     shots.save(frame, "main-window-sequence.png");
-
-    SetRecord climb = exampleSet("Ratchet", 150, 16);
-    climb.recoveryDurationMs = 0;
-    model.workingSequence.sets = {exampleSet("Warm up", 250, 20), exampleSet("Cycles", 800, 60),
-                                  climb};
-    model.showRepeatCount(1);
-    session.view().refreshFromModel();
-    session.view().selectRow(1);
-    frame.resize(1400, 860);
-    frame.show();
-    processUntil([&] { return session.preview().isShowingModel(); });
-    shots.save(frame, "main-window-preview.png");
-
-    CPreviewChart& chart = *session.preview().chart();
-    frame.show();
-    chart.zoomTo(100.0, 120.0);
-    processUntil([&] { return !chart.isBusy(); });
-    shots.saveImage(chart.grab().toImage(), "preview-zoomed.png");
-}
-
-// File > Open at the size it first opens with. The dialog lists its folder in
-// the background before it is grabbed.
-void openDialog(Shots& shots) {
-    QtFileDialogs dialogs(&shots.settings);
-    FileDialogRequest request;
-    request.caption = QStringLiteral("Open");
-    request.folder = QDir::homePath();
-    request.filter = QStringLiteral("Kyrvana File (*.tmt)");
-    bool grabbed = false;
-    QTimer::singleShot(500, [&] {
-        if (QWidget* dialog = QApplication::activeModalWidget()) {
-            grabbed = true;
-            shots.save(*dialog, "open-dialog.png");
-            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-        }
-    });
-    dialogs.openFileName(nullptr, request);
-    if (!grabbed) {
-        shots.fail("File > Open did not appear");
-    }
 }
 
 // Access Test Data in the middle of a long download (the bar, the speed and
-// time left, Cancel the one control enabled) and after Cancel.
+// time left, Cancel the one control enabled).
 void testDataDialog(Shots& shots, DeviceLink& link) {
     const std::filesystem::path data = shots.device.simulator().options().sdCard / "DATA";
     std::filesystem::create_directories(data);
@@ -213,12 +171,10 @@ void testDataDialog(Shots& shots, DeviceLink& link) {
     dialog.cancelDownload();
     processUntil([&] { return !dialog.busy(); });
     shots.device.simulator().setLatency(std::chrono::milliseconds(0));
-    shots.save(dialog, "access-test-data-cancelled.png");
 }
 
 // Move to Position in the middle of a move (Stop live, positions on their
-// way) and after Stop; Load Cell Calibration with two readings fitted and a
-// third that the device did not answer.
+// way); Load Cell Calibration with two readings fitted.
 void hardwareDialogs(Shots& shots, DeviceLink& link) {
     sim::SimulatedStimulator& simulator = shots.device.simulator();
     {
@@ -226,15 +182,11 @@ void hardwareDialogs(Shots& shots, DeviceLink& link) {
         move.show();
         processUntil([&] { return !move.busy(); });
         move.amountEdit(0)->setText(QStringLiteral("3"));
-        move.amountEdit(2)->setText(QStringLiteral("1.5"));
-        move.amountEdit(4)->setText(QStringLiteral("-2"));
         move.apply();
         processUntil([&] { return move.positionEdit(0)->text().toDouble() <= -1.0; });
         shots.save(move, "move-to-position-moving.png");
-        move.show();
         move.stopMove();
         processUntil([&] { return !move.busy(); });
-        shots.save(move, "move-to-position-stopped.png");
     }
     CLoadCellCalDlg calibration(link, qtMessageBoxes());
     calibration.show();
@@ -246,26 +198,18 @@ void hardwareDialogs(Shots& shots, DeviceLink& link) {
         processUntil([&] { return !calibration.busy(); });
     }
     calibration.calculate();
-    simulator.addFault({sim::SimulatorFault::Kind::NoAnswer, "QueryInternalValue"});
-    calibration.weightEdit()->setText(QStringLiteral("500"));
-    calibration.read();
-    processUntil([&] { return !calibration.busy(); });
     shots.save(calibration, "load-cell-calibration.png");
 }
 
-// The dialogs that need no device: the set editor in both wordings (a
-// stretching Q3 with each well set on its own, a compressing P7 in force
-// mode), the about box and the settings dialogs.
+// The dialogs that need no device: the set editor (a compressing P7 in force
+// mode, each well set on its own), the about box and the settings dialogs.
 void plainDialogs(Shots& shots) {
-    SetRecord stretch = exampleSet("Stretch", 1500, 100);
-    stretch.magnitude = {1500, 1500, 1200, 1500, 1000, 1500};
     SetRecord force = forceSet("Force hold", 800, 5);
+    force.magnitude = {800, 800, 600, 800, 500, 800};
     force.timeUnits = TimeUnits::Milliseconds;
     force.recoveryDurationMs = 0;
     force.preloadType[0] = PreloadType::EveryRepetition;
     force.preloadMag.fill(50);
-    SetLimitsHardware stretching;
-    stretching.hardwareType = 2;
     SetLimitsHardware compressing;
     compressing.hardwareType = 0;
     DisabledWells none;
@@ -273,41 +217,14 @@ void plainDialogs(Shots& shots) {
     twoOff.flags = {0, 0, 1, 0, 0, 1};
     unsigned velocityCode = 7;
     MessageBoxes& boxes = qtMessageBoxes();
-    const std::pair<const char*, std::function<std::unique_ptr<QWidget>()>> dialogs[] = {
-        {"set-editor-stretch.png",
-         [&] { return std::make_unique<CSetParamEditor>(stretch, stretching, none, boxes); }},
-        {"set-editor-compress.png",
-         [&] { return std::make_unique<CSetParamEditor>(force, compressing, none, boxes); }},
-        {"about-box.png", [] { return std::make_unique<CAboutDlg>(1.0); }},
-        {"disable-wells.png", [&] { return std::make_unique<CDisableWellsDlg>(twoOff, boxes); }},
-        {"force-control-settings.png",
-         [&] { return std::make_unique<CForceControlSettingsDlg>(velocityCode, boxes); }},
-    };
-    for (const auto& [name, make] : dialogs) {
-        shots.save(*make(), name);
-    }
-}
-
-// Every toolbar picture in its three looks, on the button face, three times
-// enlarged so that the artwork can be judged.
-QImage iconSheet() {
-    const int ids[] = {kCmdConnectionIndicator, kCmdFileOpen,      kCmdFileSave,
-                       kCmdReadDevice,          kCmdProgramDevice, kCmdAccessTestData};
-    const IconLook looks[] = {IconLook::kNormal, IconLook::kHot, IconLook::kDisabled};
-    const int cell = 90;
-    QImage sheet(cell * 4, 38 * 7, QImage::Format_RGB32);
-    sheet.fill(QColor(240, 240, 240));
-    QPainter painter(&sheet);
-    for (int row = 0; row < 7; ++row) {
-        const bool simulatedRow = row == 6;
-        const int id = simulatedRow ? kCmdConnectionIndicator : ids[row];
-        for (int column = 0; column < 3; ++column) {
-            painter.drawPixmap(column * cell + 3, row * 38 + 3,
-                               toolbarPixmap(id, looks[column], simulatedRow));
-        }
-    }
-    painter.end();
-    return sheet.scaled(sheet.size() * 3, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    CSetParamEditor editor(force, compressing, none, boxes);
+    shots.save(editor, "set-editor.png");
+    CAboutDlg about(1.0);
+    shots.save(about, "about-box.png");
+    CDisableWellsDlg disableWells(twoOff, boxes);
+    shots.save(disableWells, "disable-wells.png");
+    CForceControlSettingsDlg forceControl(velocityCode, boxes);
+    shots.save(forceControl, "force-control-settings.png");
 }
 
 }  // namespace
@@ -332,9 +249,7 @@ int main(int argc, char** argv) {
         shots.save(frame, "main-window-disconnected.png");
     }
     mainWindow(shots);
-    openDialog(shots);
     plainDialogs(shots);
-    shots.saveImage(iconSheet(), "toolbar-icons-x3.png");
 
     // The dialogs that work on the device link itself, once the window's
     // document has let the port go.
