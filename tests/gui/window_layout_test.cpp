@@ -1,11 +1,10 @@
-// The main window's layout: the form, the preview and the message pane share
-// the window's height, the preview can be hidden from the View menu, and the
-// window's size, the splitter and the preview's toggle come back in the next
-// run.
+// What the program keeps for its next run: the per-user folders, the
+// window's size, the heights of the form, the preview and the message pane,
+// and the preview's toggle in the View menu.
 #include "gui/app/window_layout.h"
 
-#include <QMenu>
 #include <QSplitter>
+#include <QStandardPaths>
 
 #include "gui/app/display_scale.h"
 #include "gui/editor/sequence_preview.h"
@@ -42,41 +41,23 @@ class WindowLayoutTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void firstRunGivesThePreviewMostOfTheRoom();
-    void layoutComesBackInTheNextRun();
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void settingsComeBackInTheNextRun();
 };
 
-void WindowLayoutTest::firstRunGivesThePreviewMostOfTheRoom() {
-    QTemporaryDir folder;
-    Run run(folder);
-    QVERIFY(run.shown());
-    // At its least, and at least the form's 950 x 600; wider where the
-    // sequence list's columns need it in the font in use.
-    QCOMPARE(run.frame.size(), run.frame.minimumSize());
-    QVERIFY(run.frame.windowFlags() & Qt::WindowMaximizeButtonHint);
-    const QSize form = scaledSize(QSize(950, 600), run.frame.scale());
-    QCOMPARE(run.frame.height(), form.height());
-    QVERIFY(run.frame.width() >= form.width());
-    QVERIFY(run.frame.width() >= run.view().minimumSizeHint().width());
-    QVERIFY(run.toggle().isChecked());
-    QCOMPARE(run.frame.viewMenu()->actions(), QList<QAction*>{&run.toggle()});
-
-    // Extra height is shared, and the chart gains the most.
-    const QList<int> before = run.splitter().sizes();
-    run.frame.resize(run.frame.size() + QSize(0, 500));
-    QTRY_VERIFY(run.heightOf(&run.preview()) > before[1]);
-    const QList<int> after = run.splitter().sizes();
-    QVERIFY(after[0] > before[0] && after[2] > before[2]);
-    QVERIFY(after[1] - before[1] > after[2] - before[2]);
-    QVERIFY(before[1] > before[2]);
-}
-
-void WindowLayoutTest::layoutComesBackInTheNextRun() {
+void WindowLayoutTest::settingsComeBackInTheNextRun() {
     QTemporaryDir folder;
     const QSize larger = scaledSize(QSize(950, 600), 1.0) + QSize(330, 210);
     QList<int> heights;
     {
         Run first(folder);
+        // Until they are chosen, the folders are under the user's documents.
+        const QString documents =
+            QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QCOMPARE(first.settings.dataDir(), documents + QStringLiteral("/Kyrvana/Data"));
+        QCOMPARE(first.settings.templateDir(), documents + QStringLiteral("/Kyrvana/Templates"));
+        first.settings.setDataDir(QStringLiteral("/lab/data"));
+        first.settings.setTemplateDir(QStringLiteral("/lab/templates"));
         first.frame.resize(larger);
         QVERIFY(first.shown());
         QList<int> sizes = first.splitter().sizes();
@@ -88,6 +69,11 @@ void WindowLayoutTest::layoutComesBackInTheNextRun() {
     }
     {
         Run second(folder);
+        QCOMPARE(second.settings.dataDir(), QStringLiteral("/lab/data"));
+        // Under the file's "Settings" section.
+        QCOMPARE(QSettings(folder.filePath(QStringLiteral("settings.ini")), QSettings::IniFormat)
+                     .value(QStringLiteral("Settings/TemplateDir")),
+                 QVariant(QStringLiteral("/lab/templates")));
         QCOMPARE(second.frame.size(), larger);
         QVERIFY(second.shown());
         QCOMPARE(second.splitter().sizes(), heights);
