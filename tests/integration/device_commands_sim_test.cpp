@@ -67,31 +67,5 @@ TEST_F(DeviceCommandsTest, WordsComeLeastSignificantByteFirst) {
     EXPECT_EQ(word, 0x01020304u);
 }
 
-// The commands that read an answer of their own form; the numeric queries
-// keep the value in the link's exchange, tested with a scripted peer.
-TEST_F(DeviceCommandsTest, AFailedQueryLeavesTheCallersValue) {
-    sim().addFault({sim::SimulatorFault::Kind::NoAnswer, "", 0});
-    link_.serial.setReadTimeoutMs(50);
-    std::uint32_t word = 7;
-    std::uint32_t packed = 8;
-    std::string text = "kept";
-    Commands lines{"kept"};
-    // Each failure is the time-out of the exchange that was not answered.
-    const std::vector<std::pair<DeviceResult, std::string>> failures = {
-        {link_.GetEepromControlSettingsData(3, word), "GetEepromControlSettingsData(0, 3)"},
-        {link_.ReadDeviceWord(4348, packed), "\x1CO(4348)"},
-        {link_.QueryRev(0, text), "QueryRev(0)"},
-        {link_.ListFilesOnSDCard(lines), "ListFilesOnSDCard"},
-    };
-    for (const auto& [result, command] : failures) {
-        EXPECT_EQ(result.why(), DeviceFailure::Timeout) << command;
-        EXPECT_EQ(result.command(), command);
-    }
-    EXPECT_EQ(word, 7u);
-    EXPECT_EQ(packed, 8u);
-    EXPECT_EQ(text, "kept");
-    EXPECT_EQ(lines, Commands{"kept"});
-}
-
 }  // namespace
 }  // namespace kyrvana

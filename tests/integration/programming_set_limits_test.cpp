@@ -44,12 +44,6 @@ TEST_F(SetLimitsDeviceTest, AsksTheDeviceForEachTravel) {
                         "QueryUmPerUstep(0)"}));
 }
 
-TEST_F(SetLimitsDeviceTest, ForceSetsAskNothing) {
-    set_.mode[0] = ControlMode::Force;
-    EXPECT_TRUE(checkSetLimits(setEditorFields(set_), set_, hardware_).passed());
-    EXPECT_TRUE(device_.sim().receivedCommands().empty());
-}
-
 TEST_F(SetLimitsDeviceTest, WithoutAnAnswerTheFigureFromTheConnectionStandsIn) {
     document_.link().serial.setReadTimeoutMs(100);
     device_.sim().addFault({Kind::NoAnswer, "QueryUmPerUstep", 0});

@@ -104,15 +104,9 @@ TEST_F(VerifyDeviceSimTest, AByteChangedOnTheDeviceIsNamed) {
         {"a set's hold duration",
          [&] { changeSequenceText("Set number 1 of,1250,100,", "Set number 1 of,1250,900,"); },
          {"Set 2 Hold Dur.: device 0.015 (m), sequence 0.002 (m)"}},
-        {"the repeat count",
-         [&] { changeSequenceText("RepeatAll,2", "RepeatAll,5"); },
-         {"Repeats of Entire Sequence: device 5, sequence 2"}},
         {"the test name",
          [&] { sim().writeEepromBytes(eeprom::kTestName + 2, "K"); },
          {"Test Name: device \"Kulture_4\", sequence \"Culture_4\""}},
-        {"the test number",
-         [&] { sim().writeEepromItem(eeprom::kTestNumber, "0002"); },
-         {"Test Number: device \"0002\", sequence \"0001\""}},
         {"the homing word",
          [&] { sim().setInternalValue(internal_value::kHomingDisabled, 1); },
          {"Disable Homing: device yes, sequence no"}},
@@ -144,7 +138,6 @@ TEST_F(VerifyDeviceSimTest, AByteChangedOnTheDeviceIsNamed) {
         }
         EXPECT_EQ(host_.view().messagePane, pane) << c.what;
         EXPECT_EQ(snapshot(), before) << c.what;
-        sim().writeEepromItem(eeprom::kTestNumber, "0001");
     }
 }
 
