@@ -41,10 +41,16 @@ class RequestLoopTest : public testing::Test {
     std::unique_ptr<CKyrvanaDoc> document_;
 };
 
-TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
+// Program Device, Verify Device and Read Device run as the menu starts them
+// while a device is plugged in: a posted request, carried out on the request
+// thread by the operations the programming installs, each named on the
+// status line while it runs.
+TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsRunsTheMenusAndDisconnectsWhenItGoes) {
+    test::LogCapture log;
     RunningSimulator device;
     ASSERT_TRUE(device.ok()) << device.error();
-    startDocument();
+    startDocument(50ms, 1000);
+    installDeviceProgramming(*document_);
 
     // No device: nothing is connected, the device commands are disabled,
     // and polling says nothing to the user.
@@ -62,8 +68,21 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     }
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdCalibrationMode));
     EXPECT_EQ(host_.view().deviceText, "Kyrvana P7 on " + port_.devicePath().string());
-    // The status line said so through the settling wait.
-    EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready}));
+
+    const auto runs = [&](DeviceRequest request, const char* paneText) {
+        document_->PostRequest(request);
+        return waitUntil([&] {
+            return host_.view().messagePane.find(paneText) != std::string::npos &&
+                   document_->pendingRequest() == DeviceRequest::Idle;
+        });
+    };
+    test::prepareView(host_, test::tenSetSequence(), "2", "Threaded", false);
+    ASSERT_TRUE(runs(DeviceRequest::ProgramDevice, "Programming Device"));
+    ASSERT_TRUE(runs(DeviceRequest::VerifyDevice, "Device matches the sequence"));
+    document_->update(
+        [](Protocol& sequence, HardwareSettings&, DisabledWells&) { sequence.clear(); });
+    ASSERT_TRUE(runs(DeviceRequest::ReadDevice, "Reading Device"));
+    EXPECT_EQ(host_.view().workingSequence.setCount(), 10);
 
     port_.unplug();
     device.sim().hangUp();
@@ -71,9 +90,17 @@ TEST_F(RequestLoopTest, ConnectsWhenThePortAppearsAndDisconnectsWhenItGoes) {
     EXPECT_FALSE(document_->IsCommandEnabled(kCmdProgramDevice));
     EXPECT_TRUE(host_.view().deviceText.empty());
     EXPECT_TRUE(host_.boxes().empty());
-    EXPECT_TRUE(document_->requestThreadRunning());
-    EXPECT_EQ(host_.statuses(), (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready,
-                                          DeviceStatus::Disconnected}));
+    // The status line said so through the settling wait, each operation and
+    // the unplug.
+    EXPECT_EQ(host_.statuses(),
+              (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready, DeviceStatus::Programming,
+                        DeviceStatus::Ready, DeviceStatus::Verifying, DeviceStatus::Ready,
+                        DeviceStatus::Reading, DeviceStatus::Ready, DeviceStatus::Disconnected}));
+
+    // The next device plugged in is connected in its turn.
+    RunningSimulator next;
+    port_.plug(next);
+    EXPECT_TRUE(waitUntil([&] { return document_->connected(); }));
 }
 
 TEST_F(RequestLoopTest, TooOldFirmwareIsReportedOnceAndPollingStops) {
@@ -162,41 +189,6 @@ TEST_F(RequestLoopTest, StoppingWakesAThreadWaitingForTheDevice) {
     const auto start = std::chrono::steady_clock::now();
     document_.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-}
-
-// Program Device, Verify Device and Read Device as the menu starts them: a
-// posted request, carried out on the request thread by the operations the
-// programming installs, each named on the status line while it runs.
-TEST_F(RequestLoopTest, MenuRequestsRunTheInstalledOperations) {
-    test::LogCapture log;
-    RunningSimulator device;
-    port_.plug(device);
-    startDocument(50ms, 1000);
-    installDeviceProgramming(*document_);
-    ASSERT_TRUE(waitUntil([&] { return document_->connected(); }));
-    const auto paneHas = [&](const char* text) {
-        return host_.view().messagePane.find(text) != std::string::npos;
-    };
-
-    test::prepareView(host_, test::tenSetSequence(), "2", "Threaded", false);
-    document_->PostRequest(DeviceRequest::ProgramDevice);
-    ASSERT_TRUE(waitUntil([&] { return paneHas("Programming Device"); }));
-    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == DeviceRequest::Idle; }));
-
-    document_->PostRequest(DeviceRequest::VerifyDevice);
-    ASSERT_TRUE(waitUntil([&] { return paneHas("Device matches the sequence"); }));
-    ASSERT_TRUE(waitUntil([&] { return document_->pendingRequest() == DeviceRequest::Idle; }));
-
-    document_->update(
-        [](Protocol& sequence, HardwareSettings&, DisabledWells&) { sequence.clear(); });
-    document_->PostRequest(DeviceRequest::ReadDevice);
-    ASSERT_TRUE(waitUntil([&] { return paneHas("Reading Device"); }));
-    EXPECT_EQ(host_.view().workingSequence.setCount(), 10);
-    ASSERT_TRUE(waitUntil([&] { return host_.statuses().size() == 8; }));
-    EXPECT_EQ(host_.statuses(),
-              (Statuses{DeviceStatus::Connecting, DeviceStatus::Ready, DeviceStatus::Programming,
-                        DeviceStatus::Ready, DeviceStatus::Verifying, DeviceStatus::Ready,
-                        DeviceStatus::Reading, DeviceStatus::Ready}));
 }
 
 }  // namespace

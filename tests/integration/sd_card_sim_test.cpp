@@ -172,6 +172,18 @@ TEST_F(TestDataSimTest, AStopRequestKeepsTheEarlierCopyAndThePartOnlyWhenAsked) 
     }
 }
 
+// A way out of the folder, and a command text the device's 512-byte buffer
+// would cut, are refused before anything is sent or written; which names
+// are plain is tested without a device.
+TEST_F(TestDataSimTest, UnusableNamesAreRefusedBeforeAnythingIsSentOrWritten) {
+    for (const std::string& name : {std::string("../ESCAPE.CSV"), std::string(487, 'L')}) {
+        EXPECT_EQ(Download(name).result.why(), DeviceFailure::Refused);
+        EXPECT_TRUE(sim().receivedCommands().empty());
+    }
+    EXPECT_TRUE(FolderNames(downloads_).empty());
+    EXPECT_FALSE(fs::exists(downloads_.parent_path() / "ESCAPE.CSV"));
+}
+
 class SdDeletionTest : public TestDataSimTest {
   protected:
     void SetUp() override {

@@ -1,6 +1,9 @@
-// Connecting to the simulated stimulator and identifying it: what the device
-// link learns, the traffic in order, the copy of it the window reads, the
-// firmware gate of the document, and devices that answer nonsense or nothing.
+// The device link against the simulated stimulator: connecting and
+// identifying (what the link learns, the traffic in order, the copy of it the
+// window reads, the firmware gate of the document, devices that answer
+// nonsense or nothing), and the bytes of the commands no round trip elsewhere
+// pins down. The commands that programming, moves and the SD card send are
+// checked exactly in those tests' traffic.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -19,6 +23,7 @@
 #include "support/log_capture.h"
 #include "support/recording_host.h"
 #include "support/sim_fixture.h"
+#include "support/sim_link.h"
 
 namespace kyrvana {
 namespace {
@@ -52,7 +57,7 @@ class IdentificationTest : public testing::Test {
     DeviceLink link_;
 };
 
-TEST_F(IdentificationTest, LearnsTheDeviceAndLogsItsIdentityInOrder) {
+TEST_F(IdentificationTest, LearnsTheDeviceInItsTrafficOrder) {
     test_support::RunningSimulator device(simOptions("4.60", 2));
     Attach(device);
     ASSERT_TRUE(link_.Connect());
@@ -66,11 +71,6 @@ TEST_F(IdentificationTest, LearnsTheDeviceAndLogsItsIdentityInOrder) {
     std::array<double, kyrvana::kWellCount> pitches;
     pitches.fill(0.15625);
     EXPECT_EQ(link_.umPerUstep, pitches);
-    // The factory calibration: 111 N full scale, the gain, and zeros around
-    // mid-scale of the 16-bit converter.
-    EXPECT_FLOAT_EQ(link_.fullScaleLoad[4], 111.0f);
-    EXPECT_DOUBLE_EQ(link_.loadCellGain[4], 0.00346875);
-    EXPECT_EQ(link_.loadCellZero[2], 32790);
 
     // The revisions are asked twice (the first answers are thrown away),
     // then the values, the calibration item and each well's pitch.
@@ -118,25 +118,6 @@ TEST_F(IdentificationTest, CalibrationLinesFillAtMostSixWells) {
     EXPECT_EQ(link_.loadCellZero, (std::array<std::uint16_t, 6>{7, 7, 7, 40003, 40004, 40005}));
 }
 
-// A device that stops answering is found out by its first unanswered query:
-// nothing more is sent, and nothing it would have told is made up. The
-// revision is unknown, so it cannot pass the firmware gate either.
-TEST_F(IdentificationTest, AnUnansweredRevisionEndsTheIdentificationThere) {
-    test_support::RunningSimulator device;
-    device.sim().addFault({Fault::Kind::NoAnswer, "QueryRev(2)", 0});
-    Attach(device);
-    link_.firmwareRevisionCode = 4600;  // from a device connected before
-    const DeviceResult result = link_.Connect();
-    EXPECT_EQ(result.why(), DeviceFailure::Timeout);
-    EXPECT_EQ(result.command(), "QueryRev(2)");
-    EXPECT_TRUE(link_.serial.isOpen());
-    EXPECT_EQ(device.sim().receivedCommands(),
-              (std::vector<std::string>{"QueryRev(0)", "QueryRev(1)", "QueryRev(2)"}));
-    ASSERT_EQ(link_.revisions.size(), 4u);
-    EXPECT_EQ(std::tie(link_.firmwareRevision, link_.firmwareRevisionCode, link_.hardwareRevision),
-              std::make_tuple(1000, 1000, 1000));
-}
-
 TEST_F(IdentificationTest, APortHeldByAnotherProgramIsExplained) {
     test_support::RunningSimulator device;
     Attach(device);
@@ -153,14 +134,16 @@ TEST_F(IdentificationTest, APortHeldByAnotherProgramIsExplained) {
     EXPECT_NE(lines[1].find(device.portPath()), std::string::npos);
 }
 
-// Devices that do not speak the protocol: every exchange ends within the read
-// time-out, and what was not learnt keeps its default.
+// Devices that do not speak the protocol, or stop answering: every exchange
+// ends within the read time-out, and what was not learnt keeps its default,
+// even what a device connected before had told. A device that falls silent
+// is found out by its first unanswered query, and nothing more is sent.
 TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) {
     const struct {
         const char* name;
         Fault fault;
     } cases[] = {
-        {"silent", {Fault::Kind::NoAnswer, "", 0}},
+        {"silent from the third query", {Fault::Kind::NoAnswer, "QueryRev(2)", 0}},
         {"overlong lines", {Fault::Kind::OverlongLine, "", 600}},
         {"garbage", {Fault::Kind::Garbage, "", 40}},
     };
@@ -171,14 +154,21 @@ TEST_F(IdentificationTest, ADeviceThatAnswersNonsenseOrNothingKeepsTheDefaults) 
         DeviceLink link;
         kyrvana::Attach(link, device);
         link.umPerUstep.fill(0.5);
+        link.firmwareRevisionCode = 4600;
 
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_FALSE(link.Connect());
+        const DeviceResult result = link.Connect();
+        EXPECT_FALSE(result);
         EXPECT_TRUE(link.serial.isOpen());
         // At most 17 exchanges, none waiting longer than one time-out and the
         // wait for the line to fall quiet after an answer that was unusable.
         EXPECT_LT(std::chrono::steady_clock::now() - started,
                   17 * (kShortTimeoutMs * 1ms + timing::kResyncLimit) + 1s);
+        if (c.fault.kind == Fault::Kind::NoAnswer) {
+            EXPECT_EQ(result.command(), "QueryRev(2)");
+            EXPECT_EQ(device.sim().receivedCommands(),
+                      (Commands{"QueryRev(0)", "QueryRev(1)", "QueryRev(2)"}));
+        }
 
         EXPECT_EQ(link.firmwareRevisionCode, 1000);
         EXPECT_EQ(link.revisions.size(), 4u);
@@ -234,6 +224,51 @@ TEST_F(IdentificationTest, TheSnapshotFollowsEachConnectionWholeWhileAnotherThre
     done = true;
     reader.join();
     EXPECT_EQ(mixed.load(), 0);
+}
+
+// --- Commands and their bytes --------------------------------------------------
+
+class DeviceCommandsTest : public test_support::SimLinkTest<> {};
+
+TEST_F(DeviceCommandsTest, EachCommandLeavesAsItsExactBytes) {
+    sim().writeEepromItem(1792, std::string(600, 's'));
+    // Answers land here; only the bytes sent matter in this test.
+    std::int64_t n64 = 0;
+    std::uint32_t w = 0;
+    std::string t;
+    Commands lines;
+    using L = DeviceLink;
+    constexpr DeviceFailure kOk = DeviceFailure::None;
+    const struct {
+        const char* name;
+        std::function<DeviceResult(DeviceLink&)> call;
+        DeviceFailure result;
+        Commands sent;
+    } cases[] = {
+        // clang-format off
+        {"revision 5 is never sent", [&](L& l) { return l.QueryRev(5, t); },
+         DeviceFailure::Refused, {}},
+        {"control setting read", [&](L& l) { return l.GetEepromControlSettingsData(3, w); }, kOk,
+         {"GetEepromControlSettingsData(0, 3)"}},
+        // A stored item: its length, then pieces of at most 256 bytes.
+        {"eeprom item", [&](L& l) { return l.GetEepromData(1792, lines); }, kOk,
+         {"GetEepromData(1792, 2)", "GetEepromData(1794, 256)", "GetEepromData(2050, 256)",
+          "GetEepromData(2306, 88)"}},
+        {"listing", [&](L& l) { return l.ListFilesOnSDCard(lines); }, kOk, {"ListFilesOnSDCard"}},
+        {"volume", [&](L& l) { return l.QuerySDVolumeSizeKB(n64); }, kOk, {"QuerySDVolumeSizeKB"}},
+        {"homing", [&](L& l) { return l.Homing(); }, kOk, {"Homing"}},
+        // Packed commands: 0x1C, the letter, the arguments.
+        {"packed read", [&](L& l) { return l.ReadDeviceWord(eeprom::kHomingDisabledWord, w); }, kOk,
+         {"\x1CO(4348)"}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim().clearReceivedCommands();
+        EXPECT_EQ(c.call(link_).why(), c.result);
+        EXPECT_EQ(sim().receivedCommands(), c.sent);
+    }
+    EXPECT_EQ(sim().receivedGarbage(), "");
 }
 
 // --- The document's connection: the firmware gate ------------------------------
