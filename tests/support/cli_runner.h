@@ -28,7 +28,8 @@ CliRun runCli(const std::string& cliPath, const std::string& arguments,
               const TemporaryFolder& folder, const std::string& launcher = "");
 
 // The tool started without a shell, standard input from /dev/null, its
-// output into files in `folder`.
+// output into files in `folder`. One that could not be started has ended
+// with exit status -1.
 class BackgroundCli {
   public:
     BackgroundCli(const std::string& cliPath, const std::vector<std::string>& arguments,
@@ -38,7 +39,6 @@ class BackgroundCli {
     BackgroundCli(const BackgroundCli&) = delete;
     BackgroundCli& operator=(const BackgroundCli&) = delete;
 
-    bool started() const { return pid_ > 0; }
     void signal(int number) const;
     // Waits until it has ended; a second call gives the same run.
     CliRun wait();
