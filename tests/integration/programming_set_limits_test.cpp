@@ -36,19 +36,18 @@ class SetLimitsDeviceTest : public test::SimDocumentTest {
     SetLimitsHardware hardware_;
 };
 
-TEST_F(SetLimitsDeviceTest, AsksTheDeviceForEachTravel) {
-    const SetLimitsResult result = checkSetLimits(setEditorFields(set_), set_, hardware_);
+// The device is asked for each travel; when it does not answer, the figure
+// read on connecting stands in.
+TEST_F(SetLimitsDeviceTest, AsksTheDeviceForEachTravelAndFallsBackOnTheConnectionsFigure) {
+    const SetEditorFields fields = setEditorFields(set_);
+    const SetLimitsResult result = checkSetLimits(fields, set_, hardware_);
     EXPECT_TRUE(result.passed()) << result.text();
     EXPECT_EQ(device_.sim().receivedCommands(),
               (Commands{"QueryInternalValue(5)", "QueryUmPerUstep(0)", "QueryUmPerUstep(0)",
                         "QueryUmPerUstep(0)"}));
-}
 
-TEST_F(SetLimitsDeviceTest, WithoutAnAnswerTheFigureFromTheConnectionStandsIn) {
     document_.link().serial.setReadTimeoutMs(100);
     device_.sim().addFault({Kind::NoAnswer, "QueryUmPerUstep", 0});
-    const SetEditorFields fields = setEditorFields(set_);
-
     document_.link().umPerUstep[0] = 0.05;  // 512 um reachable
     EXPECT_EQ(checkSetLimits(fields, set_, hardware_).messages,
               (std::vector<std::string>{kCompressTravel, kRecoveryTravel}));
