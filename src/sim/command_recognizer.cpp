@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/common/c_locale_text.h"
+#include "core/device/device_vocabulary.h"
 
 namespace kyrvana::sim {
 
@@ -15,7 +16,6 @@ namespace {
 constexpr std::size_t kMaxNumberArguments = 64;
 constexpr std::size_t kMaxQuotedText = 600;
 constexpr std::size_t kMaxChunkText = 4096;
-constexpr std::size_t kMaxChunk = 200;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -262,7 +262,7 @@ CommandRecognizer::Attempt CommandRecognizer::tryEepromChunk(std::size_t index,
         const std::int64_t offset = address[0] - (*announcedBase_ + 2);
         if (offset >= 0 && offset < announcedLength_) {
             const auto expected = static_cast<std::size_t>(
-                std::min<std::int64_t>(kMaxChunk, announcedLength_ - offset));
+                std::min<std::int64_t>(eeprom::kWriteChunk, announcedLength_ - offset));
             if (bytes.size() < textStart + expected + 2) {
                 return {Match::NeedMore, {}, 0};
             }

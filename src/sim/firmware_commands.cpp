@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "core/common/c_locale_text.h"
+#include "core/device/device_vocabulary.h"
 #include "sim/firmware.h"
 
 namespace kyrvana::sim {
@@ -41,8 +42,6 @@ bool isWell(std::int64_t well) {
 // at the default pitch), slower than a positioning move so that a technician
 // can stop where he wants.
 constexpr double kJogStepPerCode = 2000.0;
-// Chunk of a file read over the port.
-constexpr std::size_t kFileChunk = 1024;
 constexpr char kListingEnd = 0x17;
 
 Answer queryRev(Firmware& fw, const RecognizedCommand& c) {
@@ -146,7 +145,7 @@ Answer readFileFirst(Firmware& fw, const RecognizedCommand& c) {
 // The next min(1024, remaining) bytes; nothing at all when no file is open
 // or the file was read to its end (the program then times out).
 Answer readFileNext(Firmware& fw, const RecognizedCommand&) {
-    std::string bytes = fw.sdCard().readNext(kFileChunk);
+    std::string bytes = fw.sdCard().readNext(static_cast<std::size_t>(kSdFilePiece));
     if (bytes.empty()) {
         return std::nullopt;
     }

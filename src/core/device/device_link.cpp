@@ -13,11 +13,8 @@ namespace kyrvana {
 namespace {
 
 constexpr int kAckLineCapacity = 1024;
-constexpr int kEepromReadChunk = 256;
-constexpr std::size_t kEepromWriteChunk = 200;
 constexpr int kInternalValueCapacity = 128;
 constexpr int kSampleCount = 10;
-constexpr int kSdChunk = 1024;
 
 // Lines of a counted text item: pieces between line feeds; a final line feed
 // does not start another (empty) line.
@@ -218,8 +215,8 @@ DeviceResult DeviceLink::GetEepromData(int address, std::vector<std::string>& li
     }
     std::string text;
     for (int offset = 0; offset < length;) {
-        const int chunk = std::min(length - offset, kEepromReadChunk);
-        char buffer[2 * kEepromReadChunk] = {};
+        const int chunk = std::min(length - offset, eeprom::kReadChunk);
+        char buffer[2 * eeprom::kReadChunk] = {};
         if (DeviceResult result = QueryExact(
                 command::GetEepromData(address + eeprom::kItemLengthBytes + offset, chunk), buffer,
                 chunk, count);
@@ -239,9 +236,9 @@ DeviceResult DeviceLink::SetEepromData(int address, std::string_view text) {
     // The device keeps a 16-bit length; that is all of the text it will hold.
     const auto length = static_cast<std::uint16_t>(text.size());
     DeviceResult first = SendCommand(command::SetEepromDataLength(address, length));
-    for (std::size_t offset = 0; offset < length; offset += kEepromWriteChunk) {
+    for (std::size_t offset = 0; offset < length; offset += eeprom::kWriteChunk) {
         const std::string_view chunk =
-            text.substr(offset, std::min<std::size_t>(kEepromWriteChunk, length - offset));
+            text.substr(offset, std::min<std::size_t>(eeprom::kWriteChunk, length - offset));
         first.keepFirstFailure(SendCommand(command::SetEepromDataChunk(
             address + eeprom::kItemLengthBytes + static_cast<int>(offset), chunk)));
     }
@@ -336,7 +333,7 @@ SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target
         return read;
     }
     read.announcedSize = size;
-    std::vector<char> piece(kSdChunk);
+    std::vector<char> piece(static_cast<std::size_t>(kSdFilePiece));
     // Each piece is checked to have come whole and alone before it is kept.
     // The file stops at the first piece that did not, where the device
     // itself would go on with the next one: a lab must never hold a file
@@ -346,7 +343,7 @@ SdFileRead DeviceLink::ReadFileOnSDCard(std::string_view name, std::FILE* target
             read.result = stoppedBetweenPieces();
             return read;
         }
-        const int wanted = static_cast<int>(std::min<std::int64_t>(kSdChunk, size - done));
+        const int wanted = static_cast<int>(std::min<std::int64_t>(kSdFilePiece, size - done));
         read.result = ReadSdPiece(piece.data(), wanted, target, stop);
         if (!read.result) {
             return read;

@@ -52,7 +52,17 @@ constexpr int itemCapacity(int address, int next) {
 inline constexpr int kTestNameCapacity = itemCapacity(kTestName, kHomingDisabledWord);
 static_assert(kTestNameCapacity == 234);
 
+// The firmware reads back at most this many bytes an EEPROM read command
+// (sent as hexadecimal digits, two a byte), and takes a text at most this
+// many characters a write command: a longer item goes in several.
+inline constexpr int kReadChunk = 256;
+inline constexpr int kWriteChunk = 200;
+
 }  // namespace eeprom
+
+// The firmware hands an SD card file out in pieces of this many bytes, the
+// last one shorter.
+inline constexpr int kSdFilePiece = 1024;
 
 // The firmware's numbered variables, as QueryInternalValue reads them and the
 // packed `w` command sets them.

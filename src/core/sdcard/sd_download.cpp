@@ -5,14 +5,13 @@
 #include <system_error>
 
 #include "core/common/whole_file_writer.h"
+#include "core/device/device_vocabulary.h"
 #include "core/sdcard/sd_file_names.h"
 
 namespace kyrvana {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::int64_t kPiece = 1024;
 
 bool usableFolder(const fs::path& folder) {
     std::error_code ec;
@@ -47,11 +46,11 @@ fs::path incompleteFileName(std::string_view name) {
 }
 
 int downloadProgressMaximum(std::int64_t size) {
-    return static_cast<int>(std::max<std::int64_t>(size, 0) / kPiece);
+    return static_cast<int>(std::max<std::int64_t>(size, 0) / kSdFilePiece);
 }
 
 int downloadProgressStep(std::int64_t done, std::int64_t size) {
-    const std::int64_t pieces = (std::max<std::int64_t>(done, 0) + kPiece - 1) / kPiece;
+    const std::int64_t pieces = (std::max<std::int64_t>(done, 0) + kSdFilePiece - 1) / kSdFilePiece;
     return static_cast<int>(std::min<std::int64_t>(pieces, downloadProgressMaximum(size)));
 }
 

@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "core/common/c_locale_text.h"
+#include "core/device/device_vocabulary.h"
 #include "core/sdcard/sd_card_texts.h"
 #include "core/sdcard/storage_texts.h"
 #include "gui/app/app_identity.h"
@@ -35,7 +36,6 @@ namespace {
 
 constexpr int kNameColumnWidth = 300;
 constexpr int kSizeColumnWidth = 100;
-constexpr std::int64_t kPiece = 1024;
 constexpr const char* kDownloadCancelledStatus = "Download Cancelled";
 
 // Names from the device are 8-bit text; Latin-1 keeps every byte.
@@ -316,7 +316,7 @@ void CAccessTestDataDlg::showDownloadProgress() {
     // One step per whole kilobyte; a file under 1 kB still fills the bar.
     const int last = std::max(1, downloadProgressMaximum(latest.total));
     progress_->setRange(0, last);
-    const std::int64_t pieces = (latest.done + kPiece - 1) / kPiece;
+    const std::int64_t pieces = (latest.done + kSdFilePiece - 1) / kSdFilePiece;
     progress_->setValue(static_cast<int>(std::min<std::int64_t>(pieces, last)));
     rate_.update(latest.done, latest.total, latest.at);
     rateLabel_->setText(fromDevice(rate_.text()));
