@@ -27,11 +27,14 @@
 #include <string>
 #include <vector>
 
+#include "core/device/port_list.h"
+
 namespace kyrvana::sim {
 
 struct SysfsPortOptions {
-    std::string vendorId = "03eb";  // as the kernel writes it: four lower-case hex digits
-    std::string productId = "2404";
+    // As the kernel writes them: four lower-case hex digits.
+    std::string vendorId = sysfsUsbId(kStimulatorVendorTag);
+    std::string productId = sysfsUsbId(kStimulatorProductTag);
     std::string serial = "KYRSIM0001";           // empty: the device has no serial number string
     std::string product = "Kyrvana Stimulator";  // empty: no product string
     std::string manufacturer = "Kyrvana";

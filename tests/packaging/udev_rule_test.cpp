@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -48,22 +46,14 @@ std::vector<RuleLine> ruleLines(const std::string& file) {
     return lines;
 }
 
-// "VID_03EB" -> "03eb": sysfs spells the ids in lower-case hex.
-std::string sysfsId(std::string_view tag) {
-    std::string id(tag.substr(tag.find('_') + 1));
-    std::transform(id.begin(), id.end(), id.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return id;
-}
-
 TEST(UdevRuleTest, GivesTheDesktopUserTheStimulatorsPortAndKeepsModemManagerAway) {
     const std::vector<RuleLine> expected = {
         // A port that goes away needs nothing.
         {R"(ACTION=="remove")", R"(GOTO="kyrvana_end")"},
         // The tty itself (ATTRS finds the ids on its USB parent), tagged with
         // += so that the tags other rules gave it stay.
-        {R"(SUBSYSTEM=="tty")", "ATTRS{idVendor}==\"" + sysfsId(kStimulatorVendorTag) + '"',
-         "ATTRS{idProduct}==\"" + sysfsId(kStimulatorProductTag) + '"', R"(TAG+="uaccess")",
+        {R"(SUBSYSTEM=="tty")", "ATTRS{idVendor}==\"" + sysfsUsbId(kStimulatorVendorTag) + '"',
+         "ATTRS{idProduct}==\"" + sysfsUsbId(kStimulatorProductTag) + '"', R"(TAG+="uaccess")",
          R"(ENV{ID_MM_DEVICE_IGNORE}="1")"},
         {R"(LABEL="kyrvana_end")"},
     };

@@ -216,6 +216,16 @@ bool portNameLess(std::string_view left, std::string_view right) {
     return i == left.size();
 }
 
+std::string sysfsUsbId(std::string_view tag) {
+    std::string id(tag.substr(tag.find('_') + 1));
+    for (char& c : id) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return id;
+}
+
 bool isStimulatorPort(const PortInfo& port) {
     return port.hardwareId.find(kStimulatorVendorTag) != std::string::npos &&
            port.hardwareId.find(kStimulatorProductTag) != std::string::npos;

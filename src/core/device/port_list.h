@@ -46,6 +46,10 @@ bool portNameLess(std::string_view left, std::string_view right);
 inline constexpr std::string_view kStimulatorVendorTag = "VID_03EB";
 inline constexpr std::string_view kStimulatorProductTag = "PID_2404";
 
+// The id a tag carries as sysfs spells it in idVendor / idProduct (and a
+// udev rule matches it): "VID_03EB" -> "03eb".
+std::string sysfsUsbId(std::string_view tag);
+
 // True when the hardware identifier names the stimulator: it contains both
 // tags, compared with case.
 bool isStimulatorPort(const PortInfo& port);
