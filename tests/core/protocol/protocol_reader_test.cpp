@@ -125,6 +125,17 @@ TEST(ProtocolReaderTest, DamagedFilesChangeNothing) {
     }
 }
 
+// One row fewer than the damaged file above is a whole sequence.
+TEST(ProtocolReaderTest, TheLargestSequenceStillReads) {
+    std::string rows = "NAME\n";
+    for (int i = 0; i < 1000; ++i) {
+        rows += "S\n";
+    }
+    Document document;
+    EXPECT_EQ(document.read(rows), ProtocolReadStatus::Complete);
+    EXPECT_EQ(document.protocol.setCount(), 1000);
+}
+
 TEST(ProtocolReaderTest, BytesAreKeptAsTheyAre) {
     Document document;
     const std::string name("Z\xe9ro\0[_]\xff", 9);
