@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
-# Renders PNGs of the main window (empty, with a programmed sequence on a
-# simulated stimulator, and grown with the sequence preview showing a set
-# that crosses the travel), the preview zoomed to single cycles, File > Open
-# at its first size, the set editor in both wordings, the about box, the
-# settings dialogs, the toolbar pictures enlarged, Access Test Data in the
-# middle of a download and after Cancel, Move to Position during a move and
-# after Stop, and Load Cell Calibration with its status line, for review:
+# Renders PNGs for review: the main window disconnected and with a programmed
+# sequence on a simulated stimulator (its preview showing a set that crosses
+# the travel), the set editor, the about box, the Disable Wells and Force
+# Control dialogs, Access Test Data in the middle of a download, Move to
+# Position during a move and Load Cell Calibration:
 #   screenshots.sh [BUILD_FOLDER]
 # The pictures land in BUILD_FOLDER/screenshots (default build-gui).
 set -euo pipefail
