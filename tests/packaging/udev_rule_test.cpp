@@ -9,9 +9,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/device/port_list.h"
@@ -21,11 +21,44 @@ namespace {
 
 using RuleLine = std::set<std::string>;
 
+// Takes one KEY{attribute}OP"value" part, and the comma after it, from the
+// front of `rest`; false when the front is anything else.
+bool takePart(std::string_view& rest, std::string& part) {
+    const auto skipBlanks = [&rest] {
+        while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) {
+            rest.remove_prefix(1);
+        }
+    };
+    skipBlanks();
+    std::size_t at = 0;
+    while (at < rest.size() && ((rest[at] >= 'A' && rest[at] <= 'Z') || rest[at] == '_')) {
+        ++at;
+    }
+    if (at < rest.size() && rest[at] == '{') {
+        at = rest.find('}', at);
+        at = at == std::string_view::npos ? at : at + 1;
+    }
+    const std::size_t open = at == 0 ? std::string_view::npos : rest.find('"', at);
+    const std::size_t close = open == std::string_view::npos ? open : rest.find('"', open + 1);
+    static const std::set<std::string_view> operators = {"==", "!=", "+=", ":=", "="};
+    if (close == std::string_view::npos || !operators.count(rest.substr(at, open - at))) {
+        return false;
+    }
+    part = rest.substr(0, close + 1);
+    rest.remove_prefix(close + 1);
+    skipBlanks();
+    if (rest.empty()) {
+        return true;
+    }
+    const bool comma = rest.front() == ',';
+    rest.remove_prefix(comma ? 1 : 0);
+    return comma;
+}
+
 // The file's rule lines without comments and blank lines, each as its
 // KEY{attribute}OP"value" parts. A line with anything else in it (a value
 // without quotes, a continuation) is kept whole, so that it matches nothing.
 std::vector<RuleLine> ruleLines(const std::string& file) {
-    static const std::regex part(R"re(\s*([A-Z_]+(\{\w+\})?(==|!=|\+=|:=|=)"[^"]*")\s*(,|$))re");
     std::vector<RuleLine> lines;
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);) {
@@ -34,14 +67,11 @@ std::vector<RuleLine> ruleLines(const std::string& file) {
             continue;
         }
         RuleLine parts;
-        std::smatch match;
-        auto rest = line.cbegin();
-        while (rest != line.cend() && std::regex_search(rest, line.cend(), match, part,
-                                                        std::regex_constants::match_continuous)) {
-            parts.insert(match[1]);
-            rest = match[0].second;
+        std::string_view rest = line;
+        for (std::string part; !rest.empty() && takePart(rest, part);) {
+            parts.insert(part);
         }
-        lines.push_back(rest == line.cend() ? parts : RuleLine{line});
+        lines.push_back(rest.empty() ? parts : RuleLine{line});
     }
     return lines;
 }
