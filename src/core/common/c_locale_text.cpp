@@ -34,6 +34,18 @@ bool isCSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The 26 letters starting at `from` become those starting at `to`, whatever
+// the locale says about case; every other byte stays.
+std::string withLettersMoved(std::string_view text, char from, char to) {
+    std::string moved(text);
+    for (char& c : moved) {
+        if (c >= from && c < from + 26) {
+            c = static_cast<char>(c - from + to);
+        }
+    }
+    return moved;
+}
+
 }  // namespace
 
 long long cAtoll(std::string_view text) {
@@ -144,13 +156,11 @@ std::string cErrorText(int error) {
 }
 
 std::string cToUpper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
+    return withLettersMoved(text, 'a', 'A');
+}
+
+std::string cToLower(std::string_view text) {
+    return withLettersMoved(text, 'A', 'a');
 }
 
 std::string cDefaultFloatText(double value) {

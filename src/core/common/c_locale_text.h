@@ -42,6 +42,8 @@ std::string cErrorText(int error);
 
 // Upper-cases the letters a to z only; every other byte is kept as it is.
 std::string cToUpper(std::string_view text);
+// Lower-cases the letters A to Z only; every other byte is kept as it is.
+std::string cToLower(std::string_view text);
 
 // The standard stream's default form of a floating-point number: printf "%g"
 // with precision 6 (1000, 0.5, 100000, 1e+06).

@@ -217,13 +217,7 @@ bool portNameLess(std::string_view left, std::string_view right) {
 }
 
 std::string sysfsUsbId(std::string_view tag) {
-    std::string id(tag.substr(tag.find('_') + 1));
-    for (char& c : id) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return id;
+    return cToLower(tag.substr(tag.find('_') + 1));
 }
 
 bool isStimulatorPort(const PortInfo& port) {
